@@ -1,0 +1,25 @@
+include(CMakePackageConfigHelpers)
+
+set(VX_INSTALL_TARGETS vxconfig vxcfg)
+if(TARGET payvaneapi)
+    list(APPEND VX_INSTALL_TARGETS payvaneapi)
+endif()
+install(TARGETS ${VX_INSTALL_TARGETS} EXPORT vxconfigTargets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT vxconfigTargets NAMESPACE vxconfig::
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vxconfig)
+
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/vxconfigConfig.cmake.in
+    ${CMAKE_BINARY_DIR}/vxconfigConfig.cmake
+    INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vxconfig)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/vxconfigConfigVersion.cmake
+    COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/vxconfigConfig.cmake ${CMAKE_BINARY_DIR}/vxconfigConfigVersion.cmake
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vxconfig)
+
+configure_file(${CMAKE_CURRENT_LIST_DIR}/vxconfig.pc.in ${CMAKE_BINARY_DIR}/vxconfig.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/vxconfig.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,13 @@
+// The system root: every fixed path of the library goes through SysRootPath, so a whole
+// installation can live under $VXCONFIG_ROOT (the sandbox) instead of "/".
+#ifndef VXCONFIG_SYSROOT_H
+#define VXCONFIG_SYSROOT_H
+
+#include "vxconfig/icstring.h"
+
+// The root in force, read afresh at each call: empty when VXCONFIG_ROOT is unset or empty.
+VX_API ICString SysGetRoot();
+// A fixed absolute path as this process must use it: the root followed by path.
+VX_API ICString SysRootPath(const char* path);
+
+#endif

@@ -1,0 +1,12 @@
+// vxconfig: configuration library of the Vendrix web commerce server. Including this header
+// declares every public class, function and variable of the library.
+#ifndef VXCONFIG_VXCONFIG_H
+#define VXCONFIG_VXCONFIG_H
+
+#include "vxconfig/cipher.h"
+#include "vxconfig/icstring.h"
+#include "vxconfig/messages.h"
+#include "vxconfig/parmlist.h"
+#include "vxconfig/sysroot.h"
+
+#endif

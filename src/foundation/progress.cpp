@@ -1,0 +1,25 @@
+#include "vxconfig/messages.h"
+
+// Stages announced and finished so far; never reset, so a second operation in the same
+// process adds its stages to those of the first.
+static int s_nTotalStage = 0;
+static int s_nCurStage = 0;
+
+void ICShowProgress(int percent) {
+    if (!pfnProgress)
+        return;
+    if (percent > 100)
+        percent = 100;
+    if (s_nTotalStage > 0) {
+        int step = 100 / s_nTotalStage;
+        percent = s_nCurStage * step + (percent * step) / 100;
+    }
+    pfnProgress(percent);
+}
+
+void ICAddStage(int count) { s_nTotalStage += count; }
+
+void ICIncCurStage() {
+    if (s_nCurStage < s_nTotalStage)
+        ++s_nCurStage;
+}

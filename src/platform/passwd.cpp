@@ -1,0 +1,40 @@
+#include "platform/passwd.h"
+
+#include <cstdio>
+#include <cstring>
+#include <pwd.h>
+
+#include "vxconfig/sysroot.h"
+
+static void CopyEntry(const passwd& pw, SysPasswdEntry& out) {
+    out.name = pw.pw_name;
+    out.passwd = pw.pw_passwd;
+    out.home = pw.pw_dir;
+    out.uid = pw.pw_uid;
+    out.gid = pw.pw_gid;
+}
+
+int SysLookupUser(const char* user, SysPasswdEntry& out) {
+    if (!user || !*user)
+        return 0;
+    if (SysGetRoot().IsEmpty()) {
+        passwd* pw = getpwnam(user);
+        if (!pw)
+            return 0;
+        CopyEntry(*pw, out);
+        return 1;
+    }
+    FILE* fp = fopen(SysRootPath("/etc/passwd"), "r");
+    if (!fp)
+        return 0;
+    int found = 0;
+    while (passwd* pw = fgetpwent(fp)) {
+        if (strcmp(pw->pw_name, user) == 0) {
+            CopyEntry(*pw, out);
+            found = 1;
+            break;
+        }
+    }
+    fclose(fp);
+    return found;
+}

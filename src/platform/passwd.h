@@ -1,0 +1,21 @@
+// Users of this system: the rooted etc/passwd when a system root is set, else the password
+// database of the C library.
+#ifndef VX_PLATFORM_PASSWD_H
+#define VX_PLATFORM_PASSWD_H
+
+#include <sys/types.h>
+
+#include "vxconfig/icstring.h"
+
+struct SysPasswdEntry {
+    ICString name;
+    ICString passwd;
+    ICString home;
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+
+// 1 when user is known, with its entry in out; else 0 and out unchanged.
+int SysLookupUser(const char* user, SysPasswdEntry& out);
+
+#endif
