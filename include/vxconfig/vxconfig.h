@@ -4,9 +4,13 @@
 #define VXCONFIG_VXCONFIG_H
 
 #include "vxconfig/cipher.h"
+#include "vxconfig/discovery.h"
 #include "vxconfig/icstring.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/parmlist.h"
+#include "vxconfig/services.h"
 #include "vxconfig/sysroot.h"
+#include "vxconfig/sysutil.h"
+#include "vxconfig/webpaths.h"
 
 #endif

@@ -1,0 +1,26 @@
+// Lays out a simulated installation under a root directory: package information files, the
+// product trees, etc/services, etc/passwd and etc/shadow with the database users, and the
+// stand-in programs in ROOT/bin. Used by `vxcfg sandbox` and by the test fixtures.
+#ifndef VXSANDBOX_SANDBOX_H
+#define VXSANDBOX_SANDBOX_H
+
+#include "vxconfig/icstring.h"
+
+// The database instance user and the database owner of every sandbox, with one password.
+#define SANDBOX_INSTANCE_USER "reldinst"
+#define SANDBOX_OWNER_USER "vxowner"
+#define SANDBOX_PASSWORD "Sandbox1"
+
+struct SandboxOptions {
+    bool payment = true; // the payment server package
+    bool hosting = true; // the hosting edition
+    bool macro = true;   // the web macro processor
+    bool wharf = true;   // the Orvell HTTP server
+    bool relda = true;   // the Relda database product (6.1)
+};
+
+// 1 when the installation was laid out under root (an absolute path without dots, created
+// when missing); 0 with the reason in error.
+int SandboxBuild(const char* root, const SandboxOptions& options, ICString& error);
+
+#endif
