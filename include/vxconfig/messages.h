@@ -26,10 +26,8 @@ VX_API int ICLoadMessage(ICString& out, unsigned int id, const char* arg1 = null
                          const char* arg2 = nullptr);
 
 VX_API void ICShowError(unsigned int id, const char* arg1 = nullptr, const char* arg2 = nullptr);
-VX_API void ICShowMessage(unsigned int id, const char* arg1 = nullptr,
-                          const char* arg2 = nullptr);
-VX_API void ICUpdateStatus(unsigned int id, const char* arg1 = nullptr,
-                           const char* arg2 = nullptr);
+VX_API void ICShowMessage(unsigned int id, const char* arg1 = nullptr, const char* arg2 = nullptr);
+VX_API void ICUpdateStatus(unsigned int id, const char* arg1 = nullptr, const char* arg2 = nullptr);
 VX_API void OutputError(const char* text);
 VX_API void OutputMessage(const char* text);
 VX_API void SysErrorMessage(const char* text);

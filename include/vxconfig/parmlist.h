@@ -18,8 +18,12 @@ public:
 VX_API int stricmp(const char* a, const char* b);
 
 // What AddHeadUnique/AddTailUnique compare: the whole text, or the name of a pair.
-inline const char* ParmKey(const ICString& s) { return s; }
-inline const char* ParmKey(const NameValue& nv) { return nv.name; }
+inline const char* ParmKey(const ICString& s) {
+    return s;
+}
+inline const char* ParmKey(const NameValue& nv) {
+    return nv.name;
+}
 
 // Doubly linked list owning copies of its elements, with one cursor. A null cursor stands
 // before the first element, so GetNext on it starts at the head.

@@ -7,11 +7,17 @@ static char s_szEmpty[1] = {0};
 char* const ICString::pszNull = s_szEmpty;
 
 // Texts that count as empty wherever a text is handed in.
-static bool IsNullText(const char* s) { return s == nullptr || s == ICString::pszNull; }
+static bool IsNullText(const char* s) {
+    return s == nullptr || s == ICString::pszNull;
+}
 
-static int TextLength(const char* s) { return s ? static_cast<int>(strlen(s)) : 0; }
+static int TextLength(const char* s) {
+    return s ? static_cast<int>(strlen(s)) : 0;
+}
 
-ICString::ICString() { Init(); }
+ICString::ICString() {
+    Init();
+}
 
 ICString::ICString(const ICString& other) {
     Init();
@@ -23,7 +29,9 @@ ICString::ICString(const char* text) {
     CopyStr(text, TextLength(text));
 }
 
-ICString::~ICString() { Empty(); }
+ICString::~ICString() {
+    Empty();
+}
 
 void ICString::Init() {
     m_pszText = pszNull;
@@ -45,7 +53,9 @@ void ICString::CopyStr(const char* s, int n) {
     }
 }
 
-int ICString::IsEmpty() const { return m_pszText == pszNull; }
+int ICString::IsEmpty() const {
+    return m_pszText == pszNull;
+}
 
 void ICString::Empty() {
     if (m_pszText != pszNull)
@@ -53,7 +63,9 @@ void ICString::Empty() {
     Init();
 }
 
-char ICString::GetAt(int i) const { return (i >= 0 && i < m_nLength) ? m_pszText[i] : 0; }
+char ICString::GetAt(int i) const {
+    return (i >= 0 && i < m_nLength) ? m_pszText[i] : 0;
+}
 
 void ICString::SetAt(int i, char c) {
     if (i >= 0 && i < m_nLength)

@@ -100,10 +100,18 @@ static void WriteToStderr(unsigned int labelId, const char* text) {
     fprintf(stderr, "%s: %s\n", static_cast<const char*>(label), text ? text : "");
 }
 
-void SysErrorMessage(const char* text) { WriteToStderr(55, text); }
+void SysErrorMessage(const char* text) {
+    WriteToStderr(55, text);
+}
 
-void SysInfoMessage(const char* text) { WriteToStderr(56, text); }
+void SysInfoMessage(const char* text) {
+    WriteToStderr(56, text);
+}
 
-int SysGetLastError() { return errno; }
+int SysGetLastError() {
+    return errno;
+}
 
-extern "C" int ICGetLastError(void) { return SysGetLastError(); }
+extern "C" int ICGetLastError(void) {
+    return SysGetLastError();
+}

@@ -53,7 +53,8 @@ extern "C" const char* const ic_mscfgStrTbl[IC_MAX_MESSAGE + 1] = {
     /* 48 */ "Do not edit this section",
     /* 49 */ "Storix server instance %1 has been deleted successfully.",
     /* 50 */ "Error in deleting Storix server instance %1.",
-    /* 51 */ "All changes in Storix server instance configuration will be lost.  Do you want to continue?",
+    /* 51 */
+    "All changes in Storix server instance configuration will be lost.  Do you want to continue?",
     /* 52 */ "Cannot find configuration data file.",
     /* 53 */ "Cannot find Loomwork Storix installation directory.",
     /* 54 */ "Storix server instance %1 has been created successfully.",
@@ -88,7 +89,10 @@ extern "C" const char* const ic_mscfgStrTbl[IC_MAX_MESSAGE + 1] = {
     /* 83 */ "Quayhost Configuration",
     /* 84 */ "Creating and populating tax and shipping tables",
     /* 85 */ "The hostname specified (%1) does not have a valid IP address.",
-    /* 86 */ "Usage : vxqxbridge <instance name> <port number> <server name> <inbound queue name> <outbound queue name> <error queue name> <queue manager name> <bridge userid> <client/server> <channel name> <server port number>",
+    /* 86 */
+    "Usage : vxqxbridge <instance name> <port number> <server name> <inbound queue name> <outbound "
+    "queue name> <error queue name> <queue manager name> <bridge userid> <client/server> <channel "
+    "name> <server port number>",
     /* 87 */ "The selected port is already in use by another service or instance",
     /* 88 */ "Could not find instance %1",
     /* 89 */ "Migrating databases to most up-to-date level",
@@ -96,28 +100,37 @@ extern "C" const char* const ic_mscfgStrTbl[IC_MAX_MESSAGE + 1] = {
     /* 91 */ "Waiting for Relda service to start",
     /* 92 */ "Cannot start Relda service.  Please try starting from the Service Manager",
     /* 93 */ "Generating self signed SSL certificate for testing purposes...",
-    /* 94 */ "Cannot find database %1 to migrate.  Please use Configuration Manager to create the database %1.",
+    /* 94 */
+    "Cannot find database %1 to migrate.  Please use Configuration Manager to create the database "
+    "%1.",
     /* 95 */ "Installing the QBX Sample Store ...",
     /* 96 */ "Error installing the QBX Sample Store.  Please look in the log file : %1",
     /* 97 */ "Preparing to uninstall Loomwork Hostwell...",
     /* 98 */ "Loomwork Hostwell Uninstallation",
     /* 99 */ "Error making Loomwork Hostwell additions to the database %1",
     /* 100 */ "Loomwork configuration failed.  Please install Loomwork and re-create the instance.",
-    /* 101 */ "Relda Text Extenders configuration failed.  Please install Relda Text Extenders and re-create the instance.",
+    /* 101 */
+    "Relda Text Extenders configuration failed.  Please install Relda Text Extenders and re-create "
+    "the instance.",
     /* 102 */ "already running",
-    /* 103 */ "Cannot install QBX sample stores because either Kestrel Wharf or Vendrix is not started.  Please start them and install the samples manually.",
+    /* 103 */
+    "Cannot install QBX sample stores because either Kestrel Wharf or Vendrix is not started.  "
+    "Please start them and install the samples manually.",
     /* 104 */ "Cannot modify Netscape Enterprise Server configuration files",
     /* 105 */ "Cannot restart Netscape Enterprise Server",
     /* 106 */ "The specified password is incorrect for the user (%1)",
-    /* 107 */ "The NES Secure server configuration file cannot be found in the path specified (%1).",
-    /* 108 */ "The NES non-secure server configuration file cannot be found in the path specified (%1).",
+    /* 107 */
+    "The NES Secure server configuration file cannot be found in the path specified (%1).",
+    /* 108 */
+    "The NES non-secure server configuration file cannot be found in the path specified (%1).",
     /* 109 */ "Payment server for instance %1 is already active.",
     /* 110 */ "Payment server for instance %1 started successfully.",
     /* 111 */ "Cannot start Payment server for instance %1.",
     /* 112 */ "Payment server for instance %1 is already inactive.",
     /* 113 */ "Payment server for instance %1 stopped successfully.",
     /* 114 */ "Cannot stop Payment server for instance %1",
-    /* 115 */ "The payment server is installed on (%1).  Please start it manually directly on (%2).",
+    /* 115 */
+    "The payment server is installed on (%1).  Please start it manually directly on (%2).",
     /* 116 */ "Installation progress",
     /* 117 */ "Kestrel Brindle Wharf Webserver",
     /* 118 */ "Relda",
@@ -132,7 +145,10 @@ extern "C" const char* const ic_mscfgStrTbl[IC_MAX_MESSAGE + 1] = {
     /* 127 */ "Uninstalling %1",
     /* 128 */ "Error uninstalling %1.  Please try again.",
     /* 129 */ "Successfully uninstalled %1.",
-    /* 130 */ "You must run the commands relda catalog database, relda migrate database and v321migrate to migrate your Vendrix Quayhost database.  Please refer to the migration section of the Installing and Getting Started Guide for details.",
+    /* 130 */
+    "You must run the commands relda catalog database, relda migrate database and v321migrate to "
+    "migrate your Vendrix Quayhost database.  Please refer to the migration section of the "
+    "Installing and Getting Started Guide for details.",
     /* 131 */ "Profiles\\All Users\\Start Menu\\Programs",
     // 132 to 500
     "",
@@ -525,8 +541,11 @@ extern "C" const char* const ic_mscfgStrTbl[IC_MAX_MESSAGE + 1] = {
     /* 519 */ "The database collection %1 has been created.",
     /* 520 */ "The entry is now being deleted from servlet.properties file.",
     /* 521 */ "The user profile exist. Recovery: Delete the user profile or change instance name.",
-    /* 522 */ "The Database Collection exist. Recovery: Delete the database collection or change instance name.",
+    /* 522 */
+    "The Database Collection exist. Recovery: Delete the database collection or change instance "
+    "name.",
     /* 523 */ "The root directory exist. Recovery: Remove the directory or change instance name.",
-    /* 524 */ "The web server file exist. Recovery: Delete the web server file or change instance name.",
+    /* 524 */
+    "The web server file exist. Recovery: Delete the web server file or change instance name.",
     nullptr,
 };

@@ -17,7 +17,9 @@ void ICShowProgress(int percent) {
     pfnProgress(percent);
 }
 
-void ICAddStage(int count) { s_nTotalStage += count; }
+void ICAddStage(int count) {
+    s_nTotalStage += count;
+}
 
 void ICIncCurStage() {
     if (s_nCurStage < s_nTotalStage)

@@ -1,6 +1,8 @@
 #include "vxconfig/messages.h"
 
-static int UpperAscii(int c) { return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c; }
+static int UpperAscii(int c) {
+    return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
+}
 
 int stricmp(const char* a, const char* b) {
     if (!a)

@@ -72,7 +72,9 @@ const unsigned char kOldKey[] = {0x5a, 0x13, 0x7e, 0x29, 0x44, 0x61, 0x0d, 0x38}
 
 const OldVxKey old_vx_key = {kOldKey, static_cast<int>(sizeof kOldKey)};
 
-void gen1(char* key) { strcpy(key, "vx3-default-credential-key-2026"); }
+void gen1(char* key) {
+    strcpy(key, "vx3-default-credential-key-2026");
+}
 
 int vx_crypt(const char* in, int inSize, char* out, int outSize, const char* key, int mode) {
     if (!in || !out || outSize <= 0 || !key)
@@ -103,8 +105,8 @@ int vx_crypt(const char* in, int inSize, char* out, int outSize, const char* key
     return ok;
 }
 
-int old_vx_crypt(const char* in, int inSize, char* out, int outSize, const OldVxKey* key,
-                 int mode, int /*flag*/) {
+int old_vx_crypt(const char* in, int inSize, char* out, int outSize, const OldVxKey* key, int mode,
+                 int /*flag*/) {
     if (!in || !out || outSize <= 0 || !key || key->length <= 0)
         return 0;
     out[0] = 0;

@@ -16,7 +16,7 @@ void gen1(char* key);
 // mode 0 enciphers, 1 deciphers. Both read the input up to its NUL or inSize bytes and write a
 // NUL-terminated text of at most outSize - 1 characters. Returns 1, or 0 for a bad argument.
 int vx_crypt(const char* in, int inSize, char* out, int outSize, const char* key, int mode);
-int old_vx_crypt(const char* in, int inSize, char* out, int outSize, const OldVxKey* key,
-                 int mode, int flag);
+int old_vx_crypt(const char* in, int inSize, char* out, int outSize, const OldVxKey* key, int mode,
+                 int flag);
 
 #endif

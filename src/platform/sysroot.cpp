@@ -7,4 +7,6 @@ ICString SysGetRoot() {
     return ICString(root && *root ? root : nullptr);
 }
 
-ICString SysRootPath(const char* path) { return SysGetRoot() + path; }
+ICString SysRootPath(const char* path) {
+    return SysGetRoot() + path;
+}

@@ -8,8 +8,7 @@
 // Each of these takes exactly one text.
 static int OneArgument(int argc, char** argv) {
     if (argc != 2)
-        return UsageError(FindCommand(argv[0]), "expected exactly one argument, got %d",
-                          argc - 1);
+        return UsageError(FindCommand(argv[0]), "expected exactly one argument, got %d", argc - 1);
     return VX_EXIT_OK;
 }
 
@@ -44,8 +43,8 @@ int CmdEncKey(int argc, char** argv) {
     }
     char stored[IC_STORED_KEY_LEN + 1];
     if (!ICEncKey(argv[1], stored))
-        return UsageError(FindCommand(argv[0]),
-                          "a merchant key is exactly %d hexadecimal digits", IC_MERKEY_LEN);
+        return UsageError(FindCommand(argv[0]), "a merchant key is exactly %d hexadecimal digits",
+                          IC_MERKEY_LEN);
     printf("%s\n", stored);
     return VX_EXIT_OK;
 }

@@ -6,8 +6,8 @@ enum { VX_EXIT_OK = 0, VX_EXIT_FAIL = 1, VX_EXIT_USAGE = 2 };
 
 struct VxCommand {
     const char* name;
-    const char* usage;   // the arguments after the name
-    const char* summary; // one line for --help
+    const char* usage;                 // the arguments after the name
+    const char* summary;               // one line for --help
     int (*run)(int argc, char** argv); // argv[0] is the subcommand's name
 };
 

@@ -7,10 +7,18 @@
 #include "frontend.h"
 #include "vxconfig/vxconfig.h"
 
-static void PrintError(const char* text) { fprintf(stderr, "vxcfg: %s\n", text); }
-static void PrintInfo(const char* text) { printf("%s\n", text); }
-static void PrintStatus(const char* text) { printf("%s\n", text); }
-static void PrintProgress(int percent) { printf("[%3d%%]\n", percent); }
+static void PrintError(const char* text) {
+    fprintf(stderr, "vxcfg: %s\n", text);
+}
+static void PrintInfo(const char* text) {
+    printf("%s\n", text);
+}
+static void PrintStatus(const char* text) {
+    printf("%s\n", text);
+}
+static void PrintProgress(int percent) {
+    printf("[%3d%%]\n", percent);
+}
 
 int UsageError(const VxCommand& command, const char* why, ...) {
     char text[1024];
@@ -61,8 +69,10 @@ static void PrintHelp() {
 // whole path, so a dot in the root would send every backup astray.
 static int SetRoot(const char* dir) {
     if (dir[0] != '/' || strchr(dir, '.')) {
-        fprintf(stderr, "vxcfg: --root: '%s' must be an absolute path without dots "
-                        "(usage: vxcfg --root DIR COMMAND ...)\n", dir);
+        fprintf(stderr,
+                "vxcfg: --root: '%s' must be an absolute path without dots "
+                "(usage: vxcfg --root DIR COMMAND ...)\n",
+                dir);
         return 0;
     }
     std::string path = std::string(dir) + "/bin";
