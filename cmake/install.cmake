@@ -21,5 +21,6 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/vxconfigConfigVersion.cmake
 install(FILES ${CMAKE_BINARY_DIR}/vxconfigConfig.cmake ${CMAKE_BINARY_DIR}/vxconfigConfigVersion.cmake
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vxconfig)
 
+file(RELATIVE_PATH VX_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 configure_file(${CMAKE_CURRENT_LIST_DIR}/vxconfig.pc.in ${CMAKE_BINARY_DIR}/vxconfig.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/vxconfig.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
