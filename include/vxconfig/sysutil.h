@@ -36,7 +36,9 @@ VX_API int ISGetIPAddr(ICString& out);
 // Replaces a system file safely: the new content is written to a temporary file in the same
 // directory, flushed and synced, then renamed over path, so path is never missing or half
 // written. When backupPath is given, the previous content is kept there first (as a hard link,
-// so it never disappears from path either). Returns 1, or 0 with path as it was.
+// so it never disappears from path either). Returns 1, or 0 with path as it was. A mode of
+// SYS_NEW_FILE_MODE gives the file the mode of any newly created file (0666 less the umask).
+#define SYS_NEW_FILE_MODE static_cast<mode_t>(-1)
 VX_API int SysReplaceFile(const char* path, const char* content, size_t length,
                           const char* backupPath, mode_t mode);
 

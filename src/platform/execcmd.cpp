@@ -1,0 +1,56 @@
+// Shell commands, run as the calling user or through "su -" as another user.
+#include <cerrno>
+#include <cstdlib>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "vxconfig/sysroot.h"
+#include "vxconfig/sysutil.h"
+
+enum { kDirSize = 1024 };
+
+// As another user: a login shell of that user runs the command in directory. Only the wait
+// is judged; callers check the files the command leaves.
+static int ExecAsUser(const char* command, const char* directory, const char* user) {
+    // Everything the child needs is built before the fork.
+    ICString text = ICString("cd ") + directory + ";" + command + " > /dev/null";
+    ICString su = SysRootPath("/bin/su");
+    pid_t pid = fork();
+    if (pid < 0)
+        return 0;
+    if (pid == 0) {
+        execl(su, "su", "-", user, "-c", static_cast<const char*>(text),
+              static_cast<char*>(nullptr));
+        _exit(1);
+    }
+    pid_t waited;
+    do {
+        waited = waitpid(pid, nullptr, 0);
+    } while (waited < 0 && errno == EINTR);
+    return waited == pid ? 1 : 0;
+}
+
+// As the calling user: the shell runs in directory, and the working directory is restored.
+static int ExecHere(const char* command, const char* directory) {
+    char saved[kDirSize];
+    if (!getcwd(saved, sizeof saved))
+        return 0;
+    if (directory && *directory && chdir(directory) != 0)
+        return 0;
+    int status = system(ICString(command) + " > /dev/null");
+    // The saved directory was reachable a moment ago; nothing better can be done if it is not.
+    if (chdir(saved) != 0)
+        return 0;
+    return status == 0 ? 1 : 0;
+}
+
+int SysExecCmd(const char* command, const char* directory, const char* user) {
+    if (user)
+        return ExecAsUser(command, directory, user);
+    return ExecHere(command, directory);
+}
+
+int ICExecCmd(const char* command, const char* directory) {
+    return SysExecCmd(command, directory, nullptr);
+}

@@ -1,0 +1,40 @@
+// Handing files and trees to a user.
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/passwd.h"
+#include "vxconfig/sysutil.h"
+
+int ChownPath(const char* path, uid_t uid, gid_t gid, int recursive) {
+    // The owner change follows a symbolic link to its target; the walk below does not.
+    if (!path || chown(path, uid, gid) != 0)
+        return 0;
+    if (!recursive)
+        return 1;
+    struct stat st;
+    if (lstat(path, &st) != 0)
+        return 0;
+    if (!S_ISDIR(st.st_mode))
+        return 1;
+    DIR* dir = opendir(path);
+    if (!dir)
+        return 0;
+    while (dirent* entry = readdir(dir)) {
+        if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
+            continue;
+        ChownPath(ICString(path) ^ entry->d_name, uid, gid, recursive);
+    }
+    closedir(dir);
+    return 1;
+}
+
+int SysChown(const char* path, const char* user, int recursive) {
+    if (!user)
+        return 1;
+    SysPasswdEntry entry;
+    if (!SysLookupUser(user, entry))
+        return 0;
+    return ChownPath(path, entry.uid, entry.gid, recursive);
+}

@@ -1,0 +1,84 @@
+// Installed products, told by the package information files the package tools keep.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include "vxconfig/discovery.h"
+#include "vxconfig/sysroot.h"
+
+// 1 when the package information file is readable by the caller.
+static int IsReadable(const char* fixedPath) {
+    return access(SysRootPath(fixedPath), R_OK) == 0 ? 1 : 0;
+}
+
+int SysIsHWLInstalled() {
+    return IsReadable("/var/sadm/pkg/OrvellQBX/pkginfo");
+}
+
+int SysIsMacrolinInstalled() {
+    return IsReadable("/var/sadm/pkg/Macrolin/pkginfo");
+}
+
+int SysIsRELDAExtInstalled() {
+    return IsReadable("/var/sadm/pkg/reldatxcom/pkginfo");
+}
+
+int SysIsPayvaneInstalled() {
+    if (!IsReadable("/var/sadm/pkg/OrvellPS/pkginfo"))
+        return 0;
+    // The payment server's user exit library must not be loaded by the product's daemons.
+    ICString library = SysRootPath("/opt/Orvell_Payment_Server/lib/libuserexit.so");
+    if (access(library, F_OK) == 0) {
+        ICString command = ICString("mv ") + library + " " + library + ".Payvane";
+        int status = system(command);
+        (void)status;
+    }
+    return 1;
+}
+
+// Relda releases in the order they are looked for; the first installed one decides.
+struct ReldaRelease {
+    const char* pkginfo;
+    const char* dir;
+};
+
+static const ReldaRelease kReldaReleases[] = {
+    {"/var/sadm/pkg/reldaengn61/pkginfo", "/opt/Orvellrelda/V6.1"},
+    {"/var/sadm/pkg/reldacliv61/pkginfo", "/opt/Orvellrelda/V6.1"},
+    {"/var/sadm/pkg/reldaengn50/pkginfo", "/opt/Orvellrelda/V5.0"},
+};
+
+int SysGetDBOrvellPath(ICString& out) {
+    for (const ReldaRelease& r : kReldaReleases) {
+        if (IsReadable(r.pkginfo)) {
+            out = SysRootPath(r.dir);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int ICGetDBOrvellPath(ICString& out) {
+    return SysGetDBOrvellPath(out);
+}
+
+int SysCheckVersion(int release) {
+    FILE* fp = fopen(SysRootPath("/var/sadm/pkg/Orvellvndx/pkginfo"), "r");
+    if (!fp)
+        fp = fopen(SysRootPath("/var/sadm/pkg/OrvellQBX/pkginfo"), "r");
+    if (!fp)
+        return 0;
+    // The major release is the first character of the VERSION value.
+    char major = 0;
+    char line[1024];
+    while (fgets(line, sizeof line, fp)) {
+        char* equals = strchr(line, '=');
+        if (equals && equals - line == 7 && strncmp(line, "VERSION", 7) == 0) {
+            major = equals[1];
+            break;
+        }
+    }
+    fclose(fp);
+    return release >= 1 && release <= 3 && major == '0' + release ? 1 : 0;
+}
