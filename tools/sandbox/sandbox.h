@@ -10,6 +10,8 @@
 #define SANDBOX_INSTANCE_USER "reldinst"
 #define SANDBOX_OWNER_USER "vxowner"
 #define SANDBOX_PASSWORD "Sandbox1"
+// An account whose password hash stands in etc/passwd itself rather than in etc/shadow.
+#define SANDBOX_PLAIN_USER "vxplain"
 
 struct SandboxOptions {
     bool payment = true; // the payment server package
@@ -17,6 +19,9 @@ struct SandboxOptions {
     bool macro = true;   // the web macro processor
     bool wharf = true;   // the Orvell HTTP server
     bool relda = true;   // the Relda database product (6.1)
+    // Copy the stand-in programs into ROOT/bin (found in $VXCONFIG_STANDINS, else beside the
+    // running program); a missing one is an error naming it.
+    bool standins = true;
 };
 
 // 1 when the installation was laid out under root (an absolute path without dots, created

@@ -27,5 +27,6 @@ int CmdEncrypt(int argc, char** argv);
 int CmdDecrypt(int argc, char** argv);
 int CmdEncKey(int argc, char** argv);
 int CmdDecKey(int argc, char** argv);
+int CmdSandbox(int argc, char** argv);
 
 #endif

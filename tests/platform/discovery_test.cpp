@@ -1,0 +1,176 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform_fixture.h"
+#include "vxconfig/discovery.h"
+#include "vxconfig/messages.h"
+#include "vxconfig/webpaths.h"
+
+TEST_F(PlatformTest, FixedInstallationDirectories) {
+    ICString out;
+    EXPECT_EQ(SysGetInstPath(out, 1), 1);
+    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix"));
+    EXPECT_EQ(SysGetInstPath(out, 2), 1);
+    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix2"));
+    EXPECT_EQ(ICGetInstPath(out), 1);
+    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix3"));
+    EXPECT_EQ(ICGetHWLInstPath(out), 1);
+    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix3"));
+    EXPECT_EQ(SysGetPayvanePath(out), 1);
+    EXPECT_EQ(std::string(out), Rooted("/opt/Orvell_Payment_Server"));
+    EXPECT_EQ(SysGetMacrolinPath(out), 1);
+    EXPECT_EQ(std::string(out), Rooted("/opt/OrvellMacrolin/docs"));
+    EXPECT_EQ(ICGetJREPath(out), 1);
+    EXPECT_EQ(std::string(out), Rooted("/usr/java"));
+    EXPECT_EQ(SysGetMSCfgPathV1(out), 1);
+    EXPECT_EQ(std::string(out), Rooted("/etc"));
+    EXPECT_EQ(SysGetOraSid(out), 1);
+    EXPECT_STREQ(out, "$ORACLE_SID");
+    EXPECT_EQ(SysGetOraPath(out, 0), 1);
+    EXPECT_STREQ(out, "$ORACLE_HOME");
+
+    // Without a root the paths are the installation's own.
+    unsetenv("VXCONFIG_ROOT");
+    EXPECT_EQ(ICGetInstPath(out), 1);
+    EXPECT_STREQ(out, "/opt/Orvellvndx/Vendrix3");
+}
+
+TEST_F(PlatformTest, PackagesOfAFullSandbox) {
+    EXPECT_EQ(SysIsHWLInstalled(), 1);
+    EXPECT_EQ(SysIsMacrolinInstalled(), 1);
+    EXPECT_EQ(SysIsRELDAExtInstalled(), 1);
+    EXPECT_EQ(SysCheckVersion(3), 1);
+    EXPECT_EQ(SysCheckVersion(2), 0);
+    EXPECT_EQ(SysCheckVersion(4), 0);
+
+    // The payment server's user exit library is moved aside once.
+    std::string lib = Rooted("/opt/Orvell_Payment_Server/lib/libuserexit.so");
+    ASSERT_TRUE(FileExists(lib));
+    EXPECT_EQ(SysIsPayvaneInstalled(), 1);
+    EXPECT_FALSE(FileExists(lib));
+    EXPECT_TRUE(FileExists(lib + ".Payvane"));
+    EXPECT_EQ(SysIsPayvaneInstalled(), 1);
+
+    // The client alone still gives the 6.1 directory; no Relda leaves the answer alone.
+    ICString dir;
+    ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/reldaengn61/pkginfo").c_str()), 0);
+    EXPECT_EQ(ICGetDBOrvellPath(dir), 1);
+    EXPECT_EQ(std::string(dir), Rooted("/opt/Orvellrelda/V6.1"));
+    ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/reldacliv61/pkginfo").c_str()), 0);
+    ASSERT_EQ(mkdir(Rooted("/var/sadm/pkg/reldaengn50").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteWholeFile(Rooted("/var/sadm/pkg/reldaengn50/pkginfo"), "PKG=x\n"));
+    EXPECT_EQ(SysGetDBOrvellPath(dir), 1);
+    EXPECT_EQ(std::string(dir), Rooted("/opt/Orvellrelda/V5.0"));
+    ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/reldaengn50/pkginfo").c_str()), 0);
+    dir = "kept";
+    EXPECT_EQ(SysGetDBOrvellPath(dir), 0);
+    EXPECT_STREQ(dir, "kept");
+
+    // The product's own package file decides the release, the hosting edition's stands in.
+    ASSERT_TRUE(WriteWholeFile(Rooted("/var/sadm/pkg/OrvellQBX/pkginfo"), "VERSIONS=3\n"
+                                                                          "VERSION=2.1\n"));
+    EXPECT_EQ(SysCheckVersion(3), 1);
+    ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/Orvellvndx/pkginfo").c_str()), 0);
+    EXPECT_EQ(SysCheckVersion(3), 0);
+    EXPECT_EQ(SysCheckVersion(2), 1);
+}
+
+class BareSandbox : public PlatformTest {
+protected:
+    BareSandbox() {
+        sandboxOptions.payment = sandboxOptions.hosting = sandboxOptions.macro = false;
+        sandboxOptions.wharf = sandboxOptions.relda = false;
+    }
+};
+
+TEST_F(BareSandbox, ProductsLeftOutAreNotFound) {
+    EXPECT_EQ(SysIsHWLInstalled(), 0);
+    EXPECT_EQ(SysIsMacrolinInstalled(), 0);
+    EXPECT_EQ(SysIsRELDAExtInstalled(), 0);
+    EXPECT_EQ(SysIsPayvaneInstalled(), 0);
+    EXPECT_EQ(SysCheckVersion(3), 1);
+    ICString dir;
+    EXPECT_EQ(SysGetDBOrvellPath(dir), 0);
+    ISPath paths;
+    paths[0] = "zero";
+    paths[4] = "four";
+    EXPECT_EQ(SysGetISOrvellInfo(paths), 0);
+    EXPECT_STREQ(paths[0], "zero");
+    EXPECT_STREQ(paths[4], "four");
+    EXPECT_STREQ(paths[1], "");
+}
+
+static std::string s_errors;
+static void CollectError(const char* text) {
+    s_errors += std::string(text) + "\n";
+}
+
+TEST_F(PlatformTest, OtherProductsFiles) {
+    ICString home = "kept";
+    int savedCgi = bCgiApp;
+    ICTextCallback savedError = pfnError;
+    bCgiApp = 1;
+    pfnError = CollectError;
+    s_errors.clear();
+    EXPECT_EQ(SysGetOraPath(home, 1), 0);
+    bCgiApp = savedCgi;
+    pfnError = savedError;
+    EXPECT_EQ(s_errors, "Cannot access file " + Rooted("/var/opt/oracle/oratab") + ".\n");
+
+    ASSERT_EQ(system(("mkdir -p " + Rooted("/var/opt/oracle")).c_str()), 0);
+    std::string oratab = Rooted("/var/opt/oracle/oratab");
+    ASSERT_TRUE(WriteWholeFile(oratab, "# ORCL:/u01/commented:N\n#\n"));
+    EXPECT_EQ(SysGetOraPath(home, 1), 0);
+    ASSERT_TRUE(WriteWholeFile(oratab, "# comment\nORCL:/u01/app/oracle:N\nno colon\n"
+                                       "TEST:/u02/oracle/8.1.6:Y\n"));
+    EXPECT_EQ(SysGetOraPath(home, 1), 1);
+    EXPECT_STREQ(home, "/u02/oracle/8.1.6");
+
+    ICString app = "kept";
+    EXPECT_EQ(SysIsLoomworkInstalled(), 0);
+    EXPECT_EQ(SysGetLoomworkPath(app), 0);
+    std::string jitk = Rooted("/usr/bin/jitk.db");
+    ASSERT_EQ(system(("mkdir -p " + Rooted("/usr/bin")).c_str()), 0);
+    ASSERT_TRUE(WriteWholeFile(jitk, "OrvellLoomAS.base.Dir=/opt/other/x/y\n"
+                                     "OrvellLoomAS.base.LogDir=/opt/OrvellLoomAS/logs/jit\n"));
+    EXPECT_EQ(SysIsLoomworkInstalled(), 1);
+    EXPECT_EQ(SysGetLoomworkPath(app), 1);
+    EXPECT_STREQ(app, "/opt/OrvellLoomAS");
+
+    ICString html = "kept";
+    EXPECT_EQ(SysGetCfgPathV1(html), 0);
+    ASSERT_TRUE(WriteWholeFile(Rooted("/etc/mserver.conf"), "MS_PORT 4000\n"
+                                                            "www_html_path\t/opt/www/html\r\n"));
+    EXPECT_EQ(SysGetCfgPathV1(html), 1);
+    EXPECT_STREQ(html, "/opt/www/html");
+
+    const char* text = "/opt/Orvell/HTTPD.conf";
+    EXPECT_EQ(SysFindPath(text, "httpd"), text + 12);
+    EXPECT_EQ(SysFindPath(text, "nginx"), nullptr);
+}
+
+TEST_F(PlatformTest, OrvellServerPaths) {
+    std::string root = Rooted("/opt/WharfServer/usr/internet/server_root");
+    ISPath paths;
+    paths[4] = "before";
+    ASSERT_EQ(SysGetISOrvellInfo(paths), 1);
+    EXPECT_EQ(std::string(paths[0]), Rooted("/etc"));
+    EXPECT_EQ(std::string(paths[1]), root + "/cgi-bin");
+    EXPECT_EQ(std::string(paths[2]), root + "/cgi-bin");
+    EXPECT_EQ(std::string(paths[3]), root + "/pub");
+    EXPECT_STREQ(paths[4], "before");
+    EXPECT_EQ(std::string(paths[5]), root);
+
+    // A password program beside the CGI programs counts only when executable; the system
+    // one wins over it.
+    ASSERT_TRUE(WriteWholeFile(root + "/cgi-bin/htadm", "#!/bin/sh\n", 0644));
+    ASSERT_EQ(SysGetISOrvellInfo(paths), 1);
+    EXPECT_STREQ(paths[4], "before");
+    ASSERT_EQ(chmod((root + "/cgi-bin/htadm").c_str(), 0755), 0);
+    ASSERT_EQ(SysGetISOrvellInfo(paths), 1);
+    EXPECT_EQ(std::string(paths[4]), root + "/cgi-bin/htadm");
+    ASSERT_EQ(system(("mkdir -p " + Rooted("/usr/sbin")).c_str()), 0);
+    ASSERT_TRUE(WriteWholeFile(Rooted("/usr/sbin/htadm"), "#!/bin/sh\n", 0755));
+    ASSERT_EQ(SysGetISOrvellInfo(paths), 1);
+    EXPECT_EQ(std::string(paths[4]), Rooted("/usr/sbin/htadm"));
+}

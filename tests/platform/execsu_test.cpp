@@ -1,0 +1,32 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "sandbox_fixture.h"
+#include "vxconfig/sysutil.h"
+
+// The rooted /bin/su runs the text in a login shell of the user; only the wait is judged.
+TEST_F(SandboxTest, ExecCmdAsAnotherUser) {
+    std::string dir = Rooted("/tmp");
+    EXPECT_EQ(SysExecCmd("sh -c 'echo $LOGNAME:$HOME > who'", dir.c_str(), SANDBOX_OWNER_USER), 1);
+    EXPECT_EQ(ReadWholeFile(dir + "/who"),
+              std::string(SANDBOX_OWNER_USER) + ":" + Rooted("/home/" SANDBOX_OWNER_USER) + "\n");
+
+    EXPECT_EQ(SysExecCmd("false", dir.c_str(), SANDBOX_OWNER_USER), 1);
+    EXPECT_EQ(SysExecCmd("touch never", dir.c_str(), "nosuchuser"), 1);
+    EXPECT_FALSE(FileExists(dir + "/never"));
+
+    // Without the su program the child cannot start it; that too is only seen in the files.
+    ASSERT_EQ(unlink(Rooted("/bin/su").c_str()), 0);
+    EXPECT_EQ(SysExecCmd("touch never", dir.c_str(), SANDBOX_OWNER_USER), 1);
+    EXPECT_FALSE(FileExists(dir + "/never"));
+}
+
+// The database product's own instance list tool names the instance owner.
+TEST_F(SandboxTest, UserNameFromTheStandInInstanceList) {
+    ICString name;
+    EXPECT_EQ(SysGetUserName(name), 1);
+    EXPECT_STREQ(name, SANDBOX_INSTANCE_USER);
+    struct stat st;
+    ASSERT_EQ(stat(Rooted("/bin/reldailist").c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & S_IXUSR);
+}

@@ -1,0 +1,73 @@
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform_fixture.h"
+#include "vxconfig/cipher.h"
+#include "vxconfig/services.h"
+
+TEST(SandboxBuild, RefusesRootsAndMissingStandIns) {
+    SandboxOptions options;
+    options.standins = false;
+    ICString error;
+    EXPECT_EQ(SandboxBuild("tmp/vxroot-rel", options, error), 0);
+    EXPECT_STREQ(error, "the sandbox root must be an absolute path");
+    EXPECT_EQ(SandboxBuild("/tmp/vxroot.dotted", options, error), 0);
+    EXPECT_STREQ(error, "the sandbox root must not contain a dot");
+    EXPECT_FALSE(FileExists("/tmp/vxroot.dotted"));
+
+    char dir[] = "/tmp/vxroot-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string empty = std::string(dir) + "/nostandins";
+    ASSERT_EQ(mkdir(empty.c_str(), 0755), 0);
+    setenv("VXCONFIG_STANDINS", empty.c_str(), 1);
+    options.standins = true;
+    EXPECT_EQ(SandboxBuild((std::string(dir) + "/root").c_str(), options, error), 0);
+    unsetenv("VXCONFIG_STANDINS");
+    EXPECT_STREQ(error, ("stand-in program 'su' not found in " + empty).c_str());
+    RemoveTree(dir);
+}
+
+TEST_F(PlatformTest, SandboxUsersAndServices) {
+    std::string passwd = ReadWholeFile(Rooted("/etc/passwd"));
+    std::string ids = std::to_string(getuid()) + ":" + std::to_string(getgid());
+    EXPECT_NE(passwd.find("vxowner:x:" + ids +
+                          ":Vendrix database owner:" + Rooted("/home/vxowner") + ":/bin/sh\n"),
+              std::string::npos)
+        << passwd;
+    EXPECT_NE(passwd.find("reldinst:x:" + ids + ":"), std::string::npos);
+    EXPECT_NE(passwd.find("vxplain:$5$"), std::string::npos);
+    struct stat st;
+    ASSERT_EQ(stat(Rooted("/home/reldinst/sqllib").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(ReadWholeFile(Rooted("/opt/Orvellrelda/V6.1/instance/instances.lst")), "reldinst\n");
+
+    // The known password opens the shadowed accounts and the unshadowed one.
+    EXPECT_EQ(SysCheckDBPswd(SANDBOX_PASSWORD, SANDBOX_OWNER_USER), 1);
+    EXPECT_EQ(SysCheckDBPswd(SANDBOX_PASSWORD, SANDBOX_INSTANCE_USER), 1);
+    EXPECT_EQ(SysCheckDBPswd(SANDBOX_PASSWORD, SANDBOX_PLAIN_USER), 1);
+    EXPECT_EQ(SysCheckDBPswd("Sandbox2", SANDBOX_OWNER_USER), 0);
+
+    EXPECT_EQ(ICGetTcpServicePort("telnet"), 23);
+    EXPECT_EQ(ICGetTcpServicePort("https"), 443);
+    EXPECT_EQ(SysIsPortRegistered(2049), 1);
+    EXPECT_EQ(SysIsPortRegistered(4000), 0);
+
+    ASSERT_EQ(stat(Rooted("/tmp").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 01777u);
+}
+
+class NoPaymentSandbox : public PlatformTest {
+protected:
+    NoPaymentSandbox() { sandboxOptions.payment = false; }
+};
+
+TEST_F(NoPaymentSandbox, LeavesOutThePaymentServerOnly) {
+    EXPECT_FALSE(FileExists(Rooted("/var/sadm/pkg/OrvellPS/pkginfo")));
+    EXPECT_FALSE(FileExists(Rooted("/opt/Orvell_Payment_Server")));
+    EXPECT_EQ(ReadWholeFile(Rooted("/var/sadm/pkg/OrvellQBX/pkginfo")).rfind("PKG=OrvellQBX\n", 0),
+              0u);
+    EXPECT_TRUE(FileExists(Rooted("/var/sadm/pkg/KESTRELWHARF/pkginfo")));
+    EXPECT_TRUE(FileExists(Rooted("/var/sadm/pkg/Macrolin/pkginfo")));
+    EXPECT_TRUE(FileExists(Rooted("/var/sadm/pkg/reldaengn61/pkginfo")));
+}

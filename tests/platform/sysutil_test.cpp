@@ -1,0 +1,193 @@
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform_fixture.h"
+#include "vxconfig/sysutil.h"
+
+static mode_t ModeOf(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+static std::string WorkingDir() {
+    char dir[PATH_MAX];
+    return getcwd(dir, sizeof dir) ? dir : "";
+}
+
+TEST_F(PlatformTest, ExecCmdAsCallingUser) {
+    std::string dir = Rooted("/tmp");
+    std::string before = WorkingDir();
+    EXPECT_EQ(SysExecCmd("touch made-here", dir.c_str(), nullptr), 1);
+    EXPECT_TRUE(FileExists(dir + "/made-here"));
+    EXPECT_EQ(WorkingDir(), before);
+
+    EXPECT_EQ(ICExecCmd("exit 3", dir.c_str()), 0);
+    EXPECT_EQ(WorkingDir(), before);
+
+    // An unreachable directory runs nothing.
+    std::string marker = Rooted("/tmp/ran");
+    EXPECT_EQ(SysExecCmd(("touch " + marker).c_str(), Rooted("/nowhere").c_str(), nullptr), 0);
+    EXPECT_FALSE(FileExists(marker));
+    EXPECT_EQ(WorkingDir(), before);
+
+    // Standard output is discarded.
+    EXPECT_EQ(SysExecCmd("echo visible", nullptr, nullptr), 1);
+}
+
+TEST_F(PlatformTest, MkdirChownChmod) {
+    std::string dir = Rooted("/tmp/made");
+    EXPECT_EQ(SysCheckRoot(dir.c_str()), 1);
+    EXPECT_EQ(SysCheckRoot("tmp/made"), 0);
+    EXPECT_EQ(SysMkdir(dir.c_str(), SANDBOX_OWNER_USER, 0750), 1);
+    mode_t mask = umask(022);
+    umask(mask);
+    EXPECT_EQ(ModeOf(dir), 0750u & ~mask);
+    EXPECT_EQ(SysMkdir(dir.c_str(), nullptr, 0755), 0); // exists already
+    EXPECT_EQ(SysMkdir(Rooted("/tmp/other").c_str(), "nosuchuser", 0755), 0);
+    EXPECT_TRUE(FileExists(Rooted("/tmp/other")));
+
+    EXPECT_EQ(SysIsUserExist(SANDBOX_OWNER_USER), 1);
+    EXPECT_EQ(ICIsUserExist(SANDBOX_INSTANCE_USER), 1);
+    EXPECT_EQ(SysIsUserExist("nosuchuser"), 0);
+
+    std::string file = dir + "/f";
+    ASSERT_TRUE(WriteWholeFile(file, "x"));
+    EXPECT_EQ(SysChown(file.c_str(), nullptr, 1), 1);
+    EXPECT_EQ(SysChown(file.c_str(), "nosuchuser", 0), 0);
+    EXPECT_EQ(SysChown(dir.c_str(), SANDBOX_OWNER_USER, 1), 1);
+    EXPECT_EQ(ChownPath(file.c_str(), getuid(), getgid(), 1), 1);
+    EXPECT_EQ(ChownPath(Rooted("/tmp/missing").c_str(), getuid(), getgid(), 0), 0);
+    EXPECT_TRUE(RunUnprivileged([&] { return ChownPath(file.c_str(), 0, 0, 0) == 0; }));
+
+    EXPECT_EQ(SysChmod(file.c_str(), 0604), 1);
+    EXPECT_EQ(ModeOf(file), 0604u);
+    EXPECT_EQ(SysChmod(Rooted("/tmp/missing").c_str(), 0604), 0);
+}
+
+TEST_F(PlatformTest, CopyFiles) {
+    std::string source = Rooted("/tmp/source"), copy = Rooted("/tmp/copy");
+    EXPECT_EQ(SysCopyFile(source.c_str(), copy.c_str()), 0);
+    EXPECT_FALSE(FileExists(copy));
+
+    std::string text("line one\n\0binary\xff\n", 19);
+    ASSERT_TRUE(WriteWholeFile(source, text, 0751));
+    EXPECT_EQ(SysCopyFile(source.c_str(), copy.c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(copy), text);
+    EXPECT_EQ(ModeOf(copy), 0751u);
+
+    // The shell copy expands wildcards and never reports failure.
+    ASSERT_EQ(mkdir(Rooted("/tmp/jsp").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(Rooted("/tmp/out").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteWholeFile(Rooted("/tmp/jsp/a.jsp"), "a"));
+    ASSERT_TRUE(WriteWholeFile(Rooted("/tmp/jsp/b.jsp"), "b"));
+    ASSERT_TRUE(WriteWholeFile(Rooted("/tmp/jsp/c.txt"), "c"));
+    EXPECT_EQ(SysCopyJSPFiles(Rooted("/tmp/jsp/*.jsp").c_str(), Rooted("/tmp/out").c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(Rooted("/tmp/out/b.jsp")), "b");
+    EXPECT_FALSE(FileExists(Rooted("/tmp/out/c.txt")));
+    EXPECT_EQ(SysCopyFileBin(Rooted("/tmp/none").c_str(), Rooted("/tmp/out").c_str()), 1);
+}
+
+TEST_F(PlatformTest, CreateBackupKeepsOneGeneration) {
+    std::string dir = Rooted("/tmp");
+    EXPECT_EQ(ICCreateBackup((dir + "/x.conf").c_str()), 0);
+    EXPECT_FALSE(FileExists(dir + "/x.old.conf"));
+
+    ASSERT_TRUE(WriteWholeFile(dir + "/x.conf", "new"));
+    ASSERT_TRUE(WriteWholeFile(dir + "/x.old.conf", "older"));
+    EXPECT_EQ(ICCreateBackup((dir + "/x.conf").c_str()), 1);
+    EXPECT_FALSE(FileExists(dir + "/x.conf"));
+    EXPECT_EQ(ReadWholeFile(dir + "/x.old.conf"), "new");
+
+    ASSERT_TRUE(WriteWholeFile(dir + "/nodot", "n"));
+    EXPECT_EQ(ICCreateBackup((dir + "/nodot").c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(dir + "/nodot.old"), "n");
+
+    ASSERT_TRUE(WriteWholeFile(dir + "/y.conf", "y"));
+    EXPECT_EQ(ICCreateBackup((dir + "/y.conf").c_str(), (dir + "/keep").c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(dir + "/keep"), "y");
+
+    // A dot in a directory name decides the name: the move into a missing directory fails.
+    ASSERT_EQ(mkdir((dir + "/a.b").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteWholeFile(dir + "/a.b/vxtrade.conf", "t"));
+    EXPECT_EQ(ICCreateBackup((dir + "/a.b/vxtrade.conf").c_str()), 0);
+    EXPECT_EQ(ReadWholeFile(dir + "/a.b/vxtrade.conf"), "t");
+    ASSERT_EQ(mkdir((dir + "/a.old.b").c_str(), 0755), 0);
+    EXPECT_EQ(ICCreateBackup((dir + "/a.b/vxtrade.conf").c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(dir + "/a.old.b/vxtrade.conf"), "t");
+}
+
+TEST_F(PlatformTest, UnwritableDirectoryChangesNothing) {
+    std::string etc = Rooted("/etc");
+    ASSERT_TRUE(WriteWholeFile(etc + "/x.conf", "x"));
+    ASSERT_EQ(chmod(etc.c_str(), 0555), 0);
+    EXPECT_TRUE(RunUnprivileged([&] {
+        return SysMkdir((etc + "/made").c_str(), nullptr, 0755) == 0 &&
+               SysCopyFile((etc + "/x.conf").c_str(), (etc + "/copy").c_str()) == 0 &&
+               ICCreateBackup((etc + "/x.conf").c_str()) == 0;
+    }));
+    chmod(etc.c_str(), 0755);
+    EXPECT_FALSE(FileExists(etc + "/made"));
+    EXPECT_FALSE(FileExists(etc + "/copy"));
+    EXPECT_FALSE(FileExists(etc + "/x.old.conf"));
+    EXPECT_EQ(ReadWholeFile(etc + "/x.conf"), "x");
+}
+
+TEST_F(PlatformTest, FlushCacheEmptiesOneLevel) {
+    std::string cache = Rooted("/tmp/cache");
+    ASSERT_EQ(mkdir(cache.c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((cache + "/empty").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((cache + "/full").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteWholeFile(cache + "/page.html", "p"));
+    ASSERT_TRUE(WriteWholeFile(cache + "/full/kept", "k"));
+    SysFlushVXCache(cache.c_str());
+    EXPECT_FALSE(FileExists(cache + "/page.html"));
+    EXPECT_FALSE(FileExists(cache + "/empty"));
+    EXPECT_TRUE(FileExists(cache + "/full/kept"));
+    SysFlushVXCache(Rooted("/tmp/missing").c_str());
+}
+
+TEST_F(PlatformTest, UserNameFromInstanceList) {
+    std::string tool = Rooted("/opt/Orvellrelda/V6.1/instance/reldailist");
+    ASSERT_TRUE(WriteWholeFile(tool, "#!/bin/sh\necho firstinst\necho second\n", 0755));
+    ICString name = "stale";
+    EXPECT_EQ(ICGetUserName(name), 1);
+    EXPECT_STREQ(name, "firstinst");
+
+    ASSERT_TRUE(WriteWholeFile(tool, "#!/bin/sh\nexit 0\n", 0755));
+    name = "stale";
+    EXPECT_EQ(SysGetUserName(name), 0);
+    EXPECT_STREQ(name, "");
+}
+
+TEST_F(PlatformTest, HostNameFromLastLine) {
+    std::string tool = Rooted("/bin/hostname");
+    ASSERT_TRUE(
+        WriteWholeFile(tool, "#!/bin/sh\necho 'no such host here'\necho localhost\n", 0755));
+    ICString name, address;
+    EXPECT_EQ(ISGetHostName(name), 1);
+    EXPECT_NE(std::string(name).find("localhost"), std::string::npos);
+    EXPECT_EQ(ISGetIPAddr(address), 1);
+    EXPECT_EQ(std::string(address).rfind("127.", 0), 0u);
+
+    ASSERT_TRUE(WriteWholeFile(tool, "#!/bin/sh\nexit 0\n", 0755));
+    name = "kept";
+    EXPECT_EQ(GetHostEnt(), nullptr);
+    EXPECT_EQ(ISGetHostName(name), 0);
+    EXPECT_EQ(ISGetIPAddr(address), 0);
+    EXPECT_STREQ(name, "kept");
+}
+
+TEST_F(PlatformTest, SleepIsScaled) {
+    auto start = std::chrono::steady_clock::now();
+    SysSleep(30); // VXCONFIG_SLEEP_MS=0: no pause
+    setenv("VXCONFIG_SLEEP_MS", "20", 1);
+    auto middle = std::chrono::steady_clock::now();
+    SysSleep(2);
+    auto end = std::chrono::steady_clock::now();
+    EXPECT_LT(middle - start, std::chrono::milliseconds(500));
+    EXPECT_GE(end - middle, std::chrono::milliseconds(40));
+    EXPECT_LT(end - middle, std::chrono::milliseconds(1500));
+}

@@ -1,0 +1,115 @@
+#include "sandbox_fixture.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <ftw.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string text;
+    int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return text;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    close(fd);
+    return text;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mode) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+    if (fd < 0)
+        return false;
+    bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ok = fchmod(fd, mode) == 0 && ok;
+    return close(fd) == 0 && ok;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+static int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+    // Tests make files and directories read-only on purpose; open them up to remove them.
+    chmod(path, 0700);
+    remove(path);
+    return 0;
+}
+
+static int OpenUp(const char* path, const struct stat* st, int, struct FTW*) {
+    if (S_ISDIR(st->st_mode))
+        chmod(path, 0700);
+    return 0;
+}
+
+void RemoveTree(const std::string& path) {
+    // Directories first made searchable (top down), then everything removed bottom up.
+    nftw(path.c_str(), OpenUp, 16, FTW_PHYS);
+    nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+bool RunUnprivileged(const std::function<bool()>& check) {
+    pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        enum { kNobody = 65534 };
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(2);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void SandboxTest::Save(const char* name, SavedVar& saved) {
+    const char* value = getenv(name);
+    saved.set = value != nullptr;
+    saved.value = value ? value : "";
+}
+
+void SandboxTest::Restore(const char* name, const SavedVar& saved) {
+    if (saved.set)
+        setenv(name, saved.value.c_str(), 1);
+    else
+        unsetenv(name);
+}
+
+void SandboxTest::SetUp() {
+    // Saved first: TearDown restores them even when the set-up fails half way.
+    Save("VXCONFIG_ROOT", m_savedRoot);
+    Save("PATH", m_savedPath);
+    Save("VXCONFIG_SLEEP_MS", m_savedSleep);
+    char dir[] = "/tmp/vxroot-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr) << "mkdtemp: " << strerror(errno);
+    m_root = dir;
+    // Searchable by everybody, so that unprivileged checks can reach the files.
+    chmod(dir, 0755);
+    ICString error;
+    ASSERT_EQ(SandboxBuild(dir, sandboxOptions, error), 1) << (const char*)error;
+    std::string path = m_root + "/bin";
+    if (m_savedPath.set)
+        path += ":" + m_savedPath.value;
+    setenv("VXCONFIG_ROOT", m_root.c_str(), 1);
+    setenv("PATH", path.c_str(), 1);
+    setenv("VXCONFIG_SLEEP_MS", "0", 1);
+}
+
+void SandboxTest::TearDown() {
+    Restore("VXCONFIG_ROOT", m_savedRoot);
+    Restore("PATH", m_savedPath);
+    Restore("VXCONFIG_SLEEP_MS", m_savedSleep);
+    if (!m_root.empty() && !getenv("VXCONFIG_KEEP_SANDBOX"))
+        RemoveTree(m_root);
+}

@@ -1,0 +1,51 @@
+// SandboxTest: every test runs in a fresh sandbox installation of its own under
+// /tmp/vxroot-XXXXXX, with VXCONFIG_ROOT set to it, ROOT/bin first in PATH and no pauses
+// (VXCONFIG_SLEEP_MS=0). TearDown restores the environment and removes the tree.
+#ifndef VXTEST_SANDBOX_FIXTURE_H
+#define VXTEST_SANDBOX_FIXTURE_H
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/types.h>
+
+#include "sandbox.h"
+
+// The whole content of a file; empty when it cannot be read (see FileExists).
+std::string ReadWholeFile(const std::string& path);
+// Creates or truncates path with exactly text and mode; false on any failure.
+bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mode = 0644);
+bool FileExists(const std::string& path);
+// Removes a file or a whole directory tree; missing is fine.
+void RemoveTree(const std::string& path);
+
+// Runs check in a child process that cannot override file permissions (a process running as
+// root gives up to the user "nobody" first); true when check returned true there.
+bool RunUnprivileged(const std::function<bool()>& check);
+
+class SandboxTest : public ::testing::Test {
+protected:
+    // A subclass changes these in its constructor to leave a product out.
+    SandboxOptions sandboxOptions;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // The sandbox root, without a trailing slash.
+    const std::string& Root() const { return m_root; }
+    // A fixed absolute path as seen inside the sandbox: Root() + absolute.
+    std::string Rooted(const std::string& absolute) const { return m_root + absolute; }
+
+private:
+    struct SavedVar {
+        bool set = false;
+        std::string value;
+    };
+    static void Save(const char* name, SavedVar& saved);
+    static void Restore(const char* name, const SavedVar& saved);
+
+    std::string m_root;
+    SavedVar m_savedRoot, m_savedPath, m_savedSleep;
+};
+
+#endif

@@ -1,0 +1,74 @@
+// The sandbox's accounts: etc/passwd, etc/shadow, the users' homes and the database instance
+// registry. Every account runs as the building process's own user, so chown works unprivileged.
+#include <crypt.h>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "sandbox_parts.h"
+
+namespace sandbox {
+
+namespace {
+
+// Where the account's password hash is kept.
+enum Hash { kLocked, kShadowed, kInPasswd };
+
+struct Account {
+    const char* name;
+    bool ownIds; // the building process's uid/gid, else 0/0
+    Hash hash;
+    const char* gecos;
+    const char* home; // under the root
+};
+
+const Account kAccounts[] = {
+    {"root", false, kLocked, "Super-User", "/root"},
+    {"bin", true, kLocked, "Program owner", "/usr/bin"},
+    {SANDBOX_INSTANCE_USER, true, kShadowed, "Relda instance owner",
+     "/home/" SANDBOX_INSTANCE_USER},
+    {SANDBOX_OWNER_USER, true, kShadowed, "Vendrix database owner", "/home/" SANDBOX_OWNER_USER},
+    {SANDBOX_PLAIN_USER, true, kInPasswd, "Unshadowed account", "/home/" SANDBOX_PLAIN_USER},
+};
+
+// A fixed salt keeps every sandbox's files identical, which the tests rely on.
+bool HashPassword(Builder& b, const char* setting, std::string& out) {
+    crypt_data data;
+    memset(&data, 0, sizeof data);
+    const char* hash = crypt_r(SANDBOX_PASSWORD, setting, &data);
+    if (!hash || hash[0] == '*')
+        return b.Fail(std::string("crypt cannot hash with the setting ") + setting);
+    out = hash;
+    return true;
+}
+
+} // namespace
+
+bool LayUsers(Builder& b, const SandboxOptions& options) {
+    std::string shadowHash, plainHash;
+    if (!HashPassword(b, "$6$vxsandbox$", shadowHash) || !HashPassword(b, "$5$vxplain$", plainHash))
+        return false;
+    std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
+    std::string passwd, shadow;
+    for (const Account& a : kAccounts) {
+        if (!b.MakeDirs(a.home))
+            return false;
+        const char* inPasswd = a.hash == kInPasswd ? plainHash.c_str() : "x";
+        passwd += std::string(a.name) + ":" + inPasswd + ":" + (a.ownIds ? uid : "0") + ":" +
+                  (a.ownIds ? gid : "0") + ":" + a.gecos + ":" + b.Path(a.home) + ":/bin/sh\n";
+        if (a.hash != kInPasswd)
+            shadow += std::string(a.name) + ":" +
+                      (a.hash == kShadowed ? shadowHash.c_str() : "*LK*") + ":11200::::::\n";
+    }
+    if (!b.MakeDirs("/home/" SANDBOX_INSTANCE_USER "/sqllib") ||
+        !b.WriteText("/etc/passwd", passwd, 0644) || !b.WriteText("/etc/shadow", shadow, 0400))
+        return false;
+    // The database product's instance registry, one instance name per line; the first
+    // instance's name is its owner's.
+    if (options.relda &&
+        !b.WriteText("/opt/Orvellrelda/V6.1/instance/instances.lst", SANDBOX_INSTANCE_USER "\n"))
+        return false;
+    return true;
+}
+
+} // namespace sandbox

@@ -1,0 +1,11 @@
+// reldastop: stops the database manager of the caller's instance, ending its connections.
+#include "instance.h"
+#include "manager.h"
+
+int main() {
+    relda::Instance instance;
+    if (!relda::FindInstance(instance))
+        return relda::Say(relda::kMsgNoInstance);
+    relda::InstanceLock lock(instance);
+    return relda::StopManager(instance);
+}
