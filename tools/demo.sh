@@ -13,3 +13,17 @@ echo "vxcfg enckey 0123456789abcdef   -> $key"
 echo "vxcfg deckey $key -> $("$vxcfg" deckey "$key")"
 echo "== a wrong argument is refused with exit code 2"
 "$vxcfg" enckey 12345 || echo "exit code $?"
+
+echo "== a fresh sandbox installation with two instances"
+root=$(mktemp -d /tmp/vxroot-XXXXXX)
+trap 'rm -rf "$root"' EXIT
+"$vxcfg" sandbox "$root" >/dev/null
+vx() { echo "\$ vxcfg $*"; "$vxcfg" --root "$root" "$@"; }
+vx add shop1 --host shop1.example.com --dbuser reldinst --dbpass Sandbox1 \
+    --merchant-key 0123456789abcdef
+vx add shop2 --host shop2.example.com --docroot "$root/srv/shop2/html" --db shop2 --procs 4
+vx list
+vx show shop1
+echo "== a conflicting instance is refused and the data file stays as it was"
+vx add shop3 --host shop1.example.com --port 16572 || echo "exit code $?"
+vx list

@@ -4,9 +4,12 @@
 #define VXCONFIG_VXCONFIG_H
 
 #include "vxconfig/cipher.h"
+#include "vxconfig/datafile.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/icstring.h"
 #include "vxconfig/messages.h"
+#include "vxconfig/msinfo.h"
+#include "vxconfig/mslist.h"
 #include "vxconfig/parmlist.h"
 #include "vxconfig/services.h"
 #include "vxconfig/sysroot.h"

@@ -8,5 +8,12 @@ const VxCommand g_commands[] = {
     {"deckey", "TEXT", "print the clear merchant key of a stored form", CmdDecKey},
     {"sandbox", "DIR [--without payment|hosting|macro|wharf|relda]...",
      "lay out a simulated installation under DIR (absolute, no dots)", CmdSandbox},
+    {"list", "[--data FILE]", "one line per instance: name, ports, web server, database", CmdList},
+    {"show", "NAME [--data FILE]", "every stored field of an instance (passwords hidden)", CmdShow},
+    {"add", "NAME [--data FILE] [--port N] [--procs N] [--host H] [--db NAME] [OPTION VALUE]...",
+     "add an instance, starting from the defaults of this installation", CmdAdd},
+    {"set", "NAME [--data FILE] OPTION VALUE...", "change an instance (the options of add)",
+     CmdSet},
+    {"remove", "NAME [--data FILE]", "remove an instance from the data file", CmdRemove},
     {nullptr, nullptr, nullptr, nullptr},
 };

@@ -28,5 +28,10 @@ int CmdDecrypt(int argc, char** argv);
 int CmdEncKey(int argc, char** argv);
 int CmdDecKey(int argc, char** argv);
 int CmdSandbox(int argc, char** argv);
+int CmdList(int argc, char** argv);
+int CmdShow(int argc, char** argv);
+int CmdAdd(int argc, char** argv);
+int CmdSet(int argc, char** argv);
+int CmdRemove(int argc, char** argv);
 
 #endif

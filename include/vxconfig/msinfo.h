@@ -1,0 +1,201 @@
+// MSInfo: the record of one server instance, with its validating setters.
+#ifndef VXCONFIG_MSINFO_H
+#define VXCONFIG_MSINFO_H
+
+#include <cstdio>
+
+#include "vxconfig/parmlist.h"
+
+// Web server type, stored as its integer value.
+enum eISType : int { IS_WHARF = 0, IS_NETSCAPE = 1, IS_BRINDLE = 2 };
+// Database type, stored as its integer value.
+enum eDBType : int { DB_RELDA = 0, DB_ORACLE = 1 };
+
+// MSOption bits.
+enum {
+    MS_OPT_STAGING = 0x1,
+    MS_OPT_START_PKG = 0x2,
+    MS_OPT_DB_CLIENT = 0x4,
+    MS_OPT_CACHE_WS = 0x8,
+    MS_OPT_PV_TRACE = 0x10,
+    MS_OPT_MIGRATED = 0x20,
+    MS_OPT_PAYVANE = 0x40,
+    MS_OPT_HOSTING = 0x80,
+    MS_OPT_CACHE_ON = 0x100,
+    MS_OPT_CACHE_OFF = 0x200,
+    MS_OPT_DB_REMOTE = 0x400,
+};
+
+// The port no instance may use.
+#define MS_RESERVED_PORT 16560
+
+class VX_API MSInfo {
+public:
+    MSInfo();
+    MSInfo(const MSInfo& other) = default;
+    ~MSInfo();
+    MSInfo& operator=(const MSInfo& other) = default;
+
+    // Setters: 1 when the value was accepted and stored, 0 with the field unchanged.
+    int SetName(const char* name);
+    int SetMerKey(const char* key);
+    int SetRootPath(const char* path);
+    int SetConfigPath(const char* path);
+    int SetCachePath(const char* path);
+    int SetVXLogPath(const char* path);
+    int SetDefsDir(const char* path);
+    int SetMacroPath(const char* path);
+    int SetCgiPath(const char* path);
+    int SetHtmlPath(const char* path);
+    int SetDocRoot(const char* path);
+    int SetNESSecure(const char* dir);
+    int SetNESNonsecure(const char* dir);
+    int SetIPAddr(const char* addr);
+    int SetISHost(const char* host);
+    int SetDBHost(const char* host);
+    int SetPVHost(const char* host);
+    int SetDBNode(const char* node);
+    int SetDBName(const char* name);
+    int SetDBUser(const char* user);
+    int SetDBOwner(const char* owner);
+    int SetISType(eISType type);
+    int SetDBType(eDBType type);
+    int SetMSProc(int count);
+    int SetMSPort(int port);
+    int SetPVCycle(int seconds);
+    int SetPVIntvl(int seconds);
+    int SetPVTmout(int seconds);
+    int SetMaxCacheFiles(int count);
+    int SetMSOption(int mask, int bits);
+    int SetTotalProcesses(int count);
+
+    // Passwords are held only in their stored form.
+    int SetDBPswd(const char* password) { return SetDBPswdInternal(DBPswd, password); }
+    int GetDBPswd(ICString& out) const { return GetPswdInternal(DBPswd, out); }
+    int SetCMSPswd(const char* password) { return SetPswdInternal(CMSPswd, password); }
+    int GetCMSPswd(ICString& out) const { return GetPswdInternal(CMSPswd, out); }
+
+    int CheckMerKey(const char* key) const;
+    int GetMerKey(ICString& out) const;
+    int SetPswdInternal(ICString& field, const char* password);
+    int SetDBPswdInternal(ICString& field, const char* password);
+    int CheckDBPswd(const char* password, ICString& owner);
+    int GetPswdInternal(const ICString& field, ICString& out) const;
+
+    static int CheckName(const char* name);
+    static int CheckPath(const char* path);
+    static int CheckNESServer(const char* dir);
+    static int CheckIPAddr(const char* addr);
+    static int CheckHost(const char* host);
+    static int CheckDBNodeName(const char* node);
+    static int CheckDBName(const char* name);
+    static int CheckDBUser(const char* user);
+    static int CheckDBOwner(const char* owner);
+    static void PurifyPathStr(ICString& path);
+
+    // Server services of this instance registered in the services file.
+    int GetTotalProcesses() const;
+    // 1 when every port of first .. first + count - 1 is usable and not registered.
+    int TestPort(int first, int count) const;
+    MSInfo& SetISNESCommonPass(const char* from, const char* dir);
+
+    // The instance data file's record (see datafile.h).
+    int StoreISType(eISType type, FILE* fp) const;
+    int StoreDBType(eDBType type, FILE* fp) const;
+    int LoadISType(eISType& type, FILE* fp);
+    int LoadDBType(eDBType& type, FILE* fp);
+    int Store(FILE* fp) const;
+    int Load(FILE* fp, int version);
+    int Store(const char* path) const;
+    int Load(const char* path);
+
+    ICString Name;
+    ICString MerKey;
+    ICString RootPath;
+    ICString VXLogPath;
+    ICString ConfigPath;
+    ICString DefsDir;
+    ICString MacroPath;
+    ICString CgiPath;
+    ICString HtmlPath;
+    ICString DocRoot;
+    ICString NESSecure;
+    ICString NESNonsecure;
+    ICString IPAddr;
+    ICString ISHost;
+    ICString DBName;
+    ICString DBUser;
+    ICString DBOwner;
+    ICString DBPswd;
+    ICString DBHost;
+    ICString DBRemote;
+    ICString DBNode;
+    ICString DBService;
+    ICString PVHost;
+    ICString CMSPswd;
+    eISType ISType;
+    eDBType DBType;
+    int MSProc;
+    int MSPort;
+    int AuxPort;
+    int MSOption;
+    int PVCycle;
+    int PVIntvl;
+    int PVTmout;
+    ICString PswdAdm;
+    ICString PswdFile;
+    ICString SvcPfx;
+    ICString CachePath;
+    ICString CacheEnabled;
+    int MaxCacheFiles;
+    int PVAdminPort;
+    int PVPayPort;
+    int PVErrorPort;
+    int PVSetPort;
+    int PVInqPort;
+    int CAPort;
+    int TransCnt;
+    int HtmlMax;
+    int LogLevel;
+    int DBRetryLimit;
+    int DBRetryIntvl;
+    int BckCycleTime;
+    int BckInterJobTime;
+    int VXDmnCache;
+    int VXDmnSynch;
+    int VXDmnSleep;
+    int TotalProcesses;
+    int PVCtrl;
+    ICString ISTypeName;
+    int Staging;
+    ICString GPPath;
+    ParmList<ICString> TEditorPath;
+    ICString VXLang;
+    ICString DBTypeName;
+    ICString CAJAppDrv;
+    ICString CAJNetDrv;
+    ICString CAJUrl;
+    ICString CAJNetUrl;
+    ICString CAJProtocol;
+    ParmList<NameValue> ISPass;
+    ParmList<NameValue> ISMap;
+    ParmList<NameValue> ISExec;
+    ParmList<NameValue> ISCommonPass;
+    ParmList<NameValue> ISNESCommonPass;
+    ParmList<NameValue> ISCommonMap;
+    ParmList<NameValue> ISCommonExec;
+    ParmList<NameValue> ISCommonAddType;
+    ParmList<NameValue> MLEnv;
+    ParmList<ICString> MLIncPath;
+    ParmList<ICString> MLMacroPath;
+    ParmList<ICString> MLMisc;
+    ICString PVExitHost;
+    ICString PVExitSvcPfx;
+    ICString PVExec;
+    ICString PVLogPath;
+    ICString PVCertPath;
+    int PBProc;
+    int PVTrace;
+};
+
+#endif

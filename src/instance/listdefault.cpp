@@ -1,0 +1,98 @@
+// The default record a new instance starts from: directories under the product, the web
+// server found on this machine, the local host, and the first free blocks of ports.
+#include "vxconfig/discovery.h"
+#include "vxconfig/mslist.h"
+#include "vxconfig/sysutil.h"
+#include "vxconfig/webpaths.h"
+
+namespace {
+
+enum { kFirstCandidate = 16570, kLastPort = 65535, kBlock = 10, kCandidateStep = 20 };
+
+// The next multiple of ten above the end of a block.
+int NextTenAbove(int end) {
+    return (end + 11) / 10 * 10;
+}
+
+} // namespace
+
+// First candidate from start whose block of ten ports lies beyond every record's block (the
+// record's base port field up to MSProc + 9 above it) and is free; -1 when none is left.
+int MSList::SearchPort(int start, int MSInfo::*base) const {
+    int candidate = start;
+    while (candidate < kLastPort) {
+        for (Node* p = m_pHead; p; p = p->next) {
+            int end = p->info->*base + p->info->MSProc + 9;
+            if (candidate <= end)
+                candidate = NextTenAbove(end);
+        }
+        if (m_default.TestPort(candidate, kBlock))
+            return candidate;
+        candidate += kCandidateStep;
+    }
+    return -1;
+}
+
+int MSList::SetDefault(const char* root, const char* webRoot) {
+    MSInfo& d = m_default;
+    ICString reldaPath;
+    int relda = SysGetDBOrvellPath(reldaPath);
+    d.Name = "mser";
+    d.DBName = relda ? "mser" : "default";
+    if (!root)
+        return 0;
+
+    ICString instanceDir = ICString(root) ^ "instance";
+    d.RootPath = instanceDir;
+    d.CachePath = instanceDir;
+    d.VXLogPath = instanceDir;
+    d.HtmlPath = instanceDir;
+    d.DefsDir = ICString(root) ^ "globals";
+    d.MacroPath = ICString(root) ^ "macro" ^ "en_US";
+
+    ISPath paths;
+    if (webRoot && *webRoot) {
+        d.ISType = IS_WHARF;
+        d.CgiPath = ICString(webRoot) ^ "CGI-Bin";
+        d.DocRoot = ICString(webRoot) ^ "HTML";
+    } else if (SysGetISOrvellInfo(paths) && !paths[0].IsEmpty()) {
+        d.ISType = IS_WHARF;
+        d.CgiPath = paths[1];
+        d.DocRoot = paths[3];
+    } else {
+        SysGetISNESInfo(paths, d);
+        d.ISType = IS_NETSCAPE;
+        d.CgiPath = ICString(root) ^ "cgi-bin";
+        d.DocRoot = paths[3];
+        d.NESSecure = paths[1];
+        d.NESNonsecure = paths[2];
+    }
+
+    ICString text;
+    if (ISGetHostName(text))
+        d.ISHost = text;
+    if (ISGetIPAddr(text))
+        d.IPAddr = text;
+
+    int port = SearchPort(kFirstCandidate, &MSInfo::MSPort);
+    if (port > 0)
+        d.MSPort = port;
+    port = SearchPort(d.MSPort + kBlock, &MSInfo::AuxPort);
+    if (port > 0)
+        d.AuxPort = port;
+
+    d.MSProc = 2;
+    d.MaxCacheFiles = 1000;
+    if (relda && SysGetUserName(text))
+        d.DBOwner = text;
+    d.DBType = relda ? DB_RELDA : DB_ORACLE;
+    d.PVCycle = 30;
+    d.PVIntvl = 30;
+    d.PVTmout = 3600;
+    d.SetMSOption(MS_OPT_CACHE_OFF, MS_OPT_CACHE_OFF);
+    if (SysIsPayvaneInstalled())
+        d.SetMSOption(MS_OPT_PAYVANE, MS_OPT_PAYVANE);
+    if (SysIsHWLInstalled())
+        d.SetMSOption(MS_OPT_HOSTING, MS_OPT_HOSTING);
+    return 1;
+}

@@ -1,0 +1,278 @@
+// The instance record: defaults, validating setters and the port and service helpers.
+#include <cstring>
+#include <unistd.h>
+
+#include "vxconfig/msinfo.h"
+#include "vxconfig/services.h"
+#include "vxconfig/sysutil.h"
+
+namespace {
+
+enum {
+    kMaxNameLen = 8,
+    kMaxPathLen = 1024,
+    kMaxHostLen = 64,
+    kMinPort = 1024,
+    kMaxPort = 65535,
+    kServicesPiece = 1024,
+};
+
+int LengthWithin(const char* text, size_t lo, size_t hi) {
+    if (!text)
+        return 0;
+    size_t n = strlen(text);
+    return n >= lo && n <= hi ? 1 : 0;
+}
+
+int Within(int value, int lo, int hi) {
+    return value >= lo && value <= hi ? 1 : 0;
+}
+
+// Stores text in field when check accepts it.
+int SetChecked(ICString& field, const char* text, int (*check)(const char*)) {
+    if (!check(text))
+        return 0;
+    field = text;
+    return 1;
+}
+
+int SetCheckedPath(ICString& field, const char* text) {
+    if (!MSInfo::CheckPath(text))
+        return 0;
+    field = text;
+    MSInfo::PurifyPathStr(field);
+    return 1;
+}
+
+int SetRanged(int& field, int value, int lo, int hi) {
+    if (!Within(value, lo, hi))
+        return 0;
+    field = value;
+    return 1;
+}
+
+// Pass directives carry Unix paths even when typed with backslashes.
+ICString QuotedSlashes(const char* prefix, const char* text) {
+    ICString out = ICString(prefix) + "\"" + (text ? text : "") + "\"";
+    for (int i = 0; i < out.GetLength(); ++i) {
+        if (out.GetAt(i) == '\\')
+            out.SetAt(i, '/');
+    }
+    return out;
+}
+
+} // namespace
+
+MSInfo::MSInfo()
+    : ISType(IS_WHARF), DBType(DB_RELDA), MSProc(-1), MSPort(-1), AuxPort(-1), MSOption(0),
+      PVCycle(30), PVIntvl(30), PVTmout(3600), MaxCacheFiles(0), PVAdminPort(-1), PVPayPort(-1),
+      PVErrorPort(-1), PVSetPort(-1), PVInqPort(-1), CAPort(-1), TransCnt(-1), HtmlMax(-1),
+      LogLevel(-1), DBRetryLimit(-1), DBRetryIntvl(-1), BckCycleTime(-1), BckInterJobTime(-1),
+      VXDmnCache(-1), VXDmnSynch(-1), VXDmnSleep(-1), TotalProcesses(-1), PVCtrl(1), Staging(0),
+      PBProc(-1), PVTrace(0) {}
+
+MSInfo::~MSInfo() {}
+
+int MSInfo::CheckName(const char* name) {
+    return LengthWithin(name, 1, kMaxNameLen);
+}
+int MSInfo::CheckPath(const char* path) {
+    return LengthWithin(path, 1, kMaxPathLen);
+}
+int MSInfo::CheckHost(const char* host) {
+    return LengthWithin(host, 1, kMaxHostLen);
+}
+int MSInfo::CheckDBNodeName(const char* node) {
+    return LengthWithin(node, 1, kMaxHostLen);
+}
+int MSInfo::CheckDBName(const char* name) {
+    return LengthWithin(name, 1, kMaxNameLen);
+}
+int MSInfo::CheckDBUser(const char* user) {
+    return LengthWithin(user, 1, kMaxNameLen);
+}
+int MSInfo::CheckDBOwner(const char* owner) {
+    return owner && SysIsUserExist(owner) ? 1 : 0;
+}
+
+int MSInfo::CheckNESServer(const char* dir) {
+    if (!dir)
+        return 0;
+    ICString objConf = ICString(dir) ^ "obj.conf";
+    return access(objConf, F_OK) == 0 ? 1 : 0;
+}
+
+// Four dot-separated decimal pieces of at most 255; an empty inner piece counts as 0, but the
+// text may not end in a dot.
+int MSInfo::CheckIPAddr(const char* addr) {
+    if (!addr || !*addr)
+        return 0;
+    int dots = 0;
+    int piece = 0;
+    const char* p = addr;
+    for (; *p; ++p) {
+        if (*p == '.') {
+            ++dots;
+            piece = 0;
+            continue;
+        }
+        if (*p < '0' || *p > '9')
+            return 0;
+        piece = piece * 10 + (*p - '0');
+        if (piece > 255)
+            return 0;
+    }
+    return dots == 3 && p[-1] != '.' ? 1 : 0;
+}
+
+void MSInfo::PurifyPathStr(ICString& path) {
+    int n = path.GetLength();
+    if (n > 0 && path.GetAt(n - 1) == '/')
+        path.Truncate(n - 1);
+}
+
+int MSInfo::SetName(const char* name) {
+    return SetChecked(Name, name, CheckName);
+}
+int MSInfo::SetRootPath(const char* path) {
+    return SetChecked(RootPath, path, CheckPath);
+}
+int MSInfo::SetConfigPath(const char* path) {
+    return SetChecked(ConfigPath, path, CheckPath);
+}
+int MSInfo::SetCachePath(const char* path) {
+    return SetChecked(CachePath, path, CheckPath);
+}
+int MSInfo::SetVXLogPath(const char* path) {
+    return SetChecked(VXLogPath, path, CheckPath);
+}
+int MSInfo::SetDefsDir(const char* path) {
+    return SetChecked(DefsDir, path, CheckPath);
+}
+int MSInfo::SetMacroPath(const char* path) {
+    return SetCheckedPath(MacroPath, path);
+}
+int MSInfo::SetCgiPath(const char* path) {
+    return SetCheckedPath(CgiPath, path);
+}
+int MSInfo::SetHtmlPath(const char* path) {
+    return SetCheckedPath(HtmlPath, path);
+}
+int MSInfo::SetDocRoot(const char* path) {
+    return SetCheckedPath(DocRoot, path);
+}
+int MSInfo::SetNESSecure(const char* dir) {
+    return SetChecked(NESSecure, dir, CheckNESServer);
+}
+int MSInfo::SetNESNonsecure(const char* dir) {
+    return SetChecked(NESNonsecure, dir, CheckNESServer);
+}
+int MSInfo::SetIPAddr(const char* addr) {
+    return SetChecked(IPAddr, addr, CheckIPAddr);
+}
+int MSInfo::SetISHost(const char* host) {
+    return SetChecked(ISHost, host, CheckHost);
+}
+int MSInfo::SetDBHost(const char* host) {
+    return SetChecked(DBHost, host, CheckHost);
+}
+int MSInfo::SetPVHost(const char* host) {
+    return SetChecked(PVHost, host, CheckHost);
+}
+int MSInfo::SetDBNode(const char* node) {
+    return SetChecked(DBNode, node, CheckDBNodeName);
+}
+int MSInfo::SetDBName(const char* name) {
+    return SetChecked(DBName, name, CheckDBName);
+}
+int MSInfo::SetDBUser(const char* user) {
+    return SetChecked(DBUser, user, CheckDBUser);
+}
+int MSInfo::SetDBOwner(const char* owner) {
+    return SetChecked(DBOwner, owner, CheckDBOwner);
+}
+
+int MSInfo::SetISType(eISType type) {
+    if (!Within(type, IS_WHARF, IS_BRINDLE))
+        return 0;
+    ISType = type;
+    return 1;
+}
+
+int MSInfo::SetDBType(eDBType type) {
+    if (!Within(type, DB_RELDA, DB_ORACLE))
+        return 0;
+    DBType = type;
+    return 1;
+}
+
+int MSInfo::SetMSProc(int count) {
+    return SetRanged(MSProc, count, 2, 99);
+}
+
+int MSInfo::SetMSPort(int port) {
+    if (port == MS_RESERVED_PORT)
+        return 0;
+    return SetRanged(MSPort, port, kMinPort, kMaxPort);
+}
+
+int MSInfo::SetPVCycle(int seconds) {
+    return SetRanged(PVCycle, seconds, 1, 65535);
+}
+int MSInfo::SetPVIntvl(int seconds) {
+    return SetRanged(PVIntvl, seconds, 1, 65535);
+}
+int MSInfo::SetPVTmout(int seconds) {
+    return SetRanged(PVTmout, seconds, 60, 65535);
+}
+
+int MSInfo::SetMaxCacheFiles(int count) {
+    MaxCacheFiles = count;
+    return 1;
+}
+
+int MSInfo::SetMSOption(int mask, int bits) {
+    MSOption = (bits & mask) | (MSOption & ~mask);
+    return 1;
+}
+
+int MSInfo::SetTotalProcesses(int count) {
+    TotalProcesses = count < 1 ? 0 : count;
+    return 1;
+}
+
+// Every service line of the instance except the controller's own is one server process.
+int MSInfo::GetTotalProcesses() const {
+    ICString pattern = ICString("vx") + Name + "_";
+    ICString path;
+    SysGetSvcFile(path);
+    FILE* fp = fopen(path, "r");
+    if (!fp)
+        return 0;
+    char piece[kServicesPiece];
+    int count = 0;
+    while (fgets(piece, sizeof piece, fp)) {
+        if (strstr(piece, pattern) && !strstr(piece, "Server Controller"))
+            ++count;
+    }
+    fclose(fp);
+    return count;
+}
+
+int MSInfo::TestPort(int first, int count) const {
+    for (int port = first; port < first + count; ++port) {
+        if (!Within(port, kMinPort, kMaxPort) || port == MS_RESERVED_PORT)
+            return 0;
+        if (SysIsPortRegistered(port))
+            return 0;
+    }
+    return 1;
+}
+
+MSInfo& MSInfo::SetISNESCommonPass(const char* from, const char* dir) {
+    NameValue pass;
+    pass.name = QuotedSlashes("from=", from);
+    pass.value = QuotedSlashes("dir=", dir);
+    ISNESCommonPass.AddTailUnique(pass);
+    return *this;
+}

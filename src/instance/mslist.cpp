@@ -1,0 +1,222 @@
+// The instance list: cursor, uniqueness rules, adding, editing and deleting records.
+#include "vxconfig/mslist.h"
+#include "vxconfig/services.h"
+
+namespace {
+
+// An instance's own servers use MSProc + 3 ports from MSPort.
+int RangeEnd(const MSInfo& info) {
+    return info.MSPort + info.MSProc + 2;
+}
+
+int SameText(const char* a, const char* b) {
+    return stricmp(a, b) == 0 ? 1 : 0;
+}
+
+// Tests the candidate's own ports in ascending order. A port inside [ownFirst, ownLast] is the
+// edited instance's own (its services are registered by creation), so testing stops there.
+int PortConflict(const MSInfo& info, int ownFirst, int ownLast) {
+    for (int port = info.MSPort; port <= RangeEnd(info); ++port) {
+        if (port == MS_RESERVED_PORT)
+            return MS_PORT_IN_USE;
+        if (port >= ownFirst && port <= ownLast)
+            return 0;
+        if (SysIsPortRegistered(port))
+            return MS_PORT_IN_USE;
+    }
+    return 0;
+}
+
+// The fields an edit of an existing instance may change; captured values and directive lists
+// stay with the stored record.
+void CopyEditable(MSInfo& to, const MSInfo& from) {
+    static ICString MSInfo::*const texts[] = {
+        &MSInfo::Name,         &MSInfo::MerKey,    &MSInfo::RootPath,  &MSInfo::DefsDir,
+        &MSInfo::ConfigPath,   &MSInfo::CachePath, &MSInfo::VXLogPath, &MSInfo::MacroPath,
+        &MSInfo::CgiPath,      &MSInfo::HtmlPath,  &MSInfo::DocRoot,   &MSInfo::NESSecure,
+        &MSInfo::NESNonsecure, &MSInfo::IPAddr,    &MSInfo::ISHost,    &MSInfo::DBName,
+        &MSInfo::DBUser,       &MSInfo::DBOwner,   &MSInfo::DBPswd,    &MSInfo::DBHost,
+        &MSInfo::DBNode,       &MSInfo::DBRemote,  &MSInfo::DBService, &MSInfo::PVHost,
+        &MSInfo::CMSPswd,
+    };
+    static int MSInfo::*const numbers[] = {
+        &MSInfo::MSProc,  &MSInfo::MSPort,  &MSInfo::AuxPort, &MSInfo::MSOption,
+        &MSInfo::PVCycle, &MSInfo::PVIntvl, &MSInfo::PVTmout, &MSInfo::MaxCacheFiles,
+    };
+    for (ICString MSInfo::*field : texts)
+        to.*field = from.*field;
+    for (int MSInfo::*field : numbers)
+        to.*field = from.*field;
+    to.ISType = from.ISType;
+    to.DBType = from.DBType;
+}
+
+} // namespace
+
+MSList::MSList() {
+    Init();
+}
+
+MSList::~MSList() {
+    Empty();
+}
+
+void MSList::Init() {
+    m_pHead = m_pTail = m_pCur = nullptr;
+}
+
+void MSList::Empty() {
+    Node* p = m_pHead;
+    while (p) {
+        Node* next = p->next;
+        delete p->info;
+        delete p;
+        p = next;
+    }
+    Init();
+}
+
+int MSList::GetCount() const {
+    int count = 0;
+    for (Node* p = m_pHead; p; p = p->next)
+        ++count;
+    return count;
+}
+
+int MSList::SetIndex(int i) {
+    if (i < 0)
+        return 0;
+    Node* p = m_pHead;
+    int steps = 0;
+    while (steps < i && p) {
+        p = p->next;
+        ++steps;
+    }
+    if (steps != i)
+        return 0;
+    m_pCur = p;
+    return 1;
+}
+
+int MSList::GetIndex() const {
+    if (!m_pCur)
+        return -1;
+    int index = 0;
+    for (Node* p = m_pHead; p != m_pCur; p = p->next)
+        ++index;
+    return index;
+}
+
+int MSList::GetCurrent(MSInfo& out) const {
+    if (!m_pCur)
+        return 0;
+    out = *m_pCur->info;
+    return 1;
+}
+
+int MSList::SetCurrent(const MSInfo& info) {
+    if (!m_pCur)
+        return -1;
+    for (Node* p = m_pHead; p; p = p->next) {
+        if (p == m_pCur)
+            continue;
+        if (int dup = CheckDup(info, *p->info))
+            return dup;
+    }
+    *m_pCur->info = info;
+    return 0;
+}
+
+int MSList::MergeCurrent(MSInfo& info) {
+    if (!m_pCur)
+        return -1;
+    for (Node* p = m_pHead; p; p = p->next) {
+        int conflict;
+        if (p == m_pCur)
+            conflict = PortConflict(info, p->info->MSPort, RangeEnd(*p->info));
+        else
+            conflict = CheckDup(info, *p->info);
+        if (conflict)
+            return conflict;
+    }
+    CopyEditable(*m_pCur->info, info);
+    info = *m_pCur->info;
+    return 0;
+}
+
+int MSList::Add(MSInfo& info, int check) {
+    if (check) {
+        for (Node* p = m_pHead; p; p = p->next) {
+            if (int dup = CheckDup(info, *p->info))
+                return dup;
+            if (int conflict = PortConflict(info, 1, 0))
+                return conflict;
+        }
+    }
+    Append(info);
+    return 0;
+}
+
+void MSList::Append(const MSInfo& info) {
+    Node* n = new Node{m_pTail, nullptr, new MSInfo(info)};
+    if (m_pTail)
+        m_pTail->next = n;
+    else
+        m_pHead = n;
+    m_pTail = n;
+    m_pCur = n;
+}
+
+int MSList::Delete() {
+    if (!m_pCur)
+        return 0;
+    Node* n = m_pCur;
+    (n->prev ? n->prev->next : m_pHead) = n->next;
+    (n->next ? n->next->prev : m_pTail) = n->prev;
+    m_pCur = n->next ? n->next : n->prev;
+    delete n->info;
+    delete n;
+    return 1;
+}
+
+int MSList::CheckUnique(const MSInfo& info) const {
+    for (Node* p = m_pHead; p; p = p->next) {
+        if (int dup = CheckDup(info, *p->info))
+            return dup;
+    }
+    return 0;
+}
+
+int MSList::CheckDup(const MSInfo& a, const MSInfo& b) const {
+    int bits = 0;
+    if (SameText(a.Name, b.Name))
+        bits |= MS_DUP_NAME;
+    if (a.MSPort == b.MSPort)
+        bits |= MS_DUP_PORT;
+    if (SameText(a.ISHost, b.ISHost))
+        bits |= MS_DUP_HOST;
+    if (SameText(a.DocRoot, b.DocRoot))
+        bits |= MS_DUP_DOCROOT;
+    if (b.MSPort < a.MSPort + a.MSProc + 3 && b.MSPort + b.MSProc + 3 > a.MSPort)
+        bits |= MS_DUP_PORT_RANGE;
+    if (SameText(a.DBName, b.DBName) && SameText(a.DBUser, b.DBUser)) {
+        // Two instances with the same database name under the same user share a database
+        // only when they log on alike.
+        ICString pa, pb;
+        a.GetDBPswd(pa);
+        b.GetDBPswd(pb);
+        if (SameText(pa, pb))
+            bits |= MS_DUP_DATABASE;
+    }
+    return bits;
+}
+
+int MSList::SetDefault(MSInfo& info) {
+    m_default = info;
+    return 1;
+}
+
+int MSList::GetDefault(MSInfo& out) const {
+    out = m_default;
+    return 1;
+}

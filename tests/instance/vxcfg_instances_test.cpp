@@ -1,0 +1,119 @@
+// The front end's instance commands, run as a user would, in a sandbox installation.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "run_program.h"
+#include "sandbox_fixture.h"
+
+namespace {
+
+class VxcfgInstancesTest : public SandboxTest {
+protected:
+    ProgramResult Vxcfg(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--root", Root()});
+        return RunProgram("vxcfg", args);
+    }
+    std::string DataFile() const {
+        return Rooted("/opt/Orvellvndx/Vendrix3/server/admin/vxconfig.dat");
+    }
+};
+
+TEST_F(VxcfgInstancesTest, AddListShowSetRemove) {
+    ProgramResult r = Vxcfg({"add", "shop1", "--host", "web1", "--dbuser", "dbu", "--dbpass",
+                             SANDBOX_PASSWORD, "--merchant-key", "00112233445566aa"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = Vxcfg({"add", "shop2", "--host", "web2", "--docroot", "/srv/shop2", "--db", "shop2",
+               "--procs", "4"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    r = Vxcfg({"list"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "shop1    16570-16580 Wharf Relda mser\n"
+                     "shop2    16590-16602 Wharf Relda shop2\n");
+
+    r = Vxcfg({"show", "SHOP1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(
+        r.out.find("RootPath       " + Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1") + "\n"),
+        std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("MerKey         (set)\nRootPath"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("DBPswd         (set)\n"), std::string::npos);
+    EXPECT_NE(r.out.find("CMSPswd        (empty)\n"), std::string::npos);
+    EXPECT_EQ(r.out.find(SANDBOX_PASSWORD), std::string::npos);
+    EXPECT_EQ(r.out.find("00112233445566aa"), std::string::npos);
+
+    r = Vxcfg({"set", "shop2", "--port", "17000", "--pvtmout", "600"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = Vxcfg({"show", "shop2"});
+    EXPECT_NE(r.out.find("MSPort         17000\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("PVTmout        600\n"), std::string::npos) << r.out;
+
+    r = Vxcfg({"remove", "shop1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Vxcfg({"list"}).out, "shop2    17000-17012 Wharf Relda shop2\n");
+    r = Vxcfg({"remove", "shop1"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "vxcfg: Could not find instance shop1\n");
+}
+
+TEST_F(VxcfgInstancesTest, ConflictsAndRejectedValuesLeaveTheFileAlone) {
+    ASSERT_EQ(Vxcfg({"add", "shop1", "--host", "web1"}).exitCode, 0);
+    std::string before = ReadWholeFile(DataFile());
+
+    // The same default document root and database, a name differing in case, same port.
+    ProgramResult r = Vxcfg({"add", "SHOP1", "--host", "WEB1", "--port", "16570"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "vxcfg: The Storix server instance name must be unique.\n"
+                     "vxcfg: The selected port overlaps with the ports of an existing instance.\n"
+                     "vxcfg: The web server host name must be unique.\n"
+                     "vxcfg: The document root must be unique.\n"
+                     "vxcfg: The database name must be unique for each instance\n");
+
+    std::string services = ReadWholeFile(Rooted("/etc/services")) + "busy\t30001/tcp\n";
+    ASSERT_TRUE(WriteWholeFile(Rooted("/etc/services"), services));
+    r = Vxcfg(
+        {"add", "shop2", "--host", "web2", "--docroot", "/d2", "--db", "d2", "--port", "30000"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "vxcfg: The selected port is already in use by another service or instance\n");
+
+    for (std::vector<std::string> bad : {
+             std::vector<std::string>{"add", "shop3", "--port", "16560"},
+             {"add", "shop3", "--procs", "1x"},
+             {"add", "toolongname"},
+             {"add", "shop3", "--dbpass", "wrong"},
+             {"add", "shop3", "--docroot", "/" + std::string(511, 'd')},
+             {"set", "shop1", "--ip", "10.0.0.256"},
+             {"set", "shop1", "--bogus", "1"},
+         }) {
+        r = Vxcfg(bad);
+        EXPECT_EQ(r.exitCode, 2) << bad[1] << ": " << r.err;
+        EXPECT_EQ(r.err.find("wrong"), std::string::npos) << r.err;
+    }
+    EXPECT_NE(Vxcfg({"add", "shop3", "--port", "16560"}).err.find("--port"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(DataFile()), before);
+}
+
+TEST_F(VxcfgInstancesTest, BrokenDataFileIsRefusedAndKept) {
+    std::string data = Root() + "/mine.dat";
+    ASSERT_EQ(Vxcfg({"add", "shop1", "--data", data}).exitCode, 0);
+    std::string good = ReadWholeFile(data);
+    for (std::string broken : {good.substr(0, good.size() - 1), std::string("770\n0\n770\n"),
+                               good.substr(0, good.size() / 2)}) {
+        ASSERT_TRUE(WriteWholeFile(data, broken));
+        for (std::vector<std::string> cmd : {
+                 std::vector<std::string>{"list"},
+                 {"add", "shop2", "--host", "web2"},
+                 {"remove", "shop1"},
+             }) {
+            cmd.insert(cmd.end(), {"--data", data});
+            ProgramResult r = Vxcfg(cmd);
+            EXPECT_EQ(r.exitCode, 1) << cmd[0];
+            EXPECT_EQ(r.err, "vxcfg: Configuration data loading error.\n");
+        }
+        EXPECT_EQ(ReadWholeFile(data), broken);
+    }
+}
+
+} // namespace
