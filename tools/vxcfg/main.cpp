@@ -5,6 +5,7 @@
 #include <string>
 
 #include "frontend.h"
+#include "instance_args.h"
 #include "vxconfig/vxconfig.h"
 
 static void PrintError(const char* text) {
@@ -58,9 +59,13 @@ static void PrintHelp() {
            "  --help       show this text\n"
            "  --version    show the version\n\n"
            "commands:\n");
-    for (const VxCommand* c = g_commands; c->name; ++c) {
-        std::string head = std::string(c->name) + " " + c->usage;
-        printf("  %-36s %s\n", head.c_str(), c->summary);
+    for (const VxCommand* c = g_commands; c->name; ++c)
+        printf("  %s %s\n      %s\n", c->name, c->usage, c->summary);
+    printf("\ninstance options of add and set (FILE defaults to the product's "
+           "server/admin/vxconfig.dat):\n");
+    for (const InstanceOption* o = g_instanceOptions; o->name; ++o) {
+        std::string head = std::string(o->name) + " " + o->arg;
+        printf("  %-36s %s\n", head.c_str(), o->rule);
     }
     printf("\nExit codes: 0 success, 1 failure, 2 wrong usage.\n");
 }
