@@ -33,6 +33,31 @@ bench:
 	cmake --build $(BENCHDIR) -j$(JOBS)
 	@for b in $(BENCHDIR)/bin/bench_*; do echo "== $$b"; $$b || true; done
 
+# libFuzzer harnesses of the configuration readers (clang): the library is built instrumented
+# in $(FUZZDIR), each harness runs for FUZZTIME seconds on its corpus. Not part of `make test`.
+FUZZDIR   ?= build-fuzz
+FUZZTIME  ?= 60
+FUZZERS   := parmfile isblock datafile
+FUZZSAN   := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+
+fuzz:
+	cmake -S . -B $(FUZZDIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++ -DVX_WERROR=OFF -DVX_BUILD_TESTS=OFF \
+	    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $(FUZZSAN)" \
+	    -DCMAKE_SHARED_LINKER_FLAGS="$(FUZZSAN)"
+	cmake --build $(FUZZDIR) -j$(JOBS) --target vxconfig
+	@for f in $(FUZZERS); do \
+	    clang++ -std=c++17 -g -O1 -fsanitize=fuzzer $(FUZZSAN) -Iinclude fuzz/$${f}_fuzz.cpp \
+	        -o $(FUZZDIR)/fuzz_$$f -L$(FUZZDIR)/lib -lvxconfig \
+	        -Wl,-rpath,$(CURDIR)/$(FUZZDIR)/lib || exit 1; \
+	done
+	@for f in $(FUZZERS); do \
+	    echo "== fuzz_$$f ($(FUZZTIME) s)"; mkdir -p $(FUZZDIR)/corpus/$$f; \
+	    $(FUZZDIR)/fuzz_$$f -max_total_time=$(FUZZTIME) -max_len=8192 \
+	        -artifact_prefix=$(FUZZDIR)/crash-$$f- $(FUZZDIR)/corpus/$$f fuzz/seeds/$$f \
+	        || exit 1; \
+	done
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

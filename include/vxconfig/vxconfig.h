@@ -3,10 +3,12 @@
 #ifndef VXCONFIG_VXCONFIG_H
 #define VXCONFIG_VXCONFIG_H
 
+#include "vxconfig/capture.h"
 #include "vxconfig/cipher.h"
 #include "vxconfig/datafile.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/icstring.h"
+#include "vxconfig/keywords.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msinfo.h"
 #include "vxconfig/mslist.h"

@@ -1,0 +1,107 @@
+// Capture of an installation's configuration files into the records of an instance list.
+#include <unistd.h>
+
+#include "vxconfig/capture.h"
+#include "vxconfig/discovery.h"
+#include "vxconfig/webpaths.h"
+
+namespace {
+
+// What differs between the releases whose files are captured.
+struct Release {
+    int version;
+    void (VXKeyword::*chooseKeywords)();
+    const char* mainBase;  // the main file is this + ".conf"
+    const char* webServer; // the Orvell HTTP server file with the product block
+};
+
+const Release kReleases[] = {
+    {1, &VXKeyword::SetKeywordV1, "mserver", "httpd.vndx"},
+    {2, &VXKeyword::SetKeywordV2, "mserver", "httpd.vndx"},
+    {3, &VXKeyword::SetKeyword, "vxtrade", "httpd.conf"},
+};
+
+const Release* FindRelease(int version) {
+    for (const Release& r : kReleases) {
+        if (r.version == version)
+            return &r;
+    }
+    return nullptr;
+}
+
+// A file of a directory, or no name at all when the directory is not known.
+ICString FileIn(const ICString& dir, const char* name) {
+    return dir.IsEmpty() ? ICString() : dir ^ name;
+}
+
+int ParseIfNamed(const ICString& path, ParmEntry* table) {
+    return !path.IsEmpty() && ParseFile(path, table);
+}
+
+} // namespace
+
+int CaptureVXConfig(MSList& list, int version) {
+    const Release* release = FindRelease(version);
+    if (!release)
+        return 1;
+    ISPath webPaths;
+    ICString webServerFile;
+    if (SysGetISOrvellInfo(webPaths))
+        webServerFile = webPaths[0] ^ release->webServer;
+
+    (s_keyword.*release->chooseKeywords)();
+    ICString configDir, mainDir;
+    if (version == 1) {
+        SysGetCfgPathV1(configDir);
+        SysGetMSCfgPathV1(mainDir);
+    }
+
+    SysGetInstanceInfo(list, version);
+    // The first release knew exactly one instance, described by its files alone.
+    int count = version == 1 ? 1 : list.GetCount();
+    for (int i = 0; i < count;) {
+        MSInfo record;
+        if (list.SetIndex(i))
+            list.GetCurrent(record);
+        if (!record.HtmlPath.IsEmpty())
+            configDir = record.HtmlPath;
+        ICString mainFile = version == 1 ? FileIn(mainDir, "mserver.conf")
+                                         : FileIn(configDir, ICString(release->mainBase) + ".conf");
+
+        s_msInfo = record;
+        if (!record.DefsDir.IsEmpty())
+            GetGlobalDefault(s_msInfo, record.DefsDir);
+
+        bool failed = !ParseIfNamed(mainFile, s_tblMSCfg);
+        // The web macro file lives in the document root the main file has just named.
+        ICString macroFile = FileIn(s_msInfo.DocRoot, "reldawww.ini");
+        if (!ParseIfNamed(macroFile, s_tblMLCfg))
+            failed = true;
+        ParseIfNamed(FileIn(configDir, "pay_back.conf"), s_tblPBCfg);
+        ParseIfNamed(FileIn(configDir, "pay_payvane.conf"), s_tblPVCfg);
+        if (!webServerFile.IsEmpty()) {
+            ICString host(s_msInfo.ISHost);
+            ParseISFile(webServerFile, s_tblISCfg, host);
+        }
+
+        if (failed) {
+            // The next record moves into position i and is handled next.
+            if (list.SetIndex(i))
+                list.Delete();
+            --count;
+            continue;
+        }
+        ProcessParm(s_msInfo, version);
+        if (version == 1) {
+            list.Add(s_msInfo, 1);
+        } else if (list.SetIndex(i)) {
+            list.SetCurrent(s_msInfo);
+        }
+        ++i;
+    }
+    return 1;
+}
+
+int ICGetVXConfig(MSList& list, int version) {
+    return CaptureVXConfig(list, version);
+}
