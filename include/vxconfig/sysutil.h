@@ -28,6 +28,9 @@ VX_API int SysIsUserExist(const char* user);
 VX_API int ICIsUserExist(const char* user);
 VX_API void SysFlushVXCache(const char* directory);
 VX_API int ICCreateBackup(const char* path, const char* backupPath = nullptr);
+// The backup name of path: ".old" inserted before the first dot of the whole path
+// (directories included), or appended when there is no dot.
+VX_API ICString SysGetBackupName(const char* path);
 
 VX_API hostent* GetHostEnt();
 VX_API int ISGetHostName(ICString& out);

@@ -46,15 +46,6 @@ ICString FirstToken(const char* text, const char* separators) {
     return token;
 }
 
-ICString BackupName(const char* path) {
-    const char* dot = strchr(path, '.');
-    if (!dot)
-        return ICString(path) + ".old";
-    ICString head;
-    head.CopyStr(path, static_cast<int>(dot - path));
-    return head + ".old" + dot;
-}
-
 int LeadingInt(const char* text) {
     while (isspace(static_cast<unsigned char>(*text)))
         ++text;

@@ -49,10 +49,6 @@ inline void CutAtNewline(char* text) {
         *nl = '\0';
 }
 
-// The backup name of a file: ".old" inserted before the first dot of the whole path, or
-// appended when there is none.
-ICString BackupName(const char* path);
-
 // The leading decimal number of text as atoi reads it; out-of-range values are clamped.
 int LeadingInt(const char* text);
 

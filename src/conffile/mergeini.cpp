@@ -3,6 +3,7 @@
 
 #include "conffile/conftext.h"
 #include "vxconfig/capture.h"
+#include "vxconfig/sysutil.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int IsStandardDirective(ICString path, const char* keyword) {
 }
 
 int MergeIniFiles(ICString& path) {
-    ICString backup = conffile::BackupName(path);
+    ICString backup = SysGetBackupName(path);
     FILE* old = fopen(backup, "r");
     if (!old)
         return 1;

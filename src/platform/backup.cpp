@@ -5,9 +5,7 @@
 
 #include "vxconfig/sysutil.h"
 
-// The backup name: ".old" inserted before the first dot of the whole path (directories
-// included), or appended when there is no dot.
-static ICString BackupName(const char* path) {
+ICString SysGetBackupName(const char* path) {
     const char* dot = strchr(path, '.');
     if (!dot)
         return ICString(path) + ".old";
@@ -20,7 +18,7 @@ int ICCreateBackup(const char* path, const char* backupPath) {
     struct stat st;
     if (!path || stat(path, &st) != 0)
         return 0;
-    ICString backup = backupPath ? ICString(backupPath) : BackupName(path);
+    ICString backup = backupPath ? ICString(backupPath) : SysGetBackupName(path);
     remove(backup);
     return rename(path, backup) == 0 ? 1 : 0;
 }
