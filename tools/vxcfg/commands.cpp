@@ -15,5 +15,7 @@ const VxCommand g_commands[] = {
     {"set", "NAME [--data FILE] OPTION VALUE...", "change an instance (the options of add)",
      CmdSet},
     {"remove", "NAME [--data FILE]", "remove an instance from the data file", CmdRemove},
+    {"pay", "about|stop [--host H] --api-port P --admin-port Q",
+     "ask a payment server for its identification, or ask it to stop", CmdPay},
     {nullptr, nullptr, nullptr, nullptr},
 };

@@ -33,5 +33,6 @@ int CmdShow(int argc, char** argv);
 int CmdAdd(int argc, char** argv);
 int CmdSet(int argc, char** argv);
 int CmdRemove(int argc, char** argv);
+int CmdPay(int argc, char** argv);
 
 #endif

@@ -1,0 +1,168 @@
+/* Client of the Payvane payment server.
+ *
+ * A session names the server's host, its API port (payment and batch commands) and its
+ * administration port (stop, identification). Every command travels over a fresh TCP
+ * connection. Usable from C and C++; every function has C linkage.
+ *
+ * Results: 0 success, 3 a required argument is missing, 16 failure (the reason is stored in
+ * the caller's return-code variable), or the primary code of the server's reply. Reply data
+ * handed to the caller is allocated with malloc and released by the caller with free.
+ */
+#ifndef PAYVANE_PAYVANEAPI_H
+#define PAYVANE_PAYVANEAPI_H
+
+#include <stdint.h>
+#include <sys/time.h>
+
+#define PV_API __attribute__((visibility("default")))
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Session modes. */
+#define PV_MODE_SYNC 0
+#define PV_MODE_ASYNC 1
+
+/* Results of the exported functions (besides a reply's primary code). */
+#define PV_RESULT_OK 0
+#define PV_RESULT_MISSING 3
+#define PV_RESULT_FAILED 16
+
+/* Codes stored into the caller's return-code variable. */
+#define PV_RC_OK 0
+#define PV_RC_NULL_ARGUMENT 129
+#define PV_RC_INVALID_DATA 300
+#define PV_RC_NO_HOST 301
+#define PV_RC_NO_MEMORY 302
+#define PV_RC_BAD_API_PORT 304
+#define PV_RC_BAD_ADMIN_PORT 305
+#define PV_RC_UNKNOWN_HOST 306
+#define PV_RC_NO_SESSION 308
+#define PV_RC_BAD_MODE 310
+#define PV_RC_BAD_TIMEOUT 311
+#define PV_RC_BAD_FIELD_NAME 312
+#define PV_RC_NO_SOCKET 320
+#define PV_RC_CONNECT_FAILED 321
+#define PV_RC_SEND_FAILED 322
+#define PV_RC_SHORT_REPLY 323
+#define PV_RC_WAIT_FAILED 324
+#define PV_RC_REQUEST_PENDING 330
+#define PV_RC_NOTHING_PENDING 331
+#define PV_RC_SESSION_BUSY 332
+#define PV_RC_WAIT_TIMEOUT 333
+
+/* Wire widths. */
+#define PV_COMMAND_NAME_LEN 15
+#define PV_FIELD_NAME_LEN 16
+#define PV_PARM_HEADER_LEN 20
+/* Texts, descriptions and protocol-data blocks stay below this size. */
+#define PV_MAX_BLOCK_LEN 65536
+
+/* Opaque: created by pvInitializeAPI, released by pvCloseAPI. */
+typedef struct PaymentServerSession PaymentServerSession;
+
+/* Extra parameters in wire format, built with pvAddProtocolData; also carries reply data.
+ * A null pointer with length 0 is the empty block. */
+typedef struct ProtocolData {
+    char* data;
+    int32_t length;
+} ProtocolData;
+
+typedef struct Key {
+    unsigned long orderNumber;
+    unsigned long merchantNumber;
+} Key;
+
+typedef struct Amount {
+    unsigned long amount;
+    long exp10;        /* power-of-ten exponent */
+    unsigned currency; /* numeric currency code, sent as three digits */
+} Amount;
+
+typedef struct DepositRequest {
+    const unsigned long* batchNumber; /* null: no batch number */
+} DepositRequest;
+
+typedef struct Approve {
+    unsigned long paymentNumber;
+    unsigned long paymentAmount;
+    long splitAllowed;
+    const DepositRequest* deposit; /* null: no deposit */
+} Approve;
+
+typedef struct URLSet {
+    const char* successURL;
+    const char* failureURL;
+    const char* cancelURL;
+    const char* serviceURL;
+} URLSet;
+
+typedef struct OrderDescription {
+    const char* charset;
+    const char* description; /* bytes, not necessarily terminated */
+    long length;
+} OrderDescription;
+
+/* Session. */
+PV_API PaymentServerSession* pvInitializeAPI(int mode, const char* host, int apiPort, int adminPort,
+                                             int* rc);
+PV_API int pvCloseAPI(PaymentServerSession** session);
+/* Collects the reply of a pending asynchronous request; a null time-out waits without limit. */
+PV_API int pvWait(PaymentServerSession* session, const struct timeval* timeout, int* primary,
+                  int* rc, ProtocolData* reply);
+
+/* Protocol data: appends one parameter (a 16-character field name and the value bytes). */
+PV_API int pvAddProtocolData(ProtocolData* pd, const char* name, const void* value, int32_t length,
+                             int* rc);
+PV_API int pvAddProtocolDataString(ProtocolData* pd, const char* name, const char* value,
+                                   int32_t length, int* rc);
+
+/* Payment commands (API port). */
+PV_API int pvReceivePayment(PaymentServerSession* session, const Key* key, const Amount* amount,
+                            const URLSet* urls, const char* paymentType,
+                            const OrderDescription* description, const Approve* approve,
+                            const ProtocolData* pd, int* rc, ProtocolData* reply);
+PV_API int pvAcceptPayment(PaymentServerSession* session, const Key* key, const Amount* amount,
+                           const char* paymentType, const OrderDescription* description,
+                           const Approve* approve, const ProtocolData* pd, int* rc,
+                           ProtocolData* reply);
+PV_API int pvCancelOrder(PaymentServerSession* session, const Key* key, const ProtocolData* pd,
+                         int* rc);
+PV_API int pvApprove(PaymentServerSession* session, const Key* key, unsigned long paymentNumber,
+                     const Amount* amount, long splitAllowed, const DepositRequest* deposit,
+                     const ProtocolData* pd, int* rc);
+PV_API int pvApproveReversal(PaymentServerSession* session, const Key* key,
+                             unsigned long paymentNumber, const Amount* amount, long splitAllowed,
+                             const ProtocolData* pd, int* rc);
+PV_API int pvDeposit(PaymentServerSession* session, const Key* key, unsigned long paymentNumber,
+                     const Amount* amount, const unsigned long* batchNumber, const ProtocolData* pd,
+                     int* rc);
+PV_API int pvDepositReversal(PaymentServerSession* session, const Key* key,
+                             unsigned long paymentNumber, const Amount* amount,
+                             const ProtocolData* pd, int* rc);
+PV_API int pvRefund(PaymentServerSession* session, const Key* key, unsigned long creditNumber,
+                    const Amount* amount, const unsigned long* batchNumber, const ProtocolData* pd,
+                    int* rc);
+PV_API int pvRefundReversal(PaymentServerSession* session, const Key* key,
+                            unsigned long creditNumber, const Amount* amount,
+                            const ProtocolData* pd, int* rc);
+
+/* Settlement batches (API port). "ACCOUNTNUMBER" is sent when the account number is not 0,
+ * "BATCHID" when the batch number pointer is not null. */
+PV_API int pvBatchOpen(PaymentServerSession* session, unsigned long merchantNumber,
+                       unsigned long accountNumber, const unsigned long* batchNumber,
+                       const char* paymentType, const ProtocolData* pd, int* rc);
+PV_API int pvBatchClose(PaymentServerSession* session, unsigned long merchantNumber,
+                        unsigned long accountNumber, const unsigned long* batchNumber,
+                        const ProtocolData* pd, int* rc);
+
+/* Administration port. */
+PV_API int pvShutdownTill(PaymentServerSession* session, int* rc);
+PV_API int pvAbout(PaymentServerSession* session, int* rc, ProtocolData* reply);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,111 @@
+// API and administrative calls, and the collection of an asynchronous reply.
+#include <errno.h>
+#include <limits.h>
+#include <poll.h>
+#include <stdlib.h>
+
+#include "pvinternal.h"
+
+int doApiCall(PaymentServerSession* session, const char* command, size_t length,
+              returnStructure* reply) {
+    int fd = newApiConnection(session);
+    if (fd < 0)
+        return fd;
+    int err = sendData(fd, command, length);
+    if (err != 0) {
+        closeApiSocket(session);
+        return err;
+    }
+    if (session->mode & 1) {
+        // The connection stays open until pvWait has read the reply.
+        session->replyPending = 1;
+        return -PV_RC_REQUEST_PENDING;
+    }
+    err = receiveResponse(fd, reply);
+    closeApiSocket(session);
+    return err;
+}
+
+int doAdminCall(PaymentServerSession* session, const char* command, size_t length,
+                returnStructure* reply) {
+    int fd = newAdminConnection(session);
+    if (fd < 0)
+        return fd;
+    int err = sendData(fd, command, length);
+    if (err == 0)
+        err = receiveResponse(fd, reply);
+    closeAdminSocket(session);
+    return err;
+}
+
+int processAPICommand(PaymentServerSession* session, const char* start, const char* end, int* rc) {
+    returnStructure reply = {0, 0, 0, nullptr};
+    int err = doApiCall(session, start, (size_t)(end - start), &reply);
+    if (err != 0)
+        return failWith(rc, -err);
+    setReturnCode(rc, reply.secondary);
+    free(reply.data);
+    return reply.primary;
+}
+
+void clearReply(ProtocolData* out) {
+    if (out) {
+        out->data = nullptr;
+        out->length = 0;
+    }
+}
+
+void handOverReply(returnStructure* reply, ProtocolData* out) {
+    if (out && reply->data) {
+        out->data = reply->data;
+        out->length = reply->length;
+    } else {
+        free(reply->data);
+        clearReply(out);
+    }
+    reply->data = nullptr;
+}
+
+// Milliseconds for poll, rounded up so that a short positive time-out still waits.
+static int timeoutMillis(const struct timeval* timeout) {
+    if (!timeout)
+        return -1;
+    long long ms = (long long)timeout->tv_sec * 1000 + (timeout->tv_usec + 999) / 1000;
+    return ms > INT_MAX ? INT_MAX : (int)ms;
+}
+
+int pvWait(PaymentServerSession* session, const struct timeval* timeout, int* primary, int* rc,
+           ProtocolData* replyData) {
+    if (!session)
+        return failWith(rc, PV_RC_NO_SESSION);
+    if (timeout && (timeout->tv_sec < 0 || timeout->tv_usec < 0))
+        return failWith(rc, PV_RC_BAD_TIMEOUT);
+    if (!session->replyPending)
+        return failWith(rc, PV_RC_NOTHING_PENDING);
+
+    // poll rather than select: a descriptor above FD_SETSIZE must not corrupt the stack.
+    struct pollfd watch = {session->apiSocket, POLLIN, 0};
+    int ready;
+    do
+        ready = poll(&watch, 1, timeoutMillis(timeout));
+    while (ready < 0 && errno == EINTR);
+    if (ready < 0) {
+        closeApiSocket(session);
+        return failWith(rc, PV_RC_WAIT_FAILED);
+    }
+    if (ready == 0)
+        return failWith(rc, PV_RC_WAIT_TIMEOUT);
+
+    returnStructure reply = {0, 0, 0, nullptr};
+    int err = receiveResponse(session->apiSocket, &reply);
+    closeApiSocket(session);
+    if (err != 0) {
+        clearReply(replyData);
+        return failWith(rc, -err);
+    }
+    if (primary)
+        *primary = reply.primary;
+    setReturnCode(rc, reply.secondary);
+    handOverReply(&reply, replyData);
+    return PV_RESULT_OK;
+}

@@ -1,0 +1,96 @@
+// Asynchronous mode: a pending request, collecting its reply with pvWait, and refusals.
+#include <cstdlib>
+
+#include "pay_fixture.h"
+
+using payserver::Fault;
+
+TEST_F(PayServerTest, AsynchronousRequestIsCollectedByWait) {
+    PaymentServerSession* s = Open(PV_MODE_ASYNC);
+    server_->SetReply({12, 34, "receipt"});
+    Key key = {1, 2};
+    int rc = -1;
+    ProtocolData reply = {nullptr, 0};
+    EXPECT_EQ(16, pvReceivePayment(s, &key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   &rc, &reply));
+    EXPECT_EQ(330, rc);
+    EXPECT_EQ(nullptr, reply.data);
+
+    int primary = -1;
+    EXPECT_EQ(0, pvWait(s, nullptr, &primary, &rc, &reply));
+    EXPECT_EQ(12, primary);
+    EXPECT_EQ(34, rc);
+    ASSERT_EQ(7, reply.length);
+    EXPECT_STREQ("receipt", reply.data);
+    free(reply.data);
+
+    // Collected: nothing is pending any more.
+    EXPECT_EQ(16, pvWait(s, nullptr, &primary, &rc, &reply));
+    EXPECT_EQ(331, rc);
+}
+
+TEST_F(PayServerTest, PendingRequestRefusesOtherCommandsAndSurvivesATimeOut) {
+    PaymentServerSession* s = Open(PV_MODE_ASYNC);
+    server_->SetFault(Fault::Hold);
+    server_->SetReply({2, 3, ""});
+    int rc = -1;
+    EXPECT_EQ(16, pvCancelOrder(s, nullptr, nullptr, &rc));
+    EXPECT_EQ(330, rc);
+    AwaitRequests(1);
+
+    struct timeval zero = {0, 0};
+    int primary = -1;
+    EXPECT_EQ(16, pvWait(s, &zero, &primary, &rc, nullptr));
+    EXPECT_EQ(333, rc);
+    struct timeval negative = {0, -1};
+    EXPECT_EQ(16, pvWait(s, &negative, &primary, &rc, nullptr));
+    EXPECT_EQ(311, rc);
+
+    // Still pending: every command is refused without being sent.
+    EXPECT_EQ(16, pvDeposit(s, nullptr, 1, nullptr, nullptr, nullptr, &rc));
+    EXPECT_EQ(332, rc);
+    EXPECT_EQ(16, pvAbout(s, &rc, nullptr));
+    EXPECT_EQ(332, rc);
+    EXPECT_EQ(16, pvShutdownTill(s, &rc));
+    EXPECT_EQ(332, rc);
+    EXPECT_EQ(1u, Count());
+
+    server_->SetFault(Fault::None);
+    server_->ReleaseHeld();
+    struct timeval patient = {5, 0};
+    EXPECT_EQ(0, pvWait(s, &patient, &primary, &rc, nullptr));
+    EXPECT_EQ(2, primary);
+    EXPECT_EQ(3, rc);
+    // Free again; administrative commands are answered at once, even in this mode.
+    EXPECT_EQ(0, pvAbout(s, &rc, nullptr));
+}
+
+TEST_F(PayServerTest, FailedReadsAndClosingClearThePendingRequest) {
+    PaymentServerSession* s = Open(PV_MODE_ASYNC);
+    int before = Descriptors();
+    server_->SetFault(Fault::ShortData);
+    int rc = -1;
+    EXPECT_EQ(16, pvCancelOrder(s, nullptr, nullptr, &rc));
+    EXPECT_EQ(330, rc);
+    ProtocolData reply = {nullptr, 0};
+    EXPECT_EQ(16, pvWait(s, nullptr, nullptr, &rc, &reply));
+    EXPECT_EQ(323, rc);
+    EXPECT_EQ(nullptr, reply.data);
+    EXPECT_EQ(16, pvWait(s, nullptr, nullptr, &rc, &reply));
+    EXPECT_EQ(331, rc);
+    EXPECT_EQ(before, Descriptors());
+
+    // A session closed while its request is pending takes the connection with it.
+    server_->SetFault(Fault::Hold);
+    PaymentServerSession* t =
+        pvInitializeAPI(PV_MODE_ASYNC, "localhost", server_->ApiPort(), server_->AdminPort(), &rc);
+    ASSERT_NE(nullptr, t);
+    before = Descriptors();
+    EXPECT_EQ(16, pvCancelOrder(t, nullptr, nullptr, &rc));
+    EXPECT_EQ(330, rc);
+    AwaitRequests(2);
+    EXPECT_EQ(before + 2, OpenDescriptors()); // the client's socket and the held one
+    pvCloseAPI(&t);
+    server_->DropHeld();
+    EXPECT_EQ(before, Descriptors());
+}

@@ -1,0 +1,81 @@
+// Servers that misbehave or are not there: each failure gives its code and leaves no socket.
+#include "pay_fixture.h"
+
+using payserver::Fault;
+
+TEST_F(PayServerTest, BrokenRepliesEndEarlyWithoutLeakingSockets) {
+    PaymentServerSession* s = Open();
+    Key key = {1, 2};
+    struct Case {
+        Fault fault;
+        const char* what;
+    } cases[] = {
+        {Fault::CloseEarly, "closed without a reply"},
+        {Fault::ShortHeader, "header cut short"},
+        {Fault::ShortData, "less data than claimed"},
+    };
+    server_->SetReply({5, 6, "some reply data"});
+    for (const Case& c : cases) {
+        server_->SetFault(c.fault);
+        int before = Descriptors();
+        int rc = -1;
+        EXPECT_EQ(16, pvCancelOrder(s, &key, nullptr, &rc)) << c.what;
+        EXPECT_EQ(323, rc) << c.what;
+        ProtocolData reply = {nullptr, 0};
+        EXPECT_EQ(16, pvReceivePayment(s, &key, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, &rc, &reply))
+            << c.what;
+        EXPECT_EQ(323, rc) << c.what;
+        EXPECT_EQ(nullptr, reply.data) << c.what;
+        EXPECT_EQ(16, pvAbout(s, &rc, &reply)) << c.what;
+        EXPECT_EQ(323, rc) << c.what;
+        EXPECT_EQ(before, Descriptors()) << c.what;
+    }
+}
+
+TEST_F(PayServerTest, ASynchronousCallToAServerThatNeverAnswersEndsWhenItHangsUp) {
+    PaymentServerSession* s = Open();
+    server_->SetFault(Fault::Hold);
+    int before = Descriptors();
+    std::thread hangUp([this] {
+        AwaitRequests(1);
+        server_->DropHeld();
+    });
+    int rc = -1;
+    EXPECT_EQ(16, pvDeposit(s, nullptr, 3, nullptr, nullptr, nullptr, &rc));
+    EXPECT_EQ(323, rc);
+    hangUp.join();
+    EXPECT_EQ(before, Descriptors());
+}
+
+TEST_F(PayServerTest, RefusedConnectionsAndUnknownHostsFailCleanly) {
+    // A bound socket that does not listen: connecting to its port is refused.
+    int closedPort = 0;
+    int blocker = LoopbackSocket(false, &closedPort);
+
+    int before = Descriptors();
+    int rc = -1;
+    PaymentServerSession* s = pvInitializeAPI(0, "127.0.0.1", closedPort, closedPort, &rc);
+    ASSERT_NE(nullptr, s);
+    Key key = {1, 2};
+    EXPECT_EQ(16, pvCancelOrder(s, &key, nullptr, &rc));
+    EXPECT_EQ(321, rc);
+    ProtocolData reply = {nullptr, 0};
+    EXPECT_EQ(16, pvAbout(s, &rc, &reply));
+    EXPECT_EQ(321, rc);
+    EXPECT_EQ(16, pvShutdownTill(s, &rc));
+    EXPECT_EQ(321, rc);
+    pvCloseAPI(&s);
+    EXPECT_EQ(nullptr, pvInitializeAPI(0, "999.999.999.999", 1, 1, &rc));
+    EXPECT_EQ(306, rc);
+    EXPECT_EQ(before, Descriptors());
+    close(blocker);
+
+    // A server that has stopped refuses as well.
+    s = Open();
+    server_->Stop();
+    before = OpenDescriptors();
+    EXPECT_EQ(16, pvRefund(s, &key, 1, nullptr, nullptr, nullptr, &rc));
+    EXPECT_EQ(321, rc);
+    EXPECT_EQ(before, OpenDescriptors());
+}

@@ -1,0 +1,106 @@
+// Shared helpers of the payment client tests: the stand-in server on loopback, expected
+// parameter bytes, and descriptor counting.
+#ifndef VXTEST_PAY_FIXTURE_H
+#define VXTEST_PAY_FIXTURE_H
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "payserver.h"
+#include "payvane/payvaneapi.h"
+
+// Big-endian 4-byte integer.
+inline std::string Be32(uint32_t v) {
+    const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    return std::string(b, 4);
+}
+
+// One parameter: value length, the 16-character field name, the value.
+inline std::string Parm(const char* field, const std::string& value) {
+    EXPECT_EQ(16u, strlen(field)) << field;
+    return Be32(uint32_t(value.size())) + field + value;
+}
+
+// A TCP socket bound to a free loopback port (listening when asked); the port goes to *port.
+inline int LoopbackSocket(bool listening, int* port) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    EXPECT_EQ(0, bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr));
+    EXPECT_TRUE(!listening || listen(fd, 4) == 0);
+    EXPECT_EQ(0, getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len));
+    *port = ntohs(addr.sin_port);
+    return fd;
+}
+
+inline int OpenDescriptors() {
+    int n = 0;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (readdir(dir))
+            ++n;
+        closedir(dir);
+    }
+    return n;
+}
+
+class PayServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        payserver::Config config;
+        config.about = "stand-in 2.0";
+        config.reply = {7, 9, ""};
+        server_ = std::make_unique<payserver::Server>(config);
+        std::string error;
+        ASSERT_TRUE(server_->Start(&error)) << error;
+    }
+    void TearDown() override {
+        for (PaymentServerSession*& s : sessions_)
+            pvCloseAPI(&s);
+        server_.reset();
+    }
+
+    PaymentServerSession* Open(int mode = PV_MODE_SYNC) {
+        int rc = -1;
+        PaymentServerSession* s =
+            pvInitializeAPI(mode, "localhost", server_->ApiPort(), server_->AdminPort(), &rc);
+        EXPECT_NE(nullptr, s);
+        EXPECT_EQ(0, rc);
+        sessions_[next_++ % 4] = s;
+        return s;
+    }
+    // The bytes of the last request, after its frame length.
+    std::string Last() {
+        auto all = server_->Requests();
+        return all.empty() ? std::string("(none)") : all.back().command;
+    }
+    size_t Count() { return server_->Requests().size(); }
+    // An asynchronous command returns once sent; the server may not have read it yet.
+    void AwaitRequests(size_t n) {
+        for (int i = 0; i < 1000 && Count() < n; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_EQ(n, Count());
+    }
+    // Descriptors of this process once the server has closed its side of every connection.
+    int Descriptors() {
+        server_->WaitIdle();
+        return OpenDescriptors();
+    }
+
+    std::unique_ptr<payserver::Server> server_;
+    PaymentServerSession* sessions_[4] = {nullptr, nullptr, nullptr, nullptr};
+    int next_ = 0;
+};
+
+#endif
