@@ -1,10 +1,6 @@
 include(CMakePackageConfigHelpers)
 
-set(VX_INSTALL_TARGETS vxconfig vxcfg)
-if(TARGET payvaneapi)
-    list(APPEND VX_INSTALL_TARGETS payvaneapi)
-endif()
-install(TARGETS ${VX_INSTALL_TARGETS} EXPORT vxconfigTargets
+install(TARGETS vxconfig payvaneapi vxcfg EXPORT vxconfigTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
