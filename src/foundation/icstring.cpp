@@ -120,12 +120,15 @@ void ICString::ExpandCopy(const char* a, int alen, const char* b, int blen, char
         return;
     }
     int length = alen + blen + (sep ? 1 : 0);
+    // Either side may be null here (as empty), which memcpy must not be handed.
     char* joined = new char[length + 1];
-    memcpy(joined, a, alen);
+    if (alen > 0)
+        memcpy(joined, a, alen);
     int at = alen;
     if (sep)
         joined[at++] = sep;
-    memcpy(joined + at, b, blen);
+    if (blen > 0)
+        memcpy(joined + at, b, blen);
     joined[length] = 0;
     Empty();
     m_pszText = joined;
