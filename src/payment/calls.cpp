@@ -66,11 +66,16 @@ void handOverReply(returnStructure* reply, ProtocolData* out) {
     reply->data = nullptr;
 }
 
-// Milliseconds for poll, rounded up so that a short positive time-out still waits.
+// Milliseconds for poll, rounded up so that a short positive time-out still waits. A time-out
+// beyond poll's range waits as long as poll can; the seconds are bounded before they are
+// multiplied, so a huge value cannot wrap round to a short or zero wait.
 static int timeoutMillis(const struct timeval* timeout) {
     if (!timeout)
         return -1;
-    long long ms = (long long)timeout->tv_sec * 1000 + (timeout->tv_usec + 999) / 1000;
+    if (timeout->tv_sec > INT_MAX / 1000)
+        return INT_MAX;
+    long long ms = (long long)timeout->tv_sec * 1000 + timeout->tv_usec / 1000 +
+                   (timeout->tv_usec % 1000 != 0);
     return ms > INT_MAX ? INT_MAX : (int)ms;
 }
 
