@@ -5,7 +5,8 @@
 
 #include "vxconfig/icstring.h"
 
-// The root in force, read afresh at each call: empty when VXCONFIG_ROOT is unset or empty.
+// The root in force, read afresh at each call, without trailing slashes: empty when
+// VXCONFIG_ROOT is unset, empty or "/".
 VX_API ICString SysGetRoot();
 // A fixed absolute path as this process must use it: the root followed by path.
 VX_API ICString SysRootPath(const char* path);

@@ -61,24 +61,31 @@ static int RewriteServices(const char* name, const char* entry, LineFilter filte
     }
     char line[kLineSize];
     int replaced = 0;
+    int unterminated = 0; // the last line copied has no newline
     while (fgets(line, sizeof line, in)) {
         switch (filter(line, name, replaced)) {
         case kCopy:
             fputs(line, out);
+            unterminated = line[strlen(line) - 1] != '\n';
             break;
         case kDrop:
             ++dropped;
             break;
         case kReplace:
             fputs(entry, out);
+            unterminated = 0;
             ++dropped;
             break;
         }
     }
     int readOk = !ferror(in);
     fclose(in);
-    if (entry && !replaced)
+    if (entry && !replaced) {
+        // A file whose last line lacks its newline must not have the entry glued onto it.
+        if (unterminated)
+            fputc('\n', out);
         fputs(entry, out);
+    }
     int ok = fclose(out) == 0 && readOk;
     ok = ok && SysReplaceFile(path, content, length, ServicesBackup(), mode);
     free(content);

@@ -29,6 +29,14 @@ TEST_F(PlatformTest, FixedInstallationDirectories) {
     EXPECT_EQ(SysGetOraPath(out, 0), 1);
     EXPECT_STREQ(out, "$ORACLE_HOME");
 
+    // A trailing slash of the root does not double the slash; "/" is no root.
+    setenv("VXCONFIG_ROOT", (Root() + "//").c_str(), 1);
+    EXPECT_EQ(ICGetInstPath(out), 1);
+    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix3"));
+    setenv("VXCONFIG_ROOT", "/", 1);
+    EXPECT_EQ(ICGetInstPath(out), 1);
+    EXPECT_STREQ(out, "/opt/Orvellvndx/Vendrix3");
+
     // Without a root the paths are the installation's own.
     unsetenv("VXCONFIG_ROOT");
     EXPECT_EQ(ICGetInstPath(out), 1);

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "installations.h"
 #include "platform_fixture.h"
 #include "vxconfig/cipher.h"
 #include "vxconfig/services.h"
@@ -55,6 +56,19 @@ TEST_F(PlatformTest, SandboxUsersAndServices) {
 
     ASSERT_EQ(stat(Rooted("/tmp").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 01777u);
+
+    // A configured instance's controller entry stands as the registration writes it.
+    MSInfo shop;
+    shop.Name = "shop";
+    shop.MSPort = 16570;
+    shop.HtmlPath = Rooted("/opt/shop/config").c_str();
+    shop.DocRoot = Rooted("/opt/shop/docs").c_str();
+    std::string services = ReadWholeFile(Rooted("/etc/services"));
+    ICString error;
+    ASSERT_EQ(SandboxAddInstance(Root().c_str(), 3, shop, error), 1) << (const char*)error;
+    std::string now = ReadWholeFile(Rooted("/etc/services"));
+    ASSERT_EQ(now.compare(0, services.size(), services), 0);
+    EXPECT_EQ(now.substr(services.size()), "vxshop\t\t16570/tcp\t# Vendrix - Server Controller\n");
 }
 
 class NoPaymentSandbox : public PlatformTest {

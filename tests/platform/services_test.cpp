@@ -50,6 +50,12 @@ TEST_F(ServicesTest, RegisterAppendsOrReplacesInPlace) {
     EXPECT_EQ(ICGetTcpServicePort("VxShop"), 4000);
     EXPECT_EQ(ICGetTcpServicePort("smtp"), 25);
     EXPECT_EQ(ICGetTcpServicePort("vxsho"), -1);
+
+    // A last line without its newline keeps its own line.
+    ASSERT_TRUE(WriteWholeFile(path, "ftp\t\t21/tcp"));
+    EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 1);
+    EXPECT_EQ(ReadWholeFile(path), "ftp\t\t21/tcp\nvxmall\t\t5000/tcp\t# abc\n");
+    EXPECT_EQ(ICGetTcpServicePort("ftp"), 21);
 }
 
 TEST_F(ServicesTest, UnregisterDropsEveryEntryOfTheName) {

@@ -345,10 +345,11 @@ bool Register(Builder& b, const MSInfo& m) {
         rc += "su - " + Str(m.DBOwner) + " -c \"" + controller + " -i " + conf + "&\"\n";
     else
         rc += "su - " + Str(m.DBUser) + " -c \"reldastart; " + controller + " -i " + conf + "&\"\n";
-    std::string services;
+    // The controller's entry as the services file registration writes it.
+    std::string services, name = "vx" + Str(m.Name);
     ReadText(b.Path("/etc/services"), services);
-    services +=
-        "vx" + Str(m.Name) + "\t" + std::to_string(m.MSPort) + "/tcp\t\t# Server Controller\n";
+    services += name + (name.size() >= 8 ? "\t" : "\t\t") + std::to_string(m.MSPort) +
+                "/tcp\t# Vendrix - Server Controller\n";
     return b.WriteText("/etc/rc.vndx", rc, 0754) && b.WriteText("/etc/services", services);
 }
 
