@@ -174,6 +174,7 @@ TEST_F(ReaderTest, WebServerBlockSortsRulesByHost) {
                        "###### Orvell Vendrix ###### (Do not edit this section)\n"
                        "Pass    /a/*            /b/* myhost\n"
                        "Pass    /a/*            /b/*\n"
+                       "Pass    /g/*            /h/*\n"
                        "Pass    /c/*            /d/* otherhost\n"
                        "Map     /m/*            /n/* MYHOST\n"
                        "Exec    /e/*            /f/*\n"
@@ -185,13 +186,18 @@ TEST_F(ReaderTest, WebServerBlockSortsRulesByHost) {
     ASSERT_EQ(ParseIS(text, "myhost"), 1);
     EXPECT_EQ(Pairs(s_msInfo.ISPass), (std::vector<std::string>{"/a/*=/b/*"}));
     EXPECT_EQ(Pairs(s_msInfo.ISMap), (std::vector<std::string>{"/m/*=/n/*"}));
-    EXPECT_EQ(Pairs(s_msInfo.ISCommonPass), (std::vector<std::string>{"/a/*=/z/*"}));
+    // A later rule of the same name takes the earlier one's place.
+    EXPECT_EQ(Pairs(s_msInfo.ISCommonPass), (std::vector<std::string>{"/a/*=/z/*", "/g/*=/h/*"}));
     EXPECT_EQ(Pairs(s_msInfo.ISCommonExec), (std::vector<std::string>{"/e/*=/f/*"}));
     // The rest after the name's one separator: the padding blanks belong to the value.
     EXPECT_EQ(Pairs(s_msInfo.ISCommonAddType),
               (std::vector<std::string>{".js=            application/x-javascript binary 1.0\n"}));
     EXPECT_EQ(s_msInfo.ISExec.GetHeadNode(), nullptr);
 
+    // The older end marker closes the block too; a file without a start marker gives nothing.
+    s_msInfo = MSInfo();
+    EXPECT_EQ(ParseIS("Orvell Vendrix\nPass /a/* /b/*\nEND OF VENDRIX\nPass /c/* /d/*\n", "h"), 1);
+    EXPECT_EQ(Pairs(s_msInfo.ISCommonPass), (std::vector<std::string>{"/a/*=/b/*"}));
     s_msInfo = MSInfo();
     EXPECT_EQ(ParseIS("END OF VENDRIX\nPass /a/* /b/*\n", "myhost"), 1);
     EXPECT_EQ(s_msInfo.ISCommonPass.GetHeadNode(), nullptr);
