@@ -162,9 +162,10 @@ int ICString::Load(FILE* fp) {
     return last == '\n' ? 1 : 0;
 }
 
+// Writes the text up to its NUL, which SetAt may have moved before the counted length.
 int ICString::Store(FILE* fp) const {
-    for (int i = 0; i < m_nLength; ++i) {
-        if (fputc(m_pszText[i], fp) == EOF)
+    for (const char* p = m_pszText; *p; ++p) {
+        if (fputc(*p, fp) == EOF)
             return 0;
     }
     return fputc('\n', fp) == EOF ? 0 : 1;

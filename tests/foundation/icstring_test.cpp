@@ -124,13 +124,19 @@ protected:
 TEST_F(ICStringStream, StoreWritesTheTextAndOneNewline) {
     EXPECT_EQ(1, ICString().Store(fp));
     EXPECT_EQ(1, ICString("name").Store(fp));
-    EXPECT_EQ("\nname\n", Contents());
+    // A NUL put inside by SetAt ends the stored text.
+    ICString cut("abc");
+    cut.SetAt(1, 0);
+    EXPECT_EQ(1, cut.Store(fp));
+    EXPECT_EQ("\nname\na\n", Contents());
     rewind(fp);
     ICString s("junk");
     EXPECT_EQ(1, s.Load(fp));
     EXPECT_TRUE(s.IsEmpty());
     EXPECT_EQ(1, s.Load(fp));
     EXPECT_STREQ("name", s);
+    EXPECT_EQ(1, s.Load(fp));
+    EXPECT_STREQ("a", s);
     // At the end of the file: empty and 0.
     EXPECT_EQ(0, s.Load(fp));
     EXPECT_TRUE(s.IsEmpty());

@@ -54,6 +54,7 @@ TEST_F(Messages, TableHasItsShapeAndExactTexts) {
         ASSERT_NE(nullptr, ic_mscfgStrTbl[n - 1]) << n;
     EXPECT_STREQ("Cannot create directory %1.", ic_mscfgStrTbl[0]);
     EXPECT_STREQ("Unable to  restart Brindle Wharf Webserver", ic_mscfgStrTbl[24]);
+    EXPECT_STREQ("", ic_mscfgStrTbl[74]); // number 75 is unused
     EXPECT_STREQ(" ", ic_mscfgStrTbl[38]);
     EXPECT_STREQ(" ", ic_mscfgStrTbl[54]);
     EXPECT_STREQ(" ", ic_mscfgStrTbl[55]);

@@ -4,7 +4,9 @@
 
 namespace {
 
-ProgramResult Vxcfg(const std::vector<std::string>& args) { return RunProgram("vxcfg", args); }
+ProgramResult Vxcfg(const std::vector<std::string>& args) {
+    return RunProgram("vxcfg", args);
+}
 
 std::string Line(const std::string& out) {
     EXPECT_FALSE(out.empty());
