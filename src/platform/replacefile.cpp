@@ -51,8 +51,11 @@ static void SyncDirectory(const char* path) {
     }
 }
 
-// Writes content to a fresh temporary file beside path and renames it over path.
+// Writes content to a fresh temporary file beside path and renames it over path. The new file
+// keeps the owner and group of the one it replaces (where the process may give them).
 static int WriteAndRename(const char* path, const char* content, size_t length, mode_t mode) {
+    struct stat previous;
+    bool hadFile = stat(path, &previous) == 0;
     char name[PATH_MAX];
     if (snprintf(name, sizeof name, "%s.vxnew-XXXXXX", path) >= static_cast<int>(sizeof name))
         return 0;
@@ -60,6 +63,8 @@ static int WriteAndRename(const char* path, const char* content, size_t length, 
     if (fd < 0)
         return 0;
     int ok = WriteAll(fd, content, length);
+    if (ok && hadFile && fchown(fd, previous.st_uid, previous.st_gid) != 0)
+        ok = errno == EPERM; // an unprivileged caller keeps its own ownership
     ok = ok && fchmod(fd, mode == SYS_NEW_FILE_MODE ? NewFileMode() : mode) == 0;
     ok = ok && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;

@@ -128,6 +128,15 @@ TEST_F(ServicesTest, ReplaceFileKeepsTheOldInodeAsBackup) {
     ASSERT_EQ(stat(backup.c_str(), &kept), 0);
     EXPECT_EQ(kept.st_ino, old.st_ino);
     EXPECT_EQ(ReadWholeFile(backup), kBase);
+    // The new file keeps the owner of the one it replaced.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(SysReplaceFile(path.c_str(), "newer\n", 6, nullptr, 0644), 1);
+        struct stat now;
+        ASSERT_EQ(stat(path.c_str(), &now), 0);
+        EXPECT_EQ(now.st_uid, 65534u);
+        EXPECT_EQ(now.st_gid, 65534u);
+    }
     // No temporary file is left beside it.
     EXPECT_EQ(system(("test -z \"$(ls " + Rooted("/etc") + " | grep vxnew)\"").c_str()), 0);
 }
