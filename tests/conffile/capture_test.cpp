@@ -15,11 +15,6 @@ protected:
         EXPECT_EQ(SandboxAddInstance(Root().c_str(), release, m, error), 1) << (const char*)error;
         return m;
     }
-    MSInfo At(MSList& list, int i) {
-        MSInfo m;
-        EXPECT_TRUE(list.SetIndex(i) && list.GetCurrent(m));
-        return m;
-    }
     std::string Inst(int release) {
         return Rooted(release == 1 ? "/opt/Orvellvndx/Vendrix"
                                    : "/opt/Orvellvndx/Vendrix" + std::to_string(release));

@@ -37,27 +37,24 @@ protected:
 
 TEST(KeywordTable, ReleasesDifferOnlyInTheirSlots) {
     VXKeyword k{};
+    // The texts of the given slots, "-" for an unused one.
+    auto slots = [&k](std::initializer_list<int> at) {
+        std::vector<std::string> texts;
+        for (int i : at)
+            texts.push_back(k.m_pszKeyword[i] ? k.m_pszKeyword[i] : "-");
+        return texts;
+    };
     k.SetKeyword();
-    EXPECT_STREQ(k.m_pszKeyword[0], "SERVICE_NAME_PREFIX");
-    EXPECT_STREQ(k.m_pszKeyword[2], "DBNAME");
-    EXPECT_EQ(k.m_pszKeyword[10], nullptr);
-    EXPECT_STREQ(k.m_pszKeyword[29], "MACRO_PATH");
-    EXPECT_STREQ(k.m_pszKeyword[64], "MACRO_PATH");
-    EXPECT_STREQ(k.m_pszKeyword[62], "ENVIRONMENT");
-    EXPECT_STREQ(k.m_pszKeyword[82], "CMSPASS");
-    EXPECT_STREQ(k.m_pszKeyword[86], "AddType");
+    EXPECT_EQ(slots({0, 2, 10, 29, 64, 62, 82, 86}),
+              (std::vector<std::string>{"SERVICE_NAME_PREFIX", "DBNAME", "-", "MACRO_PATH",
+                                        "MACRO_PATH", "ENVIRONMENT", "CMSPASS", "AddType"}));
     VXKeyword current = k;
-
     k.SetKeywordV2();
-    const char* v2[][2] = {{"2", "MS_DBNAME"},    {"3", "MS_DBINST"}, {"5", "MS_DBPASS"},
-                           {"9", "MS_NUM_CHILD"}, {"10", "MS_PORT"},  {"30", "WWW_HTML_PATH"}};
-    for (auto& o : v2)
-        EXPECT_STREQ(k.m_pszKeyword[atoi(o[0])], o[1]);
-    EXPECT_STREQ(k.m_pszKeyword[31], "MS_CGIBIN_PATH");
-
+    EXPECT_EQ(slots({2, 3, 5, 9, 10, 30, 31}),
+              (std::vector<std::string>{"MS_DBNAME", "MS_DBINST", "MS_DBPASS", "MS_NUM_CHILD",
+                                        "MS_PORT", "WWW_HTML_PATH", "MS_CGIBIN_PATH"}));
     k.SetKeywordV1();
-    EXPECT_STREQ(k.m_pszKeyword[31], "WWW_CGIBIN_PATH");
-    EXPECT_STREQ(k.m_pszKeyword[10], "MS_PORT");
+    EXPECT_EQ(slots({31, 10}), (std::vector<std::string>{"WWW_CGIBIN_PATH", "MS_PORT"}));
     int differing = 0;
     for (int slot = 0; slot < VX_KEYWORD_SLOTS; ++slot)
         differing += k.m_pszKeyword[slot] != current.m_pszKeyword[slot];
@@ -65,8 +62,7 @@ TEST(KeywordTable, ReleasesDifferOnlyInTheirSlots) {
 
     // Back to the current set: the old spellings are gone again.
     k.SetKeyword();
-    EXPECT_STREQ(k.m_pszKeyword[2], "DBNAME");
-    EXPECT_EQ(k.m_pszKeyword[10], nullptr);
+    EXPECT_EQ(slots({2, 10}), (std::vector<std::string>{"DBNAME", "-"}));
 }
 
 TEST(KeywordTable, TablesHaveTheirRowsInOrder) {
@@ -76,11 +72,9 @@ TEST(KeywordTable, TablesHaveTheirRowsInOrder) {
             ++n;
         return n;
     };
-    EXPECT_EQ(rows(s_tblMSCfg), 49);
-    EXPECT_EQ(rows(s_tblMLCfg), 8);
-    EXPECT_EQ(rows(s_tblPBCfg), 3);
-    EXPECT_EQ(rows(s_tblPVCfg), 12);
-    EXPECT_EQ(rows(s_tblISCfg), 7);
+    EXPECT_EQ((std::vector<int>{rows(s_tblMSCfg), rows(s_tblMLCfg), rows(s_tblPBCfg),
+                                rows(s_tblPVCfg), rows(s_tblISCfg)}),
+              (std::vector<int>{49, 8, 3, 12, 7}));
     // Rows point at slots, not texts: the keyword is fetched when a line is read.
     EXPECT_EQ(s_tblMSCfg[9].keyword, &s_keyword.m_pszKeyword[10]);
     EXPECT_EQ(s_tblMSCfg[29].keyword, &s_keyword.m_pszKeyword[31]);
@@ -92,34 +86,29 @@ TEST(KeywordTable, TablesHaveTheirRowsInOrder) {
 }
 
 TEST_F(ReaderTest, KeywordsMatchByFirstTokenIgnoringCase) {
-    ASSERT_EQ(Parse("dbname mall\n", s_tblMSCfg), 1);
-    EXPECT_STREQ(s_msInfo.DBName, "mall");
-    Parse("   \tDBNAME indented\n", s_tblMSCfg);
-    EXPECT_STREQ(s_msInfo.DBName, "indented");
-    Parse("#DBNAME commented\n", s_tblMSCfg);
-    EXPECT_STREQ(s_msInfo.DBName, "indented");
-    // Everything after the one separator: further blanks and a carriage return are kept.
-    Parse("DBNAME  two\r\n", s_tblMSCfg);
-    EXPECT_STREQ(s_msInfo.DBName, " two\r");
-    Parse("DBNAME\n", s_tblMSCfg);
-    EXPECT_STREQ(s_msInfo.DBName, " two\r");
-    Parse("DBNAME first\nDBNAME second\n", s_tblMSCfg);
-    EXPECT_STREQ(s_msInfo.DBName, "second");
-    // A keyword only matches as a whole token.
-    Parse("DBNAMEX other\n", s_tblMSCfg);
-    EXPECT_STREQ(s_msInfo.DBName, "second");
+    // Each file in turn; a line that does not match leaves the previous value. Everything after
+    // the one separator is the value, further blanks and a carriage return included; a keyword
+    // only matches as a whole token.
+    const char* const cases[][2] = {{"dbname mall\n", "mall"},
+                                    {"   \tDBNAME indented\n", "indented"},
+                                    {"#DBNAME commented\n", "indented"},
+                                    {"DBNAME  two\r\n", " two\r"},
+                                    {"DBNAME\n", " two\r"},
+                                    {"DBNAME first\nDBNAME second\n", "second"},
+                                    {"DBNAMEX other\n", "second"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Parse(c[0], s_tblMSCfg), 1) << c[0];
+        EXPECT_STREQ(s_msInfo.DBName, c[1]) << c[0];
+    }
 }
 
 TEST_F(ReaderTest, NumbersFlagsAndLists) {
     Parse("PROCESSES 7\nMS_LOGLEVEL -3x\nMS_TRANS_COUNT abc\nPAYSYS_CONTROLLER YES\n"
           "VX_ENABLE_STAGING 2\nMAX_CACHED_FILES 99999999999\n",
           s_tblMSCfg);
-    EXPECT_EQ(s_msInfo.MSProc, 7);
-    EXPECT_EQ(s_msInfo.LogLevel, -3);
-    EXPECT_EQ(s_msInfo.TransCnt, 0);
-    EXPECT_EQ(s_msInfo.PVCtrl, 0);
-    EXPECT_EQ(s_msInfo.Staging, 1);
-    EXPECT_EQ(s_msInfo.MaxCacheFiles, 2147483647);
+    EXPECT_EQ((std::vector<int>{s_msInfo.MSProc, s_msInfo.LogLevel, s_msInfo.TransCnt,
+                                s_msInfo.PVCtrl, s_msInfo.Staging, s_msInfo.MaxCacheFiles}),
+              (std::vector<int>{7, -3, 0, 0, 1, 2147483647}));
     Parse("PAYSYS_CONTROLLER 2\n", s_tblMSCfg);
     EXPECT_EQ(s_msInfo.PVCtrl, 1);
 
@@ -218,30 +207,26 @@ TEST_F(ReaderTest, LongLinesAreReadInPieces) {
 TEST_F(ReaderTest, GarbageIsIgnoredWithoutHarm) {
     const char bytes[] = "DBNAME ok\n\0\xff\xfe PROCESSES 3\n\x01\x02\x03";
     std::string garbage(bytes, sizeof bytes - 1);
-    EXPECT_EQ(Parse(garbage, s_tblMSCfg), 1);
-    EXPECT_STREQ(s_msInfo.DBName, "ok");
+    EXPECT_EQ(Filled(Parse(garbage, s_tblMSCfg), s_msInfo.DBName), "ok");
     EXPECT_EQ(s_msInfo.MSProc, -1);
     EXPECT_EQ(Parse("", s_tblMSCfg), 1);
-    EXPECT_EQ(Parse("DBNAME last-without-newline", s_tblMSCfg), 1);
-    EXPECT_STREQ(s_msInfo.DBName, "last-without-newline");
+    EXPECT_EQ(Filled(Parse("DBNAME last-without-newline", s_tblMSCfg), s_msInfo.DBName),
+              "last-without-newline");
 }
 
 TEST_F(ReaderTest, DirectivesOfGetNVList) {
     const char* kw = "Pass";
     ParmList<NameValue> list;
     ParmEntry host{&kw, PARM_NVLIST, &list, PARM_NV_MATCH};
-    char v1[] = "/a/* /b/* myhost\n";
+    char v1[] = "/a/* /b/* myhost\n", v2[] = "/a/* /b/*\n", v3[] = "/c/* /d/* any\n",
+         v4[] = "   \n";
     EXPECT_EQ(GetNVList(host, v1, "MyHost"), 1);
-    char v2[] = "/a/* /b/*\n";
     EXPECT_EQ(GetNVList(host, v2, "myhost"), 0);
-    // Without a match text the host is not checked.
-    char v3[] = "/c/* /d/* any\n";
-    EXPECT_EQ(GetNVList(host, v3, nullptr), 1);
-    char v4[] = "   \n";
+    EXPECT_EQ(GetNVList(host, v3, nullptr), 1); // without a match text the host is not checked
     EXPECT_EQ(GetNVList(host, v4, "myhost"), 1);
     EXPECT_EQ(Pairs(list), (std::vector<std::string>{"/a/*=/b/*", "/c/*=/d/*"}));
-    char v5[] = "/a/* /new/* myhost";
-    GetNVList(host, v5, "myhost");
+    char replace[] = "/a/* /new/* myhost";
+    GetNVList(host, replace, "myhost");
     EXPECT_EQ(Pairs(list), (std::vector<std::string>{"/a/*=/new/*", "/c/*=/d/*"}));
 }
 

@@ -7,70 +7,29 @@
 
 namespace {
 
-struct TextField {
+template <class T> struct Field {
     const char* name;
-    ICString MSInfo::*field;
+    T MSInfo::*field;
 };
-
-struct IntField {
-    const char* name;
-    int MSInfo::*field;
-};
+#define FIELD(f)                                                                                   \
+    { #f, &MSInfo::f }
 
 // Every field the main, payment and web macro files and the web server block carry back.
-const TextField kTexts[] = {
-    {"Name", &MSInfo::Name},
-    {"MerKey", &MSInfo::MerKey},
-    {"RootPath", &MSInfo::RootPath},
-    {"VXLogPath", &MSInfo::VXLogPath},
-    {"ConfigPath", &MSInfo::ConfigPath},
-    {"DefsDir", &MSInfo::DefsDir},
-    {"MacroPath", &MSInfo::MacroPath},
-    {"CgiPath", &MSInfo::CgiPath},
-    {"HtmlPath", &MSInfo::HtmlPath},
-    {"DocRoot", &MSInfo::DocRoot},
-    {"ISHost", &MSInfo::ISHost},
-    {"DBName", &MSInfo::DBName},
-    {"DBUser", &MSInfo::DBUser},
-    {"DBOwner", &MSInfo::DBOwner},
-    {"DBPswd", &MSInfo::DBPswd},
-    {"DBHost", &MSInfo::DBHost},
-    {"DBNode", &MSInfo::DBNode},
-    {"PVHost", &MSInfo::PVHost},
-    {"CMSPswd", &MSInfo::CMSPswd},
-    {"CachePath", &MSInfo::CachePath},
-    {"GPPath", &MSInfo::GPPath},
-    {"VXLang", &MSInfo::VXLang},
-    {"CAJAppDrv", &MSInfo::CAJAppDrv},
-    {"CAJNetDrv", &MSInfo::CAJNetDrv},
-    {"CAJUrl", &MSInfo::CAJUrl},
-    {"CAJNetUrl", &MSInfo::CAJNetUrl},
-    {"PVExitHost", &MSInfo::PVExitHost},
-    {"PVExitSvcPfx", &MSInfo::PVExitSvcPfx},
-    {"PVExec", &MSInfo::PVExec},
-    {"PVLogPath", &MSInfo::PVLogPath},
-    {"PVCertPath", &MSInfo::PVCertPath},
-};
-
-const IntField kInts[] = {
-    {"MSProc", &MSInfo::MSProc},
-    {"MSPort", &MSInfo::MSPort},
-    {"MSOption", &MSInfo::MSOption},
-    {"PVCycle", &MSInfo::PVCycle},
-    {"PVIntvl", &MSInfo::PVIntvl},
-    {"PVTmout", &MSInfo::PVTmout},
-    {"MaxCacheFiles", &MSInfo::MaxCacheFiles},
-    {"TransCnt", &MSInfo::TransCnt},
-    {"HtmlMax", &MSInfo::HtmlMax},
-    {"LogLevel", &MSInfo::LogLevel},
-    {"DBRetryLimit", &MSInfo::DBRetryLimit},
-    {"DBRetryIntvl", &MSInfo::DBRetryIntvl},
-    {"VXDmnCache", &MSInfo::VXDmnCache},
-    {"VXDmnSynch", &MSInfo::VXDmnSynch},
-    {"VXDmnSleep", &MSInfo::VXDmnSleep},
-    {"PBProc", &MSInfo::PBProc},
-    {"PVCtrl", &MSInfo::PVCtrl},
-};
+const Field<ICString> kTexts[] = {
+    FIELD(Name),      FIELD(MerKey),     FIELD(RootPath),     FIELD(VXLogPath), FIELD(ConfigPath),
+    FIELD(DefsDir),   FIELD(MacroPath),  FIELD(CgiPath),      FIELD(HtmlPath),  FIELD(DocRoot),
+    FIELD(ISHost),    FIELD(DBName),     FIELD(DBUser),       FIELD(DBOwner),   FIELD(DBPswd),
+    FIELD(DBHost),    FIELD(DBNode),     FIELD(PVHost),       FIELD(CMSPswd),   FIELD(CachePath),
+    FIELD(GPPath),    FIELD(VXLang),     FIELD(CAJAppDrv),    FIELD(CAJNetDrv), FIELD(CAJUrl),
+    FIELD(CAJNetUrl), FIELD(PVExitHost), FIELD(PVExitSvcPfx), FIELD(PVExec),    FIELD(PVLogPath),
+    FIELD(PVCertPath)};
+const Field<int> kInts[] = {FIELD(MSProc),        FIELD(MSPort),       FIELD(MSOption),
+                            FIELD(PVCycle),       FIELD(PVIntvl),      FIELD(PVTmout),
+                            FIELD(MaxCacheFiles), FIELD(TransCnt),     FIELD(HtmlMax),
+                            FIELD(LogLevel),      FIELD(DBRetryLimit), FIELD(DBRetryIntvl),
+                            FIELD(VXDmnCache),    FIELD(VXDmnSynch),   FIELD(VXDmnSleep),
+                            FIELD(PBProc),        FIELD(PVCtrl)};
+#undef FIELD
 
 class RoundTrip : public SandboxTest {};
 
@@ -82,16 +41,14 @@ TEST_F(RoundTrip, CaptureGivesBackWhatTheWritersStored) {
     MSList list;
     ASSERT_EQ(ICGetVXConfig(list, 3), 1);
     ASSERT_EQ(list.GetCount(), 1);
-    MSInfo got;
-    list.SetIndex(0);
-    ASSERT_EQ(list.GetCurrent(got), 1);
+    MSInfo got = At(list, 0);
 
     // The sandbox has the payment server and the hosting edition installed.
     MSInfo expected = written;
     expected.MSOption |= MS_OPT_PAYVANE | MS_OPT_HOSTING;
-    for (const TextField& f : kTexts)
+    for (const Field<ICString>& f : kTexts)
         EXPECT_STREQ(got.*f.field, expected.*f.field) << f.name;
-    for (const IntField& f : kInts)
+    for (const Field<int>& f : kInts)
         EXPECT_EQ(got.*f.field, expected.*f.field) << f.name;
     EXPECT_EQ(got.ISType, IS_WHARF);
     EXPECT_EQ(got.DBType, DB_RELDA);
@@ -104,11 +61,9 @@ TEST_F(RoundTrip, CaptureGivesBackWhatTheWritersStored) {
     EXPECT_STREQ(got.ISTypeName, "Wharf");
     EXPECT_STREQ(got.DBTypeName, "RELDA");
     // The payment ports follow from the base port and the process count.
-    EXPECT_EQ(got.PVAdminPort, 4007);
-    EXPECT_EQ(got.PVPayPort, 4008);
-    EXPECT_EQ(got.PVErrorPort, 4009);
-    EXPECT_EQ(got.PVSetPort, 4010);
-    EXPECT_EQ(got.PVInqPort, 4011);
+    EXPECT_EQ((std::vector<int>{got.PVAdminPort, got.PVPayPort, got.PVErrorPort, got.PVSetPort,
+                                got.PVInqPort}),
+              (std::vector<int>{4007, 4008, 4009, 4010, 4011}));
 
     EXPECT_EQ(Strings(got.TEditorPath), Strings(written.TEditorPath));
     EXPECT_EQ(Pairs(got.ISPass), Pairs(written.ISPass));

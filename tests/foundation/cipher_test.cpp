@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "sandbox_fixture.h"
 #include "vxconfig/cipher.h"
 #include "vxconfig/messages.h"
 
@@ -148,36 +149,29 @@ protected:
         mkdir((root + "/etc").c_str(), 0755);
         std::string shadowed = Hash("right-pw", "$6$vxtestsalt$");
         std::string plain = Hash("plain-pw", "$5$othersalt$");
-        Write("/etc/passwd", "root:x:0:0:root:/root:/bin/sh\n"
-                             "alice:x:1001:1001::/home/alice:/bin/sh\n"
-                             "bob:" +
-                                 plain +
-                                 ":1002:1002::/home/bob:/bin/sh\n"
-                                 "carol:x:1003:1003::/home/carol:/bin/sh\n"
-                                 "dave::1004:1004::/home/dave:/bin/sh\n"
-                                 "alic:x:1005:1005::/home/alic:/bin/sh\n");
-        Write("/etc/shadow", "root:*:19000:0:99999:7:::\n"
-                             "alice:" +
-                                 shadowed + ":19000:0:99999:7:::\n");
+        ASSERT_TRUE(
+            WriteWholeFile(root + "/etc/passwd", "root:x:0:0:root:/root:/bin/sh\n"
+                                                 "alice:x:1001:1001::/home/alice:/bin/sh\n"
+                                                 "bob:" +
+                                                     plain +
+                                                     ":1002:1002::/home/bob:/bin/sh\n"
+                                                     "carol:x:1003:1003::/home/carol:/bin/sh\n"
+                                                     "dave::1004:1004::/home/dave:/bin/sh\n"
+                                                     "alic:x:1005:1005::/home/alic:/bin/sh\n"));
+        ASSERT_TRUE(WriteWholeFile(root + "/etc/shadow", "root:*:19000:0:99999:7:::\nalice:" +
+                                                             shadowed + ":19000:0:99999:7:::\n"));
         const char* old = getenv("VXCONFIG_ROOT");
         saved = old ? old : "";
         setenv("VXCONFIG_ROOT", root.c_str(), 1);
     }
     void TearDown() override {
         setenv("VXCONFIG_ROOT", saved.c_str(), 1);
-        std::string cmd = "rm -rf " + root;
-        EXPECT_EQ(0, system(cmd.c_str()));
+        RemoveTree(root);
     }
     static std::string Hash(const char* password, const char* setting) {
         crypt_data data{};
         const char* h = crypt_r(password, setting, &data);
         return h ? h : "";
-    }
-    void Write(const char* path, const std::string& text) {
-        FILE* f = fopen((root + path).c_str(), "w");
-        ASSERT_NE(nullptr, f);
-        fputs(text.c_str(), f);
-        fclose(f);
     }
     std::string root, saved;
 };

@@ -8,15 +8,12 @@
 namespace {
 
 std::vector<std::string> g_errors, g_infos, g_updates;
-void OnError(const char* t) {
-    g_errors.push_back(t);
+// A callback that appends each text to its own list.
+template <std::vector<std::string>* Texts> void Collect(const char* t) {
+    Texts->push_back(t);
 }
-void OnInfo(const char* t) {
-    g_infos.push_back(t);
-}
-void OnUpdate(const char* t) {
-    g_updates.push_back(t);
-}
+const ICTextCallback OnError = Collect<&g_errors>, OnInfo = Collect<&g_infos>,
+                     OnUpdate = Collect<&g_updates>;
 
 // Each test starts from the state a freshly loaded library has.
 class Messages : public ::testing::Test {
@@ -55,9 +52,8 @@ TEST_F(Messages, TableHasItsShapeAndExactTexts) {
     EXPECT_STREQ("Cannot create directory %1.", ic_mscfgStrTbl[0]);
     EXPECT_STREQ("Unable to  restart Brindle Wharf Webserver", ic_mscfgStrTbl[24]);
     EXPECT_STREQ("", ic_mscfgStrTbl[74]); // number 75 is unused
-    EXPECT_STREQ(" ", ic_mscfgStrTbl[38]);
-    EXPECT_STREQ(" ", ic_mscfgStrTbl[54]);
-    EXPECT_STREQ(" ", ic_mscfgStrTbl[55]);
+    for (int n : {39, 55, 56})
+        EXPECT_STREQ(" ", ic_mscfgStrTbl[n - 1]) << n;
     EXPECT_STREQ("Cannot start Netscape browser.  Please start the browser manually with page ",
                  ic_mscfgStrTbl[66]);
     EXPECT_STREQ("Profiles\\All Users\\Start Menu\\Programs", ic_mscfgStrTbl[130]);

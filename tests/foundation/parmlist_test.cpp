@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "sandbox_fixture.h"
 #include "vxconfig/parmlist.h"
 
 namespace {
@@ -28,16 +29,13 @@ TEST(ParmList, GetNextWalksThenStartsAgainAtTheHead) {
     ICString s;
     // The copy leaves the cursor on the last node, so the walk starts with the cursor run off.
     EXPECT_EQ(0, list.GetNext(s));
+    EXPECT_EQ("a", Filled(list.GetNext(s), s));
     EXPECT_EQ(1, list.GetNext(s));
-    EXPECT_STREQ("a", s);
-    EXPECT_EQ(1, list.GetNext(s));
-    EXPECT_EQ(1, list.GetNext(s));
-    EXPECT_STREQ("c", s);
+    EXPECT_EQ("c", Filled(list.GetNext(s), s));
     EXPECT_EQ(0, list.GetNext(s));
     EXPECT_STREQ("c", s); // unchanged by the failed step
     EXPECT_EQ(nullptr, list.GetCurrentNode());
-    EXPECT_EQ(1, list.GetNext(s));
-    EXPECT_STREQ("a", s);
+    EXPECT_EQ("a", Filled(list.GetNext(s), s));
 }
 
 TEST(ParmList, EmptyListOperationsFailWithoutMovingTheCursor) {
@@ -86,8 +84,7 @@ TEST(ParmList, DeleteDuringAWalkKeepsTheWalkGoing) {
     EXPECT_EQ(nullptr, list.GetCurrentNode());
     list.AddTail(ICString("again"));
     EXPECT_EQ(list.GetHeadNode(), list.GetTailNode());
-    EXPECT_EQ(1, list.GetFirst(s));
-    EXPECT_STREQ("again", s);
+    EXPECT_EQ("again", Filled(list.GetFirst(s), s));
 }
 
 TEST(ParmList, DeleteOfTheFirstNodePutsTheCursorBeforeTheHead) {
@@ -96,8 +93,7 @@ TEST(ParmList, DeleteOfTheFirstNodePutsTheCursorBeforeTheHead) {
     list.GetFirst(s);
     EXPECT_EQ(1, list.Delete());
     EXPECT_EQ(nullptr, list.GetCurrentNode());
-    EXPECT_EQ(1, list.GetNext(s));
-    EXPECT_STREQ("b", s);
+    EXPECT_EQ("b", Filled(list.GetNext(s), s));
     EXPECT_EQ(list.GetHeadNode(), list.GetTailNode());
     EXPECT_EQ(nullptr, list.GetHeadNode()->prev);
 }

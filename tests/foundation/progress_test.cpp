@@ -11,61 +11,50 @@ void OnProgress(int percent) {
     g_last = percent;
 }
 
+// Runs steps with the progress callback set, in a child that exits with the last percentage.
+void ExpectLastPercent(int percent, void (*steps)()) {
+    EXPECT_EXIT(
+        {
+            pfnProgress = OnProgress;
+            steps();
+            exit(g_last);
+        },
+        testing::ExitedWithCode(percent), "");
+}
+
 } // namespace
 
 TEST(Progress, AboveHundredIsCutWhenNoStagesAreAnnounced) {
-    EXPECT_EXIT(
-        {
-            pfnProgress = OnProgress;
-            ICShowProgress(250);
-            exit(g_last);
-        },
-        testing::ExitedWithCode(100), "");
-    EXPECT_EXIT(
-        {
-            pfnProgress = OnProgress;
-            ICIncCurStage(); // nothing announced: stays at 0
-            ICShowProgress(40);
-            exit(g_last);
-        },
-        testing::ExitedWithCode(40), "");
+    ExpectLastPercent(100, [] { ICShowProgress(250); });
+    ExpectLastPercent(40, [] {
+        ICIncCurStage(); // nothing announced: stays at 0
+        ICShowProgress(40);
+    });
 }
 
 TEST(Progress, StagesScaleThePercentage) {
-    EXPECT_EXIT(
-        {
-            pfnProgress = OnProgress;
-            ICAddStage(4);
-            for (int i = 0; i < 2; ++i) {
-                ICShowProgress(100);
-                ICIncCurStage();
-            }
-            ICShowProgress(50);
-            exit(g_last);
-        },
-        testing::ExitedWithCode(62), "");
-    EXPECT_EXIT(
-        {
-            pfnProgress = OnProgress;
-            ICAddStage(3);
-            ICIncCurStage();
-            ICIncCurStage();
-            ICShowProgress(0);
-            exit(g_last);
-        },
-        testing::ExitedWithCode(66), "");
-    // Finished stages cannot pass the announced ones; a second operation adds its stages.
-    EXPECT_EXIT(
-        {
-            pfnProgress = OnProgress;
-            ICAddStage(1);
-            ICIncCurStage();
-            ICIncCurStage();
-            ICAddStage(1); // two stages now, one finished: step 50
+    ExpectLastPercent(62, [] {
+        ICAddStage(4);
+        for (int i = 0; i < 2; ++i) {
             ICShowProgress(100);
-            exit(g_last);
-        },
-        testing::ExitedWithCode(100), "");
+            ICIncCurStage();
+        }
+        ICShowProgress(50);
+    });
+    ExpectLastPercent(66, [] {
+        ICAddStage(3);
+        ICIncCurStage();
+        ICIncCurStage();
+        ICShowProgress(0);
+    });
+    // Finished stages cannot pass the announced ones; a second operation adds its stages.
+    ExpectLastPercent(100, [] {
+        ICAddStage(1);
+        ICIncCurStage();
+        ICIncCurStage();
+        ICAddStage(1); // two stages now, one finished: step 50
+        ICShowProgress(100);
+    });
 }
 
 TEST(Progress, NothingHappensWithoutTheCallback) {

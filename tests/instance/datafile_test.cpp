@@ -77,9 +77,7 @@ TEST_F(DataFileTest, WritesTheCurrentLayoutLineByLine) {
     MSList again;
     ASSERT_EQ(again.Load(path().c_str()), 1);
     ASSERT_EQ(again.GetCount(), 1);
-    MSInfo back;
-    again.SetIndex(0);
-    ASSERT_EQ(again.GetCurrent(back), 1);
+    MSInfo back = At(again, 0);
     EXPECT_STREQ(back.MerKey, kMarker);
     ICString key("x");
     back.GetMerKey(key);
@@ -97,9 +95,7 @@ TEST_F(DataFileTest, ReadsOlderLayouts) {
     const std::string numbers = "2\n0\n3\n30000\n30010\n64\n";
     MSList list;
     ASSERT_EQ(LoadText("258\n1\n" + older + "dropped line\n" + numbers + "258\n", list), 1);
-    MSInfo r;
-    list.SetIndex(0);
-    ASSERT_EQ(list.GetCurrent(r), 1);
+    MSInfo r = At(list, 0);
     EXPECT_STREQ(r.MacroPath, "/o/macro");
     EXPECT_STREQ(r.HtmlPath, "/o/html");
     EXPECT_EQ(r.ISType, IS_BRINDLE);
@@ -111,8 +107,7 @@ TEST_F(DataFileTest, ReadsOlderLayouts) {
     // Any other older version has no extra line.
     MSList other;
     ASSERT_EQ(LoadText("513\n1\n" + older + numbers + "513\n", other), 1);
-    other.SetIndex(0);
-    ASSERT_EQ(other.GetCurrent(r), 1);
+    r = At(other, 0);
     EXPECT_EQ(r.MSPort, 30000);
     EXPECT_EQ(r.MSOption, 64);
 }

@@ -1,6 +1,7 @@
 // The default record of a new instance, and the Netscape paths it may come from.
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 #include "sandbox_fixture.h"
 #include "vxconfig/vxconfig.h"
@@ -45,10 +46,8 @@ TEST_F(ListDefaultTest, FullInstallation) {
     EXPECT_EQ(d.ISType, IS_WHARF);
     EXPECT_STREQ(d.CgiPath, Rooted("/opt/WharfServer/usr/internet/server_root/cgi-bin").c_str());
     EXPECT_STREQ(d.DocRoot, Rooted("/opt/WharfServer/usr/internet/server_root/pub").c_str());
-    EXPECT_EQ(d.MSPort, 16570);
-    EXPECT_EQ(d.AuxPort, 16580);
-    EXPECT_EQ(d.MSProc, 2);
-    EXPECT_EQ(d.MaxCacheFiles, 1000);
+    EXPECT_EQ((std::vector<int>{d.MSPort, d.AuxPort, d.MSProc, d.MaxCacheFiles}),
+              (std::vector<int>{16570, 16580, 2, 1000}));
     EXPECT_STREQ(d.DBOwner, SANDBOX_INSTANCE_USER);
     EXPECT_EQ(d.DBType, DB_RELDA);
     EXPECT_EQ(d.MSOption, 1 | 64 | 128 | 512);
@@ -81,10 +80,8 @@ TEST_F(ListDefaultTest, PortSearchesSkipOtherBlocksAndRegisteredPorts) {
 class BareInstallationTest : public ListDefaultTest {
 protected:
     BareInstallationTest() {
-        sandboxOptions.wharf = false;
-        sandboxOptions.relda = false;
-        sandboxOptions.payment = false;
-        sandboxOptions.hosting = false;
+        sandboxOptions.wharf = sandboxOptions.relda = false;
+        sandboxOptions.payment = sandboxOptions.hosting = false;
     }
 };
 

@@ -52,8 +52,7 @@ TEST_F(MSListTest, CursorOnEmptyAndAfterDelete) {
     list.SetIndex(1);
     EXPECT_EQ(list.Delete(), 1);
     EXPECT_EQ(list.GetIndex(), 1); // the following record
-    ASSERT_EQ(list.GetCurrent(r), 1);
-    EXPECT_STREQ(r.Name, "c");
+    EXPECT_EQ(Filled(list.GetCurrent(r), r.Name), "c");
     EXPECT_EQ(list.Delete(), 1);
     EXPECT_EQ(list.GetIndex(), 0); // the last went: back to the one before
     EXPECT_EQ(list.Delete(), 1);
@@ -123,9 +122,7 @@ TEST_F(MSListTest, EditingKeepsCapturedValuesAndOwnPorts) {
     // Creation registered b's own ports; moving within them is no conflict.
     Register("vxb\t21000/tcp\nvxb_0\t21001/tcp\nvxb_1\t21002/tcp\nbusy\t21006/tcp\n");
 
-    MSInfo edit;
-    list.SetIndex(1);
-    list.GetCurrent(edit);
+    MSInfo edit = At(list, 1);
     edit.MSPort = 20003;
     EXPECT_EQ(list.MergeCurrent(edit), 32);
     EXPECT_EQ(list.SetCurrent(edit), 32);
@@ -139,8 +136,7 @@ TEST_F(MSListTest, EditingKeepsCapturedValuesAndOwnPorts) {
     edit.DBName = "renamed";
     ASSERT_EQ(list.MergeCurrent(edit), 0);
     EXPECT_EQ(edit.TransCnt, 77); // handed back as merged
-    MSInfo now;
-    list.GetCurrent(now);
+    MSInfo now = At(list, 1);
     EXPECT_EQ(now.MSPort, 21002);
     EXPECT_STREQ(now.DBName, "renamed");
     EXPECT_EQ(now.TransCnt, 77);
@@ -150,7 +146,7 @@ TEST_F(MSListTest, EditingKeepsCapturedValuesAndOwnPorts) {
     // SetCurrent replaces the whole record.
     edit = Record("b2", 22000);
     ASSERT_EQ(list.SetCurrent(edit), 0);
-    list.GetCurrent(now);
+    now = At(list, 1);
     EXPECT_EQ(now.TransCnt, -1);
     EXPECT_STREQ(now.Name, "b2");
 }

@@ -11,9 +11,9 @@ TEST_F(PayServerTest, AsynchronousRequestIsCollectedByWait) {
     Key key = {1, 2};
     int rc = -1;
     ProtocolData reply = {nullptr, 0};
-    EXPECT_EQ(16, pvReceivePayment(s, &key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                   &rc, &reply));
-    EXPECT_EQ(330, rc);
+    EXPECT_EQ(Codes(16, 330), Codes(pvReceivePayment(s, &key, nullptr, nullptr, nullptr, nullptr,
+                                                     nullptr, nullptr, &rc, &reply),
+                                    rc));
     EXPECT_EQ(nullptr, reply.data);
 
     int primary = -1;
@@ -25,8 +25,7 @@ TEST_F(PayServerTest, AsynchronousRequestIsCollectedByWait) {
     free(reply.data);
 
     // Collected: nothing is pending any more.
-    EXPECT_EQ(16, pvWait(s, nullptr, &primary, &rc, &reply));
-    EXPECT_EQ(331, rc);
+    EXPECT_EQ(Codes(16, 331), Codes(pvWait(s, nullptr, &primary, &rc, &reply), rc));
 }
 
 TEST_F(PayServerTest, PendingRequestRefusesOtherCommandsAndSurvivesATimeOut) {
@@ -34,25 +33,19 @@ TEST_F(PayServerTest, PendingRequestRefusesOtherCommandsAndSurvivesATimeOut) {
     server_->SetFault(Fault::Hold);
     server_->SetReply({2, 3, ""});
     int rc = -1;
-    EXPECT_EQ(16, pvCancelOrder(s, nullptr, nullptr, &rc));
-    EXPECT_EQ(330, rc);
+    EXPECT_EQ(Codes(16, 330), Codes(pvCancelOrder(s, nullptr, nullptr, &rc), rc));
     AwaitRequests(1);
 
     struct timeval zero = {0, 0};
     int primary = -1;
-    EXPECT_EQ(16, pvWait(s, &zero, &primary, &rc, nullptr));
-    EXPECT_EQ(333, rc);
+    EXPECT_EQ(Codes(16, 333), Codes(pvWait(s, &zero, &primary, &rc, nullptr), rc));
     struct timeval negative = {0, -1};
-    EXPECT_EQ(16, pvWait(s, &negative, &primary, &rc, nullptr));
-    EXPECT_EQ(311, rc);
+    EXPECT_EQ(Codes(16, 311), Codes(pvWait(s, &negative, &primary, &rc, nullptr), rc));
 
     // Still pending: every command is refused without being sent.
-    EXPECT_EQ(16, pvDeposit(s, nullptr, 1, nullptr, nullptr, nullptr, &rc));
-    EXPECT_EQ(332, rc);
-    EXPECT_EQ(16, pvAbout(s, &rc, nullptr));
-    EXPECT_EQ(332, rc);
-    EXPECT_EQ(16, pvShutdownTill(s, &rc));
-    EXPECT_EQ(332, rc);
+    EXPECT_EQ(Codes(16, 332), Codes(pvDeposit(s, nullptr, 1, nullptr, nullptr, nullptr, &rc), rc));
+    EXPECT_EQ(Codes(16, 332), Codes(pvAbout(s, &rc, nullptr), rc));
+    EXPECT_EQ(Codes(16, 332), Codes(pvShutdownTill(s, &rc), rc));
     EXPECT_EQ(1u, Count());
 
     // A time-out far beyond any real wait still waits for the reply, however it is counted.
@@ -75,14 +68,11 @@ TEST_F(PayServerTest, FailedReadsAndClosingClearThePendingRequest) {
     int before = Descriptors();
     server_->SetFault(Fault::ShortData);
     int rc = -1;
-    EXPECT_EQ(16, pvCancelOrder(s, nullptr, nullptr, &rc));
-    EXPECT_EQ(330, rc);
+    EXPECT_EQ(Codes(16, 330), Codes(pvCancelOrder(s, nullptr, nullptr, &rc), rc));
     ProtocolData reply = {nullptr, 0};
-    EXPECT_EQ(16, pvWait(s, nullptr, nullptr, &rc, &reply));
-    EXPECT_EQ(323, rc);
+    EXPECT_EQ(Codes(16, 323), Codes(pvWait(s, nullptr, nullptr, &rc, &reply), rc));
     EXPECT_EQ(nullptr, reply.data);
-    EXPECT_EQ(16, pvWait(s, nullptr, nullptr, &rc, &reply));
-    EXPECT_EQ(331, rc);
+    EXPECT_EQ(Codes(16, 331), Codes(pvWait(s, nullptr, nullptr, &rc, &reply), rc));
     EXPECT_EQ(before, Descriptors());
 
     // A session closed while its request is pending takes the connection with it.
@@ -91,8 +81,7 @@ TEST_F(PayServerTest, FailedReadsAndClosingClearThePendingRequest) {
         pvInitializeAPI(PV_MODE_ASYNC, "localhost", server_->ApiPort(), server_->AdminPort(), &rc);
     ASSERT_NE(nullptr, t);
     before = Descriptors();
-    EXPECT_EQ(16, pvCancelOrder(t, nullptr, nullptr, &rc));
-    EXPECT_EQ(330, rc);
+    EXPECT_EQ(Codes(16, 330), Codes(pvCancelOrder(t, nullptr, nullptr, &rc), rc));
     AwaitRequests(2);
     EXPECT_EQ(before + 2, OpenDescriptors()); // the client's socket and the held one
     pvCloseAPI(&t);

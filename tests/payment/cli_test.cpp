@@ -1,9 +1,9 @@
 // `vxcfg pay` and the payserver program, run as a user would run them.
 #include <fstream>
-#include <sstream>
 
 #include "pay_fixture.h"
 #include "run_program.h"
+#include "sandbox_fixture.h"
 
 namespace {
 
@@ -11,13 +11,6 @@ int FreePort() {
     int port = 0;
     close(LoopbackSocket(false, &port));
     return port;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
 }
 
 } // namespace
@@ -75,8 +68,7 @@ TEST(PayServerProgram, ServesThePortsOfItsConfigurationFileUntilStopped) {
     }
     EXPECT_EQ(0, answered);
     Key key = {10, 20};
-    EXPECT_EQ(4, pvCancelOrder(s, &key, nullptr, &rc));
-    EXPECT_EQ(5, rc);
+    EXPECT_EQ(Codes(4, 5), Codes(pvCancelOrder(s, &key, nullptr, &rc), rc));
     EXPECT_EQ(0, pvShutdownTill(s, &rc));
     run.join();
     pvCloseAPI(&s);
@@ -88,7 +80,7 @@ TEST(PayServerProgram, ServesThePortsOfItsConfigurationFileUntilStopped) {
     EXPECT_EQ("admin ABOUT PVAPIVERSION=2\n"
               "api CANCELORDER PVAPIVERSION=2 ORDERNUMBER=10 MERCHANTNUMBER=20 DELETEORDER=1\n"
               "admin STOP PVAPIVERSION=2\n",
-              ReadFile(log));
+              ReadWholeFile(log));
     remove(conf.c_str());
     remove(log.c_str());
     rmdir(dir);

@@ -16,20 +16,18 @@ TEST_F(PayServerTest, BrokenRepliesEndEarlyWithoutLeakingSockets) {
     };
     server_->SetReply({5, 6, "some reply data"});
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         server_->SetFault(c.fault);
         int before = Descriptors();
         int rc = -1;
-        EXPECT_EQ(16, pvCancelOrder(s, &key, nullptr, &rc)) << c.what;
-        EXPECT_EQ(323, rc) << c.what;
         ProtocolData reply = {nullptr, 0};
-        EXPECT_EQ(16, pvReceivePayment(s, &key, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                       nullptr, &rc, &reply))
-            << c.what;
-        EXPECT_EQ(323, rc) << c.what;
-        EXPECT_EQ(nullptr, reply.data) << c.what;
-        EXPECT_EQ(16, pvAbout(s, &rc, &reply)) << c.what;
-        EXPECT_EQ(323, rc) << c.what;
-        EXPECT_EQ(before, Descriptors()) << c.what;
+        EXPECT_EQ(Codes(16, 323), Codes(pvCancelOrder(s, &key, nullptr, &rc), rc));
+        EXPECT_EQ(Codes(16, 323), Codes(pvReceivePayment(s, &key, nullptr, nullptr, nullptr,
+                                                         nullptr, nullptr, nullptr, &rc, &reply),
+                                        rc));
+        EXPECT_EQ(nullptr, reply.data);
+        EXPECT_EQ(Codes(16, 323), Codes(pvAbout(s, &rc, &reply), rc));
+        EXPECT_EQ(before, Descriptors());
     }
 }
 
@@ -42,8 +40,7 @@ TEST_F(PayServerTest, ASynchronousCallToAServerThatNeverAnswersEndsWhenItHangsUp
         server_->DropHeld();
     });
     int rc = -1;
-    EXPECT_EQ(16, pvDeposit(s, nullptr, 3, nullptr, nullptr, nullptr, &rc));
-    EXPECT_EQ(323, rc);
+    EXPECT_EQ(Codes(16, 323), Codes(pvDeposit(s, nullptr, 3, nullptr, nullptr, nullptr, &rc), rc));
     hangUp.join();
     EXPECT_EQ(before, Descriptors());
 }
@@ -58,13 +55,10 @@ TEST_F(PayServerTest, RefusedConnectionsAndUnknownHostsFailCleanly) {
     PaymentServerSession* s = pvInitializeAPI(0, "127.0.0.1", closedPort, closedPort, &rc);
     ASSERT_NE(nullptr, s);
     Key key = {1, 2};
-    EXPECT_EQ(16, pvCancelOrder(s, &key, nullptr, &rc));
-    EXPECT_EQ(321, rc);
+    EXPECT_EQ(Codes(16, 321), Codes(pvCancelOrder(s, &key, nullptr, &rc), rc));
     ProtocolData reply = {nullptr, 0};
-    EXPECT_EQ(16, pvAbout(s, &rc, &reply));
-    EXPECT_EQ(321, rc);
-    EXPECT_EQ(16, pvShutdownTill(s, &rc));
-    EXPECT_EQ(321, rc);
+    EXPECT_EQ(Codes(16, 321), Codes(pvAbout(s, &rc, &reply), rc));
+    EXPECT_EQ(Codes(16, 321), Codes(pvShutdownTill(s, &rc), rc));
     pvCloseAPI(&s);
     EXPECT_EQ(nullptr, pvInitializeAPI(0, "999.999.999.999", 1, 1, &rc));
     EXPECT_EQ(306, rc);
@@ -75,7 +69,6 @@ TEST_F(PayServerTest, RefusedConnectionsAndUnknownHostsFailCleanly) {
     s = Open();
     server_->Stop();
     before = OpenDescriptors();
-    EXPECT_EQ(16, pvRefund(s, &key, 1, nullptr, nullptr, nullptr, &rc));
-    EXPECT_EQ(321, rc);
+    EXPECT_EQ(Codes(16, 321), Codes(pvRefund(s, &key, 1, nullptr, nullptr, nullptr, &rc), rc));
     EXPECT_EQ(before, OpenDescriptors());
 }

@@ -31,6 +31,12 @@ inline std::string Parm(const char* field, const std::string& value) {
     return Be32(uint32_t(value.size())) + field + value;
 }
 
+// The result of a call with the return code it left, so that both are compared at once:
+// EXPECT_EQ(Codes(16, 300), Codes(pvCall(..., &rc), rc)).
+inline std::pair<int, int> Codes(int result, const int& rc) {
+    return {result, rc};
+}
+
 // A TCP socket bound to a free loopback port (listening when asked); the port goes to *port.
 inline int LoopbackSocket(bool listening, int* port) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);

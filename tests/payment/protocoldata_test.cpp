@@ -6,8 +6,8 @@
 TEST(PayProtocolData, AppendsParametersInWireFormat) {
     ProtocolData pd = {nullptr, 0};
     int rc = -1;
-    EXPECT_EQ(0, pvAddProtocolData(&pd, "CARDHOLDER      ", "Ann\0Lee", 7, &rc));
-    EXPECT_EQ(0, rc);
+    EXPECT_EQ(Codes(0, 0),
+              Codes(pvAddProtocolData(&pd, "CARDHOLDER      ", "Ann\0Lee", 7, &rc), rc));
     ASSERT_EQ(27, pd.length);
     EXPECT_EQ(std::string("\0\0\0\x07"
                           "CARDHOLDER      Ann\0Lee",
@@ -23,19 +23,15 @@ TEST(PayProtocolData, RefusesMissingArgumentsBadNamesAndOversizedValues) {
     ProtocolData pd = {nullptr, 0};
     int rc = -1;
     const char* name = "ABCDEFGHIJKLMNOP";
-    EXPECT_EQ(3, pvAddProtocolData(nullptr, name, "v", 1, &rc));
-    EXPECT_EQ(129, rc);
+    EXPECT_EQ(Codes(3, 129), Codes(pvAddProtocolData(nullptr, name, "v", 1, &rc), rc));
     EXPECT_EQ(3, pvAddProtocolData(&pd, nullptr, "v", 1, &rc));
-    EXPECT_EQ(3, pvAddProtocolDataString(&pd, name, nullptr, 1, &rc));
-    EXPECT_EQ(129, rc);
-    EXPECT_EQ(16, pvAddProtocolData(&pd, "AMOUNT", "5", 1, &rc));
-    EXPECT_EQ(312, rc);
-    EXPECT_EQ(16, pvAddProtocolDataString(&pd, "ABCDEFGHIJKLMNOPQ", "5", 1, &rc));
-    EXPECT_EQ(312, rc);
+    EXPECT_EQ(Codes(3, 129), Codes(pvAddProtocolDataString(&pd, name, nullptr, 1, &rc), rc));
+    EXPECT_EQ(Codes(16, 312), Codes(pvAddProtocolData(&pd, "AMOUNT", "5", 1, &rc), rc));
+    EXPECT_EQ(Codes(16, 312),
+              Codes(pvAddProtocolDataString(&pd, "ABCDEFGHIJKLMNOPQ", "5", 1, &rc), rc));
 
     std::string big(65516, 'x');
-    EXPECT_EQ(16, pvAddProtocolData(&pd, name, big.data(), 65516, &rc));
-    EXPECT_EQ(300, rc);
+    EXPECT_EQ(Codes(16, 300), Codes(pvAddProtocolData(&pd, name, big.data(), 65516, &rc), rc));
     EXPECT_EQ(nullptr, pd.data);
     EXPECT_EQ(0, pvAddProtocolData(&pd, name, big.data(), 65515, &rc));
     EXPECT_EQ(65535, pd.length);
@@ -48,8 +44,7 @@ TEST(PayProtocolData, ABlockWhoseLastParameterOverrunsIsRefused) {
     ProtocolData pd = {static_cast<char*>(malloc(bytes.size())), int32_t(bytes.size())};
     memcpy(pd.data, bytes.data(), bytes.size());
     int rc = -1;
-    EXPECT_EQ(16, pvAddProtocolData(&pd, "THIRD           ", "c", 1, &rc));
-    EXPECT_EQ(300, rc);
+    EXPECT_EQ(Codes(16, 300), Codes(pvAddProtocolData(&pd, "THIRD           ", "c", 1, &rc), rc));
     EXPECT_EQ(int32_t(bytes.size()), pd.length); // left as it was
     free(pd.data);
 }
@@ -67,26 +62,23 @@ TEST_F(PayServerTest, BadProtocolDataAndLongTextsAreRefusedBeforeSending) {
     unsigned long batch = 1;
     int rc = -1;
 
-    EXPECT_EQ(16, pvCancelOrder(s, &key, &bad, &rc));
-    EXPECT_EQ(300, rc);
-    EXPECT_EQ(16, pvDeposit(s, &key, 1, nullptr, &batch, &dangling, &rc));
-    EXPECT_EQ(300, rc);
-    EXPECT_EQ(16, pvBatchClose(s, 1, 1, &batch, &bad, &rc));
-    EXPECT_EQ(300, rc);
-    EXPECT_EQ(16, pvReceivePayment(s, &key, nullptr, nullptr, huge.c_str(), nullptr, nullptr,
-                                   nullptr, &rc, nullptr));
-    EXPECT_EQ(300, rc);
-    EXPECT_EQ(16, pvReceivePayment(s, &key, nullptr, nullptr, nullptr, &longDescription, nullptr,
-                                   nullptr, &rc, nullptr));
-    EXPECT_EQ(300, rc);
-    EXPECT_EQ(16, pvAcceptPayment(s, &key, nullptr, nullptr, &longCharset, nullptr, nullptr, &rc,
-                                  nullptr));
-    EXPECT_EQ(300, rc);
-    EXPECT_EQ(16,
-              pvAcceptPayment(s, &key, nullptr, nullptr, nullptr, nullptr, &tooBig, &rc, nullptr));
-    EXPECT_EQ(300, rc);
-    EXPECT_EQ(16, pvBatchOpen(s, 1, 0, nullptr, huge.c_str(), nullptr, &rc));
-    EXPECT_EQ(300, rc);
+    EXPECT_EQ(Codes(16, 300), Codes(pvCancelOrder(s, &key, &bad, &rc), rc));
+    EXPECT_EQ(Codes(16, 300), Codes(pvDeposit(s, &key, 1, nullptr, &batch, &dangling, &rc), rc));
+    EXPECT_EQ(Codes(16, 300), Codes(pvBatchClose(s, 1, 1, &batch, &bad, &rc), rc));
+    EXPECT_EQ(Codes(16, 300), Codes(pvReceivePayment(s, &key, nullptr, nullptr, huge.c_str(),
+                                                     nullptr, nullptr, nullptr, &rc, nullptr),
+                                    rc));
+    EXPECT_EQ(Codes(16, 300),
+              Codes(pvReceivePayment(s, &key, nullptr, nullptr, nullptr, &longDescription, nullptr,
+                                     nullptr, &rc, nullptr),
+                    rc));
+    EXPECT_EQ(Codes(16, 300), Codes(pvAcceptPayment(s, &key, nullptr, nullptr, &longCharset,
+                                                    nullptr, nullptr, &rc, nullptr),
+                                    rc));
+    EXPECT_EQ(Codes(16, 300), Codes(pvAcceptPayment(s, &key, nullptr, nullptr, nullptr, nullptr,
+                                                    &tooBig, &rc, nullptr),
+                                    rc));
+    EXPECT_EQ(Codes(16, 300), Codes(pvBatchOpen(s, 1, 0, nullptr, huge.c_str(), nullptr, &rc), rc));
     EXPECT_EQ(0u, Count());
 
     // The empty block counts as no protocol data at all.

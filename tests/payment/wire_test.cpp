@@ -17,8 +17,7 @@ const Key kKeyRecord = {1234, 77};
 TEST_F(PayServerTest, CancelOrderFramesExactlyTheseBytes) {
     PaymentServerSession* s = Open();
     int rc = -1;
-    EXPECT_EQ(7, pvCancelOrder(s, &kKeyRecord, nullptr, &rc));
-    EXPECT_EQ(9, rc);
+    EXPECT_EQ(Codes(7, 9), Codes(pvCancelOrder(s, &kKeyRecord, nullptr, &rc), rc));
     const char raw[] = "CANCELORDER    "
                        "\0\0\0\x01"
                        "PVAPIVERSION    2"
@@ -44,9 +43,9 @@ TEST_F(PayServerTest, ReceivePaymentSendsEveryGivenPartInOrder) {
     DepositRequest deposit = {&batch};
     Approve approve = {5, 1999, 0, &deposit};
     ProtocolData reply = {nullptr, 0};
-    EXPECT_EQ(0, pvReceivePayment(s, &kKeyRecord, &amount, &urls, "VISA", &od, &approve, &pd, &rc,
-                                  &reply));
-    EXPECT_EQ(41, rc);
+    EXPECT_EQ(Codes(0, 41), Codes(pvReceivePayment(s, &kKeyRecord, &amount, &urls, "VISA", &od,
+                                                   &approve, &pd, &rc, &reply),
+                                  rc));
     EXPECT_EQ("RECEIVEPAYMENT " + kVersion + kKey + Parm("AMOUNT          ", "1999") +
                   Parm("AMOUNTEXP10     ", "-2") + Parm("CURRENCY        ", "840") +
                   Parm("CUSTOMFIELD     ", "x") + Parm("SUCCESSURL      ", "http://s/ok") +
@@ -100,30 +99,25 @@ TEST_F(PayServerTest, ApproveDepositAndRefundFamilies) {
     DepositRequest noBatch = {nullptr};
     DepositRequest withBatch = {&batch};
     int rc = -1;
-
+    const std::string head = kVersion + kKey + amt, pay = Parm("PAYMENTNUMBER   ", "6"),
+                      credit = Parm("CREDITNUMBER    ", "2"),
+                      batchId = Parm("BATCHID         ", "31"),
+                      deposit = Parm("DEPOSITFLAG     ", "1");
+    const std::string split0 = Parm("SPLITALLOWED    ", "0");
     EXPECT_EQ(7, pvApprove(s, &kKeyRecord, 6, &amount, 1, &noBatch, nullptr, &rc));
-    EXPECT_EQ("APPROVE        " + kVersion + kKey + amt + Parm("PAYMENTNUMBER   ", "6") +
-                  Parm("SPLITALLOWED    ", "1") + Parm("DEPOSITFLAG     ", "1"),
-              Last());
+    EXPECT_EQ("APPROVE        " + head + pay + Parm("SPLITALLOWED    ", "1") + deposit, Last());
     EXPECT_EQ(7, pvApprove(s, &kKeyRecord, 6, &amount, 0, &withBatch, nullptr, &rc));
-    EXPECT_EQ("APPROVE        " + kVersion + kKey + amt + Parm("PAYMENTNUMBER   ", "6") +
-                  Parm("SPLITALLOWED    ", "0") + Parm("DEPOSITFLAG     ", "1") +
-                  Parm("BATCHID         ", "31"),
-              Last());
+    EXPECT_EQ("APPROVE        " + head + pay + split0 + deposit + batchId, Last());
     EXPECT_EQ(7, pvApproveReversal(s, &kKeyRecord, 6, &amount, 0, nullptr, &rc));
-    EXPECT_EQ("APPROVEREVERSAL" + kVersion + kKey + amt + Parm("PAYMENTNUMBER   ", "6") +
-                  Parm("SPLITALLOWED    ", "0"),
-              Last());
+    EXPECT_EQ("APPROVEREVERSAL" + head + pay + split0, Last());
     EXPECT_EQ(7, pvDeposit(s, &kKeyRecord, 6, &amount, nullptr, nullptr, &rc));
-    EXPECT_EQ("DEPOSIT        " + kVersion + kKey + amt + Parm("PAYMENTNUMBER   ", "6"), Last());
+    EXPECT_EQ("DEPOSIT        " + head + pay, Last());
     EXPECT_EQ(7, pvDepositReversal(s, &kKeyRecord, 6, &amount, nullptr, &rc));
-    EXPECT_EQ("DEPOSITREVERSAL" + kVersion + kKey + amt + Parm("PAYMENTNUMBER   ", "6"), Last());
+    EXPECT_EQ("DEPOSITREVERSAL" + head + pay, Last());
     EXPECT_EQ(7, pvRefund(s, &kKeyRecord, 2, &amount, &batch, nullptr, &rc));
-    EXPECT_EQ("REFUND         " + kVersion + kKey + amt + Parm("CREDITNUMBER    ", "2") +
-                  Parm("BATCHID         ", "31"),
-              Last());
+    EXPECT_EQ("REFUND         " + head + credit + batchId, Last());
     EXPECT_EQ(7, pvRefundReversal(s, &kKeyRecord, 2, &amount, nullptr, &rc));
-    EXPECT_EQ("REFUNDREVERSAL " + kVersion + kKey + amt + Parm("CREDITNUMBER    ", "2"), Last());
+    EXPECT_EQ("REFUNDREVERSAL " + head + credit, Last());
     EXPECT_EQ(9, rc);
 }
 
@@ -137,16 +131,14 @@ TEST_F(PayServerTest, BatchCommandsPutProtocolDataLast) {
                   Parm("PAYMENTTYPE     ", ""),
               Last());
     unsigned long batch = 4;
+    const std::string ids = Parm("BATCHID         ", "4") + Parm("ACCOUNTNUMBER   ", "3") +
+                            Parm("MERCHANTNUMBER  ", "77"),
+                      terminal = Parm("TERMINAL        ", "T1");
     EXPECT_EQ(7, pvBatchOpen(s, 77, 3, &batch, "SET", &pd, &rc));
-    EXPECT_EQ("BATCHOPEN      " + kVersion + Parm("BATCHID         ", "4") +
-                  Parm("ACCOUNTNUMBER   ", "3") + Parm("MERCHANTNUMBER  ", "77") +
-                  Parm("PAYMENTTYPE     ", "SET") + Parm("TERMINAL        ", "T1"),
+    EXPECT_EQ("BATCHOPEN      " + kVersion + ids + Parm("PAYMENTTYPE     ", "SET") + terminal,
               Last());
     EXPECT_EQ(7, pvBatchClose(s, 77, 3, &batch, &pd, &rc));
-    EXPECT_EQ("BATCHCLOSE     " + kVersion + Parm("BATCHID         ", "4") +
-                  Parm("ACCOUNTNUMBER   ", "3") + Parm("MERCHANTNUMBER  ", "77") +
-                  Parm("TERMINAL        ", "T1"),
-              Last());
+    EXPECT_EQ("BATCHCLOSE     " + kVersion + ids + terminal, Last());
     free(pd.data);
 }
 
@@ -174,16 +166,14 @@ TEST_F(PayServerTest, AboutAndStopGoToTheAdministrationPort) {
     PaymentServerSession* s = Open();
     int rc = -1;
     ProtocolData reply = {nullptr, 0};
-    EXPECT_EQ(0, pvAbout(s, &rc, &reply));
-    EXPECT_EQ(0, rc);
+    EXPECT_EQ(Codes(0, 0), Codes(pvAbout(s, &rc, &reply), rc));
     ASSERT_EQ(12, reply.length);
     EXPECT_STREQ("stand-in 2.0", reply.data);
     free(reply.data);
     EXPECT_TRUE(server_->Requests().back().admin);
     EXPECT_EQ("ABOUT          " + kVersion, Last());
 
-    EXPECT_EQ(0, pvShutdownTill(s, &rc));
-    EXPECT_EQ(0, rc);
+    EXPECT_EQ(Codes(0, 0), Codes(pvShutdownTill(s, &rc), rc));
     AwaitRequests(2);
     server_->Stop();
     EXPECT_TRUE(server_->StopRequested());
@@ -198,8 +188,7 @@ TEST(PayWire, RequestFrameCarriesItsLengthFirst) {
     int rc = -1;
     PaymentServerSession* s = pvInitializeAPI(PV_MODE_ASYNC, "127.0.0.1", port, 1, &rc);
     ASSERT_NE(nullptr, s);
-    EXPECT_EQ(16, pvDepositReversal(s, nullptr, 9, nullptr, nullptr, &rc));
-    EXPECT_EQ(330, rc);
+    EXPECT_EQ(Codes(16, 330), Codes(pvDepositReversal(s, nullptr, 9, nullptr, nullptr, &rc), rc));
     int peer = accept(listener, nullptr, nullptr);
     ASSERT_GE(peer, 0);
     std::string got;

@@ -8,39 +8,26 @@
 
 TEST_F(PlatformTest, FixedInstallationDirectories) {
     ICString out;
-    EXPECT_EQ(SysGetInstPath(out, 1), 1);
-    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix"));
-    EXPECT_EQ(SysGetInstPath(out, 2), 1);
-    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix2"));
-    EXPECT_EQ(ICGetInstPath(out), 1);
-    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix3"));
-    EXPECT_EQ(ICGetHWLInstPath(out), 1);
-    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix3"));
-    EXPECT_EQ(SysGetPayvanePath(out), 1);
-    EXPECT_EQ(std::string(out), Rooted("/opt/Orvell_Payment_Server"));
-    EXPECT_EQ(SysGetMacrolinPath(out), 1);
-    EXPECT_EQ(std::string(out), Rooted("/opt/OrvellMacrolin/docs"));
-    EXPECT_EQ(ICGetJREPath(out), 1);
-    EXPECT_EQ(std::string(out), Rooted("/usr/java"));
-    EXPECT_EQ(SysGetMSCfgPathV1(out), 1);
-    EXPECT_EQ(std::string(out), Rooted("/etc"));
-    EXPECT_EQ(SysGetOraSid(out), 1);
-    EXPECT_STREQ(out, "$ORACLE_SID");
-    EXPECT_EQ(SysGetOraPath(out, 0), 1);
-    EXPECT_STREQ(out, "$ORACLE_HOME");
+    EXPECT_EQ(Filled(SysGetInstPath(out, 1), out), Rooted("/opt/Orvellvndx/Vendrix"));
+    EXPECT_EQ(Filled(SysGetInstPath(out, 2), out), Rooted("/opt/Orvellvndx/Vendrix2"));
+    EXPECT_EQ(Filled(ICGetInstPath(out), out), Rooted("/opt/Orvellvndx/Vendrix3"));
+    EXPECT_EQ(Filled(ICGetHWLInstPath(out), out), Rooted("/opt/Orvellvndx/Vendrix3"));
+    EXPECT_EQ(Filled(SysGetPayvanePath(out), out), Rooted("/opt/Orvell_Payment_Server"));
+    EXPECT_EQ(Filled(SysGetMacrolinPath(out), out), Rooted("/opt/OrvellMacrolin/docs"));
+    EXPECT_EQ(Filled(ICGetJREPath(out), out), Rooted("/usr/java"));
+    EXPECT_EQ(Filled(SysGetMSCfgPathV1(out), out), Rooted("/etc"));
+    EXPECT_EQ(Filled(SysGetOraSid(out), out), "$ORACLE_SID");
+    EXPECT_EQ(Filled(SysGetOraPath(out, 0), out), "$ORACLE_HOME");
 
     // A trailing slash of the root does not double the slash; "/" is no root.
     setenv("VXCONFIG_ROOT", (Root() + "//").c_str(), 1);
-    EXPECT_EQ(ICGetInstPath(out), 1);
-    EXPECT_EQ(std::string(out), Rooted("/opt/Orvellvndx/Vendrix3"));
+    EXPECT_EQ(Filled(ICGetInstPath(out), out), Rooted("/opt/Orvellvndx/Vendrix3"));
     setenv("VXCONFIG_ROOT", "/", 1);
-    EXPECT_EQ(ICGetInstPath(out), 1);
-    EXPECT_STREQ(out, "/opt/Orvellvndx/Vendrix3");
+    EXPECT_EQ(Filled(ICGetInstPath(out), out), "/opt/Orvellvndx/Vendrix3");
 
     // Without a root the paths are the installation's own.
     unsetenv("VXCONFIG_ROOT");
-    EXPECT_EQ(ICGetInstPath(out), 1);
-    EXPECT_STREQ(out, "/opt/Orvellvndx/Vendrix3");
+    EXPECT_EQ(Filled(ICGetInstPath(out), out), "/opt/Orvellvndx/Vendrix3");
 }
 
 TEST_F(PlatformTest, PackagesOfAFullSandbox) {
@@ -62,13 +49,11 @@ TEST_F(PlatformTest, PackagesOfAFullSandbox) {
     // The client alone still gives the 6.1 directory; no Relda leaves the answer alone.
     ICString dir;
     ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/reldaengn61/pkginfo").c_str()), 0);
-    EXPECT_EQ(ICGetDBOrvellPath(dir), 1);
-    EXPECT_EQ(std::string(dir), Rooted("/opt/Orvellrelda/V6.1"));
+    EXPECT_EQ(Filled(ICGetDBOrvellPath(dir), dir), Rooted("/opt/Orvellrelda/V6.1"));
     ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/reldacliv61/pkginfo").c_str()), 0);
     ASSERT_EQ(mkdir(Rooted("/var/sadm/pkg/reldaengn50").c_str(), 0755), 0);
     ASSERT_TRUE(WriteWholeFile(Rooted("/var/sadm/pkg/reldaengn50/pkginfo"), "PKG=x\n"));
-    EXPECT_EQ(SysGetDBOrvellPath(dir), 1);
-    EXPECT_EQ(std::string(dir), Rooted("/opt/Orvellrelda/V5.0"));
+    EXPECT_EQ(Filled(SysGetDBOrvellPath(dir), dir), Rooted("/opt/Orvellrelda/V5.0"));
     ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/reldaengn50/pkginfo").c_str()), 0);
     dir = "kept";
     EXPECT_EQ(SysGetDBOrvellPath(dir), 0);
@@ -131,8 +116,7 @@ TEST_F(PlatformTest, OtherProductsFiles) {
     EXPECT_EQ(SysGetOraPath(home, 1), 0);
     ASSERT_TRUE(WriteWholeFile(oratab, "# comment\nORCL:/u01/app/oracle:N\nno colon\n"
                                        "TEST:/u02/oracle/8.1.6:Y\n"));
-    EXPECT_EQ(SysGetOraPath(home, 1), 1);
-    EXPECT_STREQ(home, "/u02/oracle/8.1.6");
+    EXPECT_EQ(Filled(SysGetOraPath(home, 1), home), "/u02/oracle/8.1.6");
 
     ICString app = "kept";
     EXPECT_EQ(SysIsLoomworkInstalled(), 0);
@@ -142,15 +126,13 @@ TEST_F(PlatformTest, OtherProductsFiles) {
     ASSERT_TRUE(WriteWholeFile(jitk, "OrvellLoomAS.base.Dir=/opt/other/x/y\n"
                                      "OrvellLoomAS.base.LogDir=/opt/OrvellLoomAS/logs/jit\n"));
     EXPECT_EQ(SysIsLoomworkInstalled(), 1);
-    EXPECT_EQ(SysGetLoomworkPath(app), 1);
-    EXPECT_STREQ(app, "/opt/OrvellLoomAS");
+    EXPECT_EQ(Filled(SysGetLoomworkPath(app), app), "/opt/OrvellLoomAS");
 
     ICString html = "kept";
     EXPECT_EQ(SysGetCfgPathV1(html), 0);
     ASSERT_TRUE(WriteWholeFile(Rooted("/etc/mserver.conf"), "MS_PORT 4000\n"
                                                             "www_html_path\t/opt/www/html\r\n"));
-    EXPECT_EQ(SysGetCfgPathV1(html), 1);
-    EXPECT_STREQ(html, "/opt/www/html");
+    EXPECT_EQ(Filled(SysGetCfgPathV1(html), html), "/opt/www/html");
 
     const char* text = "/opt/Orvell/HTTPD.conf";
     EXPECT_EQ(SysFindPath(text, "httpd"), text + 12);

@@ -44,9 +44,8 @@ TEST_F(PlatformTest, SandboxUsersAndServices) {
     EXPECT_EQ(ReadWholeFile(Rooted("/opt/Orvellrelda/V6.1/instance/instances.lst")), "reldinst\n");
 
     // The known password opens the shadowed accounts and the unshadowed one.
-    EXPECT_EQ(SysCheckDBPswd(SANDBOX_PASSWORD, SANDBOX_OWNER_USER), 1);
-    EXPECT_EQ(SysCheckDBPswd(SANDBOX_PASSWORD, SANDBOX_INSTANCE_USER), 1);
-    EXPECT_EQ(SysCheckDBPswd(SANDBOX_PASSWORD, SANDBOX_PLAIN_USER), 1);
+    for (const char* user : {SANDBOX_OWNER_USER, SANDBOX_INSTANCE_USER, SANDBOX_PLAIN_USER})
+        EXPECT_EQ(SysCheckDBPswd(SANDBOX_PASSWORD, user), 1) << user;
     EXPECT_EQ(SysCheckDBPswd("Sandbox2", SANDBOX_OWNER_USER), 0);
 
     EXPECT_EQ(ICGetTcpServicePort("telnet"), 23);
@@ -77,11 +76,10 @@ protected:
 };
 
 TEST_F(NoPaymentSandbox, LeavesOutThePaymentServerOnly) {
-    EXPECT_FALSE(FileExists(Rooted("/var/sadm/pkg/OrvellPS/pkginfo")));
-    EXPECT_FALSE(FileExists(Rooted("/opt/Orvell_Payment_Server")));
+    for (const char* gone : {"/var/sadm/pkg/OrvellPS/pkginfo", "/opt/Orvell_Payment_Server"})
+        EXPECT_FALSE(FileExists(Rooted(gone))) << gone;
     EXPECT_EQ(ReadWholeFile(Rooted("/var/sadm/pkg/OrvellQBX/pkginfo")).rfind("PKG=OrvellQBX\n", 0),
               0u);
-    EXPECT_TRUE(FileExists(Rooted("/var/sadm/pkg/KESTRELWHARF/pkginfo")));
-    EXPECT_TRUE(FileExists(Rooted("/var/sadm/pkg/Macrolin/pkginfo")));
-    EXPECT_TRUE(FileExists(Rooted("/var/sadm/pkg/reldaengn61/pkginfo")));
+    for (const char* package : {"KESTRELWHARF", "Macrolin", "reldaengn61"})
+        EXPECT_TRUE(FileExists(Rooted("/var/sadm/pkg/") + package + "/pkginfo")) << package;
 }

@@ -12,10 +12,6 @@ protected:
         path = Rooted("/etc/services");
         ASSERT_TRUE(WriteWholeFile(path, kBase));
     }
-    mode_t Mode() const {
-        struct stat st;
-        return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-    }
     static constexpr const char* kBase = "# services\n"
                                          "ftp\t\t21/tcp\n"
                                          "vxshop\t\t4000/tcp\t# shop controller\n"
@@ -34,7 +30,7 @@ TEST_F(ServicesTest, RegisterAppendsOrReplacesInPlace) {
     std::string appended = std::string(kBase) + "vxmall\t\t5000/tcp\t# abc\n";
     EXPECT_EQ(ReadWholeFile(path), appended);
     EXPECT_EQ(ReadWholeFile(Rooted("/etc/services.old")), kBase);
-    EXPECT_EQ(Mode(), 0444u);
+    EXPECT_EQ(ModeOf(path), 0444u);
 
     // A name of eight characters takes one tab; letter case does not matter for the match,
     // and a line merely containing the name elsewhere is not an entry of it.
@@ -67,9 +63,7 @@ TEST_F(ServicesTest, UnregisterDropsEveryEntryOfTheName) {
                                    "vxshop_1\t4001/tcp\t# shop process\n"
                                    "smtp\t\t25/tcp\t\tmail\n"
                                    "\n");
-    mode_t mask = umask(022);
-    umask(mask);
-    EXPECT_EQ(Mode(), 0666u & ~mask);
+    EXPECT_EQ(ModeOf(path), 0666u & ~CurrentUmask());
 
     std::string before = ReadWholeFile(path);
     EXPECT_EQ(ICUnregTcpService("nosuch"), 0);
@@ -123,7 +117,7 @@ TEST_F(ServicesTest, ReplaceFileKeepsTheOldInodeAsBackup) {
     std::string backup = Rooted("/etc/services.prev");
     ASSERT_EQ(SysReplaceFile(path.c_str(), "new\n", 4, backup.c_str(), 0640), 1);
     EXPECT_EQ(ReadWholeFile(path), "new\n");
-    EXPECT_EQ(Mode(), 0640u);
+    EXPECT_EQ(ModeOf(path), 0640u);
     struct stat kept;
     ASSERT_EQ(stat(backup.c_str(), &kept), 0);
     EXPECT_EQ(kept.st_ino, old.st_ino);

@@ -7,11 +7,6 @@
 #include "platform_fixture.h"
 #include "vxconfig/sysutil.h"
 
-static mode_t ModeOf(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
 static std::string WorkingDir() {
     char dir[PATH_MAX];
     return getcwd(dir, sizeof dir) ? dir : "";
@@ -42,9 +37,7 @@ TEST_F(PlatformTest, MkdirChownChmod) {
     EXPECT_EQ(SysCheckRoot(dir.c_str()), 1);
     EXPECT_EQ(SysCheckRoot("tmp/made"), 0);
     EXPECT_EQ(SysMkdir(dir.c_str(), SANDBOX_OWNER_USER, 0750), 1);
-    mode_t mask = umask(022);
-    umask(mask);
-    EXPECT_EQ(ModeOf(dir), 0750u & ~mask);
+    EXPECT_EQ(ModeOf(dir), 0750u & ~CurrentUmask());
     EXPECT_EQ(SysMkdir(dir.c_str(), nullptr, 0755), 0); // exists already
     EXPECT_EQ(SysMkdir(Rooted("/tmp/other").c_str(), "nosuchuser", 0755), 0);
     EXPECT_TRUE(FileExists(Rooted("/tmp/other")));
@@ -79,11 +72,10 @@ TEST_F(PlatformTest, CopyFiles) {
     EXPECT_EQ(ModeOf(copy), 0751u);
 
     // The shell copy expands wildcards and never reports failure.
-    ASSERT_EQ(mkdir(Rooted("/tmp/jsp").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir(Rooted("/tmp/out").c_str(), 0755), 0);
-    ASSERT_TRUE(WriteWholeFile(Rooted("/tmp/jsp/a.jsp"), "a"));
-    ASSERT_TRUE(WriteWholeFile(Rooted("/tmp/jsp/b.jsp"), "b"));
-    ASSERT_TRUE(WriteWholeFile(Rooted("/tmp/jsp/c.txt"), "c"));
+    for (const char* sub : {"/tmp/jsp", "/tmp/out"})
+        ASSERT_EQ(mkdir(Rooted(sub).c_str(), 0755), 0);
+    for (const char* name : {"a.jsp", "b.jsp", "c.txt"}) // each holding its first letter
+        ASSERT_TRUE(WriteWholeFile(Rooted("/tmp/jsp/") + name, std::string(name, 1)));
     EXPECT_EQ(SysCopyJSPFiles(Rooted("/tmp/jsp/*.jsp").c_str(), Rooted("/tmp/out").c_str()), 1);
     EXPECT_EQ(ReadWholeFile(Rooted("/tmp/out/b.jsp")), "b");
     EXPECT_FALSE(FileExists(Rooted("/tmp/out/c.txt")));
@@ -92,17 +84,18 @@ TEST_F(PlatformTest, CopyFiles) {
 
 TEST_F(PlatformTest, CreateBackupKeepsOneGeneration) {
     std::string dir = Rooted("/tmp");
-    EXPECT_EQ(ICCreateBackup((dir + "/x.conf").c_str()), 0);
+    auto backup = [&](const char* name) { return ICCreateBackup((dir + name).c_str()); };
+    EXPECT_EQ(backup("/x.conf"), 0);
     EXPECT_FALSE(FileExists(dir + "/x.old.conf"));
 
     ASSERT_TRUE(WriteWholeFile(dir + "/x.conf", "new"));
     ASSERT_TRUE(WriteWholeFile(dir + "/x.old.conf", "older"));
-    EXPECT_EQ(ICCreateBackup((dir + "/x.conf").c_str()), 1);
+    EXPECT_EQ(backup("/x.conf"), 1);
     EXPECT_FALSE(FileExists(dir + "/x.conf"));
     EXPECT_EQ(ReadWholeFile(dir + "/x.old.conf"), "new");
 
     ASSERT_TRUE(WriteWholeFile(dir + "/nodot", "n"));
-    EXPECT_EQ(ICCreateBackup((dir + "/nodot").c_str()), 1);
+    EXPECT_EQ(backup("/nodot"), 1);
     EXPECT_EQ(ReadWholeFile(dir + "/nodot.old"), "n");
 
     ASSERT_TRUE(WriteWholeFile(dir + "/y.conf", "y"));
@@ -112,10 +105,10 @@ TEST_F(PlatformTest, CreateBackupKeepsOneGeneration) {
     // A dot in a directory name decides the name: the move into a missing directory fails.
     ASSERT_EQ(mkdir((dir + "/a.b").c_str(), 0755), 0);
     ASSERT_TRUE(WriteWholeFile(dir + "/a.b/vxtrade.conf", "t"));
-    EXPECT_EQ(ICCreateBackup((dir + "/a.b/vxtrade.conf").c_str()), 0);
+    EXPECT_EQ(backup("/a.b/vxtrade.conf"), 0);
     EXPECT_EQ(ReadWholeFile(dir + "/a.b/vxtrade.conf"), "t");
     ASSERT_EQ(mkdir((dir + "/a.old.b").c_str(), 0755), 0);
-    EXPECT_EQ(ICCreateBackup((dir + "/a.b/vxtrade.conf").c_str()), 1);
+    EXPECT_EQ(backup("/a.b/vxtrade.conf"), 1);
     EXPECT_EQ(ReadWholeFile(dir + "/a.old.b/vxtrade.conf"), "t");
 }
 
@@ -137,9 +130,8 @@ TEST_F(PlatformTest, UnwritableDirectoryChangesNothing) {
 
 TEST_F(PlatformTest, FlushCacheEmptiesOneLevel) {
     std::string cache = Rooted("/tmp/cache");
-    ASSERT_EQ(mkdir(cache.c_str(), 0755), 0);
-    ASSERT_EQ(mkdir((cache + "/empty").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir((cache + "/full").c_str(), 0755), 0);
+    for (const char* sub : {"", "/empty", "/full"})
+        ASSERT_EQ(mkdir((cache + sub).c_str(), 0755), 0);
     ASSERT_TRUE(WriteWholeFile(cache + "/page.html", "p"));
     ASSERT_TRUE(WriteWholeFile(cache + "/full/kept", "k"));
     SysFlushVXCache(cache.c_str());
@@ -153,8 +145,7 @@ TEST_F(PlatformTest, UserNameFromInstanceList) {
     std::string tool = Rooted("/opt/Orvellrelda/V6.1/instance/reldailist");
     ASSERT_TRUE(WriteWholeFile(tool, "#!/bin/sh\necho firstinst\necho second\n", 0755));
     ICString name = "stale";
-    EXPECT_EQ(ICGetUserName(name), 1);
-    EXPECT_STREQ(name, "firstinst");
+    EXPECT_EQ(Filled(ICGetUserName(name), name), "firstinst");
 
     ASSERT_TRUE(WriteWholeFile(tool, "#!/bin/sh\nexit 0\n", 0755));
     name = "stale";

@@ -13,10 +13,9 @@ TEST_F(SuTest, RunsTextInALoginShellOfTheUser) {
                              " -c 'pwd; echo \"$HOME|$USER|$LOGNAME|${RELDAINSTANCE-unset}\"; "
                              "command -v relda; exit 3'");
     EXPECT_EQ(r.exitCode, 3) << r.err;
-    ASSERT_EQ(r.lines.size(), 3u) << r.out;
-    EXPECT_EQ(r.lines[0], home);
-    EXPECT_EQ(r.lines[1], home + "|" SANDBOX_OWNER_USER "|" SANDBOX_OWNER_USER "|unset");
-    EXPECT_EQ(r.lines[2], Rooted("/bin/relda"));
+    EXPECT_EQ(r.lines, (std::vector<std::string>{
+                           home, home + "|" SANDBOX_OWNER_USER "|" SANDBOX_OWNER_USER "|unset",
+                           Rooted("/bin/relda")}));
 }
 
 TEST_F(SuTest, ReadsTheRootedSystemProfileThenTheUsersProfile) {
@@ -28,9 +27,7 @@ TEST_F(SuTest, ReadsTheRootedSystemProfileThenTheUsersProfile) {
         RunShell("su - " SANDBOX_INSTANCE_USER
                  " -c \"env | grep HOME\"; su - " SANDBOX_INSTANCE_USER " -c 'echo $A $B'");
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    ASSERT_EQ(r.lines.size(), 2u) << r.out;
-    EXPECT_EQ(r.lines[0], "HOME=" + home);
-    EXPECT_EQ(r.lines[1], "system user");
+    EXPECT_EQ(r.lines, (std::vector<std::string>{"HOME=" + home, "system user"}));
 }
 
 TEST_F(SuTest, RefusesUnknownUsersAndOtherArgumentShapes) {

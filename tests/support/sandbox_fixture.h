@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include "sandbox.h"
+#include "vxconfig/vxconfig.h"
 
 // The whole content of a file; empty when it cannot be read (see FileExists).
 std::string ReadWholeFile(const std::string& path);
@@ -22,6 +23,19 @@ void RemoveTree(const std::string& path);
 // Runs check in a child process that cannot override file permissions (a process running as
 // root gives up to the user "nobody" first); true when check returned true there.
 bool RunUnprivileged(const std::function<bool()>& check);
+
+// What a getter filled in when it returned 1, else its result: Filled(Get(out), out) checks
+// both in one comparison (out is read only after the call).
+inline std::string Filled(int result, const ICString& out) {
+    return result == 1 ? std::string(out) : "(result " + std::to_string(result) + ")";
+}
+
+// The record at index i of list; a failure (and an empty record) when there is none.
+inline MSInfo At(MSList& list, int i) {
+    MSInfo m;
+    EXPECT_TRUE(list.SetIndex(i) && list.GetCurrent(m)) << "no record " << i;
+    return m;
+}
 
 class SandboxTest : public ::testing::Test {
 protected:
