@@ -148,14 +148,20 @@ int MSInfo::Load(FILE* fp, int version) {
     return 1;
 }
 
-int MSInfo::Store(const char* path) const {
+// Opens path for writing, hands the stream to store and counts a failure of the final flush
+// too: data still buffered may fail to reach the file only when it is closed.
+template <class StoreFn> static int StoreToPath(const char* path, StoreFn store) {
     FILE* fp = fopen(path, "w+");
     if (!fp)
         return 0;
-    int ok = Store(fp);
+    int ok = store(fp);
     if (fclose(fp) != 0)
         ok = 0;
     return ok;
+}
+
+int MSInfo::Store(const char* path) const {
+    return StoreToPath(path, [this](FILE* fp) { return Store(fp); });
 }
 
 int MSInfo::Load(const char* path) {
@@ -178,16 +184,7 @@ int MSList::Store(FILE* fp) const {
 }
 
 int MSList::Store(const char* path) const {
-    FILE* fp = fopen(path, "w+");
-    if (!fp)
-        return 0;
-    int ok = Store(fp);
-    if (!ok)
-        rewind(fp);
-    // Data still buffered may fail to reach the file only now.
-    if (fclose(fp) != 0)
-        ok = 0;
-    return ok;
+    return StoreToPath(path, [this](FILE* fp) { return Store(fp); });
 }
 
 int MSList::Load(const char* path) {
