@@ -2,25 +2,6 @@
 // succeeded, and replaced in one step.
 #include "instance_args.h"
 
-namespace {
-
-enum { kMsgNoInstance = 88 };
-
-// Loads the list and makes the named instance current; VX_EXIT_OK or a reported failure.
-int LoadAndFind(const InstanceArgs& args, MSList& list) {
-    if (int rc = LoadInstances(args.dataPath, list))
-        return rc;
-    int index = FindInstance(list, args.positional[0]);
-    if (index < 0) {
-        ICShowError(kMsgNoInstance, args.positional[0]);
-        return VX_EXIT_FAIL;
-    }
-    list.SetIndex(index);
-    return VX_EXIT_OK;
-}
-
-} // namespace
-
 int CmdAdd(int argc, char** argv) {
     const VxCommand& command = FindCommand(argv[0]);
     InstanceArgs args;
@@ -58,7 +39,7 @@ int CmdSet(int argc, char** argv) {
         any = any || value;
     if (!any)
         return UsageError(command, "no option given, nothing to change");
-    if (int rc = LoadAndFind(args, list))
+    if (int rc = LoadAndSelect(args, list))
         return rc;
     MSInfo info;
     list.GetCurrent(info);
@@ -74,7 +55,7 @@ int CmdRemove(int argc, char** argv) {
     MSList list;
     if (int rc = ParseInstanceArgs(argc, argv, 1, false, args))
         return rc;
-    if (int rc = LoadAndFind(args, list))
+    if (int rc = LoadAndSelect(args, list))
         return rc;
     list.Delete();
     return StoreInstances(args, list);

@@ -5,8 +5,6 @@
 
 namespace {
 
-enum { kMsgNoInstance = 88 };
-
 const char* const kWebServerNames[] = {"Wharf", "Netscape", "Brindle"};
 const char* const kDatabaseNames[] = {"Relda", "Oracle"};
 
@@ -124,15 +122,9 @@ int CmdShow(int argc, char** argv) {
     MSList list;
     if (int rc = ParseInstanceArgs(argc, argv, 1, false, args))
         return rc;
-    if (int rc = LoadInstances(args.dataPath, list))
+    if (int rc = LoadAndSelect(args, list))
         return rc;
-    int index = FindInstance(list, args.positional[0]);
-    if (index < 0) {
-        ICShowError(kMsgNoInstance, args.positional[0]);
-        return VX_EXIT_FAIL;
-    }
     MSInfo info;
-    list.SetIndex(index);
     list.GetCurrent(info);
     for (const ShowLine& line : kShowLines)
         ShowField(line, info);

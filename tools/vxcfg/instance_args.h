@@ -45,8 +45,9 @@ int LoadInstances(const std::string& path, MSList& list);
 // Replaces the data file in one step, so it is never seen half written. The product's own
 // data file gets its directory made when it is missing (a fresh installation has none).
 int StoreInstances(const InstanceArgs& args, const MSList& list);
-// Index of the instance named name (letter case ignored), or -1.
-int FindInstance(MSList& list, const char* name);
+// Loads the data file and makes the instance named by the first positional argument (letter
+// case ignored) current; VX_EXIT_OK, or VX_EXIT_FAIL after the system's message.
+int LoadAndSelect(const InstanceArgs& args, MSList& list);
 // Reports every conflict in bits with the system's messages; returns VX_EXIT_FAIL.
 int ReportConflicts(int bits);
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-enum { kMsgLoadError = 8, kMsgCannotCreate = 3 };
+enum { kMsgLoadError = 8, kMsgCannotCreate = 3, kMsgNoInstance = 88 };
 
 // The stored records hold enciphered passwords; a new file is for its owner only.
 const mode_t kNewFileMode = 0600;
@@ -75,14 +75,18 @@ int StoreInstances(const InstanceArgs& args, const MSList& list) {
     return VX_EXIT_OK;
 }
 
-int FindInstance(MSList& list, const char* name) {
+int LoadAndSelect(const InstanceArgs& args, MSList& list) {
+    if (int rc = LoadInstances(args.dataPath, list))
+        return rc;
+    const char* name = args.positional[0];
     MSInfo info;
     for (int i = 0; i < list.GetCount(); ++i) {
         list.SetIndex(i);
         if (list.GetCurrent(info) && stricmp(info.Name, name) == 0)
-            return i;
+            return VX_EXIT_OK;
     }
-    return -1;
+    ICShowError(kMsgNoInstance, name);
+    return VX_EXIT_FAIL;
 }
 
 int ReportConflicts(int bits) {
