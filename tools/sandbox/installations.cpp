@@ -375,21 +375,15 @@ std::string Unrooted(const Builder& b, const ICString& path) {
     return p;
 }
 
-bool StartBuilder(Builder& b, const char* root, ICString& error) {
-    if (!root || root[0] != '/' || strchr(root, '.')) {
-        error = "the sandbox root must be an absolute path without dots";
+// A builder for one of the releases there are.
+bool StartRelease(Builder& b, const char* root, int release, ICString& error) {
+    if (!b.Start(root, error))
+        return false;
+    if (release < 1 || release > 3) {
+        error = "there are releases 1, 2 and 3 only";
         return false;
     }
-    b.root = root;
-    while (b.root.size() > 1 && b.root.back() == '/')
-        b.root.pop_back();
     return true;
-}
-
-bool Finish(Builder& b, bool ok, ICString& error) {
-    if (!ok)
-        error = (b.error.empty() ? "cannot lay out " + b.root : b.error).c_str();
-    return ok;
 }
 
 } // namespace
@@ -397,12 +391,8 @@ bool Finish(Builder& b, bool ok, ICString& error) {
 int SandboxAddRelease(const char* root, int release, ICString& error) {
     error.Empty();
     Builder b;
-    if (!StartBuilder(b, root, error))
+    if (!StartRelease(b, root, release, error))
         return 0;
-    if (release < 1 || release > 3) {
-        error = "there are releases 1, 2 and 3 only";
-        return 0;
-    }
     if (release == 3)
         return 1;
     std::string product = ProductDir(release);
@@ -415,18 +405,14 @@ int SandboxAddRelease(const char* root, int release, ICString& error) {
         b.MakeDirs((product + "/macro/en_US").c_str()) &&
         b.MakeDirs((product + "/html/en_US").c_str()) && b.MakeDirs("/var/sadm/pkg/Orvellvndx") &&
         b.WriteText("/var/sadm/pkg/Orvellvndx/pkginfo", pkginfo);
-    return Finish(b, ok, error) ? 1 : 0;
+    return b.Finish(ok, error) ? 1 : 0;
 }
 
 int SandboxAddInstance(const char* root, int release, const MSInfo& info, ICString& error) {
     error.Empty();
     Builder b;
-    if (!StartBuilder(b, root, error))
+    if (!StartRelease(b, root, release, error))
         return 0;
-    if (release < 1 || release > 3) {
-        error = "there are releases 1, 2 and 3 only";
-        return 0;
-    }
     std::string config = Unrooted(b, info.HtmlPath);
     std::string docRoot = Unrooted(b, info.DocRoot);
     std::string product = b.root + ProductDir(release);
@@ -447,5 +433,5 @@ int SandboxAddInstance(const char* root, int release, const MSInfo& info, ICStri
         ok = Register(b, info);
     if (ok && release == 2)
         ok = AddToDataFile(b, info);
-    return Finish(b, ok, error) ? 1 : 0;
+    return b.Finish(ok, error) ? 1 : 0;
 }

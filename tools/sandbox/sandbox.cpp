@@ -64,35 +64,41 @@ bool Builder::CopyFile(const std::string& source, const char* absolute, mode_t m
     return WriteText(absolute, text, mode);
 }
 
+bool Builder::Start(const char* path, ICString& error) {
+    if (!path || path[0] != '/') {
+        error = "the sandbox root must be an absolute path";
+        return false;
+    }
+    if (strchr(path, '.')) {
+        error = "the sandbox root must not contain a dot";
+        return false;
+    }
+    root = path;
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    if (root == "/") {
+        error = "the sandbox root must not be /";
+        return false;
+    }
+    return true;
+}
+
+bool Builder::Finish(bool ok, ICString& error) const {
+    if (!ok)
+        error = (this->error.empty() ? "cannot lay out " + root : this->error).c_str();
+    return ok;
+}
+
 } // namespace sandbox
 
 int SandboxBuild(const char* root, const SandboxOptions& options, ICString& error) {
     error.Empty();
-    if (!root || root[0] != '/') {
-        error = "the sandbox root must be an absolute path";
-        return 0;
-    }
-    // Backup names are formed at the first dot of a whole path, so a root with a dot would
-    // send every backup astray.
-    if (strchr(root, '.')) {
-        error = "the sandbox root must not contain a dot";
-        return 0;
-    }
     sandbox::Builder b;
-    b.root = root;
-    while (b.root.size() > 1 && b.root.back() == '/')
-        b.root.pop_back();
-    if (b.root == "/") {
-        error = "the sandbox root must not be /";
+    if (!b.Start(root, error))
         return 0;
-    }
     bool ok = b.MakeDirs("") && b.MakeDirs("/etc") && b.MakeDirs("/bin") &&
               b.MakeDirs("/tmp", 01777) && chmod(b.Path("/tmp").c_str(), 01777) == 0 &&
               sandbox::LayPackages(b, options) && sandbox::LayUsers(b, options) &&
               sandbox::LayServices(b) && sandbox::LayStandins(b, options);
-    if (!ok) {
-        error = (b.error.empty() ? "cannot lay out " + b.root : b.error).c_str();
-        return 0;
-    }
-    return 1;
+    return b.Finish(ok, error) ? 1 : 0;
 }

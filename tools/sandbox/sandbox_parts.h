@@ -14,6 +14,13 @@ struct Builder {
     std::string root;
     std::string error;
 
+    // Takes root as the builder's root: absolute, not "/", without a dot (backup names are
+    // formed at the first dot of a whole path, so a dot in the root would send them astray),
+    // trailing slashes dropped. False with the reason in error.
+    bool Start(const char* root, ICString& error);
+    // ok, with the reason in error when it is false.
+    bool Finish(bool ok, ICString& error) const;
+
     std::string Path(const char* absolute) const { return root + absolute; }
     bool Fail(const std::string& why);
     // The directory and every missing parent, under the root.
