@@ -7,6 +7,17 @@
  * Results: 0 success, 3 a required argument is missing, 16 failure (the reason is stored in
  * the caller's return-code variable), or the primary code of the server's reply. Reply data
  * handed to the caller is allocated with malloc and released by the caller with free.
+ *
+ * Time-outs: no call waits without limit. Each command runs under one overall deadline, the
+ * session's time-out (PV_DEFAULT_TIMEOUT_SECONDS unless changed with pvSetTimeout), counted
+ * from its start and covering connecting, sending and reading the whole reply. When it passes
+ * the call fails with 16 and PV_RC_WAIT_TIMEOUT, or PV_RC_CONNECT_FAILED when the connection
+ * could not be made in time; no socket is left open. An asynchronous command is bounded the
+ * same way up to the sending; pvWait's own time-out bounds the wait for the reply to begin,
+ * and the session's time-out then bounds the reading of it.
+ *
+ * A reply claiming PV_MAX_BLOCK_LEN data bytes or more is refused with 16 and
+ * PV_RC_INVALID_DATA, without reading or allocating for the claim.
  */
 #ifndef PAYVANE_PAYVANEAPI_H
 #define PAYVANE_PAYVANEAPI_H
@@ -40,7 +51,7 @@ extern "C" {
 #define PV_RC_UNKNOWN_HOST 306
 #define PV_RC_NO_SESSION 308
 #define PV_RC_BAD_MODE 310
-#define PV_RC_BAD_TIMEOUT 311
+#define PV_RC_BAD_TIMEOUT 311 /* negative pvWait time-out, or pvSetTimeout value of 0 or less */
 #define PV_RC_BAD_FIELD_NAME 312
 #define PV_RC_NO_SOCKET 320
 #define PV_RC_CONNECT_FAILED 321
@@ -50,7 +61,7 @@ extern "C" {
 #define PV_RC_REQUEST_PENDING 330
 #define PV_RC_NOTHING_PENDING 331
 #define PV_RC_SESSION_BUSY 332
-#define PV_RC_WAIT_TIMEOUT 333
+#define PV_RC_WAIT_TIMEOUT 333 /* time-out expired without (a whole) reply */
 
 /* Wire widths. */
 #define PV_COMMAND_NAME_LEN 15
@@ -58,6 +69,9 @@ extern "C" {
 #define PV_PARM_HEADER_LEN 20
 /* Texts, descriptions and protocol-data blocks stay below this size. */
 #define PV_MAX_BLOCK_LEN 65536
+
+/* Upper bound on each call of a new session, in seconds (see pvSetTimeout). */
+#define PV_DEFAULT_TIMEOUT_SECONDS 30
 
 /* Opaque: created by pvInitializeAPI, released by pvCloseAPI. */
 typedef struct PaymentServerSession PaymentServerSession;
@@ -108,9 +122,20 @@ typedef struct OrderDescription {
 PV_API PaymentServerSession* pvInitializeAPI(int mode, const char* host, int apiPort, int adminPort,
                                              int* rc);
 PV_API int pvCloseAPI(PaymentServerSession** session);
-/* Collects the reply of a pending asynchronous request; a null time-out waits without limit. */
+/* Collects the reply of a pending asynchronous request. The time-out bounds the wait for the
+ * reply to begin (null: no limit); when it passes, 16 with PV_RC_WAIT_TIMEOUT and the request
+ * stays pending. Once the reply has begun, reading it is bounded by the session's time-out; a
+ * reply that stalls gives 16 with PV_RC_WAIT_TIMEOUT too, but then the connection is closed
+ * and nothing is pending any more. */
 PV_API int pvWait(PaymentServerSession* session, const struct timeval* timeout, int* primary,
                   int* rc, ProtocolData* reply);
+/* Sets the upper bound, in whole seconds, on every later call of the session (a pending
+ * request's reply included). 0 on success; 16 with PV_RC_NO_SESSION for a null session, with
+ * PV_RC_BAD_TIMEOUT for a value of 0 or less (the time-out stays as it was). */
+PV_API int pvSetTimeout(PaymentServerSession* session, int seconds, int* rc);
+/* Stores the session's time-out in *seconds. 0 on success; 16 with PV_RC_NO_SESSION for a null
+ * session; 3 with PV_RC_NULL_ARGUMENT for a null seconds pointer. */
+PV_API int pvGetTimeout(const PaymentServerSession* session, int* seconds, int* rc);
 
 /* Protocol data: appends one parameter (a 16-character field name and the value bytes). */
 PV_API int pvAddProtocolData(ProtocolData* pd, const char* name, const void* value, int32_t length,

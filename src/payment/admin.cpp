@@ -18,8 +18,10 @@ int pvShutdownTill(PaymentServerSession* session, int* rc) {
         return result;
     // A stopping server sends nothing back; the connection is closed as soon as the request
     // is out.
-    int fd = newAdminConnection(session);
-    int err = fd < 0 ? fd : sendData(fd, buffer.start, (size_t)(buffer.end - buffer.start));
+    const Deadline deadline = sessionDeadline(session);
+    int fd = newAdminConnection(session, deadline);
+    int err =
+        fd < 0 ? fd : sendData(fd, buffer.start, (size_t)(buffer.end - buffer.start), deadline);
     if (fd > 0)
         closeAdminSocket(session);
     apiCommandFree(&buffer);

@@ -8,10 +8,11 @@
 
 int doApiCall(PaymentServerSession* session, const char* command, size_t length,
               returnStructure* reply) {
-    int fd = newApiConnection(session);
+    const Deadline deadline = sessionDeadline(session);
+    int fd = newApiConnection(session, deadline);
     if (fd < 0)
         return fd;
-    int err = sendData(fd, command, length);
+    int err = sendData(fd, command, length, deadline);
     if (err != 0) {
         closeApiSocket(session);
         return err;
@@ -21,19 +22,20 @@ int doApiCall(PaymentServerSession* session, const char* command, size_t length,
         session->replyPending = 1;
         return -PV_RC_REQUEST_PENDING;
     }
-    err = receiveResponse(fd, reply);
+    err = receiveResponse(fd, reply, deadline);
     closeApiSocket(session);
     return err;
 }
 
 int doAdminCall(PaymentServerSession* session, const char* command, size_t length,
                 returnStructure* reply) {
-    int fd = newAdminConnection(session);
+    const Deadline deadline = sessionDeadline(session);
+    int fd = newAdminConnection(session, deadline);
     if (fd < 0)
         return fd;
-    int err = sendData(fd, command, length);
+    int err = sendData(fd, command, length, deadline);
     if (err == 0)
-        err = receiveResponse(fd, reply);
+        err = receiveResponse(fd, reply, deadline);
     closeAdminSocket(session);
     return err;
 }
@@ -101,8 +103,10 @@ int pvWait(PaymentServerSession* session, const struct timeval* timeout, int* pr
     if (ready == 0)
         return failWith(rc, PV_RC_WAIT_TIMEOUT);
 
+    // The caller's time-out bounds the wait for the reply to begin; once it has, the session's
+    // time-out bounds its reading, so a reply that stops half way cannot hold the caller.
     returnStructure reply = {0, 0, 0, nullptr};
-    int err = receiveResponse(session->apiSocket, &reply);
+    int err = receiveResponse(session->apiSocket, &reply, sessionDeadline(session));
     closeApiSocket(session);
     if (err != 0) {
         clearReply(replyData);

@@ -17,6 +17,7 @@ struct PaymentServerSession {
     int32_t apiPort;
     int32_t adminPort;
     unsigned char replyPending;
+    int32_t timeoutSeconds; // bound on each call, from connecting to the last reply byte
 };
 
 struct returnStructure {
@@ -31,12 +32,28 @@ void setReturnCode(int* rc, int code);
 // Stores code and gives the failure result.
 int failWith(int* rc, int code);
 
-// Wire layer.
-int newApiConnection(PaymentServerSession* session);
-int newAdminConnection(PaymentServerSession* session);
-int sendData(int socket, const char* command, size_t length);
-int receiveResponse(int socket, returnStructure* reply);
-size_t read_bytes(int socket, char* buffer, size_t count);
+// The moment by which a call must be over, on the monotonic clock. One deadline covers a
+// whole call, so a server that answers a byte at a time cannot stretch it either.
+struct Deadline {
+    int64_t atNanos;
+};
+Deadline deadlineAfter(int seconds);
+// The session's time-out, counted from now.
+Deadline sessionDeadline(const PaymentServerSession* session);
+// Waits until fd reports one of events or the deadline passes: 1 ready, 0 passed, -1 failed.
+int awaitSocket(int fd, short events, const Deadline& deadline);
+
+// Wire layer. The sockets are non-blocking; every wait on them is bounded by the deadline.
+// A deadline that passes while connecting gives -321, later -333.
+int newApiConnection(PaymentServerSession* session, const Deadline& deadline);
+int newAdminConnection(PaymentServerSession* session, const Deadline& deadline);
+int sendData(int socket, const char* command, size_t length, const Deadline& deadline);
+// Reads one reply; a claimed length of PV_MAX_BLOCK_LEN or more is refused with -300 before
+// anything is allocated or read for it.
+int receiveResponse(int socket, returnStructure* reply, const Deadline& deadline);
+// Reads up to count bytes; fewer when the connection ends or, with *timedOut set, when the
+// deadline passes.
+size_t read_bytes(int socket, char* buffer, size_t count, const Deadline& deadline, bool* timedOut);
 int32_t getLongValue(const unsigned char* bytes);
 void putLongValue(unsigned char* bytes, uint32_t value);
 void closeApiSocket(PaymentServerSession* session);

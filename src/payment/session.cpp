@@ -64,6 +64,7 @@ PaymentServerSession* pvInitializeAPI(int mode, const char* host, int apiPort, i
     session->host = copy;
     session->apiPort = apiPort;
     session->adminPort = adminPort;
+    session->timeoutSeconds = PV_DEFAULT_TIMEOUT_SECONDS;
     if (!resolveHost(copy, &session->address)) {
         free(copy);
         free(session);
@@ -83,5 +84,28 @@ int pvCloseAPI(PaymentServerSession** session) {
     free((*session)->host);
     free(*session);
     *session = nullptr;
+    return PV_RESULT_OK;
+}
+
+int pvSetTimeout(PaymentServerSession* session, int seconds, int* rc) {
+    if (!session)
+        return failWith(rc, PV_RC_NO_SESSION);
+    // Zero would fail every call at once; "no limit" is not offered, as it is what hangs.
+    if (seconds <= 0)
+        return failWith(rc, PV_RC_BAD_TIMEOUT);
+    session->timeoutSeconds = seconds;
+    setReturnCode(rc, PV_RC_OK);
+    return PV_RESULT_OK;
+}
+
+int pvGetTimeout(const PaymentServerSession* session, int* seconds, int* rc) {
+    if (!session)
+        return failWith(rc, PV_RC_NO_SESSION);
+    if (!seconds) {
+        setReturnCode(rc, PV_RC_NULL_ARGUMENT);
+        return PV_RESULT_MISSING;
+    }
+    *seconds = session->timeoutSeconds;
+    setReturnCode(rc, PV_RC_OK);
     return PV_RESULT_OK;
 }

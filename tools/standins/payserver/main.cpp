@@ -16,7 +16,7 @@ const char kUsage[] =
     "usage: payserver [--api-port P] [--admin-port Q] [-i CONFFILE] [-s NAME] [--about TEXT]\n"
     "                 [--primary N] [--secondary N] [--reply TEXT] [--fault MODE] [--log FILE]\n"
     "  ports 0 or left out: any free port; the ports in use are printed on the first line\n"
-    "  MODE: none, close, short-header, short-data, hold\n";
+    "  MODE: none, close, short-header, short-data, hold, stall\n";
 
 bool ParseNumber(const char* text, long low, long high, long* value) {
     char* end = nullptr;

@@ -34,6 +34,7 @@ const FaultName kFaultNames[] = {
     {"short-header", Fault::ShortHeader},
     {"short-data", Fault::ShortData},
     {"hold", Fault::Hold},
+    {"stall", Fault::Stall},
 };
 
 uint32_t GetLong(const unsigned char* p) {
@@ -226,7 +227,7 @@ void Server::Serve() {
                     held.swap(held_);
                 for (const Held& h : held) {
                     if (what[i] == 'r')
-                        Answer(h.fd, h.admin, h.name, Fault::None);
+                        Answer(h.fd, h.admin, h.name, Fault::None, h.sent);
                     else
                         CloseConnection(h.fd);
                 }
@@ -288,13 +289,13 @@ void Server::Handle(int fd, bool admin) {
         return;
     }
     if (fault == Fault::Hold) {
-        held_.push_back({fd, admin, name});
+        held_.push_back({fd, admin, name, 0});
         return;
     }
     Answer(fd, admin, name, fault);
 }
 
-void Server::Answer(int fd, bool admin, const std::string& name, Fault fault) {
+void Server::Answer(int fd, bool admin, const std::string& name, Fault fault, size_t skip) {
     Reply reply;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -308,12 +309,18 @@ void Server::Answer(int fd, bool admin, const std::string& name, Fault fault) {
     bytes.push_back(char(reply.secondary >> 8));
     bytes.push_back(char(reply.secondary));
     // A short reply claims fifty bytes more than it carries.
-    PutLong(&bytes, uint32_t(reply.data.size() + (fault == Fault::ShortData ? 50 : 0)));
+    uint32_t length = uint32_t(reply.data.size() + (fault == Fault::ShortData ? 50 : 0));
+    PutLong(&bytes, reply.claimedLength >= 0 ? uint32_t(reply.claimedLength) : length);
     bytes += reply.data;
+    if (fault == Fault::Stall) {
+        SendAll(fd, bytes.substr(skip, 5));
+        held_.push_back({fd, admin, name, skip + 5});
+        return;
+    }
     if (fault == Fault::ShortHeader)
         bytes.resize(5);
-    if (fault != Fault::CloseEarly)
-        SendAll(fd, bytes); // one piece, so the client never waits on a delayed half
+    if (fault != Fault::CloseEarly && skip < bytes.size())
+        SendAll(fd, bytes.substr(skip)); // one piece, so the client never waits on a delayed half
     CloseConnection(fd);
 }
 

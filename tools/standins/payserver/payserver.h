@@ -22,15 +22,17 @@ enum class Fault {
     ShortHeader, // send 5 of the 8 header bytes, then close
     ShortData,   // claim more reply data than is sent, then close
     Hold,        // keep the connection open without an answer until released or dropped
+    Stall,       // send 5 of the 8 header bytes, then hold (a release sends the rest)
 };
 
-// Maps "none", "close", "short-header", "short-data", "hold"; false for anything else.
+// Maps "none", "close", "short-header", "short-data", "hold", "stall"; false for anything else.
 bool ParseFault(const char* name, Fault* fault);
 
 struct Reply {
     uint16_t primary = 0;
     uint16_t secondary = 0;
     std::string data;
+    int64_t claimedLength = -1; // 0 or more: the header's length, whatever data follows
 };
 
 struct Config {
@@ -81,11 +83,13 @@ private:
         int fd;
         bool admin;
         std::string name;
+        size_t sent; // reply bytes already out (a stalled reply)
     };
     void Wake(char what);
     void Accept(int listener, bool admin);
     void Handle(int fd, bool admin);
-    void Answer(int fd, bool admin, const std::string& name, Fault fault);
+    // Sends the reply from byte skip on; with Stall, holds the connection after a part of it.
+    void Answer(int fd, bool admin, const std::string& name, Fault fault, size_t skip = 0);
     void CloseConnection(int fd);
     void LogRequest(const Request& request);
 
