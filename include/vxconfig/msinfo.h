@@ -92,6 +92,10 @@ public:
     static int CheckDBUser(const char* user);
     static int CheckDBOwner(const char* owner);
     static void PurifyPathStr(ICString& path);
+    // 1 when every text of the record that reaches commands, scripts or file names is a safe
+    // value of its kind (see safevalue.h); else 0 with the field named in SysGetLastReason.
+    // For records that did not pass the setters: loaded from the data file or captured.
+    int CheckValues() const;
 
     // Server services of this instance registered in the services file.
     int GetTotalProcesses() const;

@@ -38,7 +38,20 @@ public:
     int CheckUnique(const MSInfo& info) const;
     int CheckDup(const MSInfo& a, const MSInfo& b) const;
 
+    // The instance data file (datafile.h). Load reads it as the product always has (number
+    // lines with atoi); both refuse a record whose values could run as a command (see
+    // MSInfo::CheckValues), and every refusal leaves its reason (the file, the line, what is
+    // wrong) in SysGetLastReason.
     int Load(const char* path);
+    // Load for a file that is about to be replaced: only an instance data file to the letter
+    // loads (every number line a decimal number, nothing after the end line), so a text that
+    // merely reads as zeros is never taken for an empty list.
+    int LoadDataFile(const char* path);
+    // 1 when path holds an instance data file that LoadDataFile takes.
+    static int IsDataFile(const char* path);
+    // Replaces the file through the one write path: never half written or missing, a new
+    // file private to its owner, an existing one keeping its mode and owner, a symbolic link
+    // kept. A file there that is neither empty nor an instance data file is never replaced.
     int Store(const char* path) const;
     // The list file written to an open stream; what Store(path) writes.
     int Store(FILE* fp) const;
@@ -56,11 +69,16 @@ private:
 
     void Append(const MSInfo& info);
     int SearchPort(int start, int MSInfo::*base) const;
+    int ReadFile(const char* path, bool strict);
 
     Node* m_pHead;
     Node* m_pTail;
     Node* m_pCur;
     MSInfo m_default;
+    // Kept up to date so that counting and walking by index take no walk from the head: the
+    // number of records and the position of the current one (-1 without one).
+    int m_nCount;
+    int m_nCurIndex;
 };
 
 #endif

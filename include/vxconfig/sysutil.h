@@ -27,6 +27,8 @@ VX_API int ICGetUserName(ICString& out);
 VX_API int SysIsUserExist(const char* user);
 VX_API int ICIsUserExist(const char* user);
 VX_API void SysFlushVXCache(const char* directory);
+// Moves path to its backup name (or backupPath), replacing an earlier backup in one step;
+// 1 when moved, 0 when path did not exist or the move failed.
 VX_API int ICCreateBackup(const char* path, const char* backupPath = nullptr);
 // The backup name of path: ".old" inserted before the first dot of the whole path
 // (directories included), or appended when there is no dot.
@@ -35,14 +37,5 @@ VX_API ICString SysGetBackupName(const char* path);
 VX_API hostent* GetHostEnt();
 VX_API int ISGetHostName(ICString& out);
 VX_API int ISGetIPAddr(ICString& out);
-
-// Replaces a system file safely: the new content is written to a temporary file in the same
-// directory, flushed and synced, then renamed over path, so path is never missing or half
-// written. When backupPath is given, the previous content is kept there first (as a hard link,
-// so it never disappears from path either). Returns 1, or 0 with path as it was. A mode of
-// SYS_NEW_FILE_MODE gives the file the mode of any newly created file (0666 less the umask).
-#define SYS_NEW_FILE_MODE static_cast<mode_t>(-1)
-VX_API int SysReplaceFile(const char* path, const char* content, size_t length,
-                          const char* backupPath, mode_t mode);
 
 #endif

@@ -6,8 +6,21 @@
 
 class MSInfo;
 
-// Six paths whose meaning depends on the web server: 0 configuration directory or server
-// root, 1 and 2 CGI or configuration directories, 3 documents, 4 password program, 5 root.
+// The elements of an ISPath; their meaning depends on the web server.
+enum ISPathElement {
+    ISPATH_ORVELL_CONFIG = 0,   // the directory of httpd.conf
+    ISPATH_ORVELL_CGI = 1,      // the CGI directory
+    ISPATH_ORVELL_CGI_ALSO = 2, // the same CGI directory
+    ISPATH_ORVELL_HTADM = 4,    // the password administration program
+    ISPATH_NES_ROOT = 0,        // the server root
+    ISPATH_NES_SECURE = 1,      // the secure server's configuration directory
+    ISPATH_NES_NONSECURE = 2,   // the non-secure server's configuration directory
+    ISPATH_NES_SECURE_ALSO = 4, // the secure server's configuration directory again
+    ISPATH_DOCS = 3,            // the document directory
+    ISPATH_SERVER_ROOT = 5,     // the server root
+};
+
+// Six paths whose meaning depends on the web server (ISPathElement).
 class VX_API ISPath {
 public:
     enum { kCount = 6 };

@@ -3,6 +3,8 @@
 
 #include "vxconfig/capture.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/messages.h"
+#include "vxconfig/msgids.h"
 #include "vxconfig/webpaths.h"
 
 namespace {
@@ -47,7 +49,7 @@ int CaptureVXConfig(MSList& list, int version) {
     ISPath webPaths;
     ICString webServerFile;
     if (SysGetISOrvellInfo(webPaths))
-        webServerFile = webPaths[0] ^ release->webServer;
+        webServerFile = webPaths[ISPATH_ORVELL_CONFIG] ^ release->webServer;
 
     (s_keyword.*release->chooseKeywords)();
     ICString configDir, mainDir;
@@ -84,6 +86,12 @@ int CaptureVXConfig(MSList& list, int version) {
             ParseISFile(webServerFile, s_tblISCfg, host);
         }
 
+        // The reader stores what the files say without the setters' checks; a value that
+        // could run as a command drops the instance like a missing file does, and says why.
+        if (!failed && !s_msInfo.CheckValues()) {
+            ICShowError(IC_MSG_INSTANCE_DEFINITION);
+            failed = true;
+        }
         if (failed) {
             // The next record moves into position i and is handled next.
             if (list.SetIndex(i))

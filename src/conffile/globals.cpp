@@ -5,7 +5,9 @@
 #include "conffile/conftext.h"
 #include "vxconfig/capture.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
+#include "vxconfig/msgids.h"
 
 namespace {
 
@@ -25,9 +27,6 @@ const GlobalFile kGlobalFiles[] = {
 // Chains of DEFAULTS directories deeper than this are taken to loop back on themselves.
 const int kMaxChain = 16;
 
-// Message 5: the product's installation parameters are not found.
-const unsigned int kMsgNoInstallation = 5;
-
 bool Exists(const char* path) {
     struct stat st;
     return stat(path, &st) == 0;
@@ -40,12 +39,11 @@ int LoadDefaults(MSInfo& out, const ICString& dir, int depth);
 int LoadChain(MSInfo& out, const ICString& mainFile, int depth) {
     if (!Exists(mainFile))
         return 1;
-    FILE* fp = fopen(mainFile, "r");
-    if (!fp)
+    SysLineReader in(mainFile);
+    if (!in.IsOpen())
         return 0;
-    char line[conffile::kLineBuffer];
     int result = 1;
-    while (fgets(line, sizeof line, fp)) {
+    while (char* line = in.Next()) {
         conffile::CutAtNewline(line);
         ICString token = conffile::FirstToken(line, " ");
         if (token.IsEmpty()) {
@@ -58,14 +56,13 @@ int LoadChain(MSInfo& out, const ICString& mainFile, int depth) {
         if (blank && depth < kMaxChain)
             LoadDefaults(out, ICString(blank + 1), depth + 1);
     }
-    fclose(fp);
     return result;
 }
 
 int LoadDefaults(MSInfo& out, const ICString& dir, int depth) {
     ICString inst;
     if (!SysGetInstPath(inst, 3)) {
-        ICShowError(kMsgNoInstallation);
+        ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
         return 0;
     }
     // Files of an unnamed directory cannot be found.
@@ -81,17 +78,13 @@ int LoadDefaults(MSInfo& out, const ICString& dir, int depth) {
 }
 
 bool NamesKeyword(const ICString& path, const char* keyword) {
-    FILE* fp = fopen(path, "r");
-    if (!fp)
-        return false;
-    char line[conffile::kLineBuffer];
-    bool found = false;
-    while (!found && fgets(line, sizeof line, fp)) {
+    SysLineReader in(path);
+    while (char* line = in.Next()) {
         conffile::CutAtNewline(line);
-        found = strcmp(conffile::FirstToken(line, " "), keyword) == 0;
+        if (strcmp(conffile::FirstToken(line, " "), keyword) == 0)
+            return true;
     }
-    fclose(fp);
-    return found;
+    return false;
 }
 
 } // namespace
@@ -99,7 +92,7 @@ bool NamesKeyword(const ICString& path, const char* keyword) {
 int GetGlobalDefault(MSInfo& out, ICString& dir) {
     // Readers of defaults outside a capture find the keyword table still empty; they read
     // the current release's keys.
-    if (!s_keyword.m_pszKeyword[0])
+    if (!s_keyword.m_pszKeyword[KW_SERVICE_NAME_PREFIX])
         s_keyword.SetKeyword();
     return LoadDefaults(out, dir, 0);
 }

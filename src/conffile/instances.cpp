@@ -4,6 +4,8 @@
 #include "conffile/conftext.h"
 #include "vxconfig/capture.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
+#include "vxconfig/safevalue.h"
 #include "vxconfig/sysroot.h"
 
 namespace {
@@ -38,14 +40,11 @@ ICString ConfigDirOf(const char* line) {
 
 // Reads the comment and start line pairs of /etc/rc.vndx; returns how many were added.
 int ReadBootRegistry(MSList& list) {
-    FILE* fp = fopen(SysRootPath("/etc/rc.vndx"), "r");
-    if (!fp)
-        return 0;
+    SysLineReader in(SysRootPath("/etc/rc.vndx"));
     int added = 0;
     bool havePending = false;
     ICString pendingName;
-    char line[conffile::kLineBuffer];
-    while (fgets(line, sizeof line, fp)) {
+    while (char* line = in.Next()) {
         if (strstr(line, kInstanceMark)) {
             // A comment left behind by an earlier registration is followed by another
             // comment, not by a start line; the later one counts.
@@ -59,13 +58,15 @@ int ReadBootRegistry(MSList& list) {
         ICString dir = ConfigDirOf(line);
         if (dir.IsEmpty())
             continue;
+        // A name or directory that could run as a command names no instance of ours.
+        if (!SysIsSafeValue(pendingName, SYS_VALUE_NAME) || !SysIsSafeValue(dir, SYS_VALUE_PATH))
+            continue;
         MSInfo info;
         info.SetName(pendingName);
         info.SetHtmlPath(dir);
         list.Add(info, 0);
         ++added;
     }
-    fclose(fp);
     return added;
 }
 

@@ -195,13 +195,13 @@ struct SlotText {
 
 // What the second release spelled differently.
 const SlotText kRelease2[] = {
-    {2, s_pszMSDBName},   {3, s_pszMSDBInst}, {5, s_pszMSDBPass},
-    {9, s_pszMSNumChild}, {10, s_pszMSPort},  {30, s_pszWWWHtmlPath},
+    {KW_DBNAME, s_pszMSDBName},      {KW_DBINST, s_pszMSDBInst}, {KW_DBPASS, s_pszMSDBPass},
+    {KW_PROCESSES, s_pszMSNumChild}, {KW_MS_PORT, s_pszMSPort},  {KW_HTML_PATH, s_pszWWWHtmlPath},
 };
 
 // What the first release spelled differently from the second.
 const SlotText kRelease1[] = {
-    {31, s_pszWWWCgiBinPath},
+    {KW_MS_CGIBIN_PATH, s_pszWWWCgiBinPath},
 };
 
 template <size_t N> void Override(VXKeyword& table, const SlotText (&changes)[N]) {

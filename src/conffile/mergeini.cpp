@@ -1,8 +1,10 @@
 // Merging a regenerated configuration file with the user's own lines of its predecessor.
 #include <cstdio>
+#include <string>
 
 #include "conffile/conftext.h"
 #include "vxconfig/capture.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/sysutil.h"
 
 namespace {
@@ -30,48 +32,62 @@ bool IsRegenerated(const ICString& token) {
     return false;
 }
 
-int AppendLine(const char* path, const char* line) {
-    FILE* fp = fopen(path, "a");
-    if (!fp)
-        return 0;
-    fputs(line, fp);
-    fclose(fp);
-    return 1;
+// The test of IsStandardDirective for one line: its first blank-separated token is keyword.
+bool StartsWith(const char* line, const char* keyword) {
+    return keyword && strcmp(conffile::FirstToken(line, " "), keyword) == 0;
+}
+
+// Whether a line of text (lines joined by newlines) starts with keyword.
+bool AnyLineStartsWith(const std::string& text, const char* keyword) {
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        std::string line =
+            text.substr(at, end == std::string::npos ? std::string::npos : end - at + 1);
+        if (StartsWith(line.c_str(), keyword))
+            return true;
+        if (end == std::string::npos)
+            break;
+        at = end + 1;
+    }
+    return false;
 }
 
 } // namespace
 
 int IsStandardDirective(ICString path, const char* keyword) {
-    FILE* fp = fopen(path, "r");
-    if (!fp)
+    SysLineReader in(path);
+    if (!in.IsOpen())
         return 0;
-    char line[conffile::kLineBuffer];
-    int standard = 1;
-    while (standard && fgets(line, sizeof line, fp)) {
-        if (keyword && strcmp(conffile::FirstToken(line, " "), keyword) == 0)
-            standard = 0;
+    while (char* line = in.Next()) {
+        if (StartsWith(line, keyword))
+            return 0;
     }
-    fclose(fp);
-    return standard;
+    return 1;
 }
 
+// The new file is read once, the lines kept from the backup are added to it in memory (each
+// one counting for the lines after it, as if appended one by one), and the result replaces
+// the file in one step.
 int MergeIniFiles(ICString& path) {
     ICString backup = SysGetBackupName(path);
-    FILE* old = fopen(backup, "r");
-    if (!old)
+    SysLineReader old(backup);
+    if (!old.IsOpen())
         return 1;
-    int result = 1;
-    char line[conffile::kLineBuffer];
-    while (fgets(line, sizeof line, old)) {
+    ICString current;
+    if (!SysReadFile(path, current))
+        return 0;
+    std::string merged(current, static_cast<size_t>(current.GetLength()));
+    size_t original = merged.size();
+    while (char* line = old.Next()) {
         ICString token = conffile::FirstToken(line, " \t");
-        // A piece of blanks only, without a line end, has nothing to compare.
-        if (token.IsEmpty() || IsRegenerated(token) || !IsStandardDirective(path, token))
+        // A line of blanks only, without a line end, has nothing to compare.
+        if (token.IsEmpty() || IsRegenerated(token) || AnyLineStartsWith(merged, token))
             continue;
-        if (!AppendLine(path, line)) {
-            result = 0;
-            break;
-        }
+        merged.append(line, old.Length());
     }
-    fclose(old);
-    return result;
+    if (merged.size() == original)
+        return 1;
+    SysWriteOptions options;
+    options.keepMode = true;
+    return SysWriteFile(path, merged.data(), merged.size(), options);
 }

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "conffile/conftext.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/keywords.h"
 
 using conffile::kSeparators;
@@ -116,32 +117,29 @@ int GetNVList(ParmEntry& row, char* value, const char* match) {
 int ParseFile(const char* path, ParmEntry* table) {
     if (!path || !table)
         return 0;
-    FILE* fp = fopen(path, "r");
-    if (!fp)
+    SysLineReader in(path, conffile::kLineMax);
+    if (!in.IsOpen())
         return 0;
-    char line[conffile::kLineBuffer];
-    while (fgets(line, sizeof line, fp)) {
+    while (char* line = in.Next()) {
         conffile::CutAtNewline(line);
         // A row may rewrite the host name itself, so the match text is taken line by line.
         ICString match(s_msInfo.ISHost);
         OfferLine(table, line, match);
     }
-    fclose(fp);
     return 1;
 }
 
 int ParseISFile(const char* path, ParmEntry* table, const char* match) {
     if (!path || !table)
         return 0;
-    FILE* fp = fopen(path, "r");
-    if (!fp)
+    SysLineReader in(path, conffile::kLineMax);
+    if (!in.IsOpen())
         return 0;
     // The caller's text may live in a record the rows write to.
     ICString host(match);
     const char* hostText = match ? static_cast<const char*>(host) : nullptr;
     bool inBlock = false;
-    char line[conffile::kLineBuffer];
-    while (fgets(line, sizeof line, fp)) {
+    while (char* line = in.Next()) {
         // The newline stays: it separates tokens, and rest-of-line values keep it.
         if (!inBlock) {
             inBlock = strstr(line, kBlockStart) != nullptr;
@@ -151,6 +149,5 @@ int ParseISFile(const char* path, ParmEntry* table, const char* match) {
             break;
         OfferLine(table, line, hostText);
     }
-    fclose(fp);
     return 1;
 }

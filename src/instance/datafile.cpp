@@ -1,8 +1,12 @@
 // The instance data file: the record layouts of every version and the list file around them.
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
 
 #include "vxconfig/cipher.h"
 #include "vxconfig/datafile.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/mslist.h"
 
 namespace {
@@ -48,12 +52,113 @@ const LineSpec kOlderLayout[] = {
 #undef NUMBER
 #undef SPECIAL
 
-// Accepts value when it lies in 0..max; negative values fail like huge ones.
-template <class E> int LoadRanged(E& field, FILE* fp, unsigned max) {
-    int value;
-    if (!LoadInt(value, fp) || static_cast<unsigned>(value) > max)
+// The lines of a data file as the loaders read them: texts through ICString::Load, numbers
+// through LoadInt, counted so that a refusal can name its line. A strict source also takes a
+// number line only when it is a decimal number and nothing else, which tells an instance
+// data file from any other text (whose lines atoi would read as zeros).
+class DataLines {
+public:
+    DataLines(FILE* fp, const char* path, bool strict) : m_fp(fp), m_path(path), m_strict(strict) {}
+
+    int Text(ICString& out) {
+        ++m_line;
+        if (out.Load(m_fp))
+            return 1;
+        return Refuse(feof(m_fp) ? EndWhy(out) : "a text of 512 characters or more");
+    }
+
+    int Number(int& value) {
+        ++m_line;
+        ICString text;
+        if (!text.Load(m_fp)) {
+            value = 0;
+            return Refuse(feof(m_fp) ? EndWhy(text) : "not a number");
+        }
+        if (m_strict && !IsDecimal(text))
+            return Refuse("not a number");
+        value = atoi(text);
+        return 1;
+    }
+
+    // Accepts a number of 0..max; negative values fail like huge ones.
+    template <class E> int Ranged(E& field, unsigned max) {
+        int value;
+        if (!Number(value))
+            return 0;
+        if (static_cast<unsigned>(value) > max)
+            return Refuse("a type out of range");
+        field = static_cast<E>(value);
+        return 1;
+    }
+
+    // The reason "path: line N: why", for the front end; always 0.
+    int Refuse(const char* why) {
+        if (m_path)
+            SysSetLastReason("%s: line %d: %s", m_path, m_line, why);
         return 0;
-    field = static_cast<E>(value);
+    }
+
+    // Strict files end with their trailer.
+    int AtEnd() {
+        if (!m_strict || fgetc(m_fp) == EOF)
+            return 1;
+        ++m_line;
+        return Refuse("text after the end of the list");
+    }
+
+private:
+    // What is wrong with a file that ended in the middle of a record.
+    static const char* EndWhy(const ICString& partial) {
+        return partial.IsEmpty() ? "the file ends early" : "the last line has no newline";
+    }
+
+    static bool IsDecimal(const char* text) {
+        const char* p = text + (*text == '-');
+        if (!*p || strlen(p) > 10)
+            return false;
+        return strspn(p, "0123456789") == strlen(p) &&
+               strtoll(text, nullptr, 10) == static_cast<long long>(atoi(text));
+    }
+
+    FILE* m_fp;
+    const char* m_path;
+    bool m_strict;
+    int m_line = 0;
+};
+
+int LoadRecord(MSInfo& info, DataLines& lines, int version) {
+    const LineSpec* layout = version == VX_DATAFILE_VERSION ? kCurrentLayout : kOlderLayout;
+    for (const LineSpec* line = layout; line->kind != kEnd; ++line) {
+        int ok = 0;
+        switch (line->kind) {
+        case kText:
+            ok = lines.Text(info.*line->text);
+            break;
+        case kMerKey:
+            ok = lines.Text(info.MerKey);
+            break;
+        case kNumber:
+            ok = lines.Number(info.*line->number);
+            break;
+        case kWebType:
+            ok = lines.Ranged(info.ISType, IS_BRINDLE);
+            break;
+        case kDBType:
+            ok = lines.Ranged(info.DBType, DB_ORACLE);
+            break;
+        case kDiscard: {
+            if (version != VX_DATAFILE_VERSION_EXTRA)
+                continue;
+            ICString dropped;
+            ok = lines.Text(dropped);
+            break;
+        }
+        default:
+            break;
+        }
+        if (!ok)
+            return 0;
+    }
     return 1;
 }
 
@@ -80,10 +185,12 @@ int MSInfo::StoreDBType(eDBType type, FILE* fp) const {
     return StoreInt(type, fp);
 }
 int MSInfo::LoadISType(eISType& type, FILE* fp) {
-    return LoadRanged(type, fp, IS_BRINDLE);
+    DataLines lines(fp, nullptr, false);
+    return lines.Ranged(type, IS_BRINDLE);
 }
 int MSInfo::LoadDBType(eDBType& type, FILE* fp) {
-    return LoadRanged(type, fp, DB_ORACLE);
+    DataLines lines(fp, nullptr, false);
+    return lines.Ranged(type, DB_ORACLE);
 }
 
 int MSInfo::Store(FILE* fp) const {
@@ -115,60 +222,80 @@ int MSInfo::Store(FILE* fp) const {
 }
 
 int MSInfo::Load(FILE* fp, int version) {
-    const LineSpec* layout = version == VX_DATAFILE_VERSION ? kCurrentLayout : kOlderLayout;
-    for (const LineSpec* line = layout; line->kind != kEnd; ++line) {
-        int ok = 0;
-        switch (line->kind) {
-        case kText:
-            ok = (this->*line->text).Load(fp);
-            break;
-        case kMerKey:
-            ok = MerKey.Load(fp);
-            break;
-        case kNumber:
-            ok = LoadInt(this->*line->number, fp);
-            break;
-        case kWebType:
-            ok = LoadISType(ISType, fp);
-            break;
-        case kDBType:
-            ok = LoadDBType(DBType, fp);
-            break;
-        case kDiscard:
-            if (version != VX_DATAFILE_VERSION_EXTRA)
-                continue;
-            ok = ICString().Load(fp);
-            break;
-        default:
-            break;
-        }
-        if (!ok)
-            return 0;
-    }
-    return 1;
+    DataLines lines(fp, nullptr, false);
+    return LoadRecord(*this, lines, version);
 }
 
-// Opens path for writing, hands the stream to store and counts a failure of the final flush
-// too: data still buffered may fail to reach the file only when it is closed.
-template <class StoreFn> static int StoreToPath(const char* path, StoreFn store) {
-    FILE* fp = fopen(path, "w+");
-    if (!fp)
+namespace {
+
+// The mode of a data file made afresh: the records hold stored passwords.
+const mode_t kPrivateMode = 0600;
+
+// Replaces path with what store writes to a stream, through the one write path: a file that
+// exists keeps its mode and owner, a new one is private. A file there that is not an instance
+// data file (and not empty) is never replaced.
+template <class StoreFn> int StoreToPath(const char* path, StoreFn store) {
+    struct stat st;
+    if (path && stat(path, &st) == 0 && st.st_size > 0 && !MSList::IsDataFile(path)) {
+        // The loader's reason starts with the path, which is said once.
+        ICString why = SysGetLastReason();
+        const char* detail = why;
+        size_t pathLength = strlen(path);
+        if (strncmp(detail, path, pathLength) == 0 && strncmp(detail + pathLength, ": ", 2) == 0)
+            detail += pathLength + 2;
+        SysSetLastReason("%s: not an instance data file, so it is left as it is (%s)", path,
+                         detail);
+        errno = EEXIST;
         return 0;
+    }
+    char* content = nullptr;
+    size_t length = 0;
+    FILE* fp = open_memstream(&content, &length);
+    if (!fp) {
+        SysSetFileReason(path, errno);
+        return 0;
+    }
     int ok = store(fp);
     if (fclose(fp) != 0)
         ok = 0;
+    if (!ok)
+        SysSetFileReason(path, ENOMEM);
+    SysWriteOptions options;
+    options.mode = kPrivateMode;
+    options.keepMode = true;
+    ok = ok && SysWriteFile(path, content, length, options);
+    free(content);
     return ok;
 }
+
+// Opens path for the loaders; the reason names it when it cannot be read.
+FILE* OpenForLoading(const char* path) {
+    FILE* fp = path ? fopen(path, "re") : nullptr;
+    if (!fp) {
+        SysSetFileReason(path, path ? errno : EINVAL);
+        return nullptr;
+    }
+    struct stat st;
+    if (fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode)) {
+        fclose(fp);
+        SysSetFileReason(path, EISDIR);
+        return nullptr;
+    }
+    return fp;
+}
+
+} // namespace
 
 int MSInfo::Store(const char* path) const {
     return StoreToPath(path, [this](FILE* fp) { return Store(fp); });
 }
 
 int MSInfo::Load(const char* path) {
-    FILE* fp = fopen(path, "r");
+    FILE* fp = OpenForLoading(path);
     if (!fp)
         return 0;
-    int ok = Load(fp, VX_DATAFILE_VERSION);
+    DataLines lines(fp, path, false);
+    int ok = LoadRecord(*this, lines, VX_DATAFILE_VERSION);
     fclose(fp);
     return ok;
 }
@@ -187,20 +314,35 @@ int MSList::Store(const char* path) const {
     return StoreToPath(path, [this](FILE* fp) { return Store(fp); });
 }
 
-int MSList::Load(const char* path) {
-    FILE* fp = fopen(path, "r");
+int MSList::ReadFile(const char* path, bool strict) {
+    FILE* fp = OpenForLoading(path);
     if (!fp)
         return 0;
+    DataLines lines(fp, path, strict);
     int version = 0;
     int count = 0;
-    if (!LoadInt(version, fp) || !LoadInt(count, fp) || version > VX_DATAFILE_VERSION ||
-        count < 0) {
+    int ok = lines.Number(version);
+    if (ok && version > VX_DATAFILE_VERSION)
+        ok = lines.Refuse("a version newer than this program reads");
+    else if (ok && strict && version <= 0)
+        ok = lines.Refuse("not the version of an instance data file");
+    ok = ok && lines.Number(count);
+    if (ok && count < 0)
+        ok = lines.Refuse("a negative number of records");
+    if (!ok) {
         fclose(fp);
         return 0;
     }
     for (int i = 0; i < count; ++i) {
         MSInfo info;
-        if (!info.Load(fp, version)) {
+        // A value that could run as a command refuses the whole file, as a broken line does.
+        bool loaded = LoadRecord(info, lines, version);
+        if (loaded && !info.CheckValues()) {
+            ICString why = SysGetLastReason();
+            SysSetLastReason("%s: record %d: %s", path, i + 1, static_cast<const char*>(why));
+            loaded = false;
+        }
+        if (!loaded) {
             Empty();
             fclose(fp);
             return 0;
@@ -209,7 +351,22 @@ int MSList::Load(const char* path) {
         Add(info, 0);
     }
     int trailer = 0;
-    int ok = LoadInt(trailer, fp) && trailer == version ? 1 : 0;
+    ok = lines.Number(trailer) &&
+         (trailer == version || lines.Refuse("the end line does not repeat the version")) &&
+         lines.AtEnd();
     fclose(fp);
-    return ok;
+    return ok ? 1 : 0;
+}
+
+int MSList::Load(const char* path) {
+    return ReadFile(path, false);
+}
+
+int MSList::LoadDataFile(const char* path) {
+    return ReadFile(path, true);
+}
+
+int MSList::IsDataFile(const char* path) {
+    MSList scratch;
+    return scratch.LoadDataFile(path);
 }

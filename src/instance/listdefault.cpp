@@ -2,6 +2,7 @@
 // server found on this machine, the local host, and the first free blocks of ports.
 #include "vxconfig/discovery.h"
 #include "vxconfig/mslist.h"
+#include "vxconfig/portplan.h"
 #include "vxconfig/sysutil.h"
 #include "vxconfig/webpaths.h"
 
@@ -22,7 +23,8 @@ int MSList::SearchPort(int start, int MSInfo::*base) const {
     int candidate = start;
     while (candidate < kLastPort) {
         for (Node* p = m_pHead; p; p = p->next) {
-            int end = p->info->*base + p->info->MSProc + 9;
+            // One past the record's block, counted from the base port field.
+            int end = VXPortPlan(p->info->*base, p->info->MSProc).BlockEnd() + 1;
             if (candidate <= end)
                 candidate = NextTenAbove(end);
         }
@@ -55,17 +57,17 @@ int MSList::SetDefault(const char* root, const char* webRoot) {
         d.ISType = IS_WHARF;
         d.CgiPath = ICString(webRoot) ^ "CGI-Bin";
         d.DocRoot = ICString(webRoot) ^ "HTML";
-    } else if (SysGetISOrvellInfo(paths) && !paths[0].IsEmpty()) {
+    } else if (SysGetISOrvellInfo(paths) && !paths[ISPATH_ORVELL_CONFIG].IsEmpty()) {
         d.ISType = IS_WHARF;
-        d.CgiPath = paths[1];
-        d.DocRoot = paths[3];
+        d.CgiPath = paths[ISPATH_ORVELL_CGI];
+        d.DocRoot = paths[ISPATH_DOCS];
     } else {
         SysGetISNESInfo(paths, d);
         d.ISType = IS_NETSCAPE;
         d.CgiPath = ICString(root) ^ "cgi-bin";
-        d.DocRoot = paths[3];
-        d.NESSecure = paths[1];
-        d.NESNonsecure = paths[2];
+        d.DocRoot = paths[ISPATH_DOCS];
+        d.NESSecure = paths[ISPATH_NES_SECURE];
+        d.NESNonsecure = paths[ISPATH_NES_NONSECURE];
     }
 
     ICString text;

@@ -2,7 +2,9 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "vxconfig/fileio.h"
 #include "vxconfig/msinfo.h"
+#include "vxconfig/safevalue.h"
 #include "vxconfig/services.h"
 #include "vxconfig/sysutil.h"
 
@@ -14,7 +16,6 @@ enum {
     kMaxHostLen = 64,
     kMinPort = 1024,
     kMaxPort = 65535,
-    kServicesPiece = 1024,
 };
 
 int LengthWithin(const char* text, size_t lo, size_t hi) {
@@ -23,6 +24,37 @@ int LengthWithin(const char* text, size_t lo, size_t hi) {
     size_t n = strlen(text);
     return n >= lo && n <= hi ? 1 : 0;
 }
+
+// Every text the record hands to commands and scripts is a safe value of its kind.
+int SafeWithin(const char* text, size_t lo, size_t hi, SysValueKind kind) {
+    return LengthWithin(text, lo, hi) && SysIsSafeValue(text, kind) ? 1 : 0;
+}
+
+// The fields that reach command lines, scripts and file names, with the kind of each; a
+// record loaded or captured from a file must pass them all.
+struct SafeField {
+    const char* label;
+    ICString MSInfo::*field;
+    SysValueKind kind;
+};
+
+#define NAME(f)                                                                                    \
+    { #f, &MSInfo::f, SYS_VALUE_NAME }
+#define PATH(f)                                                                                    \
+    { #f, &MSInfo::f, SYS_VALUE_PATH }
+
+const SafeField kSafeFields[] = {
+    NAME(Name),         PATH(RootPath),   PATH(VXLogPath),    PATH(ConfigPath), PATH(DefsDir),
+    PATH(MacroPath),    PATH(CgiPath),    PATH(HtmlPath),     PATH(DocRoot),    PATH(NESSecure),
+    PATH(NESNonsecure), NAME(IPAddr),     NAME(ISHost),       NAME(DBName),     NAME(DBUser),
+    NAME(DBOwner),      NAME(DBHost),     NAME(DBNode),       NAME(DBService),  NAME(PVHost),
+    PATH(PswdAdm),      PATH(PswdFile),   NAME(SvcPfx),       PATH(CachePath),  PATH(GPPath),
+    NAME(VXLang),       NAME(PVExitHost), NAME(PVExitSvcPfx), PATH(PVExec),     PATH(PVLogPath),
+    PATH(PVCertPath),
+};
+
+#undef NAME
+#undef PATH
 
 int Within(int value, int lo, int hi) {
     return value >= lo && value <= hi ? 1 : 0;
@@ -74,29 +106,45 @@ MSInfo::MSInfo()
 MSInfo::~MSInfo() {}
 
 int MSInfo::CheckName(const char* name) {
-    return LengthWithin(name, 1, kMaxNameLen);
+    return SafeWithin(name, 1, kMaxNameLen, SYS_VALUE_NAME);
 }
 int MSInfo::CheckPath(const char* path) {
-    return LengthWithin(path, 1, kMaxPathLen);
+    return SafeWithin(path, 1, kMaxPathLen, SYS_VALUE_PATH);
 }
 int MSInfo::CheckHost(const char* host) {
-    return LengthWithin(host, 1, kMaxHostLen);
+    return SafeWithin(host, 1, kMaxHostLen, SYS_VALUE_NAME);
 }
 int MSInfo::CheckDBNodeName(const char* node) {
-    return LengthWithin(node, 1, kMaxHostLen);
+    return SafeWithin(node, 1, kMaxHostLen, SYS_VALUE_NAME);
 }
 int MSInfo::CheckDBName(const char* name) {
-    return LengthWithin(name, 1, kMaxNameLen);
+    return SafeWithin(name, 1, kMaxNameLen, SYS_VALUE_NAME);
 }
 int MSInfo::CheckDBUser(const char* user) {
-    return LengthWithin(user, 1, kMaxNameLen);
+    return SafeWithin(user, 1, kMaxNameLen, SYS_VALUE_NAME);
 }
 int MSInfo::CheckDBOwner(const char* owner) {
-    return owner && SysIsUserExist(owner) ? 1 : 0;
+    return SafeWithin(owner, 1, kMaxPathLen, SYS_VALUE_NAME) && SysIsUserExist(owner) ? 1 : 0;
+}
+
+int MSInfo::CheckValues() const {
+    for (const SafeField& f : kSafeFields) {
+        if (!SysIsSafeValue(this->*f.field, f.kind)) {
+            // The name itself is shown only when it is harmless to print.
+            const char* name =
+                SysIsSafeValue(Name, SYS_VALUE_NAME) ? static_cast<const char*>(Name) : "?";
+            SysSetLastReason("instance %s: %s holds characters that may not stand in a command "
+                             "(letters, digits%s and %s only)",
+                             name, f.label, f.kind == SYS_VALUE_PATH ? ", /" : "",
+                             SYS_SAFE_PUNCTUATION);
+            return 0;
+        }
+    }
+    return 1;
 }
 
 int MSInfo::CheckNESServer(const char* dir) {
-    if (!dir)
+    if (!dir || !SysIsSafeValue(dir, SYS_VALUE_PATH))
         return 0;
     ICString objConf = ICString(dir) ^ "obj.conf";
     return access(objConf, F_OK) == 0 ? 1 : 0;
@@ -239,24 +287,6 @@ int MSInfo::SetMSOption(int mask, int bits) {
 int MSInfo::SetTotalProcesses(int count) {
     TotalProcesses = count < 1 ? 0 : count;
     return 1;
-}
-
-// Every service line of the instance except the controller's own is one server process.
-int MSInfo::GetTotalProcesses() const {
-    ICString pattern = ICString("vx") + Name + "_";
-    ICString path;
-    SysGetSvcFile(path);
-    FILE* fp = fopen(path, "r");
-    if (!fp)
-        return 0;
-    char piece[kServicesPiece];
-    int count = 0;
-    while (fgets(piece, sizeof piece, fp)) {
-        if (strstr(piece, pattern) && !strstr(piece, "Server Controller"))
-            ++count;
-    }
-    fclose(fp);
-    return count;
 }
 
 int MSInfo::TestPort(int first, int count) const {

@@ -3,6 +3,7 @@
 
 #include "vxconfig/cipher.h"
 #include "vxconfig/messages.h"
+#include "vxconfig/msgids.h"
 #include "vxconfig/msinfo.h"
 
 namespace {
@@ -10,7 +11,6 @@ namespace {
 enum { kStoredSize = IC_STORED_KEY_LEN + 1, kClearSize = IC_MAX_PSWD_LEN + 1 };
 
 // The password entered for a database owner is not the owner's login password.
-enum { kMsgWrongPassword = 106 };
 
 int TooLong(const char* password) {
     return password && strlen(password) > IC_MAX_PSWD_LEN ? 1 : 0;
@@ -70,7 +70,7 @@ int MSInfo::CheckDBPswd(const char* password, ICString& owner) {
         return 1;
     if (ICCheckPswd(password ? password : "", owner))
         return 1;
-    ICShowError(kMsgWrongPassword, owner);
+    ICShowError(IC_MSG_WRONG_PASSWORD, owner);
     return 0;
 }
 

@@ -1,12 +1,14 @@
 // The instance list: cursor, uniqueness rules, adding, editing and deleting records.
+#include <cstdlib>
+
 #include "vxconfig/mslist.h"
+#include "vxconfig/portplan.h"
 #include "vxconfig/services.h"
 
 namespace {
 
-// An instance's own servers use MSProc + 3 ports from MSPort.
 int RangeEnd(const MSInfo& info) {
-    return info.MSPort + info.MSProc + 2;
+    return VXPortPlan(info).ServersEnd();
 }
 
 int SameText(const char* a, const char* b) {
@@ -63,6 +65,8 @@ MSList::~MSList() {
 
 void MSList::Init() {
     m_pHead = m_pTail = m_pCur = nullptr;
+    m_nCount = 0;
+    m_nCurIndex = -1;
 }
 
 void MSList::Empty() {
@@ -77,34 +81,40 @@ void MSList::Empty() {
 }
 
 int MSList::GetCount() const {
-    int count = 0;
-    for (Node* p = m_pHead; p; p = p->next)
-        ++count;
-    return count;
+    return m_nCount;
 }
 
 int MSList::SetIndex(int i) {
-    if (i < 0)
+    if (i < 0 || i > m_nCount)
         return 0;
-    Node* p = m_pHead;
-    int steps = 0;
-    while (steps < i && p) {
-        p = p->next;
-        ++steps;
+    if (i == m_nCount) {
+        m_pCur = nullptr;
+        m_nCurIndex = -1;
+        return 1;
     }
-    if (steps != i)
-        return 0;
+    // From whichever known node is nearest: the head, the tail or the current record, so
+    // that walking the list by index costs one step per record.
+    Node* p = m_pHead;
+    int at = 0;
+    if (m_nCount - 1 - i < i) {
+        p = m_pTail;
+        at = m_nCount - 1;
+    }
+    if (m_pCur && abs(m_nCurIndex - i) < abs(at - i)) {
+        p = m_pCur;
+        at = m_nCurIndex;
+    }
+    for (; at < i; ++at)
+        p = p->next;
+    for (; at > i; --at)
+        p = p->prev;
     m_pCur = p;
+    m_nCurIndex = i;
     return 1;
 }
 
 int MSList::GetIndex() const {
-    if (!m_pCur)
-        return -1;
-    int index = 0;
-    for (Node* p = m_pHead; p != m_pCur; p = p->next)
-        ++index;
-    return index;
+    return m_pCur ? m_nCurIndex : -1;
 }
 
 int MSList::GetCurrent(MSInfo& out) const {
@@ -165,6 +175,7 @@ void MSList::Append(const MSInfo& info) {
         m_pHead = n;
     m_pTail = n;
     m_pCur = n;
+    m_nCurIndex = m_nCount++;
 }
 
 int MSList::Delete() {
@@ -174,6 +185,11 @@ int MSList::Delete() {
     (n->prev ? n->prev->next : m_pHead) = n->next;
     (n->next ? n->next->prev : m_pTail) = n->prev;
     m_pCur = n->next ? n->next : n->prev;
+    // The following record moves into the deleted one's position; the preceding one is one
+    // before it.
+    if (!n->next)
+        --m_nCurIndex;
+    --m_nCount;
     delete n->info;
     delete n;
     return 1;
@@ -197,7 +213,7 @@ int MSList::CheckDup(const MSInfo& a, const MSInfo& b) const {
         bits |= MS_DUP_HOST;
     if (SameText(a.DocRoot, b.DocRoot))
         bits |= MS_DUP_DOCROOT;
-    if (b.MSPort < a.MSPort + a.MSProc + 3 && b.MSPort + b.MSProc + 3 > a.MSPort)
+    if (b.MSPort <= RangeEnd(a) && RangeEnd(b) >= a.MSPort)
         bits |= MS_DUP_PORT_RANGE;
     if (SameText(a.DBName, b.DBName) && SameText(a.DBUser, b.DBUser)) {
         // Two instances with the same database name under the same user share a database

@@ -1,8 +1,10 @@
 // One backup generation of a file that is about to be rewritten.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
+#include "vxconfig/fileio.h"
 #include "vxconfig/sysutil.h"
 
 ICString SysGetBackupName(const char* path) {
@@ -19,6 +21,12 @@ int ICCreateBackup(const char* path, const char* backupPath) {
     if (!path || stat(path, &st) != 0)
         return 0;
     ICString backup = backupPath ? ICString(backupPath) : SysGetBackupName(path);
-    remove(backup);
-    return rename(path, backup) == 0 ? 1 : 0;
+    // The rename replaces an earlier backup in the same step, so there is always one. The
+    // writers do not move a file away first (the file would be missing until they are done):
+    // they give the backup name to SysWriteFile.
+    if (rename(path, backup) != 0) {
+        SysSetFileReason(backup, errno);
+        return 0;
+    }
+    return 1;
 }

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "vxconfig/safevalue.h"
 #include "vxconfig/sysroot.h"
 #include "vxconfig/sysutil.h"
 
@@ -46,6 +47,11 @@ static int ExecHere(const char* command, const char* directory) {
 }
 
 int SysExecCmd(const char* command, const char* directory, const char* user) {
+    // The directory and the user stand in the command text or its arguments as they are; a
+    // value that is not safe there never runs.
+    if (!command || !SysIsSafeValue(directory, SYS_VALUE_PATH) ||
+        (user && (!*user || !SysIsSafeValue(user, SYS_VALUE_NAME))))
+        return 0;
     if (user)
         return ExecAsUser(command, directory, user);
     return ExecHere(command, directory);

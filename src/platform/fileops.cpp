@@ -3,8 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <glob.h>
 #include <sys/stat.h>
 
+#include "vxconfig/fileio.h"
 #include "vxconfig/sysutil.h"
 
 int SysCheckRoot(const char* path) {
@@ -25,41 +27,47 @@ int SysCopyFile(const char* source, const char* destination) {
     struct stat st;
     if (!source || !destination || stat(source, &st) != 0)
         return 0;
-    FILE* in = fopen(source, "r");
-    if (!in)
+    ICString content;
+    if (!SysReadFile(source, content))
         return 0;
-    FILE* out = fopen(destination, "w");
-    if (!out) {
-        fclose(in);
-        return 0;
-    }
-    char buffer[8192];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, in)) > 0)
-        fwrite(buffer, 1, n, out);
-    fclose(in);
-    fclose(out);
-    // The copy takes the source's mode; a failure here does not undo the copy.
-    chmod(destination, st.st_mode);
-    return 1;
+    // The copy takes the source's whole mode word.
+    SysWriteOptions options;
+    options.mode = st.st_mode & 07777;
+    return SysWriteFile(destination, content, static_cast<size_t>(content.GetLength()), options);
 }
 
-// "cp" through the shell, so that wildcards in the source are expanded; the outcome is not
-// judged.
-static int ShellCopy(const char* source, const char* destination) {
-    char command[1024];
-    snprintf(command, sizeof command, "cp %s %s\n", source, destination);
-    int status = system(command);
-    (void)status;
+// What "cp SOURCE DESTINATION" does, without a shell: the source's wildcards are expanded,
+// each file found is copied to the destination, or into it when it is a directory. The
+// outcome is not judged.
+static int CopyMatches(const char* source, const char* destination) {
+    if (!source || !destination)
+        return 1;
+    glob_t found;
+    if (glob(source, 0, nullptr, &found) != 0)
+        return 1;
+    struct stat st;
+    bool intoDirectory = stat(destination, &st) == 0 && S_ISDIR(st.st_mode);
+    for (size_t i = 0; i < found.gl_pathc; ++i) {
+        const char* file = found.gl_pathv[i];
+        struct stat fileStat;
+        // cp without options leaves directories alone.
+        if (stat(file, &fileStat) != 0 || S_ISDIR(fileStat.st_mode))
+            continue;
+        const char* slash = strrchr(file, '/');
+        ICString target = intoDirectory ? ICString(destination) ^ (slash ? slash + 1 : file)
+                                        : ICString(destination);
+        SysCopyFile(file, target);
+    }
+    globfree(&found);
     return 1;
 }
 
 int SysCopyFileBin(ICString source, ICString destination) {
-    return ShellCopy(source, destination);
+    return CopyMatches(source, destination);
 }
 
 int SysCopyJSPFiles(ICString source, ICString destination) {
-    return ShellCopy(source, destination);
+    return CopyMatches(source, destination);
 }
 
 void SysFlushVXCache(const char* directory) {

@@ -4,23 +4,24 @@
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <string>
 
+#include "platform/runprogram.h"
 #include "vxconfig/sysutil.h"
 
 hostent* GetHostEnt() {
-    FILE* pipe = popen("hostname", "r");
-    if (!pipe)
+    std::string printed;
+    if (!platform::ReadProgramOutput("hostname", printed))
         return nullptr;
-    // The last line printed counts.
-    char line[1024];
-    char name[1024] = "";
-    while (fgets(line, sizeof line, pipe))
-        snprintf(name, sizeof name, "%s", line);
-    pclose(pipe);
-    name[strcspn(name, "\r\n")] = 0;
-    if (!*name)
+    // The last line printed counts, without its line end.
+    if (!printed.empty() && printed.back() == '\n')
+        printed.pop_back();
+    std::string name = printed.substr(printed.find_last_of('\n') + 1);
+    if (!name.empty() && name.back() == '\r')
+        name.pop_back();
+    if (name.empty())
         return nullptr;
-    return gethostbyname(name);
+    return gethostbyname(name.c_str());
 }
 
 int ISGetHostName(ICString& out) {

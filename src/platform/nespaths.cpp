@@ -27,19 +27,19 @@ ICString Parent(const ICString& path) {
 // components above it. Later elements are formed from element 0.
 int SysGetISNESInfo(ISPath& ispath, MSInfo& instance) {
     if (instance.NESSecure.IsEmpty())
-        ispath[0] = SysRootPath("/usr/netscape/suitespot");
+        ispath[ISPATH_NES_ROOT] = SysRootPath("/usr/netscape/suitespot");
     else
-        ispath[0] = Parent(Parent(instance.NESSecure));
+        ispath[ISPATH_NES_ROOT] = Parent(Parent(instance.NESSecure));
     if (instance.NESSecure.IsEmpty())
-        ispath[1] = ispath[0] ^ "https-443" ^ "config";
+        ispath[ISPATH_NES_SECURE] = ispath[ISPATH_NES_ROOT] ^ "https-443" ^ "config";
     else
-        ispath[1] = instance.NESSecure;
-    ispath[4] = ispath[1];
+        ispath[ISPATH_NES_SECURE] = instance.NESSecure;
+    ispath[ISPATH_NES_SECURE_ALSO] = ispath[ISPATH_NES_SECURE];
     if (instance.NESNonsecure.IsEmpty())
-        ispath[2] = ispath[0] ^ "https-80" ^ "config";
+        ispath[ISPATH_NES_NONSECURE] = ispath[ISPATH_NES_ROOT] ^ "https-80" ^ "config";
     else
-        ispath[2] = instance.NESNonsecure;
-    ispath[3] = ispath[0] ^ "docs";
-    ispath[5] = ispath[0];
+        ispath[ISPATH_NES_NONSECURE] = instance.NESNonsecure;
+    ispath[ISPATH_DOCS] = ispath[ISPATH_NES_ROOT] ^ "docs";
+    ispath[ISPATH_SERVER_ROOT] = ispath[ISPATH_NES_ROOT];
     return 1;
 }

@@ -15,16 +15,16 @@ int SysGetISOrvellInfo(ISPath& ispath) {
         return 0;
     ICString root = SysRootPath(kServerRoot);
     // Filled in this order: the password program is looked for next to the CGI directory.
-    ispath[0] = SysRootPath("/etc");
-    ispath[1] = root ^ "cgi-bin";
+    ispath[ISPATH_ORVELL_CONFIG] = SysRootPath("/etc");
+    ispath[ISPATH_ORVELL_CGI] = root ^ "cgi-bin";
     ICString htadm = SysRootPath("/usr/sbin/htadm");
-    ICString cgiHtadm = ispath[1] ^ "htadm";
+    ICString cgiHtadm = ispath[ISPATH_ORVELL_CGI] ^ "htadm";
     if (IsExecutable(htadm))
-        ispath[4] = htadm;
+        ispath[ISPATH_ORVELL_HTADM] = htadm;
     else if (IsExecutable(cgiHtadm))
-        ispath[4] = cgiHtadm;
-    ispath[2] = ispath[1];
-    ispath[5] = root;
-    ispath[3] = root ^ "pub";
+        ispath[ISPATH_ORVELL_HTADM] = cgiHtadm;
+    ispath[ISPATH_ORVELL_CGI_ALSO] = ispath[ISPATH_ORVELL_CGI];
+    ispath[ISPATH_SERVER_ROOT] = root;
+    ispath[ISPATH_DOCS] = root ^ "pub";
     return 1;
 }

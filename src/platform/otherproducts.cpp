@@ -1,15 +1,14 @@
 // Where the products the library works with keep their files: Oracle, the Loomwork
 // application server, and the first release's configuration.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
+#include "vxconfig/msgids.h"
 #include "vxconfig/sysroot.h"
-
-enum { kLineSize = 1024 };
-
-static const char kSeparators[] = " \t\r\n";
 
 static void CutLineEnd(char* line) {
     line[strcspn(line, "\r\n")] = 0;
@@ -21,15 +20,15 @@ int SysGetOraPath(ICString& out, int mode) {
         return 1;
     }
     ICString oratab = SysRootPath("/var/opt/oracle/oratab");
-    FILE* fp = fopen(oratab, "r");
-    if (!fp) {
-        ICShowError(28, oratab);
+    SysLineReader in(oratab);
+    if (!in.IsOpen()) {
+        SysSetFileReason(oratab, errno);
+        ICShowError(IC_MSG_CANNOT_ACCESS_FILE, oratab);
         return 0;
     }
     // The last database entry names the home: SID:HOME:STARTUP.
-    char line[kLineSize];
     int found = 0;
-    while (fgets(line, sizeof line, fp)) {
+    while (char* line = in.Next()) {
         char* colon = strchr(line, ':');
         if (line[0] == '#' || !colon)
             continue;
@@ -38,7 +37,6 @@ int SysGetOraPath(ICString& out, int mode) {
         out = home;
         found = 1;
     }
-    fclose(fp);
     return found;
 }
 
@@ -52,11 +50,10 @@ static void CutLastComponent(ICString& path) {
 }
 
 int SysGetLoomworkPath(ICString& out) {
-    FILE* fp = fopen(SysRootPath(kJitkDb), "r");
-    if (!fp)
+    SysLineReader in(SysRootPath(kJitkDb));
+    if (!in.IsOpen())
         return 0;
-    char line[kLineSize];
-    while (fgets(line, sizeof line, fp)) {
+    while (char* line = in.Next()) {
         char* equals = strchr(line, '=');
         if (!strstr(line, "LogDir") || !strstr(line, "OrvellLoomAS.base") || !equals)
             continue;
@@ -68,20 +65,16 @@ int SysGetLoomworkPath(ICString& out) {
         out = dir;
         break;
     }
-    fclose(fp);
     return 1;
 }
 
 int SysIsLoomworkInstalled() {
-    FILE* fp = fopen(SysRootPath(kJitkDb), "r");
-    if (!fp)
-        return 0;
-    char line[kLineSize];
-    int found = 0;
-    while (!found && fgets(line, sizeof line, fp))
-        found = strstr(line, "LogDir") != nullptr;
-    fclose(fp);
-    return found;
+    SysLineReader in(SysRootPath(kJitkDb));
+    while (char* line = in.Next()) {
+        if (strstr(line, "LogDir"))
+            return 1;
+    }
+    return 0;
 }
 
 const char* SysFindPath(const char* text, const char* part) {
@@ -92,22 +85,16 @@ const char* SysFindPath(const char* text, const char* part) {
 }
 
 int SysGetCfgPathV1(ICString& out) {
-    FILE* fp = fopen(SysRootPath("/etc/mserver.conf"), "r");
-    if (!fp)
-        return 0;
-    char line[kLineSize];
-    int found = 0;
-    while (!found && fgets(line, sizeof line, fp)) {
+    SysLineReader in(SysRootPath("/etc/mserver.conf"));
+    while (char* line = in.Next()) {
         char* save = nullptr;
-        char* keyword = strtok_r(line, kSeparators, &save);
+        char* keyword = strtok_r(line, SYS_SEPARATORS, &save);
         if (!keyword || stricmp(keyword, "WWW_HTML_PATH") != 0)
             continue;
-        char* value = strtok_r(nullptr, kSeparators, &save);
-        if (value) {
+        if (char* value = strtok_r(nullptr, SYS_SEPARATORS, &save)) {
             out = value;
-            found = 1;
+            return 1;
         }
     }
-    fclose(fp);
-    return found;
+    return 0;
 }

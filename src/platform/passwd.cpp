@@ -17,7 +17,7 @@ static void CopyEntry(const passwd& pw, SysPasswdEntry& out) {
 int SysLookupUser(const char* user, SysPasswdEntry& out) {
     if (!user || !*user)
         return 0;
-    if (SysGetRoot().IsEmpty()) {
+    if (!SysHasRoot()) {
         passwd* pw = getpwnam(user);
         if (!pw)
             return 0;

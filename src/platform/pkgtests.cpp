@@ -2,9 +2,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <unistd.h>
 
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/sysroot.h"
 
 // 1 when the package information file is readable by the caller.
@@ -29,11 +31,8 @@ int SysIsPayvaneInstalled() {
         return 0;
     // The payment server's user exit library must not be loaded by the product's daemons.
     ICString library = SysRootPath("/opt/Orvell_Payment_Server/lib/libuserexit.so");
-    if (access(library, F_OK) == 0) {
-        ICString command = ICString("mv ") + library + " " + library + ".Payvane";
-        int status = system(command);
-        (void)status;
-    }
+    if (access(library, F_OK) == 0)
+        rename(library, library + ".Payvane");
     return 1;
 }
 
@@ -64,21 +63,21 @@ int ICGetDBOrvellPath(ICString& out) {
 }
 
 int SysCheckVersion(int release) {
-    FILE* fp = fopen(SysRootPath("/var/sadm/pkg/Orvellvndx/pkginfo"), "r");
-    if (!fp)
-        fp = fopen(SysRootPath("/var/sadm/pkg/OrvellQBX/pkginfo"), "r");
-    if (!fp)
+    // The product's own package, or the hosting edition's when the product's is missing.
+    std::unique_ptr<SysLineReader> in(
+        new SysLineReader(SysRootPath("/var/sadm/pkg/Orvellvndx/pkginfo")));
+    if (!in->IsOpen())
+        in.reset(new SysLineReader(SysRootPath("/var/sadm/pkg/OrvellQBX/pkginfo")));
+    if (!in->IsOpen())
         return 0;
     // The major release is the first character of the VERSION value.
     char major = 0;
-    char line[1024];
-    while (fgets(line, sizeof line, fp)) {
+    while (char* line = in->Next()) {
         char* equals = strchr(line, '=');
         if (equals && equals - line == 7 && strncmp(line, "VERSION", 7) == 0) {
             major = equals[1];
             break;
         }
     }
-    fclose(fp);
     return release >= 1 && release <= 3 && major == '0' + release ? 1 : 0;
 }

@@ -4,28 +4,23 @@
 
 #include "platform/passwd.h"
 #include "vxconfig/cipher.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/sysroot.h"
 
 // The hash of a shadowed account: the second field of the user's line of the shadow file,
-// read through "cat" as the system's own tools would.
+// read directly rather than through a shell, so that no path ever reaches one.
 static int ReadShadowHash(const char* user, ICString& hash) {
-    ICString command = ICString("cat ") + SysRootPath("/etc/shadow") + " 2>/dev/null";
-    FILE* pipe = popen(command, "r");
-    if (!pipe)
-        return 0;
-    char line[1024];
+    SysLineReader shadow(SysRootPath("/etc/shadow"));
     size_t userLength = strlen(user);
-    int found = 0;
-    while (fgets(line, sizeof line, pipe)) {
-        if (found || strncmp(line, user, userLength) != 0 || line[userLength] != ':')
+    while (char* line = shadow.Next()) {
+        if (strncmp(line, user, userLength) != 0 || line[userLength] != ':')
             continue;
         char* field = line + userLength + 1;
         field[strcspn(field, ":\r\n")] = 0;
         hash = field;
-        found = 1;
+        return 1;
     }
-    pclose(pipe);
-    return found;
+    return 0;
 }
 
 int SysCheckDBPswd(const char* password, const char* user) {

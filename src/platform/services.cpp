@@ -1,122 +1,169 @@
-// The instances' TCP services in the system's services file.
+// The instances' TCP services in the system's services file: one reader and one line parser
+// for every function that reads it, one locked rewrite for every function that changes it.
 #include "vxconfig/services.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <netdb.h>
+#include <string>
 
+#include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
+#include "vxconfig/msinfo.h"
+#include "vxconfig/portplan.h"
 #include "vxconfig/sysroot.h"
-#include "vxconfig/sysutil.h"
 
-enum { kLineSize = 1024 };
+namespace {
 
-static const char kSeparators[] = " \t\r\n";
+// One line of the services file as every function here reads it: the service name is the
+// first token, the port the digits of the second token before its "/"; a "#" starts a
+// comment.
+struct ServiceLine {
+    const char* name = nullptr; // into the line; not terminated
+    size_t nameLength = 0;
+    int port = -1;        // the decimal digits at the start of the second token (atoi)
+    bool hasPort = false; // the second token is a port number followed by "/"
+
+    explicit ServiceLine(const char* line) {
+        size_t content = strcspn(line, "#");
+        size_t at = strspn(line, SYS_SEPARATORS);
+        if (at >= content)
+            return;
+        name = line + at;
+        nameLength = std::min(strcspn(name, SYS_SEPARATORS), content - at);
+        at += nameLength;
+        at += strspn(line + at, SYS_SEPARATORS);
+        if (at >= content)
+            return;
+        const char* number = line + at;
+        char* end = nullptr;
+        long value = strtol(number, &end, 10);
+        port = atoi(number);
+        hasPort = end != number && *end == '/' && value >= 0 && value <= 65535;
+    }
+
+    // The line's service is name, letter case aside.
+    bool Names(const char* other) const {
+        return name && nameLength == strlen(other) && strncasecmp(name, other, nameLength) == 0;
+    }
+};
+
+// The backup generation of the services file, by the backup naming rule.
+ICString ServicesBackup() {
+    return SysRootPath("/etc/services.old");
+}
+
+// What a rewrite does with each line: copy it, drop it, or put the entry in its place.
+enum LineAction { kCopy, kDrop, kReplace };
+typedef LineAction (*LineFilter)(const ServiceLine& line, const char* name, int& replaced);
+
+// Reads the services file, builds the new content in memory and replaces the file through
+// the one write path, holding the file's lock from the reading to the rename so that
+// concurrent registrations never lose each other's entries.
+int RewriteServices(const char* name, const char* entry, LineFilter filter, mode_t mode,
+                    int& dropped) {
+    dropped = 0;
+    ICString path;
+    SysGetSvcFile(path);
+    SysFileLock lock(path);
+    if (!lock.Held())
+        return 0;
+    SysLineReader in(path);
+    if (!in.IsOpen()) {
+        SysSetFileReason(path, errno);
+        return 0;
+    }
+    std::string content;
+    int replaced = 0;
+    bool unterminated = false; // the last line copied has no newline
+    while (char* line = in.Next()) {
+        switch (filter(ServiceLine(line), name, replaced)) {
+        case kCopy:
+            content.append(line, in.Length());
+            unterminated = line[in.Length() - 1] != '\n';
+            break;
+        case kDrop:
+            ++dropped;
+            break;
+        case kReplace:
+            content += entry;
+            unterminated = false;
+            ++dropped;
+            break;
+        }
+    }
+    if (in.Failed()) {
+        SysSetFileReason(path, errno);
+        return 0;
+    }
+    if (entry && !replaced) {
+        // A file whose last line lacks its newline must not have the entry glued onto it.
+        if (unterminated)
+            content += '\n';
+        content += entry;
+    }
+    SysWriteOptions options;
+    options.mode = mode;
+    ICString backup = ServicesBackup();
+    options.backup = backup;
+    return SysWriteFile(path, content.data(), content.size(), options);
+}
+
+// Registration: the first entry of the name gives way to the new one, the rest is copied.
+LineAction ReplaceFirst(const ServiceLine& line, const char* name, int& replaced) {
+    if (replaced || !line.Names(name))
+        return kCopy;
+    replaced = 1;
+    return kReplace;
+}
+
+LineAction DropAll(const ServiceLine& line, const char* name, int&) {
+    return line.Names(name) ? kDrop : kCopy;
+}
+
+// A service name is one token of printable characters that does not start a comment.
+bool IsServiceName(const char* name) {
+    if (!name || !*name)
+        return false;
+    for (const char* p = name; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c <= ' ' || c == '#' || c == 0x7f)
+            return false;
+    }
+    return true;
+}
+
+// The comment stays on the entry's one line.
+bool IsOneLine(const char* text) {
+    return !text || !text[strcspn(text, "\r\n")];
+}
+
+} // namespace
 
 int SysGetSvcFile(ICString& out) {
     out = SysRootPath("/etc/services");
     return 1;
 }
 
-// The backup generation of the services file, by the backup naming rule.
-static ICString ServicesBackup() {
-    return SysRootPath("/etc/services.old");
-}
-
-// 1 when the line's first token is name, letter case aside.
-static int IsEntryOf(const char* line, const char* name) {
-    if (!name)
-        return 0;
-    size_t skip = strspn(line, kSeparators);
-    size_t length = strcspn(line + skip, kSeparators);
-    if (length == 0 || length != strlen(name))
-        return 0;
-    char token[kLineSize];
-    memcpy(token, line + skip, length);
-    token[length] = 0;
-    return stricmp(token, name) == 0;
-}
-
-// Builds the new content of the services file in memory, line by line, and replaces the file
-// with it safely. filter decides for each line: copy it, drop it, or put the entry in its place.
-enum LineAction { kCopy, kDrop, kReplace };
-typedef LineAction (*LineFilter)(const char* line, const char* name, int& replaced);
-
-static int RewriteServices(const char* name, const char* entry, LineFilter filter, mode_t mode,
-                           int& dropped) {
-    dropped = 0;
-    ICString path;
-    SysGetSvcFile(path);
-    FILE* in = fopen(path, "r");
-    if (!in)
-        return 0;
-    char* content = nullptr;
-    size_t length = 0;
-    FILE* out = open_memstream(&content, &length);
-    if (!out) {
-        fclose(in);
-        return 0;
-    }
-    char line[kLineSize];
-    int replaced = 0;
-    int unterminated = 0; // the last line copied has no newline
-    while (fgets(line, sizeof line, in)) {
-        switch (filter(line, name, replaced)) {
-        case kCopy:
-            fputs(line, out);
-            unterminated = line[strlen(line) - 1] != '\n';
-            break;
-        case kDrop:
-            ++dropped;
-            break;
-        case kReplace:
-            fputs(entry, out);
-            unterminated = 0;
-            ++dropped;
-            break;
-        }
-    }
-    int readOk = !ferror(in);
-    fclose(in);
-    if (entry && !replaced) {
-        // A file whose last line lacks its newline must not have the entry glued onto it.
-        if (unterminated)
-            fputc('\n', out);
-        fputs(entry, out);
-    }
-    int ok = fclose(out) == 0 && readOk;
-    ok = ok && SysReplaceFile(path, content, length, ServicesBackup(), mode);
-    free(content);
-    return ok;
-}
-
-// Registration: the first entry of the name gives way to the new one, the rest is copied.
-static LineAction ReplaceFirst(const char* line, const char* name, int& replaced) {
-    if (replaced || !IsEntryOf(line, name))
-        return kCopy;
-    replaced = 1;
-    return kReplace;
-}
-
-static LineAction DropAll(const char* line, const char* name, int&) {
-    return IsEntryOf(line, name) ? kDrop : kCopy;
-}
-
 int ICRegTcpService(const char* name, int port, const char* comment) {
-    if (!name || !*name)
+    if (!IsServiceName(name) || port < 1 || port > 65535 || !IsOneLine(comment)) {
+        SysSetLastReason("service %s: a name without blanks or #, a port of 1 to 65535 and a "
+                         "one-line description are needed",
+                         IsServiceName(name) ? name : "?");
         return 0;
+    }
     // Names shorter than a tab stop get a second tab so that the port column lines up.
-    char entry[kLineSize * 2];
-    snprintf(entry, sizeof entry, "%s%s%d/tcp\t# %s\n", name, strlen(name) >= 8 ? "\t" : "\t\t",
-             port, comment ? comment : "");
+    std::string entry = std::string(name) + (strlen(name) >= 8 ? "\t" : "\t\t") +
+                        std::to_string(port) + "/tcp\t# " + (comment ? comment : "") + "\n";
     int dropped;
-    return RewriteServices(name, entry, ReplaceFirst, 0444, dropped);
+    return RewriteServices(name, entry.c_str(), ReplaceFirst, 0444, dropped);
 }
 
 int ICUnregTcpService(const char* name) {
-    if (!name || !*name)
+    if (!IsServiceName(name))
         return 0;
     int dropped;
     if (!RewriteServices(name, nullptr, DropAll, SYS_NEW_FILE_MODE, dropped))
@@ -127,54 +174,49 @@ int ICUnregTcpService(const char* name) {
 int ICGetTcpServicePort(const char* name) {
     ICString path;
     SysGetSvcFile(path);
-    FILE* in = fopen(path, "r");
-    if (!in)
+    SysLineReader in(path);
+    if (!in.IsOpen())
         return 0;
-    char line[kLineSize];
-    int port = -1;
-    while (fgets(line, sizeof line, in)) {
-        if (!IsEntryOf(line, name))
-            continue;
-        const char* second = line + strspn(line, kSeparators);
-        second += strcspn(second, kSeparators);
-        second += strspn(second, kSeparators);
-        port = atoi(second); // the digits before "/"
-        break;
+    if (!name)
+        return -1;
+    while (char* line = in.Next()) {
+        ServiceLine service(line);
+        if (service.Names(name))
+            return service.port;
     }
-    fclose(in);
-    return port;
-}
-
-// The rooted services file as the services database: any line whose port column is port.
-static int IsPortInServicesFile(const char* path, int port) {
-    FILE* in = fopen(path, "r");
-    if (!in)
-        return 0;
-    char line[kLineSize];
-    int found = 0;
-    while (!found && fgets(line, sizeof line, in)) {
-        line[strcspn(line, "#")] = 0;
-        char* save = nullptr;
-        char* service = strtok_r(line, kSeparators, &save);
-        char* number = service ? strtok_r(nullptr, kSeparators, &save) : nullptr;
-        if (!number)
-            continue;
-        char* end = nullptr;
-        long value = strtol(number, &end, 10);
-        found = end != number && *end == '/' && value == port;
-    }
-    fclose(in);
-    return found;
+    return -1;
 }
 
 int SysIsPortRegistered(int port) {
-    ICString root = SysGetRoot();
-    if (!root.IsEmpty()) {
+    if (SysHasRoot()) {
+        // The rooted services file is the services database: any entry on that port.
         ICString path;
         SysGetSvcFile(path);
-        return IsPortInServicesFile(path, port);
+        SysLineReader in(path);
+        while (char* line = in.Next()) {
+            ServiceLine service(line);
+            if (service.hasPort && service.port == port)
+                return 1;
+        }
+        return 0;
     }
     if (port < 0 || port > 65535)
         return 0;
     return getservbyport(htons(static_cast<uint16_t>(port)), nullptr) ? 1 : 0;
+}
+
+// Every service line of the instance except the controller's own is one server process.
+int MSInfo::GetTotalProcesses() const {
+    ICString pattern;
+    GetVXServicePfx(Name, pattern);
+    pattern += "_";
+    ICString path;
+    SysGetSvcFile(path);
+    SysLineReader in(path);
+    int count = 0;
+    while (char* line = in.Next()) {
+        if (strstr(line, pattern) && !strstr(line, "Server Controller"))
+            ++count;
+    }
+    return count;
 }

@@ -1,9 +1,9 @@
 // The calling user, the users of the password database and the database instance owner.
-#include <cstdio>
-#include <cstring>
+#include <string>
 #include <unistd.h>
 
 #include "platform/passwd.h"
+#include "platform/runprogram.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/sysutil.h"
 
@@ -32,15 +32,12 @@ int SysGetUserName(ICString& out) {
     if (!SysGetDBOrvellPath(dir))
         return 0;
     ICString command = (dir ^ "instance") ^ "reldailist";
-    FILE* pipe = popen(command, "r");
-    if (!pipe)
+    std::string printed;
+    if (!platform::ReadProgramOutput(command, printed))
         return 0;
-    char line[1024];
-    if (fgets(line, sizeof line, pipe)) {
-        line[strcspn(line, "\n")] = 0;
-        out = line;
-    }
-    pclose(pipe);
+    // The first line, without its line end.
+    std::string first = printed.substr(0, printed.find('\n'));
+    out.CopyStr(first.data(), static_cast<int>(first.size()));
     return out.IsEmpty() ? 0 : 1;
 }
 

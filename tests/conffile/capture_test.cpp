@@ -149,4 +149,37 @@ TEST_F(Capture, BootRegistryNamesTheInstances) {
     EXPECT_EQ(captured.GetCount(), 0);
 }
 
+// A configuration file may say anything; what could run as a command drops the instance,
+// with the message and the field named, instead of travelling on into scripts.
+TEST_F(Capture, ValuesThatCouldRunAsCommandsDropTheInstance) {
+    Add(3, "shop1", "host1", 4000);
+    MSInfo second = Add(3, "shop2", "host2", 4100);
+    std::string conf = std::string(second.HtmlPath) + "/vxtrade.conf";
+    ASSERT_TRUE(WriteWholeFile(conf, ReadWholeFile(conf) + "DBOWNER vxowner;touch PWNED\n"));
+    std::vector<std::string> errors;
+    static std::vector<std::string>* seen;
+    seen = &errors;
+    ICTextCallback savedError = pfnError;
+    int savedCgi = bCgiApp;
+    bCgiApp = 1;
+    pfnError = [](const char* text) { seen->push_back(text); };
+    MSList list;
+    EXPECT_EQ(CaptureVXConfig(list, 3), 1);
+    pfnError = savedError;
+    bCgiApp = savedCgi;
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"shop1"}));
+    EXPECT_EQ(errors, (std::vector<std::string>{"Storix server instance definition error."}));
+    EXPECT_NE(std::string(SysGetLastReason()).find("instance shop2: DBOwner"), std::string::npos)
+        << ::testing::PrintToString(std::string(SysGetLastReason()));
+
+    // The boot registry's pairs are read with the same care.
+    std::string rc = ReadWholeFile(Rooted("/etc/rc.vndx"));
+    ASSERT_TRUE(WriteWholeFile(Rooted("/etc/rc.vndx"),
+                               rc + "#Vendrix Instance - $(reboot)\nsu - x -c \"srvrctrl -i "
+                                    "/x/srvrctrl.conf&\"\n"));
+    MSList registered;
+    SysGetInstanceInfo(registered, 3);
+    EXPECT_EQ(Names(registered), (std::vector<std::string>{"shop1", "shop2"}));
+}
+
 } // namespace

@@ -12,13 +12,10 @@ namespace {
 class ReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char dir[] = "/tmp/vxroot-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        m_dir = dir;
+        m_dir = m_scratch.Path();
         s_msInfo = MSInfo();
         s_keyword.SetKeyword();
     }
-    void TearDown() override { RemoveTree(m_dir); }
 
     // Writes text to a file of the test's directory and parses it with table.
     int Parse(const std::string& text, ParmEntry* table) {
@@ -32,6 +29,7 @@ protected:
         return ParseISFile(path.c_str(), s_tblISCfg, host);
     }
 
+    ScratchDir m_scratch;
     std::string m_dir;
 };
 

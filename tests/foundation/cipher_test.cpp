@@ -143,9 +143,7 @@ TEST(Passwords, PreviousGenerationIsReEnciphered) {
 class PasswordCheck : public ::testing::Test {
 protected:
     void SetUp() override {
-        char dir[] = "/tmp/vxroot-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(dir));
-        root = dir;
+        root = m_scratch.Path();
         mkdir((root + "/etc").c_str(), 0755);
         std::string shadowed = Hash("right-pw", "$6$vxtestsalt$");
         std::string plain = Hash("plain-pw", "$5$othersalt$");
@@ -164,15 +162,13 @@ protected:
         saved = old ? old : "";
         setenv("VXCONFIG_ROOT", root.c_str(), 1);
     }
-    void TearDown() override {
-        setenv("VXCONFIG_ROOT", saved.c_str(), 1);
-        RemoveTree(root);
-    }
+    void TearDown() override { setenv("VXCONFIG_ROOT", saved.c_str(), 1); }
     static std::string Hash(const char* password, const char* setting) {
         crypt_data data{};
         const char* h = crypt_r(password, setting, &data);
         return h ? h : "";
     }
+    ScratchDir m_scratch;
     std::string root, saved;
 };
 

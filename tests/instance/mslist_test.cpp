@@ -1,5 +1,7 @@
 // The instance list: cursor, conflict bits, port tests, edits and the default record.
+#include <chrono>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 
 #include "sandbox_fixture.h"
@@ -149,6 +151,69 @@ TEST_F(MSListTest, EditingKeepsCapturedValuesAndOwnPorts) {
     now = At(list, 1);
     EXPECT_EQ(now.TransCnt, -1);
     EXPECT_STREQ(now.Name, "b2");
+}
+
+// The cursor kept by index must agree with a plain walk from the head after any mix of
+// moves, additions and deletions.
+TEST(ListIndex, TheCursorAgreesWithAWalkFromTheHead) {
+    MSList list;
+    std::vector<std::string> model;
+    std::mt19937 random(42);
+    int next = 0;
+    for (int step = 0; step < 3000; ++step) {
+        int action = static_cast<int>(random() % 4);
+        if (action == 0 || model.empty()) {
+            MSInfo r;
+            r.Name = ("n" + std::to_string(next++)).c_str();
+            list.Add(r, 0);
+            model.push_back(std::string(r.Name));
+        } else if (action == 1) {
+            int i = static_cast<int>(random() % (model.size() + 1));
+            ASSERT_EQ(list.SetIndex(i), 1);
+        } else if (action == 2 && list.GetIndex() >= 0) {
+            model.erase(model.begin() + list.GetIndex());
+            ASSERT_EQ(list.Delete(), 1);
+        } else {
+            EXPECT_EQ(list.SetIndex(static_cast<int>(model.size()) + 1), 0);
+            EXPECT_EQ(list.SetIndex(-1), 0);
+        }
+        ASSERT_EQ(list.GetCount(), static_cast<int>(model.size()));
+        int at = list.GetIndex();
+        if (at >= 0) {
+            MSInfo current;
+            ASSERT_EQ(list.GetCurrent(current), 1);
+            ASSERT_EQ(std::string(current.Name), model[static_cast<size_t>(at)]) << step;
+        } else {
+            MSInfo none;
+            EXPECT_EQ(list.GetCurrent(none), 0);
+        }
+    }
+}
+
+// Walking the list by index, as every operation and `vxcfg list` do, costs one step per
+// record: four times the records take about four times as long, not sixteen.
+TEST(ListIndex, WalkingByIndexIsLinear) {
+    auto walk = [](int count) {
+        MSList list;
+        for (int i = 0; i < count; ++i) {
+            MSInfo r;
+            r.MSPort = i;
+            list.Add(r, 0);
+        }
+        auto start = std::chrono::steady_clock::now();
+        long sum = 0;
+        MSInfo info;
+        for (int i = 0; i < list.GetCount(); ++i) {
+            list.SetIndex(i);
+            list.GetCurrent(info);
+            sum += info.MSPort;
+        }
+        EXPECT_EQ(sum, static_cast<long>(count) * (count - 1) / 2);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    double small = walk(4000);
+    double large = walk(16000);
+    EXPECT_LT(large, 8 * small + 0.05) << small << " s for 4000, " << large << " s for 16000";
 }
 
 } // namespace

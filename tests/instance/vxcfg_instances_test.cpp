@@ -96,8 +96,18 @@ TEST_F(VxcfgInstancesTest, BrokenDataFileIsRefusedAndKept) {
     std::string data = Root() + "/mine.dat";
     ASSERT_EQ(Vxcfg({"add", "shop1", "--data", data}).exitCode, 0);
     std::string good = ReadWholeFile(data);
-    for (std::string broken : {good.substr(0, good.size() - 1), std::string("770\n0\n770\n"),
-                               good.substr(0, good.size() / 2)}) {
+    const struct {
+        std::string text;
+        const char* why;
+    } brokens[] = {
+        {good.substr(0, good.size() - 1), "line 35: the last line has no newline"},
+        {"770\n0\n770\n", "line 1: a version newer than this program reads"},
+        {"769\n1\nshop1\n", "line 4: the file ends early"},
+        {"769\n0\n769\n769\n", "line 4: text after the end of the list"},
+        {"root:x:0:0:root:/root:/bin/sh\nbin:x:2:2::/usr/bin:\n", "line 1: not a number"},
+    };
+    for (const auto& b : brokens) {
+        const std::string& broken = b.text;
         ASSERT_TRUE(WriteWholeFile(data, broken));
         for (std::vector<std::string> cmd : {
                  std::vector<std::string>{"list"},
@@ -107,7 +117,8 @@ TEST_F(VxcfgInstancesTest, BrokenDataFileIsRefusedAndKept) {
             cmd.insert(cmd.end(), {"--data", data});
             ProgramResult r = Vxcfg(cmd);
             EXPECT_EQ(r.exitCode, 1) << cmd[0];
-            EXPECT_EQ(r.err, "vxcfg: Configuration data loading error.\n");
+            EXPECT_EQ(r.err,
+                      "vxcfg: Configuration data loading error. " + data + ": " + b.why + "\n");
         }
         EXPECT_EQ(ReadWholeFile(data), broken);
     }

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include "sandbox_fixture.h"
@@ -28,4 +29,29 @@ TEST_F(SandboxTest, UserNameFromTheStandInInstanceList) {
     struct stat st;
     ASSERT_EQ(stat(Rooted("/bin/reldailist").c_str(), &st), 0);
     EXPECT_TRUE(st.st_mode & S_IXUSR);
+}
+
+// The directory and the user stand in the command text as they are: a value that could run
+// as a command makes the call refuse, and nothing runs.
+TEST_F(SandboxTest, ExecCmdRefusesDirectoriesAndUsersThatHideCommands) {
+    std::string dir = Rooted("/tmp");
+    std::string trap = dir + "/a;touch PWNED;b";
+    ASSERT_EQ(mkdir(trap.c_str(), 0755), 0);
+    EXPECT_EQ(SysExecCmd("true", trap.c_str(), SANDBOX_OWNER_USER), 0);
+    EXPECT_EQ(SysExecCmd("true", trap.c_str(), nullptr), 0);
+    EXPECT_EQ(SysExecCmd("touch ran", dir.c_str(), "vxowner;touch PWNED"), 0);
+    EXPECT_EQ(SysExecCmd("touch ran", dir.c_str(), "-c"), 0);
+    EXPECT_EQ(SysExecCmd("touch ran", dir.c_str(), ""), 0);
+    EXPECT_FALSE(FileExists(dir + "/PWNED"));
+    EXPECT_FALSE(FileExists(dir + "/ran"));
+    EXPECT_FALSE(FileExists(Rooted("/home/" SANDBOX_OWNER_USER "/PWNED")));
+    EXPECT_FALSE(FileExists(trap + "/PWNED"));
+    EXPECT_FALSE(FileExists("PWNED"));
+
+    // The library's own copies take no shell either: a source naming a command is a name.
+    std::string source = dir + "/x;touch PWNED";
+    ASSERT_TRUE(WriteWholeFile(source, "data"));
+    ASSERT_EQ(SysCopyFileBin(source.c_str(), (dir + "/copied").c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(dir + "/copied"), "data");
+    EXPECT_FALSE(FileExists(dir + "/PWNED"));
 }

@@ -12,21 +12,20 @@ TEST(SandboxBuild, RefusesRootsAndMissingStandIns) {
     options.standins = false;
     ICString error;
     EXPECT_EQ(SandboxBuild("tmp/vxroot-rel", options, error), 0);
-    EXPECT_STREQ(error, "the sandbox root must be an absolute path");
+    EXPECT_STREQ(error, "the sandbox root is refused: the root must be an absolute path");
     EXPECT_EQ(SandboxBuild("/tmp/vxroot.dotted", options, error), 0);
-    EXPECT_STREQ(error, "the sandbox root must not contain a dot");
+    EXPECT_STREQ(error, "the sandbox root is refused: the root must not contain a dot");
     EXPECT_FALSE(FileExists("/tmp/vxroot.dotted"));
 
-    char dir[] = "/tmp/vxroot-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string empty = std::string(dir) + "/nostandins";
+    ScratchDir scratch;
+    const std::string& dir = scratch.Path();
+    std::string empty = dir + "/nostandins";
     ASSERT_EQ(mkdir(empty.c_str(), 0755), 0);
     setenv("VXCONFIG_STANDINS", empty.c_str(), 1);
     options.standins = true;
-    EXPECT_EQ(SandboxBuild((std::string(dir) + "/root").c_str(), options, error), 0);
+    EXPECT_EQ(SandboxBuild((dir + "/root").c_str(), options, error), 0);
     unsetenv("VXCONFIG_STANDINS");
     EXPECT_STREQ(error, ("stand-in program 'su' not found in " + empty).c_str());
-    RemoveTree(dir);
 }
 
 TEST_F(PlatformTest, SandboxUsersAndServices) {

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform_fixture.h"
@@ -111,26 +112,78 @@ TEST_F(ServicesTest, PortRegisteredForAnyProtocol) {
     EXPECT_EQ(SysIsPortRegistered(7003), 1);
 }
 
-TEST_F(ServicesTest, ReplaceFileKeepsTheOldInodeAsBackup) {
-    struct stat old;
-    ASSERT_EQ(stat(path.c_str(), &old), 0);
-    std::string backup = Rooted("/etc/services.prev");
-    ASSERT_EQ(SysReplaceFile(path.c_str(), "new\n", 4, backup.c_str(), 0640), 1);
-    EXPECT_EQ(ReadWholeFile(path), "new\n");
-    EXPECT_EQ(ModeOf(path), 0640u);
-    struct stat kept;
-    ASSERT_EQ(stat(backup.c_str(), &kept), 0);
-    EXPECT_EQ(kept.st_ino, old.st_ino);
-    EXPECT_EQ(ReadWholeFile(backup), kBase);
-    // The new file keeps the owner of the one it replaced.
-    if (geteuid() == 0) {
-        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
-        ASSERT_EQ(SysReplaceFile(path.c_str(), "newer\n", 6, nullptr, 0644), 1);
-        struct stat now;
-        ASSERT_EQ(stat(path.c_str(), &now), 0);
-        EXPECT_EQ(now.st_uid, 65534u);
-        EXPECT_EQ(now.st_gid, 65534u);
+TEST_F(ServicesTest, LongLinesStayWholeAndBadEntriesAreRefused) {
+    // A line far beyond any line buffer, then an entry right after it.
+    std::string longLine = "vxlong\t\t4100/tcp\t# " + std::string(3000, 'c') + "\n";
+    std::string text = std::string(kBase) + longLine + "vxafter\t\t4200/tcp\n";
+    ASSERT_TRUE(WriteWholeFile(path, text));
+    EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 1);
+    EXPECT_EQ(ReadWholeFile(path), text + "vxmall\t\t5000/tcp\t# abc\n");
+    EXPECT_EQ(ICGetTcpServicePort("vxafter"), 4200);
+    EXPECT_EQ(ICGetTcpServicePort("vxlong"), 4100);
+    EXPECT_EQ(ICUnregTcpService("vxlong"), 1);
+    EXPECT_EQ(ReadWholeFile(path),
+              std::string(kBase) + "vxafter\t\t4200/tcp\nvxmall\t\t5000/tcp\t# abc\n");
+
+    std::string before = ReadWholeFile(path);
+    const struct {
+        const char* name;
+        int port;
+        const char* comment;
+    } refused[] = {
+        {"vx shop", 5001, "x"}, {"vx\tshop", 5001, "x"},
+        {"vx#shop", 5001, "x"}, {"vx\nshop", 5001, "x"},
+        {"vxshop2", 0, "x"},    {"vxshop2", 65536, "x"},
+        {"vxshop2", -1, "x"},   {"vxshop2", 5001, "one\nvxforged\t\t1/tcp"},
+        {nullptr, 5001, "x"},
+    };
+    for (const auto& r : refused) {
+        EXPECT_EQ(ICRegTcpService(r.name, r.port, r.comment), 0) << (r.name ? r.name : "null");
+        EXPECT_EQ(ReadWholeFile(path), before);
     }
-    // No temporary file is left beside it.
-    EXPECT_EQ(system(("test -z \"$(ls " + Rooted("/etc") + " | grep vxnew)\"").c_str()), 0);
+    EXPECT_EQ(ICRegTcpService("vxshop2", 65535, ""), 1);
+    EXPECT_EQ(ICRegTcpService("vxshop3", 1, nullptr), 1);
+}
+
+TEST_F(ServicesTest, ASymlinkedServicesFileStaysALink) {
+    std::string real = Rooted("/etc/services.real");
+    ASSERT_EQ(rename(path.c_str(), real.c_str()), 0);
+    ASSERT_EQ(symlink("services.real", path.c_str()), 0);
+    EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 1);
+    struct stat st;
+    ASSERT_EQ(lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadWholeFile(real), std::string(kBase) + "vxmall\t\t5000/tcp\t# abc\n");
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services.old")), kBase);
+}
+
+// Processes registering at the same time take turns: every entry of every one is there.
+TEST_F(ServicesTest, ConcurrentRegistrationsLoseNothing) {
+    enum { kWriters = 4, kEach = 25 };
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int ok = 1;
+            for (int i = 0; i < kEach; ++i) {
+                std::string name = "vxw" + std::to_string(w) + "_" + std::to_string(i);
+                ok &= ICRegTcpService(name.c_str(), 10000 + w * 100 + i, "parallel");
+            }
+            _exit(ok ? 0 : 1);
+        }
+        writers.push_back(pid);
+    }
+    for (pid_t pid : writers) {
+        int status = -1;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int w = 0; w < kWriters; ++w) {
+        for (int i = 0; i < kEach; ++i) {
+            std::string name = "vxw" + std::to_string(w) + "_" + std::to_string(i);
+            EXPECT_EQ(ICGetTcpServicePort(name.c_str()), 10000 + w * 100 + i) << name;
+        }
+    }
+    EXPECT_TRUE(Temporaries(Rooted("/etc")).empty());
 }

@@ -15,9 +15,34 @@ std::string ReadAll(int fd) {
     return all;
 }
 
+// In a child: replaces it by the program.
+void ExecProgram(const std::string& path, const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(path.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(path.c_str(), argv.data());
+    _exit(127);
+}
+
 } // namespace
 
-ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args) {
+int StartProgram(const std::string& name, const std::vector<std::string>& args) {
+    std::string path = std::string(VX_BIN_DIR) + "/" + name;
+    pid_t pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        ExecProgram(path, args);
+    }
+    return pid;
+}
+
+ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args,
+                         const char* stdoutPath) {
     ProgramResult result;
     std::string path = std::string(VX_BIN_DIR) + "/" + name;
     // Output goes to files: a pipe could fill up while the other one is being drained.
@@ -27,15 +52,10 @@ ProgramResult RunProgram(const std::string& name, const std::vector<std::string>
     if (pid == 0) {
         int null = open("/dev/null", O_RDONLY);
         dup2(null, 0);
-        dup2(fileno(out), 1);
+        int target = stdoutPath ? open(stdoutPath, O_WRONLY) : fileno(out);
+        dup2(target, 1);
         dup2(fileno(err), 2);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(path.c_str()));
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(path.c_str(), argv.data());
-        _exit(127);
+        ExecProgram(path, args);
     }
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))

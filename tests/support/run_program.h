@@ -11,7 +11,12 @@ struct ProgramResult {
     std::string err;
 };
 
-// Runs VX_BIN_DIR/name with the arguments, no shell in between, standard input empty.
-ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args);
+// Runs VX_BIN_DIR/name with the arguments, no shell in between, standard input empty. With
+// stdoutPath, standard output goes to that file instead of being captured.
+ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args,
+                         const char* stdoutPath = nullptr);
+// Starts VX_BIN_DIR/name with the arguments, its output discarded, and returns its process id
+// (the caller waits for it), or -1.
+int StartProgram(const std::string& name, const std::vector<std::string>& args);
 
 #endif

@@ -1,8 +1,10 @@
 #include "sandbox_fixture.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
 #include <grp.h>
@@ -56,6 +58,34 @@ void RemoveTree(const std::string& path) {
     nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
+std::vector<std::string> Temporaries(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* entry = readdir(d)) {
+            if (strstr(entry->d_name, ".vxnew-"))
+                names.push_back(entry->d_name);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ScratchDir::ScratchDir() {
+    char dir[] = "/tmp/vxroot-XXXXXX";
+    if (!mkdtemp(dir)) {
+        ADD_FAILURE() << "mkdtemp: " << strerror(errno);
+        return;
+    }
+    m_path = dir;
+    chmod(dir, 0755);
+}
+
+ScratchDir::~ScratchDir() {
+    if (!m_path.empty() && !getenv("VXCONFIG_KEEP_SANDBOX"))
+        RemoveTree(m_path);
+}
+
 bool RunUnprivileged(const std::function<bool()>& check) {
     pid_t child = fork();
     if (child < 0)
@@ -91,13 +121,12 @@ void SandboxTest::SetUp() {
     Save("VXCONFIG_ROOT", m_savedRoot);
     Save("PATH", m_savedPath);
     Save("VXCONFIG_SLEEP_MS", m_savedSleep);
-    char dir[] = "/tmp/vxroot-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr) << "mkdtemp: " << strerror(errno);
-    m_root = dir;
     // Searchable by everybody, so that unprivileged checks can reach the files.
-    chmod(dir, 0755);
+    m_dir.reset(new ScratchDir);
+    m_root = m_dir->Path();
+    ASSERT_FALSE(m_root.empty());
     ICString error;
-    ASSERT_EQ(SandboxBuild(dir, sandboxOptions, error), 1) << (const char*)error;
+    ASSERT_EQ(SandboxBuild(m_root.c_str(), sandboxOptions, error), 1) << (const char*)error;
     std::string path = m_root + "/bin";
     if (m_savedPath.set)
         path += ":" + m_savedPath.value;
@@ -110,6 +139,5 @@ void SandboxTest::TearDown() {
     Restore("VXCONFIG_ROOT", m_savedRoot);
     Restore("PATH", m_savedPath);
     Restore("VXCONFIG_SLEEP_MS", m_savedSleep);
-    if (!m_root.empty() && !getenv("VXCONFIG_KEEP_SANDBOX"))
-        RemoveTree(m_root);
+    m_dir.reset();
 }

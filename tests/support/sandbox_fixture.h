@@ -6,8 +6,10 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 #include "sandbox.h"
 #include "vxconfig/vxconfig.h"
@@ -19,6 +21,23 @@ bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mod
 bool FileExists(const std::string& path);
 // Removes a file or a whole directory tree; missing is fine.
 void RemoveTree(const std::string& path);
+// The names in dir that are temporaries of the write path (NAME.vxnew-XXXXXX), sorted.
+std::vector<std::string> Temporaries(const std::string& dir);
+
+// A fresh directory /tmp/vxroot-XXXXXX of the test's own (no dot, so it may serve as a
+// system root), searchable by everybody and removed with the object unless
+// VXCONFIG_KEEP_SANDBOX is set. Path() is empty, with a test failure, when it cannot be made.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
 
 // Runs check in a child process that cannot override file permissions (a process running as
 // root gives up to the user "nobody" first); true when check returned true there.
@@ -58,6 +77,7 @@ private:
     static void Save(const char* name, SavedVar& saved);
     static void Restore(const char* name, const SavedVar& saved);
 
+    std::unique_ptr<ScratchDir> m_dir;
     std::string m_root;
     SavedVar m_savedRoot, m_savedPath, m_savedSleep;
 };

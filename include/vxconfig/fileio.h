@@ -1,0 +1,120 @@
+// Files the one way: every text file the library reads goes through SysLineReader, every file
+// it or the front end writes goes through SysWriteFile, and every load-modify-store holds a
+// SysFileLock. The last failure's reason (the file and strerror) is kept for the front end.
+#ifndef VXCONFIG_FILEIO_H
+#define VXCONFIG_FILEIO_H
+
+#include <cstddef>
+#include <cstdio>
+#include <sys/types.h>
+
+#include "vxconfig/icstring.h"
+
+// The token separators of every line the library reads: blank, tab, carriage return, newline.
+VX_API extern const char SYS_SEPARATORS[];
+
+// Reads a text file line by line. A line is delivered with its newline (the last one may have
+// none) and is never cut, however long, unless a piece size is given: then a longer line comes
+// in pieces of that many characters, each a line of its own, as the keyword/value readers
+// have always read their files.
+class VX_API SysLineReader {
+public:
+    // Opens path for reading; IsOpen tells whether that worked (errno says why not).
+    explicit SysLineReader(const char* path, size_t piece = 0);
+    // Reads an open stream, which stays the caller's to close.
+    explicit SysLineReader(FILE* fp, size_t piece = 0);
+    ~SysLineReader();
+    SysLineReader(const SysLineReader&) = delete;
+    SysLineReader& operator=(const SysLineReader&) = delete;
+
+    int IsOpen() const { return m_fp != nullptr; }
+    // The next line, NUL-terminated and writable until the next call; null at the end of the
+    // file or on a read error (Failed tells which).
+    char* Next();
+    // The length of the line Next returned last.
+    size_t Length() const { return m_length; }
+    // 1 when reading stopped on an error rather than at the end of the file.
+    int Failed() const { return m_failed; }
+
+private:
+    FILE* m_fp;
+    bool m_own;
+    size_t m_piece;
+    char* m_line;
+    size_t m_capacity;
+    size_t m_length;
+    int m_failed;
+};
+
+// A mode that stands for the mode of any newly created file (0666 less the creation mask).
+#define SYS_NEW_FILE_MODE static_cast<mode_t>(-1)
+
+// How SysWriteFile gives the new file its mode and owner, keeps the previous content and
+// treats a symbolic link.
+struct VX_API SysWriteOptions {
+    // The permission bits of the new file.
+    mode_t mode = SYS_NEW_FILE_MODE;
+    // With keepMode, a file being replaced keeps its own permission bits; mode is then only
+    // for a file that did not exist.
+    bool keepMode = false;
+    // The user the file is given to; null keeps the owner and group of the file replaced
+    // (where the process may), and a new file stays the process's own.
+    const char* owner = nullptr;
+    // The previous content is kept under this name first, replacing what stood there, so that
+    // neither the file nor its backup is missing at any moment. Null: no backup.
+    const char* backup = nullptr;
+    // A fixed name in a directory others can write to: a symbolic link there, or a file of
+    // another owner, is never followed or written through. Without it a symbolic link is kept
+    // and the file it points to is replaced.
+    bool noFollow = false;
+};
+
+// The one write path. The content goes into a temporary file beside the file (private to the
+// process from its first byte), which is flushed, synced, given its mode and owner, and
+// renamed over the file; the directory is synced. The file is therefore never missing and
+// never half written, whatever fails or is killed. Temporaries that a killed earlier run left
+// beside the file are removed. The rewrite holds the file's lock (SysFileLock). Returns 1, or
+// 0 with the file as it was, errno and the reason (SysGetLastReason) set.
+VX_API int SysWriteFile(const char* path, const char* content, size_t length,
+                        const SysWriteOptions& options = SysWriteOptions());
+
+// The whole content of a file into out (a text may hold any bytes). 1, or 0 with errno and
+// the reason set.
+VX_API int SysReadFile(const char* path, ICString& out);
+
+// The advisory lock that serialises the rewrites of a file among processes, held for the
+// lifetime of the object. It is taken on the directory that holds the file (after symbolic
+// links), so it leaves nothing behind and covers every file written there. Within one
+// process it may be taken again while held (the count is kept). Waits at most timeout
+// seconds for another process to let go.
+class VX_API SysFileLock {
+public:
+    enum { kDefaultTimeout = 60 };
+    explicit SysFileLock(const char* path, int timeout = kDefaultTimeout);
+    ~SysFileLock();
+    SysFileLock(const SysFileLock&) = delete;
+    SysFileLock& operator=(const SysFileLock&) = delete;
+    // 1 when the lock is held; otherwise errno and the reason say why not.
+    int Held() const { return m_key >= 0; }
+
+private:
+    int m_key;
+};
+
+// Where the file a path names really lies: symbolic links followed (relative ones from the
+// link's own directory), the last one even when it points to nothing yet. 1, or 0 on a loop
+// or an unreadable link.
+VX_API int SysResolveLinks(const char* path, ICString& out);
+
+// The reason of the most recent failure that the library described: the file and the
+// system's message ("/etc/services: Permission denied"). Empty when there was none since the
+// last SysClearLastReason. The message tables' texts stay as they are; the front end shows
+// this beside them.
+VX_API const char* SysGetLastReason();
+VX_API void SysClearLastReason();
+// Sets the reason: printf-style text.
+VX_API void SysSetLastReason(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Sets the reason "path: strerror(error)" and leaves errno at error.
+VX_API void SysSetFileReason(const char* path, int error);
+
+#endif

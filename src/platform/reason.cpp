@@ -1,0 +1,34 @@
+// The reason of the last failure the library described, for the front end to show beside the
+// message of the table.
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "vxconfig/fileio.h"
+
+namespace {
+
+thread_local char t_reason[1024];
+
+} // namespace
+
+const char* SysGetLastReason() {
+    return t_reason;
+}
+
+void SysClearLastReason() {
+    t_reason[0] = '\0';
+}
+
+void SysSetLastReason(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    vsnprintf(t_reason, sizeof t_reason, format, args);
+    va_end(args);
+}
+
+void SysSetFileReason(const char* path, int error) {
+    SysSetLastReason("%s: %s", path ? path : "(no file)", strerror(error));
+    errno = error;
+}

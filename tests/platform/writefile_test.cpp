@@ -1,0 +1,227 @@
+// The one write path, the line reader and the locks: what a user of a file can observe while
+// and after it is rewritten.
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform_fixture.h"
+#include "vxconfig/fileio.h"
+
+class WriteFileTest : public PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        dir = Rooted("/tmp");
+        path = dir + "/conf.txt";
+    }
+    int Write(const std::string& text, const SysWriteOptions& options = SysWriteOptions()) {
+        return SysWriteFile(path.c_str(), text.data(), text.size(), options);
+    }
+    std::string dir, path;
+};
+
+TEST_F(WriteFileTest, ReplacesContentModeAndKeepsTheOldInodeAsBackup) {
+    SysWriteOptions options;
+    options.mode = 0640;
+    ASSERT_EQ(Write("first\n", options), 1);
+    EXPECT_EQ(ReadWholeFile(path), "first\n");
+    EXPECT_EQ(ModeOf(path), 0640u);
+    struct stat old;
+    ASSERT_EQ(stat(path.c_str(), &old), 0);
+
+    std::string backup = dir + "/conf.old.txt";
+    ASSERT_TRUE(WriteWholeFile(backup, "an older generation\n"));
+    options.backup = backup.c_str();
+    options.mode = 0600;
+    ASSERT_EQ(Write("second\n", options), 1);
+    EXPECT_EQ(ReadWholeFile(path), "second\n");
+    EXPECT_EQ(ModeOf(path), 0600u);
+    struct stat kept;
+    ASSERT_EQ(stat(backup.c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_ino, old.st_ino);
+    EXPECT_EQ(ReadWholeFile(backup), "first\n");
+
+    // keepMode leaves an existing file's bits alone and applies mode to a new file only.
+    ASSERT_EQ(chmod(path.c_str(), 0604), 0);
+    SysWriteOptions keep;
+    keep.mode = 0600;
+    keep.keepMode = true;
+    ASSERT_EQ(Write("third\n", keep), 1);
+    EXPECT_EQ(ModeOf(path), 0604u);
+    std::string fresh = dir + "/fresh.txt";
+    ASSERT_EQ(SysWriteFile(fresh.c_str(), "x", 1, keep), 1);
+    EXPECT_EQ(ModeOf(fresh), 0600u);
+    EXPECT_EQ(ModeOf(dir + "/conf.txt"), 0604u);
+    EXPECT_TRUE(Temporaries(dir).empty());
+}
+
+TEST_F(WriteFileTest, ASymbolicLinkIsKeptAndItsTargetReplaced) {
+    std::string target = Rooted("/etc/real.conf");
+    ASSERT_TRUE(WriteWholeFile(target, "old\n"));
+    ASSERT_EQ(symlink("../etc/real.conf", path.c_str()), 0);
+    ASSERT_EQ(Write("new\n"), 1);
+    struct stat st;
+    ASSERT_EQ(lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadWholeFile(target), "new\n");
+
+    // Under a fixed name in a shared directory a planted link is never followed.
+    SysWriteOptions fixed;
+    fixed.noFollow = true;
+    EXPECT_EQ(Write("planted\n", fixed), 0);
+    EXPECT_EQ(ReadWholeFile(target), "new\n");
+    EXPECT_NE(std::string(SysGetLastReason()).find(path + ": is a symbolic link"),
+              std::string::npos)
+        << SysGetLastReason();
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    EXPECT_EQ(Write("mine\n", fixed), 1);
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a file of another owner needs root to be made";
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(Write("through\n", fixed), 0);
+    EXPECT_EQ(ReadWholeFile(path), "mine\n");
+    // Without the rule a replaced file keeps its owner.
+    ASSERT_EQ(Write("kept owner\n"), 1);
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+}
+
+TEST_F(WriteFileTest, FailuresNameTheFileAndLeaveItAsItWas) {
+    ASSERT_TRUE(WriteWholeFile(path, "kept\n"));
+    std::string missing = Rooted("/nowhere/x.conf");
+    EXPECT_EQ(SysWriteFile(missing.c_str(), "x", 1), 0);
+    EXPECT_NE(std::string(SysGetLastReason()).find("No such file or directory"), std::string::npos)
+        << SysGetLastReason();
+    EXPECT_EQ(SysWriteFile(dir.c_str(), "x", 1), 0);
+    EXPECT_EQ(std::string(SysGetLastReason()), dir + ": Is a directory");
+
+    SysWriteOptions owned;
+    owned.owner = "nosuchuser";
+    EXPECT_EQ(Write("x\n", owned), 0);
+    EXPECT_NE(std::string(SysGetLastReason()).find("nosuchuser"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(path), "kept\n");
+
+    ICString text;
+    EXPECT_EQ(SysReadFile(missing.c_str(), text), 0);
+    EXPECT_EQ(std::string(SysGetLastReason()), missing + ": No such file or directory");
+    EXPECT_TRUE(Temporaries(dir).empty());
+}
+
+TEST_F(WriteFileTest, TemporariesOfKilledRunsAreRemovedByTheNextOne) {
+    for (const char* stale : {"conf.txt.vxnew-AbC123", "conf.txt.vxnew-zzzzzz"})
+        ASSERT_TRUE(WriteWholeFile(dir + "/" + stale, "half"));
+    // Not ours: another file's temporary stays until that file is written, other names stay.
+    ASSERT_TRUE(WriteWholeFile(dir + "/other.txt.vxnew-AbC123", "half"));
+    ASSERT_TRUE(WriteWholeFile(dir + "/conf.txt.vxnew-toolong1", "mine"));
+    ASSERT_EQ(Write("whole\n"), 1);
+    EXPECT_EQ(Temporaries(dir),
+              (std::vector<std::string>{"conf.txt.vxnew-toolong1", "other.txt.vxnew-AbC123"}));
+
+    // Killed between keeping the backup and renaming the new file: the backup is the file
+    // itself. The next run keeps it and leaves no second name behind.
+    std::string backup = dir + "/conf.old.txt";
+    ASSERT_EQ(link(path.c_str(), backup.c_str()), 0);
+    SysWriteOptions options;
+    options.backup = backup.c_str();
+    ASSERT_EQ(Write("newer\n", options), 1);
+    EXPECT_EQ(ReadWholeFile(backup), "whole\n");
+    EXPECT_EQ(Temporaries(dir),
+              (std::vector<std::string>{"conf.txt.vxnew-toolong1", "other.txt.vxnew-AbC123"}));
+}
+
+// While the file and its backup are rewritten over and over, a reader never finds either
+// missing or half written.
+TEST_F(WriteFileTest, NeitherTheFileNorItsBackupIsEverMissing) {
+    std::string backup = dir + "/conf.old.txt";
+    std::string a(4000, 'a'), b(4000, 'b');
+    ASSERT_TRUE(WriteWholeFile(path, a));
+    ASSERT_TRUE(WriteWholeFile(backup, b));
+    std::atomic<bool> done(false);
+    std::atomic<int> bad(0);
+    std::thread reader([&] {
+        while (!done) {
+            for (const std::string& p : {path, backup}) {
+                std::string seen = ReadWholeFile(p);
+                if (seen != a && seen != b)
+                    ++bad;
+            }
+        }
+    });
+    SysWriteOptions options;
+    options.backup = backup.c_str();
+    for (int i = 0; i < 300; ++i) {
+        const std::string& next = i % 2 ? a : b;
+        ASSERT_EQ(SysWriteFile(path.c_str(), next.data(), next.size(), options), 1);
+    }
+    done = true;
+    reader.join();
+    EXPECT_EQ(bad.load(), 0);
+}
+
+TEST_F(WriteFileTest, LinesOfAnyLengthOrInPieces) {
+    std::string longLine(5000, 'x');
+    ASSERT_TRUE(WriteWholeFile(path, longLine + "\nshort\nlast without newline"));
+    SysLineReader whole(path.c_str());
+    ASSERT_TRUE(whole.IsOpen());
+    std::vector<std::string> lines;
+    while (char* line = whole.Next())
+        lines.emplace_back(line, whole.Length());
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{longLine + "\n", "short\n", "last without newline"}));
+    EXPECT_EQ(whole.Failed(), 0);
+
+    SysLineReader pieces(path.c_str(), 1024);
+    std::vector<size_t> lengths;
+    while (pieces.Next())
+        lengths.push_back(pieces.Length());
+    EXPECT_EQ(lengths, (std::vector<size_t>{1024, 1024, 1024, 1024, 905, 6, 20}));
+
+    SysLineReader none(Rooted("/nowhere").c_str());
+    EXPECT_FALSE(none.IsOpen());
+    EXPECT_EQ(none.Next(), nullptr);
+}
+
+TEST_F(WriteFileTest, LocksAreTakenInTurnsAcrossProcessesAndAgainWithinOne) {
+    {
+        SysFileLock outer(path.c_str());
+        ASSERT_TRUE(outer.Held());
+        SysFileLock inner(path.c_str());
+        EXPECT_TRUE(inner.Held());
+        // Writing while holding the lock takes it once more.
+        EXPECT_EQ(Write("locked\n"), 1);
+    }
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        SysFileLock lock(path.c_str());
+        char c = lock.Held() ? 'y' : 'n';
+        if (write(ready[1], &c, 1) != 1)
+            _exit(1);
+        usleep(400000);
+        _exit(0); // letting go by dying, as a killed writer does
+    }
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    ASSERT_EQ(c, 'y');
+    auto start = std::chrono::steady_clock::now();
+    {
+        SysFileLock refused(path.c_str(), 0);
+        EXPECT_FALSE(refused.Held());
+        EXPECT_NE(std::string(SysGetLastReason()).find("cannot lock " + dir), std::string::npos)
+            << SysGetLastReason();
+    }
+    // A writer waits for its turn, then writes.
+    EXPECT_EQ(Write("after the other\n"), 1);
+    double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(waited, 0.3);
+    EXPECT_EQ(ReadWholeFile(path), "after the other\n");
+    ASSERT_EQ(waitpid(holder, nullptr, 0), holder);
+    close(ready[0]);
+    close(ready[1]);
+}
