@@ -27,3 +27,15 @@ vx show shop1
 echo "== a conflicting instance is refused and the data file stays as it was"
 vx add shop3 --host shop1.example.com --port 16572 || echo "exit code $?"
 vx list
+echo "== values that would run as commands are refused, and nothing runs"
+vx add 'x;touch PWNED' || echo "exit code $?"
+vx add shop3 --docroot '/srv/$(reboot)' || echo "exit code $?"
+echo "== a file that is not an instance data file is never written over"
+vx add shop3 --data "$root/etc/shadow" || echo "exit code $?"
+echo "== commands run at the same time take turns; none loses its change"
+for i in 4 5 6 7; do
+    "$vxcfg" --root "$root" add "shop$i" --host "shop$i.example.com" --docroot "$root/srv/shop$i" \
+        --db "shop$i" >/dev/null &
+done
+wait
+vx list

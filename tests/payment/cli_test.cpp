@@ -1,4 +1,5 @@
 // `vxcfg pay` and the payserver program, run as a user would run them.
+#include <chrono>
 #include <fstream>
 
 #include "pay_fixture.h"
@@ -14,6 +15,28 @@ int FreePort() {
 }
 
 } // namespace
+
+// A server that takes the connection and never answers: vxcfg gives up at --timeout.
+TEST(VxcfgPay, GivesUpOnASilentServerAtTheTimeOut) {
+    int port = 0;
+    int silent = LoopbackSocket(true, &port);
+    std::string p = std::to_string(port);
+    auto start = std::chrono::steady_clock::now();
+    ProgramResult r =
+        RunProgram("vxcfg", {"pay", "about", "--api-port", p, "--admin-port", p, "--timeout", "1"});
+    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    close(silent);
+    EXPECT_EQ(1, r.exitCode);
+    EXPECT_NE(std::string::npos, r.err.find("(code 333)")) << r.err;
+    EXPECT_GE(took, 0.9);
+    EXPECT_LT(took, 5.0);
+    for (const char* bad : {"0", "-1", "1.5", "86401", "x"}) {
+        ProgramResult u = RunProgram(
+            "vxcfg", {"pay", "about", "--api-port", p, "--admin-port", p, "--timeout", bad});
+        EXPECT_EQ(2, u.exitCode) << bad;
+        EXPECT_NE(std::string::npos, u.err.find("--timeout")) << u.err;
+    }
+}
 
 TEST_F(PayServerTest, VxcfgPayTalksToTheServer) {
     std::string api = std::to_string(server_->ApiPort());
@@ -45,10 +68,9 @@ TEST_F(PayServerTest, VxcfgPayTalksToTheServer) {
 }
 
 TEST(PayServerProgram, ServesThePortsOfItsConfigurationFileUntilStopped) {
-    char dir[] = "/tmp/vxroot-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(dir));
-    std::string conf = std::string(dir) + "/pay_payvane.conf";
-    std::string log = std::string(dir) + "/requests.log";
+    ScratchDir scratch;
+    std::string conf = scratch.Path() + "/pay_payvane.conf";
+    std::string log = scratch.Path() + "/requests.log";
     int api = FreePort(), admin = FreePort();
     std::ofstream(conf) << "PAYVANE_ADMIN_PORT " << admin << "\nPAYVANE_PAY_PORT " << api << "\n";
 
@@ -81,7 +103,4 @@ TEST(PayServerProgram, ServesThePortsOfItsConfigurationFileUntilStopped) {
               "api CANCELORDER PVAPIVERSION=2 ORDERNUMBER=10 MERCHANTNUMBER=20 DELETEORDER=1\n"
               "admin STOP PVAPIVERSION=2\n",
               ReadWholeFile(log));
-    remove(conf.c_str());
-    remove(log.c_str());
-    rmdir(dir);
 }

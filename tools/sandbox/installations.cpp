@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "sandbox_parts.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/mslist.h"
+#include "vxconfig/portplan.h"
 
 namespace {
 
@@ -54,6 +56,13 @@ private:
     std::string m_text;
 };
 
+// The instance's service name prefix.
+std::string Prefix(const MSInfo& m) {
+    ICString prefix;
+    GetVXServicePfx(m.Name, prefix);
+    return Str(prefix);
+}
+
 std::string Joined(const ParmList<ICString>& list) {
     std::string out;
     for (auto* n = list.GetHeadNode(); n; n = n->next)
@@ -79,7 +88,7 @@ std::string MainFile(const std::string& root, int release, const MSInfo& m) {
     std::string product = root + ProductDir(release);
     std::string host = Str(m.ISHost);
     ConfText t;
-    t.Str("SERVICE_NAME_PREFIX", "vx" + Str(m.Name));
+    t.Str("SERVICE_NAME_PREFIX", Prefix(m));
     t.Str("EXEC", product + "/bin/server");
     t.Str("MS_HOSTNAME", host);
     if (strcmp(m.DBName, "default") != 0)
@@ -138,8 +147,8 @@ std::string MainFile(const std::string& root, int release, const MSInfo& m) {
     // The writer asks the system whether the payment server is installed.
     std::string pkg = root + "/var/sadm/pkg/OrvellPS/pkginfo";
     t.Int("PAYSYS_CONTROLLER", access(pkg.c_str(), R_OK) == 0 ? 1 : 0);
-    t.Int("PAYVANE_ADMIN_PORT", m.MSPort + m.MSProc + 3);
-    t.Int("PAYVANE_PAY_PORT", m.MSPort + m.MSProc + 4);
+    t.Int("PAYVANE_ADMIN_PORT", VXPortPlan(m).Pay(VXPortPlan::kPayAdmin));
+    t.Int("PAYVANE_PAY_PORT", VXPortPlan(m).Pay(VXPortPlan::kPayPay));
     t.Bare("SECURE_NVPS password, shlpswd, shlpswdver, ccnum, ccxyear, ccxmonth, name, "
            "shlogid, sanick");
     if (m.ISType == IS_NETSCAPE) {
@@ -159,7 +168,7 @@ std::string PayBackFile(int release, const std::string& product, const MSInfo& m
     const Spelling& k = kSpellings[release - 1];
     std::string host = Str(m.ISHost);
     ConfText t;
-    t.Str("SERVICE_NAME_PREFIX", "vx" + Str(m.Name) + "_pb");
+    t.Str("SERVICE_NAME_PREFIX", Prefix(m) + "_pb");
     t.Str("EXEC", product + "/bin/back_server");
     t.Str(k.dbName, m.DBName);
     t.Str(k.dbInst, m.DBUser);
@@ -172,8 +181,8 @@ std::string PayBackFile(int release, const std::string& product, const MSInfo& m
     t.Str("PAYVANE_HOSTNAME", Or(m.PVHost, host));
     t.Int("BACKGROUND_CYCLE_TIME", m.PVCycle);
     t.Int("PAY_STATE_TIMEOUT", m.PVTmout);
-    t.Int("PAYVANE_ADMIN_PORT", m.MSPort + m.MSProc + 3);
-    t.Int("PAYVANE_PAY_PORT", m.MSPort + m.MSProc + 4);
+    t.Int("PAYVANE_ADMIN_PORT", VXPortPlan(m).Pay(VXPortPlan::kPayAdmin));
+    t.Int("PAYVANE_PAY_PORT", VXPortPlan(m).Pay(VXPortPlan::kPayPay));
     t.Int("BACKGROUND_INTER_JOB_TIME", m.PVIntvl);
     t.Str("MS_LOGPATH", m.VXLogPath);
     t.Int("MS_LOGLEVEL", 0);
@@ -185,9 +194,9 @@ std::string PayServerFile(int release, const std::string& product, const MSInfo&
     const Spelling& k = kSpellings[release - 1];
     std::string host = Str(m.ISHost);
     std::string root = Str(m.RootPath);
-    int base = m.MSPort + m.MSProc;
+    VXPortPlan ports(m);
     ConfText t;
-    t.Str("SERVICE_NAME_PREFIX", "vx" + Str(m.Name) + "_pe");
+    t.Str("SERVICE_NAME_PREFIX", Prefix(m) + "_pe");
     t.Str("EXEC", product + "/bin/pay_server");
     t.Str(k.dbName, m.DBName);
     t.Str(k.dbInst, m.DBUser);
@@ -199,14 +208,14 @@ std::string PayServerFile(int release, const std::string& product, const MSInfo&
     t.Int("DB_RETRY_INTERVAL", 20);
     t.Str("USEREXIT_HOSTNAME", Or(m.PVExitHost, host));
     t.Str("CMSPASS", m.CMSPswd);
-    t.Str("USEREXIT_SERVICE_NAME_PREFIX", Or(m.PVExitSvcPfx, "vx" + Str(m.Name)));
+    t.Str("USEREXIT_SERVICE_NAME_PREFIX", Or(m.PVExitSvcPfx, Prefix(m)));
     t.Str("PAYVANE_HOSTNAME", Or(m.PVHost, host));
     t.Str("PAYVANE_EXEC", Or(m.PVExec, root + "/bin/PayVane"));
-    t.Int("PAYVANE_ADMIN_PORT", base + 3);
-    t.Int("PAYVANE_PAY_PORT", base + 4);
-    t.Int("PAYVANE_ERROR_PORT", base + 5);
-    t.Int("PAYVANE_SET_PAY_PORT", base + 6);
-    t.Int("PAYVANE_SET_INQUIRY_PORT", base + 7);
+    t.Int("PAYVANE_ADMIN_PORT", ports.Pay(VXPortPlan::kPayAdmin));
+    t.Int("PAYVANE_PAY_PORT", ports.Pay(VXPortPlan::kPayPay));
+    t.Int("PAYVANE_ERROR_PORT", ports.Pay(VXPortPlan::kPayError));
+    t.Int("PAYVANE_SET_PAY_PORT", ports.Pay(VXPortPlan::kPaySetPay));
+    t.Int("PAYVANE_SET_INQUIRY_PORT", ports.Pay(VXPortPlan::kPaySetInquiry));
     t.Str("PAYVANE_LOG_PATH", Or(m.PVLogPath, Str(m.VXLogPath)));
     t.Str("PAYVANE_CERT_PATH", Or(m.PVCertPath, root + "/data"));
     t.Int("PAYVANE_ENABLE_TRACE", (m.MSOption & MS_OPT_PV_TRACE) ? 1 : 0);
@@ -271,14 +280,10 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 bool ReadText(const std::string& path, std::string& text) {
-    FILE* fp = fopen(path.c_str(), "r");
-    if (!fp)
+    ICString content;
+    if (!SysReadFile(path.c_str(), content))
         return false;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, fp)) > 0)
-        text.append(buffer, n);
-    fclose(fp);
+    text.append(content, static_cast<size_t>(content.GetLength()));
     return true;
 }
 
@@ -346,7 +351,7 @@ bool Register(Builder& b, const MSInfo& m) {
     else
         rc += "su - " + Str(m.DBUser) + " -c \"reldastart; " + controller + " -i " + conf + "&\"\n";
     // The controller's entry as the services file registration writes it.
-    std::string services, name = "vx" + Str(m.Name);
+    std::string services, name = Prefix(m);
     ReadText(b.Path("/etc/services"), services);
     services += name + (name.size() >= 8 ? "\t" : "\t\t") + std::to_string(m.MSPort) +
                 "/tcp\t# Vendrix - Server Controller\n";
@@ -376,8 +381,9 @@ std::string Unrooted(const Builder& b, const ICString& path) {
 }
 
 // A builder for one of the releases there are.
+// They add to an installation that is there already.
 bool StartRelease(Builder& b, const char* root, int release, ICString& error) {
-    if (!b.Start(root, error))
+    if (!b.Start(root, true, error))
         return false;
     if (release < 1 || release > 3) {
         error = "there are releases 1, 2 and 3 only";

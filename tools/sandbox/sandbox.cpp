@@ -3,13 +3,36 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "sandbox_parts.h"
+#include "vxconfig/fileio.h"
+#include "vxconfig/sysroot.h"
 
 namespace sandbox {
+
+namespace {
+
+// A directory with anything in it besides "." and "..".
+bool HoldsFiles(const std::string& path) {
+    DIR* dir = opendir(path.c_str());
+    if (!dir)
+        return false;
+    bool any = false;
+    while (dirent* entry = readdir(dir)) {
+        if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) {
+            any = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return any;
+}
+
+} // namespace
 
 bool Builder::Fail(const std::string& why) {
     if (error.empty())
@@ -37,16 +60,13 @@ bool Builder::MakeDirs(const char* absolute, mode_t mode) {
 
 bool Builder::WriteText(const char* absolute, const std::string& text, mode_t mode) {
     std::string path = Path(absolute);
-    // A fresh file each time: an earlier one may be read-only or a running program.
-    unlink(path.c_str());
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode);
-    if (fd < 0)
-        return Fail("cannot write " + path + ": " + strerror(errno));
-    bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    // The mode is set explicitly: the file may have existed with another one.
-    ok = fchmod(fd, mode) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    return ok ? true : Fail("cannot write " + path + ": " + strerror(errno));
+    // Through the library's write path: a file replaced in one step, whatever it was (even a
+    // read-only file or a running program), with the mode given.
+    SysWriteOptions options;
+    options.mode = mode;
+    if (!SysWriteFile(path.c_str(), text.data(), text.size(), options))
+        return Fail(std::string("cannot write ") + SysGetLastReason());
+    return true;
 }
 
 bool Builder::CopyFile(const std::string& source, const char* absolute, mode_t mode) {
@@ -64,20 +84,18 @@ bool Builder::CopyFile(const std::string& source, const char* absolute, mode_t m
     return WriteText(absolute, text, mode);
 }
 
-bool Builder::Start(const char* path, ICString& error) {
-    if (!path || path[0] != '/') {
-        error = "the sandbox root must be an absolute path";
-        return false;
-    }
-    if (strchr(path, '.')) {
-        error = "the sandbox root must not contain a dot";
+bool Builder::Start(const char* path, bool force, ICString& error) {
+    ICString why;
+    if (!SysCheckRootValue(path, &why)) {
+        error = ICString("the sandbox root is refused: ") + why;
         return false;
     }
     root = path;
     while (root.size() > 1 && root.back() == '/')
         root.pop_back();
-    if (root == "/") {
-        error = "the sandbox root must not be /";
+    if (!force && HoldsFiles(root)) {
+        error =
+            (root + " already holds files; give --force to lay the sandbox out over them").c_str();
         return false;
     }
     return true;
@@ -94,7 +112,7 @@ bool Builder::Finish(bool ok, ICString& error) const {
 int SandboxBuild(const char* root, const SandboxOptions& options, ICString& error) {
     error.Empty();
     sandbox::Builder b;
-    if (!b.Start(root, error))
+    if (!b.Start(root, options.force, error))
         return 0;
     bool ok = b.MakeDirs("") && b.MakeDirs("/etc") && b.MakeDirs("/bin") &&
               b.MakeDirs("/tmp", 01777) && chmod(b.Path("/tmp").c_str(), 01777) == 0 &&

@@ -22,10 +22,14 @@ struct SandboxOptions {
     // Copy the stand-in programs into ROOT/bin (found in $VXCONFIG_STANDINS, else beside the
     // running program); a missing one is an error naming it.
     bool standins = true;
+    // Lay out over a directory that already holds files (an earlier sandbox); without it
+    // such a directory is refused, so that nobody's files are overwritten.
+    bool force = false;
 };
 
-// 1 when the installation was laid out under root (an absolute path without dots, created
-// when missing); 0 with the reason in error.
+// 1 when the installation was laid out under root (an absolute path without dots that may
+// serve as a system root, created when missing, empty unless options.force); 0 with the
+// reason in error.
 int SandboxBuild(const char* root, const SandboxOptions& options, ICString& error);
 
 #endif

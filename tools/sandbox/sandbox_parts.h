@@ -14,10 +14,10 @@ struct Builder {
     std::string root;
     std::string error;
 
-    // Takes root as the builder's root: absolute, not "/", without a dot (backup names are
-    // formed at the first dot of a whole path, so a dot in the root would send them astray),
-    // trailing slashes dropped. False with the reason in error.
-    bool Start(const char* root, ICString& error);
+    // Takes root as the builder's root: one that may serve as a system root
+    // (SysCheckRootValue), trailing slashes dropped, and empty unless force. False with the
+    // reason in error.
+    bool Start(const char* root, bool force, ICString& error);
     // ok, with the reason in error when it is false.
     bool Finish(bool ok, ICString& error) const;
 

@@ -1,62 +1,58 @@
-// add, set, remove: edit the instance data file. It is written only when the whole command
-// succeeded, and replaced in one step.
+// add, set, remove: edit the instance data file. It is locked from the load to the store,
+// written only when the whole command succeeded, and replaced in one step.
 #include "instance_args.h"
 
-int CmdAdd(int argc, char** argv) {
-    const VxCommand& command = FindCommand(argv[0]);
-    InstanceArgs args;
-    MSList list;
-    if (int rc = ParseInstanceArgs(argc, argv, 1, true, args))
-        return rc;
-    if (int rc = LoadInstances(args.dataPath, list))
+int CmdAdd(const VxCommand& self, const VxArgs& args) {
+    InstanceData data;
+    if (int rc = data.Open(args, true))
         return rc;
     ICString product;
     ICGetInstPath(product);
-    list.SetDefault(product, nullptr);
+    data.list.SetDefault(product, nullptr);
     MSInfo info;
-    list.GetDefault(info);
-    const char* name = args.positional[0];
+    data.list.GetDefault(info);
+    const char* name = args.operands[0];
     if (!info.SetName(name))
-        return UsageError(command, "'%s' is refused: an instance name of 1 to 8 characters", name);
+        return UsageError(self,
+                          "'%s' is refused: an instance name of 1 to 8 characters: letters, "
+                          "digits and . _ - + , : @ =, not . or ..",
+                          Shown(name).c_str());
     // Each instance gets a directory of its own under the product's instance directory.
     info.RootPath = info.RootPath ^ name;
     info.HtmlPath = info.HtmlPath ^ name;
-    if (int rc = ApplyInstanceOptions(command, args, info))
+    if (int rc = ApplyInstanceOptions(self, args, info))
         return rc;
-    if (int bits = list.Add(info, 1))
+    if (int bits = data.list.Add(info, 1))
         return ReportConflicts(bits);
-    return StoreInstances(args, list);
+    return data.Store();
 }
 
-int CmdSet(int argc, char** argv) {
-    const VxCommand& command = FindCommand(argv[0]);
-    InstanceArgs args;
-    MSList list;
-    if (int rc = ParseInstanceArgs(argc, argv, 1, true, args))
-        return rc;
+int CmdSet(const VxCommand& self, const VxArgs& args) {
     bool any = false;
-    for (const char* value : args.values)
-        any = any || value;
+    for (const auto& given : args.given)
+        any = any || given.first->record;
     if (!any)
-        return UsageError(command, "no option given, nothing to change");
-    if (int rc = LoadAndSelect(args, list))
+        return UsageError(self, "no option given, nothing to change");
+    InstanceData data;
+    if (int rc = data.Open(args, true))
+        return rc;
+    if (int rc = data.Select(args.operands[0]))
         return rc;
     MSInfo info;
-    list.GetCurrent(info);
-    if (int rc = ApplyInstanceOptions(command, args, info))
+    data.list.GetCurrent(info);
+    if (int rc = ApplyInstanceOptions(self, args, info))
         return rc;
-    if (int bits = list.MergeCurrent(info))
+    if (int bits = data.list.MergeCurrent(info))
         return ReportConflicts(bits);
-    return StoreInstances(args, list);
+    return data.Store();
 }
 
-int CmdRemove(int argc, char** argv) {
-    InstanceArgs args;
-    MSList list;
-    if (int rc = ParseInstanceArgs(argc, argv, 1, false, args))
+int CmdRemove(const VxCommand&, const VxArgs& args) {
+    InstanceData data;
+    if (int rc = data.Open(args, true))
         return rc;
-    if (int rc = LoadAndSelect(args, list))
+    if (int rc = data.Select(args.operands[0]))
         return rc;
-    list.Delete();
-    return StoreInstances(args, list);
+    data.list.Delete();
+    return data.Store();
 }

@@ -98,34 +98,31 @@ void ShowField(const ShowLine& line, const MSInfo& info) {
 
 } // namespace
 
-int CmdList(int argc, char** argv) {
-    InstanceArgs args;
-    MSList list;
-    if (int rc = ParseInstanceArgs(argc, argv, 0, false, args))
+int CmdList(const VxCommand&, const VxArgs& args) {
+    InstanceData data;
+    if (int rc = data.Open(args, false))
         return rc;
-    if (int rc = LoadInstances(args.dataPath, list))
-        return rc;
+    MSList& list = data.list;
     MSInfo info;
     for (int i = 0; i < list.GetCount(); ++i) {
         list.SetIndex(i);
         list.GetCurrent(info);
         // The whole block: the servers, the payment ports and the database access port.
         printf("%-8s %d-%d %s %s %s\n", static_cast<const char*>(info.Name), info.MSPort,
-               info.MSPort + info.MSProc + 8, NameOf(kWebServerNames, info.ISType),
+               VXPortPlan(info).BlockEnd(), NameOf(kWebServerNames, info.ISType),
                NameOf(kDatabaseNames, info.DBType), static_cast<const char*>(info.DBName));
     }
     return VX_EXIT_OK;
 }
 
-int CmdShow(int argc, char** argv) {
-    InstanceArgs args;
-    MSList list;
-    if (int rc = ParseInstanceArgs(argc, argv, 1, false, args))
+int CmdShow(const VxCommand&, const VxArgs& args) {
+    InstanceData data;
+    if (int rc = data.Open(args, false))
         return rc;
-    if (int rc = LoadAndSelect(args, list))
+    if (int rc = data.Select(args.operands[0]))
         return rc;
     MSInfo info;
-    list.GetCurrent(info);
+    data.list.GetCurrent(info);
     for (const ShowLine& line : kShowLines)
         ShowField(line, info);
     return VX_EXIT_OK;

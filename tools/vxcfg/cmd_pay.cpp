@@ -12,12 +12,14 @@ struct PayTarget {
     const char* host = "localhost";
     int apiPort = -1;
     int adminPort = -1;
+    int timeout = PV_DEFAULT_TIMEOUT_SECONDS;
 };
 
-int ParsePort(const char* text) {
+// A whole decimal number from lo to hi, else -1.
+int ParseNumber(const char* text, long lo, long hi) {
     char* end = nullptr;
-    long port = strtol(text, &end, 10);
-    return *text && !*end && port > 0 && port <= 65535 ? int(port) : -1;
+    long n = strtol(text, &end, 10);
+    return *text && !*end && n >= lo && n <= hi ? int(n) : -1;
 }
 
 int PayAbout(PaymentServerSession* session, const PayTarget& target) {
@@ -54,47 +56,50 @@ const PayAction kActions[] = {
     {"stop", PayStop},
 };
 
+// A number option: its value within lo..hi, or a usage error naming it.
+int NumberOption(const VxCommand& self, const VxArgs& args, const char* name, long lo, long hi,
+                 int& out) {
+    const char* value = args.Value(name);
+    if (!value)
+        return VX_EXIT_OK;
+    out = ParseNumber(value, lo, hi);
+    if (out == -1)
+        return UsageError(self, "%s: '%s' is refused: a number from %ld to %ld", name,
+                          Shown(value).c_str(), lo, hi);
+    return VX_EXIT_OK;
+}
+
 } // namespace
 
-int CmdPay(int argc, char** argv) {
-    const VxCommand& command = FindCommand(argv[0]);
-    if (argc < 2)
-        return UsageError(command, "no action given");
+int CmdPay(const VxCommand& self, const VxArgs& args) {
     const PayAction* action = nullptr;
     for (const PayAction& a : kActions) {
-        if (strcmp(a.name, argv[1]) == 0)
+        if (strcmp(a.name, args.operands[0]) == 0)
             action = &a;
     }
     if (!action)
-        return UsageError(command, "unknown action '%s'", argv[1]);
+        return UsageError(self, "unknown action '%s'", Shown(args.operands[0]).c_str());
 
     PayTarget target;
-    for (int at = 2; at < argc; at += 2) {
-        const char* option = argv[at];
-        if (at + 1 >= argc)
-            return UsageError(command, "%s needs a value", option);
-        const char* value = argv[at + 1];
-        int* port = nullptr;
-        if (strcmp(option, "--host") == 0)
-            target.host = value;
-        else if (strcmp(option, "--api-port") == 0)
-            port = &target.apiPort;
-        else if (strcmp(option, "--admin-port") == 0)
-            port = &target.adminPort;
-        else
-            return UsageError(command, "unknown option '%s'", option);
-        if (port && (*port = ParsePort(value)) == -1)
-            return UsageError(command, "'%s' is not a port (1 to 65535)", value);
-    }
+    if (const char* host = args.Value("--host"))
+        target.host = host;
+    if (int rc = NumberOption(self, args, "--api-port", 1, 65535, target.apiPort))
+        return rc;
+    if (int rc = NumberOption(self, args, "--admin-port", 1, 65535, target.adminPort))
+        return rc;
+    if (int rc = NumberOption(self, args, "--timeout", 1, 86400, target.timeout))
+        return rc;
     if (target.apiPort == -1 || target.adminPort == -1)
-        return UsageError(command, "both --api-port and --admin-port are needed");
+        return UsageError(self, "both --api-port and --admin-port are needed");
 
     int rc = 0;
     PaymentServerSession* session =
         pvInitializeAPI(PV_MODE_SYNC, target.host, target.apiPort, target.adminPort, &rc);
     if (!session)
-        return Failure("pay %s: cannot open a session with %s (code %d)", action->name, target.host,
-                       rc);
+        return Failure("pay %s: cannot open a session with %s (code %d)", action->name,
+                       Shown(target.host).c_str(), rc);
+    // The value is within the client's range already.
+    pvSetTimeout(session, target.timeout, &rc);
     int exitCode = action->run(session, target);
     pvCloseAPI(&session);
     return exitCode;

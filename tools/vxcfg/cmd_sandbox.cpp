@@ -27,31 +27,19 @@ const Product* FindProduct(const char* name) {
 
 } // namespace
 
-int CmdSandbox(int argc, char** argv) {
-    const VxCommand& self = FindCommand(argv[0]);
+int CmdSandbox(const VxCommand& self, const VxArgs& args) {
     SandboxOptions options;
-    const char* dir = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (strcmp(argv[i], "--without") == 0) {
-            if (i + 1 >= argc)
-                return UsageError(self, "--without needs a product name");
-            const Product* p = FindProduct(argv[++i]);
-            if (!p)
-                return UsageError(self, "unknown product '%s'", argv[i]);
-            options.*(p->flag) = false;
-        } else if (argv[i][0] == '-') {
-            return UsageError(self, "unknown option '%s'", argv[i]);
-        } else if (dir) {
-            return UsageError(self, "only one directory may be given");
-        } else {
-            dir = argv[i];
-        }
+    for (const char* name : args.Values("--without")) {
+        const Product* p = FindProduct(name);
+        if (!p)
+            return UsageError(self, "--without: unknown product '%s'", Shown(name).c_str());
+        options.*(p->flag) = false;
     }
-    if (!dir)
-        return UsageError(self, "no directory given");
+    options.force = args.Has("--force");
+    const char* dir = args.operands[0];
     ICString error;
     if (!SandboxBuild(dir, options, error))
-        return Failure("sandbox: %s", static_cast<const char*>(error));
+        return Failure("sandbox: %s", Shown(error).c_str());
     printf("sandbox laid out in %s\n", dir);
     return VX_EXIT_OK;
 }

@@ -1,18 +1,66 @@
-// The vxcfg front end: a table of subcommands, each a function of its own arguments.
+// The vxcfg front end: a table of subcommands, each with its table of options; one parser
+// reads every command line and the same tables produce --help.
 #ifndef VXCFG_FRONTEND_H
 #define VXCFG_FRONTEND_H
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class MSInfo;
+
 enum { VX_EXIT_OK = 0, VX_EXIT_FAIL = 1, VX_EXIT_USAGE = 2 };
+
+// One option of a command.
+struct VxOption {
+    const char* name; // "--port"
+    const char* arg;  // what it takes, for the usage text; null for a switch
+    const char* help; // what it is for, or the rule its value must follow
+    // Options that set a field of the instance record: the setter; 1 when the record took
+    // the value.
+    int (*record)(MSInfo& info, const char* value);
+    bool secret;     // the value is never echoed back
+    bool allowEmpty; // an empty value means something (no merchant key)
+};
+
+// Option tables end with an entry whose name is null.
+extern const VxOption g_dataOption[];      // --data FILE
+extern const VxOption g_instanceOptions[]; // the record options of add and set
+
+struct VxArgs;
 
 struct VxCommand {
     const char* name;
-    const char* usage;                 // the arguments after the name
-    const char* summary;               // one line for --help
-    int (*run)(int argc, char** argv); // argv[0] is the subcommand's name
+    const char* operands;            // what follows the name besides options, for usage
+    size_t minOperands, maxOperands; // how many of them
+    const char* summary;             // one line for --help
+    int (*run)(const VxCommand& self, const VxArgs& args);
+    const VxOption* options[3]; // its option tables, ending with null
 };
 
 // Ends with an entry whose name is null.
 extern const VxCommand g_commands[];
+// The options before the command: --root, --help, --version.
+extern const VxCommand g_globalCommand;
+
+// A command line taken apart: operands in order, options in the order given.
+struct VxArgs {
+    std::vector<const char*> operands;
+    std::vector<std::pair<const VxOption*, const char*>> given;
+
+    // The last value given for option name, or null.
+    const char* Value(const char* name) const;
+    // Every value given for option name, in order.
+    std::vector<const char*> Values(const char* name) const;
+    bool Has(const char* name) const { return Value(name) != nullptr; }
+};
+
+// Parses argv[1..argc-1] against the command's option tables and operand count: "--name VALUE" or
+// "--name=VALUE" for options that take a value, "--name" for switches, "--" ends the options.
+// With stopAtOperand the first operand ends the parse and *consumed says how many arguments
+// were read. VX_EXIT_OK, or a usage error (already reported) naming the wrong option.
+int ParseArgs(const VxCommand& command, int argc, char** argv, VxArgs& out,
+              bool stopAtOperand = false, int* consumed = nullptr);
 
 // Writes "vxcfg: NAME: why (usage: vxcfg NAME USAGE)" as one line to standard error and
 // returns VX_EXIT_USAGE.
@@ -20,19 +68,29 @@ int UsageError(const VxCommand& command, const char* why, ...)
     __attribute__((format(printf, 2, 3)));
 // Writes "vxcfg: why" to standard error and returns VX_EXIT_FAIL.
 int Failure(const char* why, ...) __attribute__((format(printf, 1, 2)));
+// Writes the text of message id (with its arguments) followed by the library's reason for
+// the failure that just happened, and returns VX_EXIT_FAIL.
+int FailWithReason(unsigned int id, const char* arg1 = nullptr, const char* arg2 = nullptr);
 // The table entry of a subcommand, for its usage line.
 const VxCommand& FindCommand(const char* name);
+// The usage line of a command: operands, then every option with its argument.
+std::string UsageOf(const VxCommand& command);
+// The whole --help text, or one command's.
+void PrintHelp();
+void PrintCommandHelp(const VxCommand& command);
+// A value as it may be shown in a one-line message: control characters as \ooo.
+std::string Shown(const char* value);
 
-int CmdEncrypt(int argc, char** argv);
-int CmdDecrypt(int argc, char** argv);
-int CmdEncKey(int argc, char** argv);
-int CmdDecKey(int argc, char** argv);
-int CmdSandbox(int argc, char** argv);
-int CmdList(int argc, char** argv);
-int CmdShow(int argc, char** argv);
-int CmdAdd(int argc, char** argv);
-int CmdSet(int argc, char** argv);
-int CmdRemove(int argc, char** argv);
-int CmdPay(int argc, char** argv);
+int CmdEncrypt(const VxCommand& self, const VxArgs& args);
+int CmdDecrypt(const VxCommand& self, const VxArgs& args);
+int CmdEncKey(const VxCommand& self, const VxArgs& args);
+int CmdDecKey(const VxCommand& self, const VxArgs& args);
+int CmdSandbox(const VxCommand& self, const VxArgs& args);
+int CmdList(const VxCommand& self, const VxArgs& args);
+int CmdShow(const VxCommand& self, const VxArgs& args);
+int CmdAdd(const VxCommand& self, const VxArgs& args);
+int CmdSet(const VxCommand& self, const VxArgs& args);
+int CmdRemove(const VxCommand& self, const VxArgs& args);
+int CmdPay(const VxCommand& self, const VxArgs& args);
 
 #endif

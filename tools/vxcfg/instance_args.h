@@ -1,53 +1,44 @@
-// What the instance commands (list, show, add, set, remove) share: their arguments, the table
-// of record options, and reading and writing the instance data file.
+// What the instance commands (list, show, add, set, remove) share: the instance data file of
+// the command line, and applying the record options.
 #ifndef VXCFG_INSTANCE_ARGS_H
 #define VXCFG_INSTANCE_ARGS_H
 
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "frontend.h"
 #include "vxconfig/vxconfig.h"
 
-// One option that sets a field of the record through its setter.
-struct InstanceOption {
-    const char* name;                              // "--port"
-    const char* arg;                               // what it takes, for the usage text
-    const char* rule;                              // why a value is refused
-    int (*apply)(MSInfo& info, const char* value); // 1 when the record took the value
-    int secret;                                    // never echoed back
+// The instance data file a command works on: --data, or the product's own.
+class InstanceData {
+public:
+    // Refuses a system root without an installation under it, then loads the file. A missing
+    // file is an empty list; one that exists but is not an instance data file is refused and
+    // must then never be written. forChange holds the file's lock from here until the object
+    // goes, so that concurrent commands take turns instead of losing each other's changes.
+    // VX_EXIT_OK or VX_EXIT_FAIL (reported).
+    int Open(const VxArgs& args, bool forChange);
+    // Makes the instance called name (letter case aside) current; VX_EXIT_OK, or VX_EXIT_FAIL
+    // after the system's message.
+    int Select(const char* name);
+    // Replaces the file in one step; the product's own data file gets its directory made
+    // when the installation has none yet. VX_EXIT_OK or VX_EXIT_FAIL (reported).
+    int Store();
+
+    MSList list;
+    std::string path;
+
+private:
+    bool m_defaultPath = false;
+    std::unique_ptr<SysFileLock> m_lock;
 };
 
-// Ends with an entry whose name is null. Options are applied in table order, whatever their
-// order on the command line, so the database type and owner are in place before the password
-// is checked against them.
-extern const InstanceOption g_instanceOptions[];
+// Applies every record option given to info through its setter, in table order whatever
+// their order on the command line (so that the database type and owner are in place before
+// the password is checked against them); VX_EXIT_OK, or a usage error naming the option and
+// its rule for the first value refused.
+int ApplyInstanceOptions(const VxCommand& command, const VxArgs& args, MSInfo& info);
 
-struct InstanceArgs {
-    std::string dataPath;                // --data, or the product's data file
-    bool defaultPath = false;            // dataPath is the product's own data file
-    std::vector<const char*> positional; // the instance name, when the command takes one
-    std::vector<const char*> values;     // per row of g_instanceOptions; null when not given
-};
-
-// Splits argv (argv[0] is the command) into --data, record options (when allowed) and
-// positional arguments, which must number exactly `positional`. VX_EXIT_OK or a usage error.
-int ParseInstanceArgs(int argc, char** argv, size_t positional, bool recordOptions,
-                      InstanceArgs& out);
-
-// Applies every given option to info through its setter; VX_EXIT_OK, or a usage error naming
-// the option and its rule for the first value refused.
-int ApplyInstanceOptions(const VxCommand& command, const InstanceArgs& args, MSInfo& info);
-
-// A missing data file is an empty list; one that exists but does not load is refused with
-// the system's message and must then not be written. VX_EXIT_OK or VX_EXIT_FAIL.
-int LoadInstances(const std::string& path, MSList& list);
-// Replaces the data file in one step, so it is never seen half written. The product's own
-// data file gets its directory made when it is missing (a fresh installation has none).
-int StoreInstances(const InstanceArgs& args, const MSList& list);
-// Loads the data file and makes the instance named by the first positional argument (letter
-// case ignored) current; VX_EXIT_OK, or VX_EXIT_FAIL after the system's message.
-int LoadAndSelect(const InstanceArgs& args, MSList& list);
 // Reports every conflict in bits with the system's messages; returns VX_EXIT_FAIL.
 int ReportConflicts(int bits);
 

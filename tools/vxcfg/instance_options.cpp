@@ -1,4 +1,4 @@
-// The record options of `vxcfg add` and `vxcfg set`, as a table, and their parsing.
+// The record options of `vxcfg add` and `vxcfg set`, as a table, and applying them to a record.
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -66,111 +66,77 @@ int DBService(MSInfo& info, const char* value) {
     return 1;
 }
 
-const char kPathRule[] = "a path of 1 to 1024 characters";
-const char kHostRule[] = "a host name of 1 to 64 characters";
-const char kShortRule[] = "1 to 8 characters";
+// The rules of the values, as the help text and the refusals state them.
+#define SAFE "letters, digits and . _ - + , : @ ="
+const char kPathRule[] = "a path of 1 to 1024 characters: " SAFE " /";
+const char kHostRule[] = "a host name of 1 to 64 characters: " SAFE;
+const char kShortRule[] = "1 to 8 characters: " SAFE;
 const char kPasswordRule[] = "a password of at most 16 characters";
+
+#define RECORD(name, arg, rule, apply)                                                             \
+    { name, arg, rule, apply, false, false }
+#define SECRET(name, arg, rule, apply, empty)                                                      \
+    { name, arg, rule, apply, true, empty }
 
 } // namespace
 
-const InstanceOption g_instanceOptions[] = {
-    {"--rootpath", "DIR", kPathRule, Text<&MSInfo::SetRootPath>, 0},
-    {"--htmlpath", "DIR", kPathRule, Text<&MSInfo::SetHtmlPath>, 0},
-    {"--logpath", "DIR", kPathRule, Text<&MSInfo::SetVXLogPath>, 0},
-    {"--cachepath", "DIR", kPathRule, Text<&MSInfo::SetCachePath>, 0},
-    {"--macropath", "DIR", kPathRule, Text<&MSInfo::SetMacroPath>, 0},
-    {"--defsdir", "DIR", kPathRule, Text<&MSInfo::SetDefsDir>, 0},
-    {"--docroot", "DIR", kPathRule, Text<&MSInfo::SetDocRoot>, 0},
-    {"--cgi", "DIR", kPathRule, Text<&MSInfo::SetCgiPath>, 0},
-    {"--webserver", "wharf|netscape|brindle", "one of wharf, netscape, brindle", WebServer, 0},
-    {"--nes-secure", "DIR", "a directory that holds obj.conf", Text<&MSInfo::SetNESSecure>, 0},
-    {"--nes-nonsecure", "DIR", "a directory that holds obj.conf", Text<&MSInfo::SetNESNonsecure>,
-     0},
-    {"--host", "HOST", kHostRule, Text<&MSInfo::SetISHost>, 0},
-    {"--ip", "ADDR", "four numbers of 0 to 255 joined by dots", Text<&MSInfo::SetIPAddr>, 0},
-    {"--port", "N", "a port from 1024 to 65535, not 16560", Number<&MSInfo::SetMSPort>, 0},
-    {"--procs", "N", "a number of processes from 2 to 99", Number<&MSInfo::SetMSProc>, 0},
-    {"--dbtype", "relda|oracle", "one of relda, oracle", Database, 0},
-    {"--db", "NAME", kShortRule, Text<&MSInfo::SetDBName>, 0},
-    {"--dbuser", "USER", kShortRule, Text<&MSInfo::SetDBUser>, 0},
-    {"--dbowner", "USER", "an existing system user", Text<&MSInfo::SetDBOwner>, 0},
-    {"--dbpass", "PASSWORD",
-     "at most 16 characters, the database owner's system password (any for Oracle)",
-     Text<&MSInfo::SetDBPswd>, 1},
-    {"--dbhost", "HOST", kHostRule, Text<&MSInfo::SetDBHost>, 0},
-    {"--dbnode", "NODE", "a node name of 1 to 64 characters", Text<&MSInfo::SetDBNode>, 0},
-    {"--dbservice", "SERVICE", "a service of 1 to 64 characters", DBService, 0},
-    {"--pvhost", "HOST", kHostRule, Text<&MSInfo::SetPVHost>, 0},
-    {"--adminpass", "PASSWORD", kPasswordRule, Text<&MSInfo::SetCMSPswd>, 1},
-    {"--merchant-key", "KEY", "16 hexadecimal digits, or an empty text for no key",
-     Text<&MSInfo::SetMerKey>, 1},
-    {"--pvcycle", "SECONDS", "a number from 1 to 65535", Number<&MSInfo::SetPVCycle>, 0},
-    {"--pvintvl", "SECONDS", "a number from 1 to 65535", Number<&MSInfo::SetPVIntvl>, 0},
-    {"--pvtmout", "SECONDS", "a number from 60 to 65535", Number<&MSInfo::SetPVTmout>, 0},
-    {"--maxcache", "N", "a whole number", Number<&MSInfo::SetMaxCacheFiles>, 0},
-    {nullptr, nullptr, nullptr, nullptr, 0},
+const VxOption g_instanceOptions[] = {
+    RECORD("--rootpath", "DIR", kPathRule, Text<&MSInfo::SetRootPath>),
+    RECORD("--htmlpath", "DIR", kPathRule, Text<&MSInfo::SetHtmlPath>),
+    RECORD("--logpath", "DIR", kPathRule, Text<&MSInfo::SetVXLogPath>),
+    RECORD("--cachepath", "DIR", kPathRule, Text<&MSInfo::SetCachePath>),
+    RECORD("--macropath", "DIR", kPathRule, Text<&MSInfo::SetMacroPath>),
+    RECORD("--defsdir", "DIR", kPathRule, Text<&MSInfo::SetDefsDir>),
+    RECORD("--docroot", "DIR", kPathRule, Text<&MSInfo::SetDocRoot>),
+    RECORD("--cgi", "DIR", kPathRule, Text<&MSInfo::SetCgiPath>),
+    RECORD("--webserver", "wharf|netscape|brindle", "one of wharf, netscape, brindle", WebServer),
+    RECORD("--nes-secure", "DIR", "a directory (" SAFE " /) that holds obj.conf",
+           Text<&MSInfo::SetNESSecure>),
+    RECORD("--nes-nonsecure", "DIR", "a directory (" SAFE " /) that holds obj.conf",
+           Text<&MSInfo::SetNESNonsecure>),
+    RECORD("--host", "HOST", kHostRule, Text<&MSInfo::SetISHost>),
+    RECORD("--ip", "ADDR", "four numbers of 0 to 255 joined by dots", Text<&MSInfo::SetIPAddr>),
+    RECORD("--port", "N", "a port from 1024 to 65535, not 16560", Number<&MSInfo::SetMSPort>),
+    RECORD("--procs", "N", "a number of processes from 2 to 99", Number<&MSInfo::SetMSProc>),
+    RECORD("--dbtype", "relda|oracle", "one of relda, oracle", Database),
+    RECORD("--db", "NAME", kShortRule, Text<&MSInfo::SetDBName>),
+    RECORD("--dbuser", "USER", kShortRule, Text<&MSInfo::SetDBUser>),
+    RECORD("--dbowner", "USER", "an existing system user", Text<&MSInfo::SetDBOwner>),
+    SECRET("--dbpass", "PASSWORD",
+           "at most 16 characters, the database owner's system password (any for Oracle)",
+           Text<&MSInfo::SetDBPswd>, false),
+    RECORD("--dbhost", "HOST", kHostRule, Text<&MSInfo::SetDBHost>),
+    RECORD("--dbnode", "NODE", "a node name of 1 to 64 characters: " SAFE,
+           Text<&MSInfo::SetDBNode>),
+    RECORD("--dbservice", "SERVICE", "a service of 1 to 64 characters: " SAFE, DBService),
+    RECORD("--pvhost", "HOST", kHostRule, Text<&MSInfo::SetPVHost>),
+    SECRET("--adminpass", "PASSWORD", kPasswordRule, Text<&MSInfo::SetCMSPswd>, false),
+    SECRET("--merchant-key", "KEY", "16 hexadecimal digits, or an empty text for no key",
+           Text<&MSInfo::SetMerKey>, true),
+    RECORD("--pvcycle", "SECONDS", "a number from 1 to 65535", Number<&MSInfo::SetPVCycle>),
+    RECORD("--pvintvl", "SECONDS", "a number from 1 to 65535", Number<&MSInfo::SetPVIntvl>),
+    RECORD("--pvtmout", "SECONDS", "a number from 60 to 65535", Number<&MSInfo::SetPVTmout>),
+    RECORD("--maxcache", "N", "a whole number", Number<&MSInfo::SetMaxCacheFiles>),
+    {nullptr, nullptr, nullptr, nullptr, false, false},
 };
 
-int ParseInstanceArgs(int argc, char** argv, size_t positional, bool recordOptions,
-                      InstanceArgs& out) {
-    const VxCommand& command = FindCommand(argv[0]);
-    size_t rows = 0;
-    while (g_instanceOptions[rows].name)
-        ++rows;
-    out.values.assign(rows, nullptr);
-    for (int at = 1; at < argc; ++at) {
-        const char* arg = argv[at];
-        if (arg[0] != '-' || arg[1] != '-') {
-            out.positional.push_back(arg);
-            continue;
-        }
-        if (at + 1 >= argc)
-            return UsageError(command, "%s needs a value", arg);
-        const char* value = argv[++at];
-        if (strcmp(arg, "--data") == 0) {
-            out.dataPath = value;
-            continue;
-        }
-        size_t row = 0;
-        while (row < rows && strcmp(g_instanceOptions[row].name, arg) != 0)
-            ++row;
-        if (!recordOptions)
-            return UsageError(command, "unknown option '%s'", arg);
-        if (row == rows) {
-            std::string known;
-            for (const InstanceOption* o = g_instanceOptions; o->name; ++o)
-                known += std::string(known.empty() ? "" : " ") + o->name + " " + o->arg;
-            return UsageError(command, "unknown option '%s'; the options are --data FILE %s", arg,
-                              known.c_str());
-        }
-        out.values[row] = value;
-    }
-    if (out.positional.size() != positional)
-        return UsageError(command, "expected %zu argument(s), got %zu", positional,
-                          out.positional.size());
-    if (out.dataPath.empty()) {
-        ICString product;
-        ICGetInstPath(product);
-        out.dataPath = static_cast<const char*>(product ^ "server" ^ "admin" ^ "vxconfig.dat");
-        out.defaultPath = true;
-    }
-    return VX_EXIT_OK;
-}
+#undef RECORD
+#undef SECRET
+#undef SAFE
 
-int ApplyInstanceOptions(const VxCommand& command, const InstanceArgs& args, MSInfo& info) {
-    for (size_t row = 0; row < args.values.size(); ++row) {
-        const char* value = args.values[row];
+int ApplyInstanceOptions(const VxCommand& command, const VxArgs& args, MSInfo& info) {
+    for (const VxOption* option = g_instanceOptions; option->name; ++option) {
+        const char* value = args.Value(option->name);
         if (!value)
             continue;
-        const InstanceOption& option = g_instanceOptions[row];
         // The setters would take these, but the data file could not read them back.
         if (strlen(value) > VX_DATAFILE_MAX_TEXT || strchr(value, '\n'))
             return UsageError(command,
                               "%s: the value is refused: one line of at most %d characters",
-                              option.name, VX_DATAFILE_MAX_TEXT);
-        if (!option.apply(info, value))
-            return UsageError(command, "%s: '%s' is refused: %s", option.name,
-                              option.secret ? "..." : value, option.rule);
+                              option->name, VX_DATAFILE_MAX_TEXT);
+        if (!option->record(info, value))
+            return UsageError(command, "%s: '%s' is refused: %s", option->name,
+                              option->secret ? "..." : Shown(value).c_str(), option->help);
     }
     return VX_EXIT_OK;
 }
