@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "platform/passwd.h"
@@ -82,21 +83,34 @@ void SyncDirectory(const char* path) {
     }
 }
 
-// Removes what killed writers of name left in its directory: name + ".vxnew-" + six
-// characters. Only called with the directory's lock held, so none of them is being written.
-void RemoveStaleTemporaries(const char* path) {
+// Whether entry is a temporary of a writer of the file with this base name: the name, the
+// mark and six characters.
+bool IsTemporaryOf(const char* entry, const char* base) {
+    size_t length = strlen(base);
+    return strncmp(entry, base, length) == 0 &&
+           strncmp(entry + length, kTempMark, sizeof kTempMark - 1) == 0 &&
+           strlen(entry) == length + sizeof kTempMark - 1 + kTempSuffix;
+}
+
+// Removes what killed writers of path (and of also, a second file in the same directory, or
+// null) left there, in one pass over the directory. Only called with the directory's lock
+// held, so none of them is being written.
+void RemoveStaleTemporaries(const char* path, const char* also = nullptr) {
     ICString dirPath = DirectoryOf(path);
     DIR* dir = opendir(dirPath);
     if (!dir)
         return;
-    ICString prefix = ICString(BaseNameOf(path)) + kTempMark;
-    size_t prefixLength = static_cast<size_t>(prefix.GetLength());
+    const char* base = BaseNameOf(path);
+    const char* alsoBase =
+        also && strcmp(DirectoryOf(also), dirPath) == 0 ? BaseNameOf(also) : nullptr;
     while (dirent* entry = readdir(dir)) {
-        if (strncmp(entry->d_name, prefix, prefixLength) == 0 &&
-            strlen(entry->d_name) == prefixLength + kTempSuffix)
+        if (IsTemporaryOf(entry->d_name, base) ||
+            (alsoBase && IsTemporaryOf(entry->d_name, alsoBase)))
             unlinkat(dirfd(dir), entry->d_name, 0);
     }
     closedir(dir);
+    if (also && !alsoBase)
+        RemoveStaleTemporaries(also);
 }
 
 // Where the file goes, and what stood there before.
@@ -172,18 +186,31 @@ int WriteAndRename(const char* path, const char* content, size_t length, mode_t 
     return 1;
 }
 
-// A free name beside backup for the new hard link: taken by mkstemp, then given up for link.
+// Six characters for a temporary's name, from the clock, the process and a counter: link(2)
+// fails rather than replace, so a name that happens to be taken only costs another try.
+void UniqueSuffix(char out[kTempSuffix + 1]) {
+    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    static unsigned long counter = 0;
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    unsigned long value = static_cast<unsigned long>(now.tv_nsec) * 2654435761UL ^
+                          static_cast<unsigned long>(getpid()) << 20 ^ ++counter * 40503UL;
+    for (size_t i = 0; i < kTempSuffix; ++i) {
+        out[i] = kDigits[value % (sizeof kDigits - 1)];
+        value /= sizeof kDigits - 1;
+    }
+    out[kTempSuffix] = '\0';
+}
+
+// A new hard link to existing under a free temporary name beside backup, written to name.
 int LinkBeside(const char* existing, const char* backup, char* name, size_t size) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (snprintf(name, size, "%s%sXXXXXX", backup, kTempMark) >= static_cast<int>(size)) {
+        char suffix[kTempSuffix + 1];
+        UniqueSuffix(suffix);
+        if (snprintf(name, size, "%s%s%s", backup, kTempMark, suffix) >= static_cast<int>(size)) {
             errno = ENAMETOOLONG;
             return 0;
         }
-        int fd = mkstemp(name);
-        if (fd < 0)
-            return 0;
-        close(fd);
-        unlink(name);
         if (link(existing, name) == 0)
             return 1;
         if (errno != EEXIST)
@@ -196,7 +223,6 @@ int LinkBeside(const char* existing, const char* backup, char* name, size_t size
 // The previous content under the backup name, replacing what stood there in one step: a
 // second name for the same file, or a copy where no hard link can be made.
 int KeepBackup(const Target& target, const char* backup) {
-    RemoveStaleTemporaries(backup);
     char name[PATH_MAX];
     if (LinkBeside(target.path, backup, name, sizeof name)) {
         if (rename(name, backup) == 0) {
@@ -282,7 +308,8 @@ int SysWriteFile(const char* path, const char* content, size_t length,
     SysFileLock lock(target.path);
     if (!lock.Held())
         return 0;
-    RemoveStaleTemporaries(target.path);
+    bool keepBackup = options.backup && *options.backup;
+    RemoveStaleTemporaries(target.path, keepBackup ? options.backup : nullptr);
     // The lock was waited for: what stands there now is what gets replaced.
     target.existed = stat(target.path, &target.previous) == 0;
 
@@ -305,7 +332,7 @@ int SysWriteFile(const char* path, const char* content, size_t length,
     if (options.keepMode && target.existed)
         mode = target.previous.st_mode & 07777;
 
-    if (options.backup && *options.backup && target.existed && !KeepBackup(target, options.backup))
+    if (keepBackup && target.existed && !KeepBackup(target, options.backup))
         return 0;
     return WriteAndRename(target.path, content ? content : "", length, mode, uid, gid,
                           options.owner != nullptr);
