@@ -1,7 +1,10 @@
-// The stand-in programs: copied from where they were built into ROOT/bin, and the database
-// product's instance list tool also into its instance directory.
+// The stand-in programs: copied from where they were built to where the products they stand
+// for keep them under the root (ROOT/bin for the shell tools and the database product, the
+// product's bin and admin directories, the web server's usr/sbin), each only into a sandbox
+// that has its product.
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -11,19 +14,43 @@ namespace sandbox {
 
 namespace {
 
+// Which sandboxes get a program: every one, or those with the product it belongs to.
+enum Gate { kAlways, kRelda, kPayment, kWharf };
+
 struct StandIn {
     const char* program;
-    bool relda;         // part of the database product
-    const char* alsoAt; // a second place under the root, or null
+    Gate gate;
+    const char* at[2]; // where it is installed under the root; the second may be null
 };
 
 const StandIn kStandIns[] = {
-    {"su", false, nullptr},
-    {"relda", true, nullptr},
-    {"reldastart", true, nullptr},
-    {"reldastop", true, nullptr},
-    {"reldailist", true, "/opt/Orvellrelda/V6.1/instance/reldailist"},
+    {"su", kAlways, {"/bin/su", nullptr}},
+    {"ksh", kAlways, {"/bin/ksh", nullptr}},
+    // The boot script runs a bare "ps -e" through PATH, the library "/usr/bin/ps".
+    {"ps", kAlways, {"/usr/bin/ps", "/bin/ps"}},
+    {"srvrctrl", kAlways, {"/opt/Orvellvndx/Vendrix3/bin/srvrctrl", nullptr}},
+    {"webconfig", kAlways, {"/opt/Orvellvndx/Vendrix3/server/admin/webconfig", nullptr}},
+    {"server", kPayment, {"/opt/Orvellvndx/Vendrix3/bin/server", nullptr}},
+    {"httpd", kWharf, {"/usr/sbin/httpd", nullptr}},
+    {"relda", kRelda, {"/bin/relda", nullptr}},
+    {"reldastart", kRelda, {"/bin/reldastart", nullptr}},
+    {"reldastop", kRelda, {"/bin/reldastop", nullptr}},
+    {"reldailist", kRelda, {"/bin/reldailist", "/opt/Orvellrelda/V6.1/instance/reldailist"}},
 };
+
+bool Wanted(Gate gate, const SandboxOptions& options) {
+    switch (gate) {
+    case kRelda:
+        return options.relda;
+    case kPayment:
+        return options.payment;
+    case kWharf:
+        return options.wharf;
+    case kAlways:
+        break;
+    }
+    return true;
+}
 
 // $VXCONFIG_STANDINS, else the directory of the running program (vxcfg, the tests and the
 // stand-ins are all built into one folder).
@@ -47,16 +74,18 @@ bool LayStandins(Builder& b, const SandboxOptions& options) {
         return true;
     std::string dir = StandInDir();
     for (const StandIn& s : kStandIns) {
-        if (s.relda && !options.relda)
+        if (!Wanted(s.gate, options))
             continue;
         std::string source = dir + "/" + s.program;
         if (access(source.c_str(), X_OK) != 0)
             return b.Fail(std::string("stand-in program '") + s.program + "' not found in " + dir);
-        std::string target = std::string("/bin/") + s.program;
-        if (!b.CopyFile(source, target.c_str(), 0755))
-            return false;
-        if (s.alsoAt && !b.CopyFile(source, s.alsoAt, 0755))
-            return false;
+        for (const char* at : s.at) {
+            if (!at)
+                continue;
+            std::string parent(at, strrchr(at, '/'));
+            if (!b.MakeDirs(parent.c_str()) || !b.CopyFile(source, at, 0755))
+                return false;
+        }
     }
     return true;
 }
