@@ -19,6 +19,19 @@ enum ICMessageId : unsigned int {
     IC_MSG_PORT_IN_USE = 87,          // "The selected port is already in use by another ..."
     IC_MSG_NO_SUCH_INSTANCE = 88,     // "Could not find instance %1"
     IC_MSG_WRONG_PASSWORD = 106,      // "The specified password is incorrect for the user (%1)"
+    IC_MSG_STARTING_SERVERS = 34,     // "Starting Storix servers..."
+    IC_MSG_SERVERS_STARTED = 42,      // "Storix servers for instance %1 started successfully."
+    IC_MSG_SERVERS_STOPPED = 43,      // "Storix servers for instance %1 stopped successfully."
+    IC_MSG_CANNOT_START_SERVERS = 44, // "Cannot start Storix servers for instance %1."
+    IC_MSG_CANNOT_STOP_SERVERS = 45,  // "Cannot stop Storix servers for instance %1."
+    IC_MSG_SERVERS_ACTIVE = 46,       // "Storix servers for instance %1 are already active."
+    IC_MSG_DB_OWNER_NOT_USER = 74,    // "Database owner must be a valid system user."
+    IC_MSG_PAYMENT_ACTIVE = 109,      // "Payment server for instance %1 is already active."
+    IC_MSG_PAYMENT_STARTED = 110,     // "Payment server for instance %1 started successfully."
+    IC_MSG_PAYMENT_NOT_STARTED = 111, // "Cannot start Payment server for instance %1."
+    IC_MSG_PAYMENT_INACTIVE = 112,    // "Payment server for instance %1 is already inactive."
+    IC_MSG_PAYMENT_STOPPED = 113,     // "Payment server for instance %1 stopped successfully."
+    IC_MSG_PAYMENT_NOT_STOPPED = 114, // "Cannot stop Payment server for instance %1"
 };
 
 #endif

@@ -3,10 +3,12 @@
 #ifndef VXCONFIG_VXCONFIG_H
 #define VXCONFIG_VXCONFIG_H
 
+#include "vxconfig/bootreg.h"
 #include "vxconfig/capture.h"
 #include "vxconfig/cipher.h"
 #include "vxconfig/datafile.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/environment.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/icstring.h"
 #include "vxconfig/keywords.h"
@@ -18,6 +20,7 @@
 #include "vxconfig/portplan.h"
 #include "vxconfig/safevalue.h"
 #include "vxconfig/services.h"
+#include "vxconfig/svcctl.h"
 #include "vxconfig/sysroot.h"
 #include "vxconfig/sysutil.h"
 #include "vxconfig/webpaths.h"

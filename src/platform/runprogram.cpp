@@ -10,8 +10,14 @@
 namespace platform {
 
 int ReadProgramOutput(const char* program, std::string& out) {
+    const char* argv[] = {program, nullptr};
+    return ReadProgramOutput(argv, out);
+}
+
+int ReadProgramOutput(const char* const* argv, std::string& out) {
     out.clear();
     int pipeFds[2];
+    const char* program = argv ? argv[0] : nullptr;
     if (!program || !*program || pipe2(pipeFds, O_CLOEXEC) != 0)
         return 0;
     // Reported by the child through a second pipe when the exec fails.
@@ -32,7 +38,7 @@ int ReadProgramOutput(const char* program, std::string& out) {
         if (null >= 0)
             dup2(null, STDIN_FILENO);
         dup2(pipeFds[1], STDOUT_FILENO);
-        execlp(program, program, static_cast<char*>(nullptr));
+        execvp(program, const_cast<char* const*>(argv));
         int error = errno;
         ssize_t ignored = write(execFds[1], &error, sizeof error);
         (void)ignored;

@@ -10,6 +10,8 @@ namespace platform {
 // from /dev/null, standard error left as it is, and collects what it prints on standard
 // output. 1 when it could be started (whatever its exit status), else 0.
 int ReadProgramOutput(const char* program, std::string& out);
+// The same with arguments: argv[0] is the program, the vector ends with a null pointer.
+int ReadProgramOutput(const char* const* argv, std::string& out);
 
 } // namespace platform
 

@@ -115,8 +115,13 @@ int SandboxBuild(const char* root, const SandboxOptions& options, ICString& erro
     if (!b.Start(root, options.force, error))
         return 0;
     bool ok = b.MakeDirs("") && b.MakeDirs("/etc") && b.MakeDirs("/bin") &&
-              b.MakeDirs("/tmp", 01777) && chmod(b.Path("/tmp").c_str(), 01777) == 0 &&
-              sandbox::LayPackages(b, options) && sandbox::LayUsers(b, options) &&
-              sandbox::LayServices(b) && sandbox::LayStandins(b, options);
+              b.MakeDirs("/etc/rc0.d") && b.MakeDirs("/etc/rc1.d") && b.MakeDirs("/etc/rc2.d") &&
+              b.MakeDirs("/usr/lib") && b.MakeDirs("/tmp", 01777) &&
+              chmod(b.Path("/tmp").c_str(), 01777) == 0 && sandbox::LayPackages(b, options) &&
+              b.MakeDirs("/opt/Orvellvndx/Vendrix3/server/bin") &&
+              b.WriteText("/opt/Orvellvndx/Vendrix3/server/bin/vndxprofile",
+                          "# Environment of the product's login shells.\n") &&
+              sandbox::LayUsers(b, options) && sandbox::LayServices(b) &&
+              sandbox::LayStandins(b, options);
     return b.Finish(ok, error) ? 1 : 0;
 }

@@ -1,0 +1,202 @@
+// The payment server of an instance as the service functions see it: probed by its
+// identification on the instance's payment ports, stopped by its shut-down request, started
+// in a login shell of the database owner, and the status lines of each.
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <sys/stat.h>
+
+#include "pay_fixture.h"
+#include "sandbox_fixture.h"
+
+namespace {
+
+const char kName[] = "shop";
+
+class PaymentServiceTest : public SandboxTest {
+protected:
+    PaymentServiceTest() { sandboxOptions.standins = false; }
+
+    void SetUp() override {
+        SandboxTest::SetUp();
+        std::string log = Rooted("/su.log");
+        // The sandbox's su only notes what it was asked to run.
+        ASSERT_EQ(0, system(("mkdir -p " + Rooted("/bin")).c_str()));
+        ASSERT_TRUE(WriteWholeFile(Rooted("/bin/su"),
+                                   "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done >> " +
+                                       log + "\necho >> " + log + "\n",
+                                   0755));
+        instance.Name = kName;
+        instance.HtmlPath = Rooted("/conf").c_str();
+        instance.DBOwner = SANDBOX_OWNER_USER;
+        instance.MSProc = 2;
+        instance.PVHost = "localhost";
+    }
+
+    // A stand-in payment server on the instance's ports (API MS_PORT + MS_PROC + 4,
+    // administration MS_PORT + MS_PROC + 3), at a base port found free.
+    std::unique_ptr<payserver::Server>
+    StartServer(payserver::Fault fault = payserver::Fault::None) {
+        std::mt19937 random(static_cast<unsigned>(getpid()));
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            int base = 20000 + static_cast<int>(random() % 30000);
+            payserver::Config config;
+            config.apiPort = base + instance.MSProc + 4;
+            config.adminPort = base + instance.MSProc + 3;
+            config.fault = fault;
+            auto server = std::make_unique<payserver::Server>(config);
+            std::string error;
+            if (server->Start(&error)) {
+                instance.MSPort = base;
+                return server;
+            }
+        }
+        ADD_FAILURE() << "no free pair of ports";
+        return nullptr;
+    }
+
+    // Ports where nothing listens: those of a server that has been stopped.
+    void PortsOfNoServer() {
+        auto server = StartServer();
+        ASSERT_TRUE(server);
+        server->Stop();
+    }
+
+    std::vector<std::string> Status() const { return m_status; }
+
+    static void Collect(const char* text) { s_self->m_status.push_back(text); }
+
+    void CollectStatus() {
+        s_self = this;
+        pfnUpdate = Collect;
+    }
+    void TearDown() override {
+        pfnUpdate = nullptr;
+        SandboxTest::TearDown();
+    }
+
+    MSInfo instance;
+
+private:
+    static PaymentServiceTest* s_self;
+    std::vector<std::string> m_status;
+};
+
+PaymentServiceTest* PaymentServiceTest::s_self = nullptr;
+
+TEST_F(PaymentServiceTest, ActiveWhenTheServerIdentifiesItself) {
+    auto server = StartServer();
+    ASSERT_TRUE(server);
+    EXPECT_EQ(1, SysIsPSSvcActive(instance));
+    EXPECT_EQ(1, ICIsPSSvcActive(instance));
+    ASSERT_FALSE(server->Requests().empty());
+    EXPECT_TRUE(server->Requests()[0].admin) << "the identification goes to the admin port";
+
+    MSInfo elsewhere = instance;
+    elsewhere.MSProc = instance.MSProc + 10;
+    EXPECT_EQ(0, SysIsPSSvcActive(elsewhere)) << "other ports";
+    elsewhere = instance;
+    elsewhere.PVHost = "";
+    EXPECT_EQ(0, SysIsPSSvcActive(elsewhere)) << "no host";
+    server->Stop();
+    EXPECT_EQ(0, SysIsPSSvcActive(instance)) << "stopped";
+}
+
+TEST_F(PaymentServiceTest, SilentServerIsNotActiveWithinTheTimeOut) {
+    setenv("VXCONFIG_ADMIN_TIMEOUT_MS", "500", 1);
+    auto server = StartServer(payserver::Fault::Hold);
+    ASSERT_TRUE(server);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(0, SysIsPSSvcActive(instance));
+    auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    unsetenv("VXCONFIG_ADMIN_TIMEOUT_MS");
+    EXPECT_LE(seconds, 3);
+    server->DropHeld();
+    server->Stop();
+}
+
+TEST_F(PaymentServiceTest, StopSendsTheShutDownAndWaitsUntilItIsGone) {
+    auto server = StartServer();
+    ASSERT_TRUE(server);
+    CollectStatus();
+    EXPECT_EQ(1, ICStopPSSvc(instance));
+    EXPECT_TRUE(server->StopRequested());
+    EXPECT_EQ(std::vector<std::string>{"Payment server for instance shop stopped successfully."},
+              Status());
+    server->Stop();
+    EXPECT_EQ(0, SysIsPSSvcActive(instance));
+
+    EXPECT_EQ(1, ICStopPSSvc(instance));
+    EXPECT_EQ("Payment server for instance shop is already inactive.", Status().back());
+    EXPECT_EQ(1, SysStopPSSvc(instance));
+}
+
+TEST_F(PaymentServiceTest, StartOfARunningServerRunsNothing) {
+    auto server = StartServer();
+    ASSERT_TRUE(server);
+    CollectStatus();
+    EXPECT_EQ(1, ICStartPSSvc(instance));
+    EXPECT_EQ(1, SysStartPSSvc(instance));
+    EXPECT_EQ(std::vector<std::string>{"Payment server for instance shop is already active."},
+              Status());
+    EXPECT_FALSE(FileExists(Rooted("/su.log")));
+    server->Stop();
+}
+
+TEST_F(PaymentServiceTest, StartRunsTheServerAsTheOwnerAndPolls) {
+    PortsOfNoServer();
+    CollectStatus();
+    // Nothing comes up: 180 probes, then failure.
+    EXPECT_EQ(0, ICStartPSSvc(instance));
+    EXPECT_EQ(std::vector<std::string>{"Cannot start Payment server for instance shop."}, Status());
+    std::string expected = std::string("-|") + SANDBOX_OWNER_USER + "|-c|" +
+                           Rooted("/opt/Orvellvndx/Vendrix3") + "/bin/server -i " +
+                           Rooted("/conf") + "//pay_payvane.conf -s vxshop_pe_1|\n";
+    std::string log;
+    for (int i = 0; i < 500 && log.empty(); ++i, usleep(10000))
+        log = ReadWholeFile(Rooted("/su.log"));
+    EXPECT_EQ(expected, log);
+
+    // A server that comes up while the start waits for it.
+    unlink(Rooted("/su.log").c_str());
+    setenv("VXCONFIG_SLEEP_MS", "20", 1);
+    std::unique_ptr<payserver::Server> late;
+    std::thread starter([&] {
+        for (int i = 0; i < 500 && !FileExists(Rooted("/su.log")); ++i)
+            usleep(10000);
+        payserver::Config config;
+        config.apiPort = instance.MSPort + instance.MSProc + 4;
+        config.adminPort = instance.MSPort + instance.MSProc + 3;
+        late = std::make_unique<payserver::Server>(config);
+        std::string error;
+        EXPECT_TRUE(late->Start(&error)) << error;
+    });
+    EXPECT_EQ(1, SysStartPSSvc(instance));
+    starter.join();
+    setenv("VXCONFIG_SLEEP_MS", "0", 1);
+    if (late)
+        late->Stop();
+}
+
+TEST_F(PaymentServiceTest, HostileValuesRunNothing) {
+    PortsOfNoServer();
+    std::string pwned = Rooted("/pwned");
+    MSInfo owner = instance;
+    owner.DBOwner = ("vxowner;touch " + pwned).c_str();
+    MSInfo empty = instance;
+    empty.DBOwner = "";
+    MSInfo dir = instance;
+    dir.HtmlPath = (std::string(instance.HtmlPath) + "$(touch${IFS}" + pwned + ")").c_str();
+    MSInfo name = instance;
+    name.Name = "shop`touch${IFS}x`";
+    for (MSInfo* m : {&owner, &empty, &dir, &name})
+        EXPECT_EQ(0, SysStartPSSvc(*m));
+    usleep(100000);
+    EXPECT_FALSE(FileExists(Rooted("/su.log")));
+    EXPECT_FALSE(FileExists(pwned));
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+// Boot registration in a sandbox: the lines of the instance registry, the look-behind of the
+// removal, the registered-directory lookup and the generated boot script, byte for byte.
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+
+#include "installations.h"
+#include "sandbox_fixture.h"
+
+namespace {
+
+class BootRegTest : public SandboxTest {
+protected:
+    std::string Registry() const { return Rooted("/etc/rc.vndx"); }
+    std::string Inst() const { return Rooted("/opt/Orvellvndx/Vendrix3"); }
+
+    // A Relda instance configured in ROOT/conf/NAME; its port has nothing listening.
+    MSInfo Instance(const char* name) {
+        MSInfo m;
+        m.SetName(name);
+        m.SetHtmlPath((Root() + "/conf/" + name).c_str());
+        m.SetDBUser(SANDBOX_INSTANCE_USER);
+        m.SetDBOwner(SANDBOX_OWNER_USER);
+        m.MSPort = 1;
+        return m;
+    }
+    std::string StartLine(const char* name) const {
+        return "su - " SANDBOX_INSTANCE_USER " -c \"reldastart; " + Inst() + "/bin/srvrctrl -i " +
+               Root() + "/conf/" + name + "/srvrctrl.conf&\"\n";
+    }
+};
+
+const char kHeader[] = "#! /bin/ksh\n# rc.vndx - Orvell Vendrix initialization file.\n#\n";
+
+TEST_F(BootRegTest, RegistryLinesAreAddedReplacedAndRemovedWithTheirComment) {
+    MSInfo shop1 = Instance("shop1");
+    MSInfo shop2 = Instance("shop2");
+    ASSERT_EQ(SysRegVXSvc(shop1), 1) << SysGetLastReason();
+    EXPECT_EQ(ReadWholeFile(Registry()),
+              kHeader + std::string("#Vendrix Instance - shop1\n") + StartLine("shop1"));
+    struct stat st;
+    ASSERT_EQ(stat(Registry().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0754u);
+
+    // A user's own lines (CRLF, very long) stay where they are.
+    std::string longLine = "# " + std::string(3000, 'x') + "\n";
+    std::string crlf = "echo mine\r\n";
+    ASSERT_TRUE(WriteWholeFile(Registry(), ReadWholeFile(Registry()) + crlf + longLine, 0754));
+    ASSERT_EQ(SysRegVXSvc(shop2), 1);
+    // Registering again replaces the start line; the earlier comment stays, so it stands twice.
+    ASSERT_EQ(SysRegVXSvc(shop1), 1);
+    std::string expected = kHeader + std::string("#Vendrix Instance - shop1\n") + crlf + longLine +
+                           "#Vendrix Instance - shop2\n" + StartLine("shop2") +
+                           "#Vendrix Instance - shop1\n" + StartLine("shop1");
+    EXPECT_EQ(ReadWholeFile(Registry()), expected);
+    EXPECT_TRUE(FileExists(Registry() + ".old"));
+
+    ICString dir;
+    ASSERT_EQ(SysGetIniPath(shop2, dir), 1);
+    EXPECT_EQ(std::string(dir), Root() + "/conf/shop2");
+    MSInfo stranger = Instance("nobody-here");
+    ASSERT_EQ(SysGetIniPath(stranger, dir), 1);
+    EXPECT_EQ(std::string(dir), "");
+
+    // Removing shop1 drops its start line together with the comment held before it; the
+    // first, orphaned comment is followed by a foreign line and therefore kept.
+    ASSERT_EQ(SysUnregVXSvc(shop1), 1);
+    EXPECT_EQ(ReadWholeFile(Registry()), kHeader + std::string("#Vendrix Instance - shop1\n") +
+                                             crlf + longLine + "#Vendrix Instance - shop2\n" +
+                                             StartLine("shop2"));
+    EXPECT_EQ(ReadWholeFile(Registry() + ".old"), expected);
+    EXPECT_TRUE(Temporaries(Rooted("/etc")).empty());
+}
+
+TEST_F(BootRegTest, TheRegisteredDirectoryOfTheLastEntryIsFoundAfterOtherComments) {
+    // An entry's start line is the next line that is not a comment, even past another one.
+    ASSERT_TRUE(WriteWholeFile(Registry(), std::string(kHeader) + "#Vendrix Instance - shop1\n" +
+                                               "#Vendrix Instance - shop2\n" +
+                                               "su - u -c \"a -i /first/srvrctrl.conf&\"\n" +
+                                               "#Vendrix Instance - shop1\n" +
+                                               "su - u -c \"a -i /second/srvrctrl.conf&\"\n"));
+    MSInfo shop1 = Instance("shop1");
+    ICString dir;
+    EXPECT_EQ(SysGetIniPath(shop1, dir), 1);
+    EXPECT_EQ(std::string(dir), "/second");
+    MSInfo shop2 = Instance("shop2");
+    EXPECT_EQ(SysGetIniPath(shop2, dir), 1);
+    EXPECT_EQ(std::string(dir), "/first");
+    std::remove(Registry().c_str());
+    EXPECT_EQ(SysGetIniPath(shop1, dir), 0);
+}
+
+// The boot script of one registered instance, written from the script's line list with the
+// sandbox root before the fixed paths it names.
+std::string ExpectedScript(const std::string& r, const std::string& start, bool removing) {
+    std::string s =
+        "#Orvell Vendrix Startup/Stop Scripts \n \nif [ ! -d " + r +
+        "/opt ]\nthen \t\t # /opt is not mounted\n\texit\nfi\n\nis_running()\n{\n"
+        "\tpid=`ps -e | grep $1 | awk '{ print $1 }'` \n\tif [ \"${pid}\" = \"\" ] \n\tthen \n"
+        "\t\treturn 1 \t # failure \n\telse \n\t\treturn 0 \t # success \n\tfi \n} \n\n"
+        "not_running() \n{ \n"
+        "\tpid=`ps -e | grep $1 | awk '{ print $1 }'` \n\tif [ \"${pid}\" = \"\" ] \n\tthen \n"
+        "\t\treturn 0 \t # success \n\telse \n\t\treturn 1 \t # failure \n\tfi \n} \n\n"
+        "stop_server() \n{ \n\tif [ -f " +
+        r + "/tmp/stop.sh ]\n\tthen\n\t\trm " + r + "/tmp/stop.sh\n\tfi\n\n" +
+        "\techo \"export CONTENT_LENGTH=20\" >> " + r + "/tmp/stop.sh\n" +
+        "\techo \"export REQUEST_METHOD=POST\" >> " + r + "/tmp/stop.sh\n\n";
+    for (const std::string& f : {r + "/tmp/stop0.sh", r + "/tmp/stopcurrent.sh"})
+        s += "\techo \"\\$COMMAND=STOP_SERVER\" >> " + f + "\n\techo \"NAME=shop1\" >> " + f +
+             "\n\techo \"" + r + "/opt/Orvellvndx/Vendrix3/server/admin/webconfig < " + f +
+             "\" >> " + r + "/tmp/stop.sh\n\n";
+    s += "\tchmod a+x " + r + "/tmp/stop.sh\n\t" + r +
+         "/tmp/stop.sh 2>/dev/null 1>/dev/null\n\n\trm " + r +
+         "/tmp/stop*.sh\n\treturn \n } \n\ncase  \"$1\" in \n'start') \n\tif [ -x " + r +
+         "/opt/Orvellvndx/Vendrix3/bin/srvrctrl ] \n\tthen \n\t\tif not_running srvrctrl \n"
+         "\t\tthen \n\t\t\t# Starting the different servers \n";
+    s += "\t\t\t" + start + " \n";
+    if (!removing)
+        s += "\t\t\t" + start + " \n";
+    s += "\t\telse \n\t\t\techo \"WARNING: srvrctrl processes are already running\" \n"
+         "\t\t\techo \"WARNING: srvrctrl automatic process aborted.\" \n\t\tfi \n\tfi \n\t;; \n\n"
+         "'stop') \n\tif is_running srvrctrl \n\tthen \n\t\tstop_server srvrctrl \n\tfi \n\t;; \n"
+         "*) \n\techo \"Usage: $0 { start | stop }\" \n\t;; \nesac \n";
+    return s;
+}
+
+TEST_F(BootRegTest, BootScriptsStopEveryInstanceAndStartAllButTheRemovedOne) {
+    MSInfo shop1 = Instance("shop1");
+    shop1.SetDocRoot((Root() + "/docs/shop1").c_str());
+    shop1.SetISHost("host1");
+    // The instance as a configured machine has it: its files, its registry entry.
+    ICString error;
+    ASSERT_EQ(SandboxAddInstance(Root().c_str(), 3, shop1, error), 1) << (const char*)error;
+    ASSERT_EQ(SysRegVXSvc(shop1), 1);
+    std::string start = StartLine("shop1");
+    start.pop_back();
+    // The registered instance is listed, and the current one is added once more.
+    for (const char* script : {"/etc/rc0.d/K54vx3_mserverd", "/etc/rc1.d/K54vx3_mserverd",
+                               "/etc/rc2.d/S88vx3_mserverd"}) {
+        EXPECT_EQ(ReadWholeFile(Rooted(script)), ExpectedScript(Root(), start, false)) << script;
+        struct stat st;
+        ASSERT_EQ(stat(Rooted(script).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0744u);
+    }
+    ASSERT_EQ(SysConfigReboot(shop1, 1), 1);
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/rc2.d/S88vx3_mserverd")),
+              ExpectedScript(Root(), start, true));
+
+    // A directory standing where a script goes: message 3, the other two still written.
+    RemoveTree(Rooted("/etc/rc1.d/K54vx3_mserverd"));
+    ASSERT_EQ(mkdir(Rooted("/etc/rc1.d/K54vx3_mserverd").c_str(), 0755), 0);
+    std::remove(Rooted("/etc/rc2.d/S88vx3_mserverd").c_str());
+    EXPECT_EQ(SysConfigReboot(shop1, 0), 0);
+    EXPECT_TRUE(FileExists(Rooted("/etc/rc2.d/S88vx3_mserverd")));
+}
+
+TEST_F(BootRegTest, OracleStartsWithoutTheManagerAndLeavesTheReldaLinkAlone) {
+    MSInfo shop = Instance("shopo");
+    shop.SetDBType(DB_ORACLE);
+    EXPECT_EQ(std::string(SysGetStartCommand(shop, "/c/srvrctrl.conf")),
+              "su - " SANDBOX_OWNER_USER " -c \"" + Inst() +
+                  "/bin/srvrctrl -i /c/srvrctrl.conf&\"");
+    ASSERT_EQ(SysRegVXSvc(shop), 1);
+    struct stat st;
+    EXPECT_NE(lstat(Rooted("/usr/lib/librelda.so.1").c_str(), &st), 0);
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+// The login environment files: the sourcing line, the product profile's RELDAINSTANCE pair,
+// the database user's profile rows, the queue client variable and the JVM paths.
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "sandbox_fixture.h"
+#include "vxconfig/environment.h"
+
+namespace {
+
+class EnvironmentTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        for (const char* dir :
+             {"/opt/Orvellvndx/Vendrix3/server/bin", "/etc/rc0.d", "/etc/rc1.d", "/etc/rc2.d"})
+            std::filesystem::create_directories(Rooted(dir));
+        instance.DBUser = SANDBOX_INSTANCE_USER;
+        instance.DBOwner = SANDBOX_OWNER_USER;
+        instance.DBType = DB_RELDA;
+        instance.ISType = IS_WHARF;
+    }
+    // The line that sources the product profile, with its empty line.
+    std::string Sourcing() const {
+        return ". " + Rooted("/opt/Orvellvndx/Vendrix3/server/bin/vndxprofile") + "\n\n";
+    }
+    std::string ProductProfile() const {
+        return Rooted("/opt/Orvellvndx/Vendrix3/server/bin/vndxprofile");
+    }
+    // The owner's passwd line with an empty comment field, so that its fifth non-empty field
+    // is the home directory.
+    void OwnerWithoutComment() {
+        std::string passwd = ReadWholeFile(Rooted("/etc/passwd"));
+        size_t at = passwd.find(SANDBOX_OWNER_USER ":");
+        ASSERT_NE(at, std::string::npos);
+        size_t comment = passwd.find("Vendrix database owner", at);
+        ASSERT_NE(comment, std::string::npos);
+        passwd.erase(comment, strlen("Vendrix database owner"));
+        ASSERT_TRUE(WriteWholeFile(Rooted("/etc/passwd"), passwd));
+    }
+    MSInfo instance;
+};
+
+TEST_F(EnvironmentTest, ModFileInsertsTheSourcingLineOnce) {
+    const std::string script = Rooted("/etc/rc2.d/S88wharf_httpd");
+    const std::string body = "#!/bin/sh\nhttpd start\n";
+    ASSERT_TRUE(WriteWholeFile(script, body, 0755));
+    EXPECT_EQ(SysModFile(script.c_str(), instance), 1);
+    EXPECT_EQ(ReadWholeFile(script), Sourcing() + body);
+    EXPECT_EQ(ReadWholeFile(script + ".old"), body);
+    // The second run finds the profile mentioned and changes nothing, the copy included.
+    EXPECT_EQ(SysModFile(script.c_str(), instance), 1);
+    EXPECT_EQ(ReadWholeFile(script), Sourcing() + body);
+    EXPECT_EQ(ReadWholeFile(script + ".old"), body);
+
+    // Any mention of the profile counts.
+    const std::string other = Rooted("/etc/rc0.d/K54wharf_httpd");
+    ASSERT_TRUE(WriteWholeFile(other, "a\n. /elsewhere/vndxprofile\n"));
+    EXPECT_EQ(SysModFile(other.c_str(), instance), 1);
+    EXPECT_EQ(ReadWholeFile(other), "a\n. /elsewhere/vndxprofile\n");
+    EXPECT_FALSE(FileExists(other + ".old"));
+
+    // Root's profile may be missing and is then created; another script may not.
+    const std::string profile = Rooted("/.profile");
+    EXPECT_EQ(SysModFile(profile.c_str(), instance), 1);
+    EXPECT_EQ(ReadWholeFile(profile), Sourcing());
+    const std::string absent = Rooted("/etc/rc1.d/K54wharf_httpd");
+    EXPECT_EQ(SysModFile(absent.c_str(), instance), 0);
+    EXPECT_FALSE(FileExists(absent));
+}
+
+TEST_F(EnvironmentTest, SetEnvironmentKeepsOneReldaInstancePair) {
+    const std::string before = "A=1\nRELDAINSTANCE=old\nexport RELDAINSTANCE\nB=2\n"
+                               "RELDAINSTANCE=older";
+    ASSERT_TRUE(WriteWholeFile(ProductProfile(), before));
+    const std::string script = Rooted("/etc/rc0.d/K54wharf_httpd");
+    ASSERT_TRUE(WriteWholeFile(script, "stop\n"));
+
+    EXPECT_EQ(SysSetEnvironment(instance, 0), 1);
+    EXPECT_EQ(ReadWholeFile(ProductProfile()),
+              "A=1\nB=2\nRELDAINSTANCE=reldinst\nexport RELDAINSTANCE\n");
+    EXPECT_EQ(ReadWholeFile(ProductProfile() + ".old"), before);
+    EXPECT_EQ(ReadWholeFile(script), Sourcing() + "stop\n");
+    EXPECT_EQ(ReadWholeFile(Rooted("/.profile")), Sourcing());
+
+    EXPECT_EQ(SysSetEnvironment(instance, 1), 1);
+    EXPECT_EQ(ReadWholeFile(ProductProfile()), "A=1\nB=2\n");
+
+    // Another web server's scripts are left alone.
+    ASSERT_TRUE(WriteWholeFile(script, "stop\n"));
+    instance.ISType = IS_NETSCAPE;
+    EXPECT_EQ(SysSetEnvironment(instance, 0), 1);
+    EXPECT_EQ(ReadWholeFile(script), "stop\n");
+}
+
+TEST_F(EnvironmentTest, DBUserProfileAppendsMissingRowsOnce) {
+    const std::string home = Rooted("/home/" SANDBOX_INSTANCE_USER);
+    const std::string profile = home + "/.profile";
+    const std::string before = "LANG=de_DE\nexport LANG\nLC_ALL=C\n";
+    ASSERT_TRUE(WriteWholeFile(profile, before));
+    const std::string expected =
+        before +
+        "NLSPATH=/usr/lib/locale/%L/%N:/usr/lib/locale/%L/%N.cat\nexport NLSPATH\n"
+        "PAYVANE_HOME=/opt/Orvell_Payment_Server\nexport PAYVANE_HOME\n"
+        "JRE_TOP=$PAYVANE_HOME/jre\nexport JRE_TOP\n"
+        "THREADS_TYPE=native_threads\nexport THREADS_TYPE\n"
+        "INSTHOME=" +
+        home +
+        "\nexport INSTHOME\n"
+        "RELDACOMM=TCPIP\nexport RELDACOMM\n"
+        "RELDAINSTANCE=reldinst\nexport RELDAINSTANCE\n"
+        "LANG=en_US\nexport LANG\n"
+        "VXJAVA_HOME=$PAYVANE_HOME/jre\nexport JAVA_HOME\n"
+        "CLASSPATH=$CLASSPATH:$VXJAVA_HOME/lib:$VXJAVA_HOME/lib/classes.zip:$PAYVANE_HOME:"
+        "$PAYVANE_HOME/PayvaneClasses.zip:$HOME/sqllib/java/reldajava.zip\nexport CLASSPATH\n"
+        "LIBPATH=$PAYVANE_HOME/lib:$JRE_TOP/lib/sparc/native_threads:$LIBPATH:/$INSTHOME/sqllib/"
+        "odbclib.lib:/usr/java/lib/sparc/green_threads\nexport LIBPATH\n"
+        "LD_LIBRARY_PATH=$PAYVANE_HOME/lib:$JRE_TOP/lib/sparc/native_threads:$LD_LIBRARY_PATH:"
+        "$INSTHOME/sqllib/lib:$INSTHOME/sqllib/odbclib/lib:/opt/Orvellvndx/Vendrix3/bin:"
+        "/opt/OrvellMacrolin/lib\nexport LD_LIBRARY_PATH\n"
+        "PATH=/opt/Orvellvndx/Vendrix3/bin:$JRE_TOP/bin/sparc/native_threads:$PATH:$INSTHOME/"
+        "sqllib/bin:$INSTHOME/sqllib/adm:$INSTHOME/sqllib/misc\nexport PATH\n";
+    EXPECT_EQ(SysSetDBUserProfile(instance), 1);
+    EXPECT_EQ(ReadWholeFile(profile), expected);
+    EXPECT_EQ(SysSetDBUserProfile(instance), 1);
+    EXPECT_EQ(ReadWholeFile(profile), expected);
+
+    // For Oracle the owner's profile, created when missing; the hosting edition adds the Java
+    // runtime's libraries to the library path.
+    instance.DBType = DB_ORACLE;
+    instance.MSOption |= MS_OPT_HOSTING;
+    const std::string owner = Rooted("/home/" SANDBOX_OWNER_USER "/.profile");
+    EXPECT_EQ(SysSetDBUserProfile(instance), 1);
+    EXPECT_NE(ReadWholeFile(owner).find("/opt/OrvellMacrolin/lib:" + Rooted("/usr/java/lib") +
+                                        "\nexport LD_LIBRARY_PATH\n"),
+              std::string::npos);
+    EXPECT_NE(ReadWholeFile(owner).find("RELDAINSTANCE=" SANDBOX_OWNER_USER "\n"),
+              std::string::npos);
+    EXPECT_EQ(ReadWholeFile(profile), expected);
+}
+
+TEST_F(EnvironmentTest, QueueClientVariable) {
+    OwnerWithoutComment();
+    const std::string profile = Rooted("/home/" SANDBOX_OWNER_USER "/.profile");
+    ASSERT_TRUE(WriteWholeFile(profile, "umask 022"));
+    char a0[] = "vxqbridge", blank[] = "-", server[] = "qmhost", client[] = "client",
+         mode[] = "server", channel[] = "CHAN.1", port[] = "1414";
+    char* argv[] = {a0,    blank, blank, server, blank,   blank,
+                    blank, blank, blank, client, channel, port};
+    EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, 12), 1);
+    EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, 11), 1);
+    argv[9] = mode;
+    EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, 12), 1);
+    EXPECT_EQ(ReadWholeFile(profile), "umask 022\n"
+                                      "export QXSERVER=CHAN.1/TCP/'qmhost(1414)'\n"
+                                      "export QXSERVER=CHAN.1/TCP/qmhost\n"
+                                      "export QXSERVER=\n");
+
+    // Words that a login shell would run are refused, as are short vectors.
+    argv[9] = client;
+    char hostile[] = "x;touch /tmp/owned";
+    argv[3] = hostile;
+    EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, 12), 0);
+    EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, 9), 0);
+    EXPECT_EQ(SysSetEnvQXSERVER(instance, nullptr, 12), 0);
+    EXPECT_EQ(ReadWholeFile(profile).find("owned"), std::string::npos);
+}
+
+TEST_F(EnvironmentTest, UnknownOrCommentedUserChangesNothing) {
+    const std::string profile = Rooted("/home/" SANDBOX_INSTANCE_USER "/.profile");
+    ASSERT_TRUE(WriteWholeFile(profile, "keep\n"));
+    char a0[] = "vxqbridge", blank[] = "-", client[] = "client", channel[] = "C";
+    char* argv[] = {a0, blank, blank, a0, blank, blank, blank, blank, blank, client, channel};
+
+    instance.DBUser = "nosuch";
+    instance.DBOwner = "nosuch";
+    EXPECT_EQ(SysSetDBUserProfile(instance), 0);
+    EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, 11), 0);
+    EXPECT_EQ(ReadWholeFile(profile), "keep\n");
+    EXPECT_FALSE(FileExists(Rooted("/home/nosuch")));
+
+    // With a comment in the owner's line, its fifth non-empty field is no home directory.
+    instance.DBOwner = SANDBOX_OWNER_USER;
+    EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, 11), 0);
+    EXPECT_FALSE(FileExists(Rooted("/home/" SANDBOX_OWNER_USER "/.profile")));
+}
+
+TEST_F(EnvironmentTest, JvmPropertiesGainMissingArchivesAndDirectories) {
+    const std::string rj = Rooted("/opt/Orvellrelda/V6.1/java/reldajava.zip");
+    const std::string qbx = Rooted("/opt/Orvellvndx/Vendrix3/QBX/QBX.jar");
+    const std::string bin = Rooted("/opt/Orvellvndx/Vendrix3/bin");
+    const std::string rl = Rooted("/opt/Orvellrelda/V6.1/lib");
+    const std::string file = Rooted("/opt/Orvellvndx/Vendrix3/jvm.properties");
+    const std::string complete = "# paths\nlwf.jvm.classpath=/a.jar:" + rj + ":" + qbx +
+                                 "\nlwf.jvm.libpath=" + bin + ":" + rl + "\nother=" + rj + "\n";
+    ASSERT_TRUE(WriteWholeFile(file, complete));
+    EXPECT_EQ(SysSetJvmProperties(instance, file.c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(file), complete);
+
+    const std::string partial = "lwf.jvm.classpath=/a.jar\nlwf.jvm.libpath=/lib:\n"
+                                "lwf.jvm.classpathx=/b.jar\nlwf.jvm.classpath=" +
+                                qbx;
+    ASSERT_TRUE(WriteWholeFile(file, partial));
+    EXPECT_EQ(SysSetJvmProperties(instance, file.c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(file),
+              "lwf.jvm.classpath=/a.jar:" + rj + ":" + qbx + "\nlwf.jvm.libpath=/lib:" + bin + ":" +
+                  rl + "\nlwf.jvm.classpathx=/b.jar\nlwf.jvm.classpath=" + qbx + ":" + rj + "\n");
+    EXPECT_EQ(ReadWholeFile(file + ".old"), partial);
+
+    EXPECT_EQ(SysSetJvmProperties(instance, Rooted("/nowhere.properties").c_str()), 0);
+    EXPECT_FALSE(FileExists(Rooted("/nowhere.properties")));
+}
+
+} // namespace

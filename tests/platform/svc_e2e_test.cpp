@@ -1,0 +1,202 @@
+// The service functions against the sandbox's stand-in programs: a controller started,
+// found and stopped with its members, the web server started, restarted and stopped, and a
+// payment server started and stopped, each as a user of the sandbox would see it.
+#include <arpa/inet.h>
+#include <chrono>
+#include <csignal>
+#include <dirent.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "svc_fixture.h"
+
+namespace {
+
+// A loopback port free at the moment (bound, then let go).
+int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    int port = 0;
+    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        port = ntohs(addr.sin_port);
+    if (fd >= 0)
+        close(fd);
+    return port;
+}
+
+// True while pid names a process that has not ended (a zombie has ended).
+bool Alive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text))
+        return false;
+    size_t paren = text.rfind(')');
+    return paren != std::string::npos && paren + 2 < text.size() && text[paren + 2] != 'Z';
+}
+
+// Waits up to a few seconds for check to hold.
+template <typename Check> bool Eventually(Check check) {
+    for (int i = 0; i < 500; ++i) {
+        if (check())
+            return true;
+        usleep(10000);
+    }
+    return check();
+}
+
+int CountMarkers(const std::string& dir) {
+    int n = 0;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            std::string name = e->d_name;
+            if (name.size() > 6 && name.compare(name.size() - 6, 6, ".vxpid") == 0)
+                ++n;
+        }
+        closedir(d);
+    }
+    return n;
+}
+
+class StandInServiceTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        for (const char* program : {"srvrctrl", "httpd", "ps", "ksh", "server", "su"})
+            if (access((std::string(VX_BIN_DIR) + "/" + program).c_str(), X_OK) != 0)
+                GTEST_SKIP() << "stand-in program " << program << " not built";
+        m_built = true;
+        SandboxTest::SetUp();
+        // The waits pass quickly, yet leave the daemons time to come up.
+        setenv("VXCONFIG_SLEEP_MS", "20", 1);
+    }
+
+    // Without a sandbox there is no environment of the fixture's to restore.
+    void TearDown() override {
+        if (m_built)
+            SandboxTest::TearDown();
+    }
+
+    std::string Conf() const { return Rooted("/conf/shop"); }
+
+    // An instance whose controller listens on a free port, with one pool member of two
+    // processes, registered in etc/rc.vndx.
+    MSInfo ControllerInstance() {
+        MSInfo m = SvcInstance(Root(), "shop", FreePort());
+        std::ofstream(Rooted("/etc/services"), std::ios::app)
+            << "vxshop_ctl " << m.MSPort << "/tcp\n";
+        std::ofstream(Conf() + "/srvrctrl.conf")
+            << "CONTROL_SERVICE vxshop_ctl\nCONTROL_POOL_CONFIG " << Conf() << "/vxshop_srv\n";
+        std::ofstream(Conf() + "/vxshop_srv.conf") << "PROCESSES 2\n";
+        std::ofstream(Rooted("/etc/rc.vndx"))
+            << "#!/bin/sh\n#Vendrix Instance - shop\nsu - " << SANDBOX_INSTANCE_USER
+            << " -c \"reldastart; " << Rooted("/opt/Orvellvndx/Vendrix3/bin/srvrctrl") << " -i "
+            << Conf() << "/srvrctrl.conf&\"\n";
+        return m;
+    }
+
+private:
+    bool m_built = false;
+};
+
+TEST_F(StandInServiceTest, ControllerStartsAnswersAndStopsWithItsMembers) {
+    MSInfo m = ControllerInstance();
+    StatusLines status;
+    EXPECT_EQ(0, SysIsVXSvcActive(m));
+    ASSERT_EQ(1, ICStartVXSvc(m)) << ReadWholeFile(Rooted("/tmp/test.txt"));
+    int pid = 0;
+    ASSERT_EQ(1, GetVXSvcPid(m, pid));
+    EXPECT_TRUE(Alive(pid));
+    EXPECT_EQ(2, CountMarkers(Conf()));
+    EXPECT_EQ(1, ICStartVXSvc(m));
+    std::vector<std::string> expected = {"Storix servers for instance shop started successfully.",
+                                         "Storix servers for instance shop are already active."};
+    EXPECT_EQ(expected, status.Lines());
+
+    EXPECT_EQ(1, ICStopVXSvc(m));
+    EXPECT_EQ("Storix servers for instance shop stopped successfully.", status.Lines().back());
+    EXPECT_TRUE(Eventually([&] { return !Alive(pid); }));
+    EXPECT_EQ(0, SysIsVXSvcActive(m));
+    EXPECT_FALSE(FileExists(Conf() + "/srvrctrl.pid"));
+    EXPECT_EQ(0, CountMarkers(Conf()));
+}
+
+TEST_F(StandInServiceTest, BootScriptStartsAndStopsTheController) {
+    MSInfo m = ControllerInstance();
+    ASSERT_EQ(1, SysConfigReboot(m, 0));
+    std::string script = Rooted("/etc/rc2.d/S88vx3_mserverd");
+    std::string ksh = Rooted("/bin/ksh");
+    ASSERT_EQ(0, system((ksh + " " + script + " start > /dev/null 2>&1").c_str()));
+    EXPECT_TRUE(Eventually([&] { return SysIsVXSvcActive(m) == 1; }));
+    int pid = 0;
+    ASSERT_EQ(1, GetVXSvcPid(m, pid));
+    // Started once: a second start finds srvrctrl running and only warns.
+    std::string again = Rooted("/tmp/again.txt");
+    EXPECT_EQ(0, system((ksh + " " + script + " start > " + again + " 2>&1").c_str()));
+    EXPECT_NE(ReadWholeFile(again).find("WARNING: srvrctrl processes are already running"),
+              std::string::npos);
+
+    ASSERT_EQ(0, system((ksh + " " + script + " stop > /dev/null 2>&1").c_str()));
+    EXPECT_TRUE(Eventually([&] { return !Alive(pid); }));
+    EXPECT_EQ(0, SysIsVXSvcActive(m));
+    EXPECT_EQ(0, CountMarkers(Conf()));
+    // The stop requests are removed after use.
+    EXPECT_FALSE(FileExists(Rooted("/tmp/stop.sh")));
+    EXPECT_FALSE(FileExists(Rooted("/tmp/stopcurrent.sh")));
+}
+
+TEST_F(StandInServiceTest, ControllerThatIgnoresCloseAllIsKilled) {
+    MSInfo m = ControllerInstance();
+    ASSERT_TRUE(WriteWholeFile(Conf() + "/srvrctrl.nostop", ""));
+    ASSERT_EQ(1, SysStartVXSvc(m));
+    int pid = 0;
+    ASSERT_EQ(1, GetVXSvcPid(m, pid));
+    EXPECT_EQ(1, SysStopVXSvc(m));
+    EXPECT_TRUE(Eventually([&] { return !Alive(pid); }));
+    EXPECT_EQ(0, SysIsVXSvcActive(m));
+    EXPECT_EQ(0, CountMarkers(Conf()));
+}
+
+TEST_F(StandInServiceTest, WebServerStartsRestartsAndStops) {
+    EXPECT_EQ(0, SysIsSvcActive("httpd")) << "no process id file yet";
+    EXPECT_EQ(1, ICRestartHWLWebServer()) << "not running: nothing to restart";
+    EXPECT_FALSE(FileExists(Rooted("/tmp/pat.sh")));
+    ASSERT_EQ(1, ICStartSvc("httpd"));
+    EXPECT_EQ(1, SysIsSvcActive("httpd"));
+    std::string pidFile = Rooted("/opt/WharfServer/usr/internet/server_root/httpd-pid");
+    pid_t first = atoi(ReadWholeFile(pidFile).c_str());
+    ASSERT_GT(first, 1);
+
+    EXPECT_EQ(1, ICRestartHWLWebServer());
+    EXPECT_EQ(1, SysIsSvcActive("httpd"));
+    pid_t second = atoi(ReadWholeFile(pidFile).c_str());
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(Eventually([&] { return !Alive(first); }));
+
+    EXPECT_EQ(1, ICStopSvc("httpd"));
+    EXPECT_TRUE(Eventually([] { return SysIsSvcStopped("httpd") == 1; }));
+    EXPECT_EQ(0, SysIsSvcActive("httpd"));
+}
+
+TEST_F(StandInServiceTest, PaymentServerStartsAndStops) {
+    MSInfo m = SvcInstance(Root(), "shop", FreePort());
+    // The payment ports follow the instance's; both must be free.
+    int pay = m.MSPort + m.MSProc + 4;
+    int admin = m.MSPort + m.MSProc + 3;
+    std::ofstream(Conf() + "/pay_payvane.conf")
+        << "PAYVANE_PAY_PORT " << pay << "\nPAYVANE_ADMIN_PORT " << admin << "\n";
+    StatusLines status;
+    ASSERT_EQ(1, ICStartPSSvc(m));
+    EXPECT_EQ(1, SysIsPSSvcActive(m));
+    EXPECT_EQ(1, ICStopPSSvc(m));
+    EXPECT_EQ(0, SysIsPSSvcActive(m));
+    std::vector<std::string> expected = {"Payment server for instance shop started successfully.",
+                                         "Payment server for instance shop stopped successfully."};
+    EXPECT_EQ(expected, status.Lines());
+}
+
+} // namespace

@@ -1,0 +1,232 @@
+// The fake controller and the other helpers of the service control tests.
+#include "svc_fixture.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// How long the fake waits for a request's head before it gives up on the connection.
+constexpr int kRequestWaitMs = 5000;
+constexpr int kSleeperSeconds = 60;
+
+std::vector<std::string> g_statusLines;
+std::mutex g_statusMutex;
+
+void CollectStatus(const char* text) {
+    std::lock_guard<std::mutex> lock(g_statusMutex);
+    g_statusLines.push_back(text ? text : "");
+}
+
+} // namespace
+
+FakeAction ReplyWithBody(const std::string& body) {
+    return RawReply("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+                    std::to_string(body.size()) + "\r\n\r\n" + body);
+}
+
+FakeAction RawReply(const std::string& bytes) {
+    FakeAction a;
+    a.kind = FakeAction::kReply;
+    a.bytes = bytes;
+    return a;
+}
+
+FakeAction CloseAtOnce() {
+    FakeAction a;
+    a.kind = FakeAction::kClose;
+    return a;
+}
+
+FakeAction HoldSilent() {
+    FakeAction a;
+    a.kind = FakeAction::kHold;
+    return a;
+}
+
+FakeController::FakeController(std::function<FakeAction(int)> policy)
+    : m_policy(std::move(policy)) {
+    m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (m_listener < 0 || bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        listen(m_listener, 16) != 0 ||
+        getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
+        pipe2(m_wake, O_CLOEXEC) != 0) {
+        ADD_FAILURE() << "fake controller cannot listen: " << strerror(errno);
+        return;
+    }
+    m_port = ntohs(addr.sin_port);
+    m_thread = std::thread([this] { Serve(); });
+}
+
+FakeController::~FakeController() {
+    if (m_thread.joinable()) {
+        char c = 'q';
+        ssize_t ignored = write(m_wake[1], &c, 1);
+        (void)ignored;
+        m_thread.join();
+    }
+    for (int fd : m_held)
+        close(fd);
+    for (int fd : {m_listener, m_wake[0], m_wake[1]})
+        if (fd >= 0)
+            close(fd);
+}
+
+std::vector<std::string> FakeController::Requests() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_requests;
+}
+
+void FakeController::Serve() {
+    for (;;) {
+        pollfd fds[2] = {{m_listener, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (fds[1].revents)
+            return;
+        int fd = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // Counted before the answer, so a client that got one always sees its connection.
+        Handle(fd, m_connections++);
+    }
+}
+
+void FakeController::Handle(int fd, int index) {
+    std::string request;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestWaitMs);
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        deadline - std::chrono::steady_clock::now())
+                        .count();
+        pollfd p = {fd, POLLIN, 0};
+        if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0)
+            break;
+        char buffer[4096];
+        ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        request.append(buffer, static_cast<size_t>(n));
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_requests.push_back(request);
+    }
+    FakeAction action = m_policy(index);
+    if (action.kind == FakeAction::kHold) {
+        m_held.push_back(fd);
+        return;
+    }
+    if (action.kind == FakeAction::kReply) {
+        size_t sent = 0;
+        while (sent < action.bytes.size()) {
+            ssize_t n =
+                send(fd, action.bytes.data() + sent, action.bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                break;
+            sent += static_cast<size_t>(n);
+        }
+    }
+    close(fd);
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
+    const char* old = getenv(name);
+    m_wasSet = old != nullptr;
+    if (old)
+        m_old = old;
+    setenv(name, value, 1);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (m_wasSet)
+        setenv(m_name.c_str(), m_old.c_str(), 1);
+    else
+        unsetenv(m_name.c_str());
+}
+
+pid_t StartSleeper() {
+    pid_t pid = fork();
+    if (pid == 0) {
+        // Only async-signal-safe calls in the child of a threaded test program.
+        struct timespec t = {kSleeperSeconds, 0};
+        nanosleep(&t, nullptr);
+        _exit(0);
+    }
+    return pid;
+}
+
+int WaitForEnd(pid_t pid, int timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+        if (done < 0)
+            return 0;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        usleep(2000);
+    }
+}
+
+bool WriteScript(const std::string& path, const std::string& body) {
+    std::string dir = path.substr(0, path.rfind('/'));
+    std::string mkdir = "mkdir -p '" + dir + "'";
+    if (system(mkdir.c_str()) != 0)
+        return false;
+    return WriteWholeFile(path, "#!/bin/sh\n" + body, 0755);
+}
+
+StatusLines::StatusLines() {
+    std::lock_guard<std::mutex> lock(g_statusMutex);
+    g_statusLines.clear();
+    pfnUpdate = CollectStatus;
+}
+
+StatusLines::~StatusLines() {
+    pfnUpdate = nullptr;
+}
+
+std::vector<std::string> StatusLines::Lines() const {
+    std::lock_guard<std::mutex> lock(g_statusMutex);
+    return g_statusLines;
+}
+
+MSInfo SvcInstance(const std::string& root, const char* name, int port) {
+    MSInfo m;
+    std::string conf = root + "/conf/" + name;
+    std::string mkdir = "mkdir -p '" + conf + "'";
+    EXPECT_EQ(0, system(mkdir.c_str()));
+    m.Name = name;
+    m.HtmlPath = conf.c_str();
+    m.DBUser = SANDBOX_INSTANCE_USER;
+    m.DBOwner = SANDBOX_OWNER_USER;
+    m.DBType = DB_RELDA;
+    m.MSPort = port;
+    m.MSProc = 1;
+    m.PVHost = "localhost";
+    return m;
+}

@@ -1,0 +1,95 @@
+// Helpers of the service control tests: a fake controller on a loopback port that answers
+// (or fails to answer) the administrative requests as told, sleeping child processes to be
+// killed, executable scripts standing in for the system's programs, and the status lines.
+#ifndef VXTEST_SVC_FIXTURE_H
+#define VXTEST_SVC_FIXTURE_H
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <sys/types.h>
+#include <thread>
+#include <vector>
+
+#include "platform_fixture.h"
+
+// What the fake controller does with one connection, once it has read the request.
+struct FakeAction {
+    enum Kind { kReply, kClose, kHold } kind = kReply;
+    std::string bytes; // sent for kReply, then the connection is closed
+};
+
+// Replies of a controller, written out.
+FakeAction ReplyWithBody(const std::string& body);
+FakeAction RawReply(const std::string& bytes);
+FakeAction CloseAtOnce();
+FakeAction HoldSilent();
+
+// Listens on a free port of 127.0.0.1 in a thread of its own; each connection's action is
+// chosen by policy from its index (0 the first).
+class FakeController {
+public:
+    explicit FakeController(std::function<FakeAction(int)> policy);
+    ~FakeController();
+    FakeController(const FakeController&) = delete;
+    FakeController& operator=(const FakeController&) = delete;
+
+    int Port() const { return m_port; }
+    int Connections() const { return m_connections.load(); }
+    // The request bytes of each connection, in order.
+    std::vector<std::string> Requests() const;
+
+private:
+    void Serve();
+    void Handle(int fd, int index);
+
+    std::function<FakeAction(int)> m_policy;
+    int m_listener = -1;
+    int m_wake[2] = {-1, -1};
+    int m_port = 0;
+    std::thread m_thread;
+    std::atomic<int> m_connections{0};
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_requests;
+    std::vector<int> m_held;
+};
+
+// Sets an environment variable for the lifetime of the object, restoring it afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    bool m_wasSet;
+    std::string m_old;
+};
+
+// A child process that sleeps until killed (at most a minute).
+pid_t StartSleeper();
+// Waits for pid; the signal that ended it, 0 when it exited, -1 when it is still running
+// after timeoutMs (it is then killed and reaped).
+int WaitForEnd(pid_t pid, int timeoutMs);
+
+// Writes an executable shell script (mode 0755), creating its directory.
+bool WriteScript(const std::string& path, const std::string& body);
+
+// Collects the status lines of the library (pfnUpdate) during a test.
+class StatusLines {
+public:
+    StatusLines();
+    ~StatusLines();
+    StatusLines(const StatusLines&) = delete;
+    StatusLines& operator=(const StatusLines&) = delete;
+    std::vector<std::string> Lines() const;
+};
+
+// A sandbox record of one instance whose controller files live in ROOT/conf/NAME (made), on
+// port with one server process; payment host "localhost".
+MSInfo SvcInstance(const std::string& root, const char* name, int port);
+
+#endif

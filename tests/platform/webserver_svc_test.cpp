@@ -1,0 +1,194 @@
+// The web server through the generic service functions: the start script and its command,
+// the probes by process id file and process listing, the stop that signals only the web
+// server's user, the restart's wait, and the fixed answers.
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "svc_fixture.h"
+
+namespace {
+
+const char kPidFile[] = "/opt/WharfServer/usr/internet/server_root/httpd-pid";
+
+class WebServerTest : public PlatformTest {
+protected:
+    // The process listing the sandbox's ps prints: the file ROOT/listing, or for the first
+    // busyCalls runs ROOT/listing.busy. Every run is counted in ROOT/ps.count.
+    void FakeProcessList(const std::string& listing, int busyCalls = 0,
+                         const std::string& busy = "") {
+        ASSERT_TRUE(WriteWholeFile(Rooted("/listing"), listing));
+        ASSERT_TRUE(WriteWholeFile(Rooted("/listing.busy"), busy));
+        std::string count = Rooted("/ps.count");
+        ASSERT_TRUE(WriteScript(Rooted("/usr/bin/ps"), "[ \"$1\" = -ef ] || exit 2\n"
+                                                       "n=$(cat " +
+                                                           count +
+                                                           " 2>/dev/null || echo 0)\n"
+                                                           "n=$((n + 1)); echo $n > " +
+                                                           count +
+                                                           "\n"
+                                                           "if [ $n -le " +
+                                                           std::to_string(busyCalls) +
+                                                           " ]; then cat " +
+                                                           Rooted("/listing.busy") + "; else cat " +
+                                                           Rooted("/listing") + "; fi\n"));
+    }
+
+    int ProcessListRuns() { return atoi(ReadWholeFile(Rooted("/ps.count")).c_str()); }
+
+    void WritePidFile(const std::string& text) {
+        ASSERT_TRUE(WriteScript(Rooted(kPidFile), ""));
+        ASSERT_TRUE(WriteWholeFile(Rooted(kPidFile), text));
+    }
+
+    // A ksh that hands the script to sh, and an httpd that notes its start and exits with
+    // status.
+    void FakeStartPrograms(int status) {
+        ASSERT_TRUE(WriteScript(Rooted("/bin/ksh"), "exec /bin/sh \"$@\"\n"));
+        ASSERT_TRUE(WriteScript(Rooted("/usr/sbin/httpd"), "echo started >> " +
+                                                               Rooted("/httpd.log") + "\nexit " +
+                                                               std::to_string(status) + "\n"));
+    }
+};
+
+const char kHeader[] = "     UID   PID  PPID  C    STIME TTY         TIME CMD\n";
+
+TEST_F(WebServerTest, ActiveOnlyWhenTheListingShowsThePidOfItsFile) {
+    std::string listing = std::string(kHeader) +
+                          "  nobody  4711     1  0 10:00:01 ?        0:00 /usr/sbin/httpd\n"
+                          "  nobody  4712  4711  0 10:00:01 ?        0:00 /usr/sbin/httpd\n"
+                          "    root  5000     1  0 10:00:01 ?        0:00 /usr/sbin/cron\n";
+    FakeProcessList(listing);
+    // Without the process id file: unknown, so neither active nor stopped.
+    EXPECT_EQ(0, SysIsSvcActive("httpd"));
+    EXPECT_EQ(0, ICIsSvcActive("httpd"));
+    EXPECT_EQ(0, SysIsSvcStopped("httpd"));
+
+    struct Case {
+        const char* pidFile;
+        int active;
+    };
+    const Case cases[] = {
+        {"4711\n", 1}, {"4712", 1},    {"9\n4711\n", 1}, {"4711\n9\n", 0}, // the last line counts
+        {"5000\n", 0}, {"471\n", 0}, // a line without "httpd"; no prefix match
+        {"", 0},       {"4711 \n", 0},
+    };
+    for (const Case& c : cases) {
+        WritePidFile(c.pidFile);
+        EXPECT_EQ(c.active, SysIsSvcActive("anything")) << "'" << c.pidFile << "'";
+        EXPECT_EQ(1 - c.active, SysIsSvcStopped("anything")) << "'" << c.pidFile << "'";
+    }
+    // The probe leaves no listing file behind.
+    EXPECT_FALSE(FileExists(Rooted("/tmp/httpd.log")));
+
+    // A listing that cannot be had answers neither way.
+    WritePidFile("4711\n");
+    unlink(Rooted("/usr/bin/ps").c_str());
+    EXPECT_EQ(0, SysIsSvcActive("httpd"));
+    EXPECT_EQ(0, SysIsSvcStopped("httpd"));
+}
+
+TEST_F(WebServerTest, StopSignalsOnlyTheProcessesOfNobody) {
+    pid_t server = StartSleeper();
+    pid_t worker = StartSleeper();
+    pid_t otherUser = StartSleeper();
+    pid_t otherName = StartSleeper();
+    ASSERT_TRUE(server > 0 && worker > 0 && otherUser > 0 && otherName > 0);
+    auto line = [](const char* user, pid_t pid, const char* cmd) {
+        return std::string(user) + "\t" + std::to_string(pid) + " 1 0 10:00:01 ? 0:00 " + cmd +
+               "\n";
+    };
+    FakeProcessList(std::string(kHeader) + line("nobody", server, "/usr/sbin/httpd") + "  " +
+                    line("nobody", worker, "/usr/sbin/httpd -X") +
+                    line("vxowner", otherUser, "/usr/sbin/httpd") +
+                    line("nobody", otherName, "/usr/bin/sleep") +
+                    "nobody abc 1 0 10:00:01 ? 0:00 httpd\n"
+                    "nobody 12x 1 0 10:00:01 ? 0:00 httpd\n"
+                    "nobodyelse 77 1 0 10:00:01 ? 0:00 httpd\n");
+    EXPECT_EQ(1, ICStopSvc("httpd"));
+    EXPECT_EQ(SIGTERM, WaitForEnd(server, 5000));
+    EXPECT_EQ(SIGTERM, WaitForEnd(worker, 5000));
+    EXPECT_EQ(-1, WaitForEnd(otherUser, 100)) << "another user's process runs on";
+    EXPECT_EQ(-1, WaitForEnd(otherName, 100)) << "a process without the pattern runs on";
+
+    // Hostile or empty patterns run nothing and still answer 1.
+    EXPECT_EQ(1, SysStopSvc(""));
+    EXPECT_EQ(1, SysStopSvc(nullptr));
+    EXPECT_EQ(1, SysStopSvc("httpd; touch /tmp/pwned"));
+    EXPECT_FALSE(FileExists("/tmp/pwned"));
+    unlink(Rooted("/usr/bin/ps").c_str());
+    EXPECT_EQ(1, SysStopSvc("httpd")) << "no listing";
+}
+
+TEST_F(WebServerTest, StartWritesTheScriptAndJudgesTheShellStatus) {
+    FakeStartPrograms(0);
+    std::string script = Rooted("/tmp/pat.sh");
+    EXPECT_EQ(1, ICStartSvc("httpd"));
+    EXPECT_EQ(Rooted("/usr/sbin/httpd") + "\n", ReadWholeFile(script));
+    EXPECT_EQ(0744u, ModeOf(script));
+    EXPECT_EQ("started\n", ReadWholeFile(Rooted("/httpd.log")));
+
+    // With a readable profile it is read first; a failing server gives 0.
+    ASSERT_TRUE(
+        WriteWholeFile(Rooted("/.profile"), "echo profile >> " + Rooted("/httpd.log") + "\n"));
+    FakeStartPrograms(3);
+    EXPECT_EQ(0, SysStartSvc("httpd"));
+    EXPECT_EQ(". " + Rooted("/.profile") + "\n" + Rooted("/usr/sbin/httpd") + "\n",
+              ReadWholeFile(script));
+    EXPECT_EQ("started\nprofile\nstarted\n", ReadWholeFile(Rooted("/httpd.log")));
+}
+
+TEST_F(WebServerTest, StartNeverWritesThroughAPlantedScript) {
+    FakeStartPrograms(0);
+    std::string script = Rooted("/tmp/pat.sh");
+    ASSERT_TRUE(WriteWholeFile(Rooted("/victim"), "keep\n"));
+    ASSERT_EQ(0, symlink(Rooted("/victim").c_str(), script.c_str()));
+    EXPECT_EQ(0, SysStartSvc("httpd"));
+    EXPECT_EQ("keep\n", ReadWholeFile(Rooted("/victim")));
+    EXPECT_FALSE(FileExists(Rooted("/httpd.log")));
+}
+
+TEST_F(WebServerTest, RestartWaitsForTheStopThenStarts) {
+    FakeStartPrograms(0);
+    WritePidFile("4711\n");
+    // Owned by another user than nobody, so the stop signals nothing real.
+    std::string running = std::string(kHeader) + "www 4711 1 0 10:00 ? 0:00 /usr/sbin/httpd\n";
+    std::string stopped = std::string(kHeader) + "root 5000 1 0 10:00 ? 0:00 /usr/sbin/cron\n";
+
+    // Not running: 1 without any start.
+    FakeProcessList(stopped);
+    EXPECT_EQ(1, ICRestartHWLWebServer());
+    EXPECT_FALSE(FileExists(Rooted("/tmp/pat.sh")));
+
+    // The active check, the stop's listing and three checks still find it; the fourth not.
+    unlink(Rooted("/ps.count").c_str());
+    FakeProcessList(stopped, 5, running);
+    EXPECT_EQ(1, ICRestartHWLWebServer());
+    EXPECT_EQ(6, ProcessListRuns());
+    EXPECT_EQ("started\n", ReadWholeFile(Rooted("/httpd.log")));
+
+    // Never gone: 180 checks, no start.
+    unlink(Rooted("/ps.count").c_str());
+    unlink(Rooted("/httpd.log").c_str());
+    FakeProcessList(running);
+    EXPECT_EQ(0, ICRestartHWLWebServer());
+    EXPECT_EQ(2 + 180, ProcessListRuns());
+    EXPECT_FALSE(FileExists(Rooted("/httpd.log")));
+}
+
+TEST_F(WebServerTest, FixedAnswers) {
+    MSInfo m;
+    for (const char* name : {"httpd", "", "x; rm -rf /"}) {
+        EXPECT_EQ(1, SysSetSvcAuto(name));
+        EXPECT_EQ(1, ICSetSvcAuto(name));
+        EXPECT_EQ(1, SysSetSvcManual(name));
+        EXPECT_EQ(1, ICSetSvcManual(name));
+        EXPECT_EQ(1, SysIsSvcAuto(name));
+        EXPECT_EQ(1, ICIsSvcAuto(name));
+        EXPECT_EQ(1, SysRemoveFromStartup(name));
+        EXPECT_EQ(1, ICRemoveFromStartup(name));
+    }
+    EXPECT_EQ(1, SysAutoVXSvc(m));
+}
+
+} // namespace
