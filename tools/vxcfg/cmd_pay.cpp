@@ -1,4 +1,5 @@
-// pay about | pay stop: talk to a payment server through the payment client.
+// pay about | pay stop: talk to a payment server through the payment client (pay ACTION NAME,
+// about an instance's own payment server, is in cmd_service.cpp).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,6 +73,9 @@ int NumberOption(const VxCommand& self, const VxArgs& args, const char* name, lo
 } // namespace
 
 int CmdPay(const VxCommand& self, const VxArgs& args) {
+    // With an instance's name the action is about that instance's payment server.
+    if (args.operands.size() == 2)
+        return CmdPayService(self, args);
     const PayAction* action = nullptr;
     for (const PayAction& a : kActions) {
         if (strcmp(a.name, args.operands[0]) == 0)

@@ -92,5 +92,12 @@ int CmdAdd(const VxCommand& self, const VxArgs& args);
 int CmdSet(const VxCommand& self, const VxArgs& args);
 int CmdRemove(const VxCommand& self, const VxArgs& args);
 int CmdPay(const VxCommand& self, const VxArgs& args);
+int CmdPayService(const VxCommand& self, const VxArgs& args);
+int CmdStart(const VxCommand& self, const VxArgs& args);
+int CmdStop(const VxCommand& self, const VxArgs& args);
+int CmdStatus(const VxCommand& self, const VxArgs& args);
+int CmdWeb(const VxCommand& self, const VxArgs& args);
+int CmdRegister(const VxCommand& self, const VxArgs& args);
+int CmdUnregister(const VxCommand& self, const VxArgs& args);
 
 #endif

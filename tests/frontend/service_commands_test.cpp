@@ -1,0 +1,93 @@
+// vxcfg start, stop, status, pay, web, register and unregister as a user meets them: usage
+// errors, hostile names, the state of a stopped instance, and boot registration in a sandbox.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "run_program.h"
+#include "sandbox_fixture.h"
+
+namespace {
+
+// A loopback port above 1024 with nothing listening at the moment.
+int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    int port = 0;
+    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        port = ntohs(addr.sin_port);
+    if (fd >= 0)
+        close(fd);
+    return port;
+}
+
+class VxcfgServiceTest : public SandboxTest {
+protected:
+    ProgramResult Vxcfg(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--root", Root()});
+        return RunProgram("vxcfg", args);
+    }
+    void SetUp() override {
+        SandboxTest::SetUp();
+        // An instance whose controller port has nothing listening.
+        ProgramResult add =
+            Vxcfg({"add", "shop1", "--host", "web1", "--docroot", "/srv/d1", "--db", "db1",
+                   "--dbuser", SANDBOX_INSTANCE_USER, "--port", std::to_string(FreePort())});
+        ASSERT_EQ(add.exitCode, 0) << add.err;
+    }
+};
+
+TEST_F(VxcfgServiceTest, UsageErrorsAndHostileNamesRunNothing) {
+    for (const char* command : {"start", "stop", "status", "register", "unregister"}) {
+        ProgramResult missing = Vxcfg({command});
+        EXPECT_EQ(missing.exitCode, 2) << command;
+        EXPECT_NE(missing.err.find(std::string("usage: vxcfg ") + command), std::string::npos)
+            << missing.err;
+        ProgramResult help = Vxcfg({command, "--help"});
+        EXPECT_EQ(help.exitCode, 0) << command;
+        EXPECT_NE(help.out.find("--data"), std::string::npos) << help.out;
+        std::string pwned = Rooted("/PWNED");
+        for (std::string name :
+             {"a;touch " + pwned, "$(touch " + pwned + ")", std::string("`touch x`")}) {
+            ProgramResult r = Vxcfg({command, name});
+            EXPECT_EQ(r.exitCode, 1) << command << " " << name;
+            EXPECT_FALSE(FileExists(pwned));
+        }
+        ProgramResult unknown = Vxcfg({command, "nosuchshop"});
+        EXPECT_EQ(unknown.exitCode, 1);
+        EXPECT_NE(unknown.err.find("nosuchshop"), std::string::npos) << unknown.err;
+    }
+    EXPECT_EQ(Vxcfg({"web", "restart"}).exitCode, 2);
+    EXPECT_EQ(Vxcfg({"pay", "launch", "shop1"}).exitCode, 2);
+    EXPECT_FALSE(FileExists(Rooted("/etc/rc.vndx")));
+}
+
+TEST_F(VxcfgServiceTest, StatusOfStoppedDaemonsAndBootRegistration) {
+    ProgramResult status = Vxcfg({"status", "shop1"});
+    EXPECT_EQ(status.exitCode, 0) << status.err;
+    EXPECT_EQ(status.out, "shop1: stopped\n");
+    ProgramResult web = Vxcfg({"web", "status"});
+    EXPECT_EQ(web.exitCode, 0) << web.err;
+    EXPECT_EQ(web.out, "web server: stopped\n");
+
+    ProgramResult reg = Vxcfg({"register", "shop1"});
+    ASSERT_EQ(reg.exitCode, 0) << reg.err;
+    EXPECT_EQ(reg.out, "shop1: registered for boot\n");
+    std::string registry = ReadWholeFile(Rooted("/etc/rc.vndx"));
+    EXPECT_NE(registry.find("#Vendrix Instance - shop1\n"), std::string::npos) << registry;
+    EXPECT_TRUE(FileExists(Rooted("/etc/rc2.d/S88vx3_mserverd")));
+
+    ProgramResult unreg = Vxcfg({"unregister", "shop1"});
+    ASSERT_EQ(unreg.exitCode, 0) << unreg.err;
+    EXPECT_EQ(unreg.out, "shop1: no longer started at boot\n");
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/rc.vndx")).find("shop1"), std::string::npos);
+}
+
+} // namespace
