@@ -6,16 +6,6 @@
 #include "run_program.h"
 #include "sandbox_fixture.h"
 
-namespace {
-
-int FreePort() {
-    int port = 0;
-    close(LoopbackSocket(false, &port));
-    return port;
-}
-
-} // namespace
-
 // A server that takes the connection and never answers: vxcfg gives up at --timeout.
 TEST(VxcfgPay, GivesUpOnASilentServerAtTheTimeOut) {
     int port = 0;

@@ -14,22 +14,6 @@
 
 namespace {
 
-// A loopback port free at the moment (bound, then let go).
-int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    int port = 0;
-    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    if (fd >= 0)
-        close(fd);
-    return port;
-}
-
 // True while pid names a process that has not ended (a zombie has ended).
 bool Alive(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");

@@ -9,7 +9,8 @@
 
 namespace {
 
-const int kReplyMs = 5000;
+// Generous: under the sanitizers on a loaded machine a CloseAll that stops members takes a while.
+const int kReplyMs = 30000;
 const int kGoneMs = 8000;
 
 } // namespace

@@ -10,8 +10,6 @@
 
 #include "sandbox_fixture.h"
 
-// A TCP port of the loopback interface that is free right now.
-int FreePort();
 // Sends request to 127.0.0.1:port and returns what came back until the peer closed or
 // timeoutMs passed; *closed tells which. Empty with *closed false when it cannot connect.
 std::string Exchange(int port, const std::string& request, int timeoutMs, bool* closed);

@@ -1,6 +1,7 @@
 #include "sandbox_fixture.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,8 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <grp.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -140,4 +143,19 @@ void SandboxTest::TearDown() {
     Restore("PATH", m_savedPath);
     Restore("VXCONFIG_SLEEP_MS", m_savedSleep);
     m_dir.reset();
+}
+
+int FreePort() {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    int port = 0;
+    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        port = ntohs(addr.sin_port);
+    if (fd >= 0)
+        close(fd);
+    return port;
 }

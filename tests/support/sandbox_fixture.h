@@ -19,6 +19,8 @@ std::string ReadWholeFile(const std::string& path);
 // Creates or truncates path with exactly text and mode; false on any failure.
 bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mode = 0644);
 bool FileExists(const std::string& path);
+// A loopback port with nothing listening at the moment (bound, then let go); 0 when none.
+int FreePort();
 // Removes a file or a whole directory tree; missing is fine.
 void RemoveTree(const std::string& path);
 // The names in dir that are temporaries of the write path (NAME.vxnew-XXXXXX), sorted.
