@@ -103,6 +103,117 @@ public:
     int TestPort(int first, int count) const;
     MSInfo& SetISNESCommonPass(const char* from, const char* dir);
 
+    // The writers of the configuration files' keyword lines: each writes one "KEY value" line
+    // to fp (or nothing where its key is omitted) and returns 1. "Field" means this record's
+    // own field; where a writer takes a value, it is written when the field is unset (or
+    // always, for keys that have no field).
+    static ICString StrListToString(const ParmList<ICString>& list);
+    int WriteSvcPfx(FILE* fp, const char* value);
+    int WriteExecPath(FILE* fp, const char* value);
+    int WriteISHost(FILE* fp);
+    int WriteDBName(FILE* fp);
+    int WriteDBUser(FILE* fp);
+    int WriteDBOwner(FILE* fp);
+    int WriteDBPswd(FILE* fp);
+    int WriteDBHost(FILE* fp);
+    int WriteDBNode(FILE* fp);
+    int WriteDBRemote(FILE* fp);
+    int WriteMSProc(FILE* fp);
+    int WritePVProc(FILE* fp);
+    int WritePBProc(FILE* fp, int value);
+    int WriteMerKey(FILE* fp);
+    int WritePDIEncrypt(FILE* fp, const char* value);
+    int WriteOutboundPath(FILE* fp, const char* value);
+    int WriteMpgPath(FILE* fp, const char* value);
+    int WriteMToolBase(FILE* fp, const char* value);
+    int WriteMToolLocked(FILE* fp, const char* value);
+    int WriteMToolAffiliate(FILE* fp, const char* value);
+    int WriteMerchantSource(FILE* fp, const char* value);
+    int WriteMToolErrorLog(FILE* fp, const char* value);
+    int WriteMToolGallery(FILE* fp, const char* value);
+    int WriteJREPath(FILE* fp, const char* value);
+    int WriteVXClsPath(FILE* fp, const char* value);
+    int WriteErrNotification(FILE* fp, const char* value);
+    int WriteOrderNotification(FILE* fp, const char* value);
+    int WriteAdminErrMsgTemplate(FILE* fp, const char* value);
+    int WriteTemplatePath(FILE* fp, const char* value);
+    int WriteLogPath(FILE* fp, const char* value);
+    int WriteCacheFilePath(FILE* fp, const char* value);
+    int WriteRootPath(FILE* fp, const char* value);
+    int WritePerfHost(FILE* fp, const char* value);
+    int WritePerfServerBin(FILE* fp, const char* value);
+    int WriteMToolNumCon(FILE* fp, int value);
+    int WriteMToolMaxWait(FILE* fp, int value);
+    int WriteUserTrafficLog(FILE* fp, int value);
+    int WriteTransCnt(FILE* fp, int value);
+    int WriteHtmlMax(FILE* fp, int value);
+    int WriteLogLevel(FILE* fp, int value);
+    int WriteDBRetryLimit(FILE* fp, int value);
+    int WriteDBRetryIntvl(FILE* fp, int value);
+    int WriteVXDmnCache(FILE* fp, int value);
+    int WriteVXDmnSynch(FILE* fp, int value);
+    int WriteVXDmnSleep(FILE* fp, int value);
+    int WriteBckCycleTime(FILE* fp, int value);
+    int WriteBckInterJobTime(FILE* fp, int value);
+    int WriteMacroPath(FILE* fp);
+    int WriteCgiPath(FILE* fp);
+    int WriteDefsDir(FILE* fp);
+    int WriteHtmlPath(FILE* fp);
+    int WriteConfigPath(FILE* fp);
+    int WriteGPPath(FILE* fp, const char* value);
+    int WriteVXLang(FILE* fp, const char* value);
+    int WritePVHost(FILE* fp, const char* value);
+    int WritePVExitHost(FILE* fp, const char* value);
+    int WritePVExitSvcPfx(FILE* fp, const char* value);
+    int WritePVExec(FILE* fp, const char* value);
+    int WritePVLogPath(FILE* fp, const char* value);
+    int WritePVCertPath(FILE* fp, const char* value);
+    int WriteTEditorPath(FILE* fp);
+    int WriteISType(FILE* fp);
+    int WriteStaging(FILE* fp);
+    int WriteVXCache(FILE* fp);
+    int WriteMaxCachedFiles(FILE* fp);
+    int WriteDBType(FILE* fp);
+    // The three payment times: a negative value other than -2 (omitted) is first replaced by
+    // its default in the record.
+    int WritePVTmout(FILE* fp);
+    int WritePVCycle(FILE* fp);
+    int WritePVIntvl(FILE* fp);
+    int WritePVCtrl(FILE* fp);
+    int WritePVAdminPort(FILE* fp);
+    int WritePVPayPort(FILE* fp);
+    int WritePVErrorPort(FILE* fp);
+    int WritePVSetPort(FILE* fp);
+    int WritePVInqPort(FILE* fp);
+    int WritePVTrace(FILE* fp);
+    int WriteCMSPswd(FILE* fp);
+    int WriteQXInBound(FILE* fp, char* value);
+    int WriteQXOutBound(FILE* fp, char* value);
+    int WriteQXError(FILE* fp, char* value);
+    int WriteQXManager(FILE* fp, char* value);
+    int WriteQXBridgeID(FILE* fp, char* value);
+    int WriteDefMSGSize(FILE* fp);
+    int WriteMaxMSGSize(FILE* fp);
+    int WriteSchedInterJobTime(FILE* fp);
+    int WritePerfServerAuto(FILE* fp);
+    int WriteCAJAppDrv(FILE* fp, const char* value);
+    int WriteCAJNetDrv(FILE* fp, const char* value);
+    int WriteCAJUrl(FILE* fp, const char* value);
+    int WriteCAJNetUrl(FILE* fp, const char* value);
+    int WriteJDBCPool(FILE* fp);
+    int WriteMLMacroPath(FILE* fp);
+    int WriteMLIncPath(FILE* fp);
+    // Web server directives: per pair one line, the directive padded with blanks to column 8
+    // (at least one), the name padded to 16 characters (at least one), the value, and " " and
+    // the trailer when it is not null. Returns 1.
+    int WriteDirective(FILE* fp, const char* directive, ParmList<NameValue>& list,
+                       const char* trailer);
+    int WriteISPass(FILE* fp);
+    int WriteISCommonPass(FILE* fp);
+    int WriteISCommonExec(FILE* fp);
+    int WriteISCommonAddType(FILE* fp);
+    int WriteISNESCommonPass(FILE* fp);
+
     // The instance data file's record (see datafile.h).
     int StoreISType(eISType type, FILE* fp) const;
     int StoreDBType(eDBType type, FILE* fp) const;

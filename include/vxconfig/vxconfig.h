@@ -24,5 +24,6 @@
 #include "vxconfig/sysroot.h"
 #include "vxconfig/sysutil.h"
 #include "vxconfig/webpaths.h"
+#include "vxconfig/writers.h"
 
 #endif

@@ -3,6 +3,7 @@
 #define VXCONFIG_CONFFILE_CONFTEXT_H
 
 #include <cstring>
+#include <string>
 
 #include "vxconfig/icstring.h"
 
@@ -51,6 +52,11 @@ inline void CutAtNewline(char* text) {
 
 // The leading decimal number of text as atoi reads it; out-of-range values are clamped.
 int LeadingInt(const char* text);
+
+// The merge that keeps a user's own lines: appends to content (a freshly written file) each
+// line of the file at oldPath whose first word starts no line of content yet and is not one of
+// the keys the writers leave out on purpose. 1, or 0 when oldPath cannot be read.
+int AppendUserLines(std::string& content, const char* oldPath);
 
 } // namespace conffile
 

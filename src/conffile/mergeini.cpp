@@ -1,6 +1,8 @@
 // Merging a regenerated configuration file with the user's own lines of its predecessor.
 #include <cstdio>
 #include <string>
+#include <unistd.h>
+#include <unordered_set>
 
 #include "conffile/conftext.h"
 #include "vxconfig/capture.h"
@@ -37,19 +39,15 @@ bool StartsWith(const char* line, const char* keyword) {
     return keyword && strcmp(conffile::FirstToken(line, " "), keyword) == 0;
 }
 
-// Whether a line of text (lines joined by newlines) starts with keyword.
-bool AnyLineStartsWith(const std::string& text, const char* keyword) {
-    for (size_t at = 0; at < text.size();) {
+// The first blank-separated token of each line of text, as StartsWith compares them.
+void AddLineKeys(const std::string& text, size_t from, std::unordered_set<std::string>& keys) {
+    for (size_t at = from; at < text.size();) {
         size_t end = text.find('\n', at);
-        std::string line =
-            text.substr(at, end == std::string::npos ? std::string::npos : end - at + 1);
-        if (StartsWith(line.c_str(), keyword))
-            return true;
-        if (end == std::string::npos)
-            break;
-        at = end + 1;
+        size_t next = end == std::string::npos ? text.size() : end + 1;
+        keys.insert(static_cast<const char*>(
+            conffile::FirstToken(text.substr(at, next - at).c_str(), " ")));
+        at = next;
     }
-    return false;
 }
 
 } // namespace
@@ -65,26 +63,39 @@ int IsStandardDirective(ICString path, const char* keyword) {
     return 1;
 }
 
-// The new file is read once, the lines kept from the backup are added to it in memory (each
-// one counting for the lines after it, as if appended one by one), and the result replaces
-// the file in one step.
+int conffile::AppendUserLines(std::string& content, const char* oldPath) {
+    SysLineReader old(oldPath);
+    if (!old.IsOpen())
+        return 0;
+    // Each kept line counts for the lines after it, as if they were appended one by one.
+    std::unordered_set<std::string> keys;
+    AddLineKeys(content, 0, keys);
+    while (char* line = old.Next()) {
+        ICString token = conffile::FirstToken(line, " \t");
+        // A line of blanks only, without a line end, has nothing to compare.
+        if (token.IsEmpty() || IsRegenerated(token) ||
+            keys.count(static_cast<const char*>(token)) != 0)
+            continue;
+        size_t at = content.size();
+        content.append(line, old.Length());
+        AddLineKeys(content, at, keys);
+    }
+    return 1;
+}
+
+// The new file is read once, the lines kept from the backup are added to it in memory, and
+// the result replaces the file in one step.
 int MergeIniFiles(ICString& path) {
     ICString backup = SysGetBackupName(path);
-    SysLineReader old(backup);
-    if (!old.IsOpen())
+    if (access(backup, F_OK) != 0)
         return 1;
     ICString current;
     if (!SysReadFile(path, current))
         return 0;
     std::string merged(current, static_cast<size_t>(current.GetLength()));
     size_t original = merged.size();
-    while (char* line = old.Next()) {
-        ICString token = conffile::FirstToken(line, " \t");
-        // A line of blanks only, without a line end, has nothing to compare.
-        if (token.IsEmpty() || IsRegenerated(token) || AnyLineStartsWith(merged, token))
-            continue;
-        merged.append(line, old.Length());
-    }
+    if (!conffile::AppendUserLines(merged, backup))
+        return 1;
     if (merged.size() == original)
         return 1;
     SysWriteOptions options;

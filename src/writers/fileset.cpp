@@ -1,0 +1,247 @@
+// The file set of an instance: its directory tree with owners and modes, the template-editor
+// and catalogue macros it edits, the CGI programs, the web password file, and the small edits
+// of an existing configuration file (a missing keyword line, the personalization variant).
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "conffile/conftext.h"
+#include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
+#include "vxconfig/messages.h"
+#include "vxconfig/msgids.h"
+#include "vxconfig/sysroot.h"
+#include "vxconfig/sysutil.h"
+#include "vxconfig/webpaths.h"
+#include "vxconfig/writers.h"
+#include "writers/writerframe.h"
+
+extern "C" {
+const char* const catmacros[] = {
+    "cat_bas1.d2w", "cat_bas2.d2w", "cat_clo1.d2w", "cat_clo2.d2w", "cat_clo3.d2w",
+    "cat_com1.d2w", "cat_com2.d2w", "cat_com3.d2w", "cat_har1.d2w", "cat_har2.d2w",
+    "cat_har3.d2w", "cat_stor.d2w", "catgry1.d2w",  "catgry2.d2w",  nullptr,
+};
+const char* const prodmacros[] = {
+    "temphard.d2w", "product1.d2w", "product2.d2w", "tempbas1.d2w", "tempclo2.d2w", "tempclo3.d2w",
+    "tempclot.d2w", "tempite2.d2w", "tempitem.d2w", "tempcomp.d2w", nullptr,
+};
+const char* const cahtml[] = {
+    "pc1_te.html", "pc2_te.html",   "pc3_te.html", "pe_te.html", "sa_te.html",
+    "pc.html",     "pe.html",       "sa.html",     "ngpc.html",  "ngpe.html",
+    "ngsa.html",   "ngsa_ans.html", "sa_ans.html", nullptr,
+};
+}
+
+namespace {
+
+const char kProgramOwner[] = "bin";
+const char kCacheOwner[] = "nobody";
+const mode_t kDirMode = 0755;
+const mode_t kOpenDirMode = 0777;
+// The CGI directory every installation before release 3 serves the product from.
+const char kEarlyCgiDir[] = "/opt/WharfServer/usr/internet/server_root/cgi-bin";
+const char kGroupLensPort[] = "9000";
+
+bool Exists(const char* path) {
+    return access(path, F_OK) == 0;
+}
+
+bool IsDirectory(const char* path) {
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// MakeDir with message 1 on failure.
+bool MakeReported(const char* path, const char* owner, mode_t mode) {
+    if (MakeDir(path, owner, mode))
+        return true;
+    ICShowError(IC_MSG_CANNOT_CREATE_DIRECTORY, path);
+    return false;
+}
+
+// Copies each file of names from one directory into another, best effort.
+void CopyNamed(const char* const* names, const ICString& from, const ICString& to,
+               const char* owner, mode_t mode) {
+    for (const char* const* name = names; *name; ++name)
+        writers::CopyWithOwner(from ^ *name, to ^ *name, owner, mode);
+}
+
+// The template-editor tree: its pages, the catalogue and product macros and, for the Pro
+// package, the catalogue assistant's pages.
+bool MakeEditorTree(const MSInfo& info, const ICString& product) {
+    const char* owner = info.DBOwner;
+    ICString editor = info.RootPath ^ "teditor";
+    ICString pages = product ^ "html" ^ "en_US" ^ "vxadmin" ^ "teditor";
+    writers::CopyWithOwner(pages ^ "te_html" ^ "teditor.txt", editor ^ "te_html" ^ "teditor.txt",
+                           owner, writers::kProgramMode);
+    if (!MakeReported(editor ^ "category", owner, kDirMode))
+        return false;
+    CopyNamed(catmacros, info.MacroPath ^ "category", editor ^ "category", owner,
+              writers::kProgramMode);
+    if (!MakeReported(editor ^ "product", owner, kDirMode))
+        return false;
+    CopyNamed(prodmacros, info.MacroPath ^ "product", editor ^ "product", owner,
+              writers::kProgramMode);
+    if (!MakeReported(editor ^ "general", owner, kDirMode))
+        return false;
+    if (info.MSOption & MS_OPT_START_PKG)
+        return true;
+    if (!MakeReported(editor ^ "ca_html", owner, kDirMode))
+        return false;
+    CopyNamed(cahtml, pages ^ "ca_html", editor ^ "ca_html", owner, writers::kProgramMode);
+    return true;
+}
+
+// The directories of the instance, in the order they are made, with owner and mode.
+bool MakeInstanceDirs(const MSInfo& info) {
+    const char* owner = info.DBOwner;
+    const ICString& root = info.RootPath;
+    struct Dir {
+        ICString path;
+        const char* owner;
+        mode_t mode;
+    } const dirs[] = {
+        {root, kProgramOwner, kDirMode},
+        {info.CachePath, kCacheOwner, kOpenDirMode},
+        {root ^ "password", owner, kDirMode},
+        {info.VXLogPath, owner, kDirMode},
+        {root ^ "data", owner, kDirMode},
+        {root ^ "bin", owner, kDirMode},
+        {root ^ "teditor" ^ "te_html", owner, kDirMode},
+    };
+    for (const Dir& dir : dirs) {
+        if (!MakeReported(dir.path, dir.owner, dir.mode))
+            return false;
+    }
+    return true;
+}
+
+// The directories the web server and the macro processor read from: opened to everyone.
+bool MakeServedDirs(const MSInfo& info) {
+    const char* owner = info.DBOwner;
+    if (!MakeReported(info.MacroPath, owner, kDirMode))
+        return false;
+    SysChmod(info.MacroPath, kOpenDirMode);
+    return MakeReported(info.HtmlPath, owner, kOpenDirMode) &&
+           MakeReported(info.DocRoot, owner, kOpenDirMode);
+}
+
+// The product's CGI program in the web server's CGI directory, under both its names.
+bool InstallCgiProgram(MSInfo& info, const ICString& product) {
+    ICString early = SysRootPath(kEarlyCgiDir);
+    if ((SysCheckVersion(1) || SysCheckVersion(2)) && strcmp(info.CgiPath, early) != 0)
+        info.SetCgiPath(early);
+    if (!MakeReported(info.CgiPath, info.DBOwner, kDirMode))
+        return false;
+    ICString program = product ^ "bin" ^ "vxtrade3";
+    for (const char* name : {"vxtrade3", "vxtrade"})
+        writers::CopyWithOwner(program, info.CgiPath ^ name, info.DBOwner, writers::kProgramMode);
+    return true;
+}
+
+} // namespace
+
+int MakeDir(const char* path, const char* owner, unsigned long mode) {
+    mode_t bits = static_cast<mode_t>(mode);
+    if (!path)
+        return 0;
+    if (Exists(path)) {
+        // A file standing where the directory should be is no directory, and it keeps its
+        // own owner and mode.
+        if (!IsDirectory(path))
+            return 0;
+        SysChown(path, owner, 0);
+        SysChmod(path, bits);
+        return 1;
+    }
+    if (!SysCheckRoot(path))
+        return 0;
+    // Every missing prefix, at each "/" after the first and at the end.
+    ICString prefix;
+    for (const char* at = path + 1;; ++at) {
+        if (*at != '/' && *at != '\0')
+            continue;
+        prefix.CopyStr(path, static_cast<int>(at - path));
+        if (!IsDirectory(prefix)) {
+            if (!SysMkdir(prefix, owner, bits))
+                return 0;
+            // The mode exactly as asked, whatever the creation mask took away.
+            SysChmod(prefix, bits);
+        }
+        if (*at == '\0')
+            return 1;
+    }
+}
+
+int CreateVXFiles(MSInfo& info, const ICString& productDir) {
+    MSInfo saved = info;
+    writers::MergeGlobalDefaults(info);
+    if (!MakeInstanceDirs(info) || !MakeEditorTree(info, productDir) || !MakeServedDirs(info) ||
+        !InstallCgiProgram(info, productDir))
+        return 0;
+    ISPath web;
+    SysGetISOrvellInfo(web);
+    if (!ISCreatePswdFile(info.RootPath ^ "password", info.ISType, web[ISPATH_SERVER_ROOT],
+                          info.DBOwner)) {
+        ICShowError(IC_MSG_CANNOT_CREATE_PASSWORD, info.Name);
+        return 0;
+    }
+    if (!Exists(info.HtmlPath)) {
+        ICShowError(IC_MSG_CANNOT_ACCESS_DIRECTORY, info.HtmlPath);
+        return 0;
+    }
+    info = saved;
+    return 1;
+}
+
+int ICIsParamInFile(const char* keyword, const char* file, const char* separators,
+                    const char* value) {
+    if (!keyword || !file)
+        return 0;
+    SysLineReader in(file);
+    if (!in.IsOpen())
+        return 0;
+    writers::ConfigFile target;
+    target.path = file;
+    target.report = false;
+    return writers::WriteConfigFile(target, [&](FILE* out, ICString&) {
+        bool present = false;
+        while (char* line = in.Next()) {
+            fwrite(line, 1, in.Length(), out);
+            if (strcmp(conffile::FirstToken(line, separators ? separators : ""), keyword) == 0)
+                present = true;
+        }
+        if (in.Failed())
+            return 0;
+        if (!present)
+            fprintf(out, "\n%s %s\n", keyword, value ? value : "");
+        return 1;
+    });
+}
+
+int ICNetPerceptionConfig(MSInfo& info) {
+    ICString product;
+    if (!SysGetInstPath(product, 3)) {
+        ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
+        return 0;
+    }
+    ICString conf = info.HtmlPath ^ VX_MAIN_CONF;
+    const char* const keys[][2] = {
+        {"PERS_ENABLED", "NO"},
+        {"GL_HOST", info.ISHost},
+        {"GL_PORT", kGroupLensPort},
+    };
+    for (const auto& key : keys) {
+        ICIsParamInFile(key[0], conf, " ", key[1]);
+        SysChown(conf, info.DBOwner, 0);
+        SysChmod(conf, writers::kConfigMode);
+    }
+    ICString ours = info.RootPath ^ "teditor" ^ "product";
+    for (const char* const* name = prodmacros; *name; ++name) {
+        ICString target = ours ^ *name;
+        writers::CopyWithOwner(info.MacroPath ^ "product" ^ *name, target, info.DBOwner,
+                               writers::kConfigMode, SysGetBackupName(target));
+    }
+    return 1;
+}

@@ -1,0 +1,139 @@
+// The shared frame of the configuration file writers (see writerframe.h).
+#include "writers/writerframe.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "conffile/conftext.h"
+#include "vxconfig/capture.h"
+#include "vxconfig/fileio.h"
+#include "vxconfig/messages.h"
+#include "vxconfig/msgids.h"
+#include "vxconfig/sysutil.h"
+
+namespace writers {
+
+namespace {
+
+// The lines collected in memory through a stream, so that the writers keep writing to a FILE*
+// and nothing is built by repeated string concatenation.
+class MemoryStream {
+public:
+    MemoryStream() : m_data(nullptr), m_size(0), m_fp(open_memstream(&m_data, &m_size)) {}
+    ~MemoryStream() {
+        if (m_fp)
+            fclose(m_fp);
+        free(m_data);
+    }
+    MemoryStream(const MemoryStream&) = delete;
+    MemoryStream& operator=(const MemoryStream&) = delete;
+    FILE* Stream() { return m_fp; }
+    // Ends the stream; the text is then complete. False when memory ran out.
+    bool Close(std::string& out) {
+        bool ok = m_fp && fclose(m_fp) == 0;
+        m_fp = nullptr;
+        if (ok)
+            out.assign(m_data, m_size);
+        return ok;
+    }
+
+private:
+    char* m_data;
+    size_t m_size;
+    FILE* m_fp;
+};
+
+// The previous content under the backup name while the file itself stays: what a failed
+// rewrite leaves, so that the previous file is found where a completed one would put it.
+void KeepAsBackup(const char* path, const char* backup) {
+    ICString previous;
+    if (access(path, F_OK) != 0 || !SysReadFile(path, previous))
+        return;
+    SysWriteOptions options;
+    options.keepMode = true;
+    SysWriteFile(backup, previous, static_cast<size_t>(previous.GetLength()), options);
+}
+
+void Report(const ConfigFile& file, const char* path) {
+    if (file.report)
+        ICShowError(IC_MSG_CANNOT_CREATE_CONFIG, path);
+}
+
+} // namespace
+
+const char* KnownOwner(const char* user) {
+    return user && *user && SysIsUserExist(user) ? user : nullptr;
+}
+
+int WriteConfigFile(const ConfigFile& file, const LineWriter& lines) {
+    // The lock spans the read of the previous file (for the merge and the host map) and the
+    // rewrite, so that two writers of one directory cannot lose each other's lines.
+    SysFileLock lock(file.path);
+    if (!lock.Held()) {
+        Report(file, file.path);
+        return 0;
+    }
+    if (file.record && !file.record->CheckValues()) {
+        Report(file, file.path);
+        return 0;
+    }
+    MemoryStream stream;
+    if (!stream.Stream()) {
+        SysSetFileReason(file.path, errno);
+        Report(file, file.path);
+        return 0;
+    }
+    ICString failed;
+    std::string content;
+    int written = lines(stream.Stream(), failed);
+    if (!stream.Close(content) && written) {
+        SysSetFileReason(file.path, ENOMEM);
+        written = 0;
+    }
+    ICString backup = file.backup.IsEmpty() ? SysGetBackupName(file.path) : file.backup;
+    if (!written) {
+        ICString reason = SysGetLastReason();
+        KeepAsBackup(file.path, backup);
+        SysSetLastReason("%s", static_cast<const char*>(reason));
+        Report(file, failed.IsEmpty() ? file.path : failed);
+        return 0;
+    }
+    if (file.keepUserLines) {
+        // The lines of the file being replaced, or of the backup an earlier run left.
+        const char* previous = access(file.path, F_OK) == 0 ? file.path : backup;
+        conffile::AppendUserLines(content, previous);
+    }
+    SysWriteOptions options;
+    options.mode = file.mode;
+    options.owner = KnownOwner(file.owner);
+    options.backup = backup;
+    if (!SysWriteFile(file.path, content.data(), content.size(), options)) {
+        Report(file, file.path);
+        return 0;
+    }
+    return 1;
+}
+
+int CopyWithOwner(const char* source, const char* destination, const char* owner, mode_t mode,
+                  const char* backup) {
+    ICString content;
+    if (!SysReadFile(source, content))
+        return 0;
+    SysWriteOptions options;
+    options.mode = mode;
+    options.owner = KnownOwner(owner);
+    options.backup = backup;
+    return SysWriteFile(destination, content, static_cast<size_t>(content.GetLength()), options);
+}
+
+void MergeGlobalDefaults(MSInfo& info) {
+    if (info.DefsDir.IsEmpty())
+        return;
+    MSInfo global;
+    ICString dir = info.DefsDir;
+    if (ICGetGlobalDefault(global, dir))
+        ICMergeInstance(info, global);
+}
+
+} // namespace writers
