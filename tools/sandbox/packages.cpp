@@ -91,13 +91,6 @@ bool LayPackages(Builder& b, const SandboxOptions& options) {
         if (Wanted(t.gate, options) && !b.MakeDirs(t.dir))
             return false;
     }
-    // The administration pages name the installed package; this is the Pro package.
-    if (!b.WriteText("/opt/Orvellvndx/Vendrix3/html/en_US/vxadmin/common/config.js",
-                     "// Vendrix administration settings\n"
-                     "var kStrStart = \"Start\";\n"
-                     "var kStrPro = \"Pro\";\n"
-                     "var gVXPackaging = kStrPro;\n"))
-        return false;
     // The payment server's user exit library, which the library moves aside once.
     if (options.payment &&
         !b.WriteText("/opt/Orvell_Payment_Server/lib/libuserexit.so", "user exit library\n"))

@@ -19,6 +19,10 @@ struct SandboxOptions {
     bool macro = true;   // the web macro processor
     bool wharf = true;   // the Orvell HTTP server
     bool relda = true;   // the Relda database product (6.1)
+    // The product's administration pages name the Start package instead of the Pro package.
+    bool startPackage = false;
+    // The web macro processor's template carries a variable scope line.
+    bool macroScope = true;
     // Copy the stand-in programs into ROOT/bin (found in $VXCONFIG_STANDINS, else beside the
     // running program); a missing one is an error naming it.
     bool standins = true;

@@ -30,6 +30,8 @@ struct Builder {
 };
 
 bool LayPackages(Builder& b, const SandboxOptions& options);
+// The product files the instance writers read: templates, macros, programs and libraries.
+bool LayProductFiles(Builder& b, const SandboxOptions& options);
 bool LayUsers(Builder& b, const SandboxOptions& options);
 bool LayServices(Builder& b);
 bool LayStandins(Builder& b, const SandboxOptions& options);

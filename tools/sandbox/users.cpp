@@ -1,5 +1,7 @@
 // The sandbox's accounts: etc/passwd, etc/shadow, the users' homes and the database instance
-// registry. Every account runs as the building process's own user, so chown works unprivileged.
+// registry. The database users run as the building process's own user, so chown works
+// unprivileged; built as root, the system accounts bin and nobody get ids of their own, so that
+// the owners the library gives files can be told apart.
 #include <crypt.h>
 #include <cstring>
 #include <string>
@@ -14,21 +16,25 @@ namespace {
 // Where the account's password hash is kept.
 enum Hash { kLocked, kShadowed, kInPasswd };
 
+// The ids of the system accounts when built as root.
+enum : unsigned { kRootIds = 0, kBinIds = 2, kNobodyIds = 65534, kOwnIds = ~0u };
+
 struct Account {
     const char* name;
-    bool ownIds; // the building process's uid/gid, else 0/0
+    unsigned ids; // kOwnIds: the building process's uid and gid; the others only as root
     Hash hash;
     const char* gecos;
     const char* home; // under the root
 };
 
 const Account kAccounts[] = {
-    {"root", false, kLocked, "Super-User", "/root"},
-    {"bin", true, kLocked, "Program owner", "/usr/bin"},
-    {SANDBOX_INSTANCE_USER, true, kShadowed, "Relda instance owner",
+    {"root", kRootIds, kLocked, "Super-User", "/root"},
+    {"bin", kBinIds, kLocked, "Program owner", "/usr/bin"},
+    {"nobody", kNobodyIds, kLocked, "Unprivileged user", "/var/empty"},
+    {SANDBOX_INSTANCE_USER, kOwnIds, kShadowed, "Relda instance owner",
      "/home/" SANDBOX_INSTANCE_USER},
-    {SANDBOX_OWNER_USER, true, kShadowed, "Vendrix database owner", "/home/" SANDBOX_OWNER_USER},
-    {SANDBOX_PLAIN_USER, true, kInPasswd, "Unshadowed account", "/home/" SANDBOX_PLAIN_USER},
+    {SANDBOX_OWNER_USER, kOwnIds, kShadowed, "Vendrix database owner", "/home/" SANDBOX_OWNER_USER},
+    {SANDBOX_PLAIN_USER, kOwnIds, kInPasswd, "Unshadowed account", "/home/" SANDBOX_PLAIN_USER},
 };
 
 // A fixed salt keeps every sandbox's files identical, which the tests rely on.
@@ -54,8 +60,11 @@ bool LayUsers(Builder& b, const SandboxOptions& options) {
         if (!b.MakeDirs(a.home))
             return false;
         const char* inPasswd = a.hash == kInPasswd ? plainHash.c_str() : "x";
-        passwd += std::string(a.name) + ":" + inPasswd + ":" + (a.ownIds ? uid : "0") + ":" +
-                  (a.ownIds ? gid : "0") + ":" + a.gecos + ":" + b.Path(a.home) + ":/bin/sh\n";
+        std::string ids = uid + ":" + gid;
+        if (a.ids == kRootIds || (a.ids != kOwnIds && geteuid() == 0))
+            ids = std::to_string(a.ids) + ":" + std::to_string(a.ids);
+        passwd += std::string(a.name) + ":" + inPasswd + ":" + ids + ":" + a.gecos + ":" +
+                  b.Path(a.home) + ":/bin/sh\n";
         if (a.hash != kInPasswd)
             shadow += std::string(a.name) + ":" +
                       (a.hash == kShadowed ? shadowHash.c_str() : "*LK*") + ":11200::::::\n";

@@ -1,0 +1,311 @@
+// The file set of an instance: directories with owners and modes, the editor's copies of the
+// product macros, the CGI programs, the web password file and the small edits of an existing
+// configuration file.
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "sandbox_fixture.h"
+
+namespace {
+
+std::vector<std::string> g_errors;
+void CollectError(const char* text) {
+    g_errors.push_back(text);
+}
+
+const char kProduct[] = "/opt/Orvellvndx/Vendrix3";
+
+class FileSetTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        g_errors.clear();
+        pfnError = CollectError;
+        bCgiApp = 1;
+        product = Rooted(kProduct);
+        std::string inst = Rooted("/var/vx/shop1");
+        info.Name = "shop1";
+        info.RootPath = inst.c_str();
+        info.CachePath = (inst + "/cache").c_str();
+        info.VXLogPath = (inst + "/logs").c_str();
+        info.HtmlPath = (inst + "/config").c_str();
+        info.DocRoot = Rooted("/srv/www/shop1").c_str();
+        info.MacroPath = (product + "/macro/en_US").c_str();
+        info.CgiPath = Rooted("/srv/cgi/shop1").c_str();
+        info.DBOwner = SANDBOX_OWNER_USER;
+        info.ISType = IS_WHARF;
+    }
+    void TearDown() override {
+        pfnError = nullptr;
+        bCgiApp = 0;
+        SandboxTest::TearDown();
+    }
+
+    // The uid a user of the sandbox has in its etc/passwd.
+    uid_t UidOf(const char* user) {
+        FILE* fp = fopen(Rooted("/etc/passwd").c_str(), "r");
+        uid_t uid = static_cast<uid_t>(-1);
+        while (fp) {
+            passwd* entry = fgetpwent(fp);
+            if (!entry)
+                break;
+            if (strcmp(entry->pw_name, user) == 0)
+                uid = entry->pw_uid;
+        }
+        if (fp)
+            fclose(fp);
+        return uid;
+    }
+
+    // "MODE OWNER" of a path as the test compares it, or "missing".
+    std::string Stat(const std::string& path) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0)
+            return "missing";
+        char mode[8];
+        snprintf(mode, sizeof mode, "%04o", st.st_mode & 07777);
+        return std::string(mode) + " " + std::to_string(st.st_uid);
+    }
+    std::string Expect(const char* mode, const char* user) {
+        return std::string(mode) + " " + std::to_string(UidOf(user));
+    }
+
+    std::string product;
+    MSInfo info;
+};
+
+TEST_F(FileSetTest, MakeDirCreatesEveryMissingPrefixAndFixesExistingOnes) {
+    std::string a = Rooted("/made");
+    ASSERT_EQ(mkdir(a.c_str(), 0700), 0);
+    EXPECT_EQ(MakeDir((a + "/b/c").c_str(), SANDBOX_OWNER_USER, 0751), 1);
+    EXPECT_EQ(Stat(a + "/b"), Expect("0751", SANDBOX_OWNER_USER));
+    EXPECT_EQ(Stat(a + "/b/c"), Expect("0751", SANDBOX_OWNER_USER));
+    // An existing directory only gets its owner and mode.
+    EXPECT_EQ(MakeDir(a.c_str(), "bin", 0755), 1);
+    EXPECT_EQ(Stat(a), Expect("0755", "bin"));
+    // A relative path creates nothing, wherever the process stands.
+    char cwd[4096];
+    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+    ASSERT_EQ(chdir(Root().c_str()), 0);
+    EXPECT_EQ(MakeDir("rel/x", "bin", 0755), 0);
+    EXPECT_FALSE(FileExists(Rooted("/rel")));
+    ASSERT_EQ(chdir(cwd), 0);
+    // A file in the way is no directory.
+    ASSERT_TRUE(WriteWholeFile(a + "/file", "x"));
+    EXPECT_EQ(MakeDir((a + "/file/sub").c_str(), "bin", 0755), 0);
+}
+
+TEST_F(FileSetTest, ProInstanceGetsItsWholeTreeWithOwnersAndModes) {
+    ASSERT_EQ(CreateVXFiles(info, product.c_str()), 1) << (g_errors.empty() ? "" : g_errors[0]);
+    EXPECT_TRUE(g_errors.empty());
+    std::string r = info.RootPath.operator const char*();
+    const char* o = SANDBOX_OWNER_USER;
+    const std::pair<std::string, std::string> expected[] = {
+        {r, Expect("0755", "bin")},
+        {r + "/cache", Expect("0777", "nobody")},
+        {r + "/password", Expect("0755", o)},
+        {r + "/logs", Expect("0755", o)},
+        {r + "/data", Expect("0755", o)},
+        {r + "/bin", Expect("0755", o)},
+        {r + "/teditor/te_html", Expect("0755", o)},
+        {r + "/teditor/te_html/teditor.txt", Expect("0555", o)},
+        {r + "/teditor/category", Expect("0755", o)},
+        {r + "/teditor/category/cat_bas1.d2w", Expect("0555", o)},
+        {r + "/teditor/category/catgry2.d2w", Expect("0555", o)},
+        {r + "/teditor/product/temphard.d2w", Expect("0555", o)},
+        {r + "/teditor/product/tempcomp.d2w", Expect("0555", o)},
+        {r + "/teditor/general", Expect("0755", o)},
+        {r + "/teditor/ca_html/pc1_te.html", Expect("0555", o)},
+        {r + "/teditor/ca_html/sa_ans.html", Expect("0555", o)},
+        {product + "/macro/en_US", Expect("0777", o)},
+        {r + "/config", Expect("0777", o)},
+        {Rooted("/srv/www/shop1"), Expect("0777", o)},
+        {Rooted("/srv/cgi/shop1"), Expect("0755", o)},
+        {Rooted("/srv/cgi/shop1/vxtrade3"), Expect("0555", o)},
+        {Rooted("/srv/cgi/shop1/vxtrade"), Expect("0555", o)},
+        {r + "/password/vndx.pwd", Expect("0644", o)},
+    };
+    for (const auto& e : expected)
+        EXPECT_EQ(Stat(e.first), e.second) << e.first;
+    if (geteuid() != 0)
+        std::cout << "owners are all the process's own when not run as root\n";
+    EXPECT_NE(UidOf("bin"), static_cast<uid_t>(-1));
+
+    // The copies hold what the product ships.
+    EXPECT_EQ(ReadWholeFile(r + "/teditor/product/product1.d2w"),
+              ReadWholeFile(product + "/macro/en_US/product/product1.d2w"));
+    EXPECT_EQ(ReadWholeFile(Rooted("/srv/cgi/shop1/vxtrade")),
+              ReadWholeFile(product + "/bin/vxtrade3"));
+    std::string admin =
+        ReadWholeFile(Rooted("/opt/WharfServer/usr/internet/server_root/server/admin/icsclt.pwd"));
+    EXPECT_FALSE(admin.empty());
+    EXPECT_EQ(ReadWholeFile(r + "/password/vndx.pwd"), admin);
+
+    // Again: the same tree, the password file's previous generation kept.
+    ASSERT_EQ(CreateVXFiles(info, product.c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(r + "/password/vndx.old.pwd"), admin);
+    EXPECT_EQ(Stat(r + "/cache"), Expect("0777", "nobody"));
+}
+
+TEST_F(FileSetTest, OwnersDifferAsTheTableSaysWhenRunAsRoot) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "giving files to other users needs root";
+    ASSERT_NE(UidOf("bin"), UidOf("nobody"));
+    ASSERT_EQ(CreateVXFiles(info, product.c_str()), 1);
+    struct stat st;
+    ASSERT_EQ(stat(info.RootPath, &st), 0);
+    EXPECT_EQ(st.st_uid, UidOf("bin"));
+    ASSERT_EQ(stat(info.CachePath, &st), 0);
+    EXPECT_EQ(st.st_uid, UidOf("nobody"));
+}
+
+TEST_F(FileSetTest, StartPackageAndOtherWebServersLeaveTheirPartsOut) {
+    info.MSOption |= MS_OPT_START_PKG;
+    info.ISType = IS_NETSCAPE;
+    ASSERT_EQ(CreateVXFiles(info, product.c_str()), 1);
+    std::string r = info.RootPath.operator const char*();
+    EXPECT_TRUE(FileExists(r + "/teditor/general"));
+    EXPECT_FALSE(FileExists(r + "/teditor/ca_html"));
+    EXPECT_TRUE(FileExists(r + "/password"));
+    EXPECT_FALSE(FileExists(r + "/password/vndx.pwd"));
+    EXPECT_EQ(ISCreatePswdFile((r + "/password").c_str(), IS_BRINDLE, "/nowhere", "bin"), 1);
+    EXPECT_FALSE(FileExists(r + "/password/vndx.pwd"));
+}
+
+TEST_F(FileSetTest, FailuresAreReportedWithTheirMessages) {
+    // A document root that is a file.
+    ASSERT_EQ(mkdir(Rooted("/srv").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(Rooted("/srv/www").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteWholeFile(Rooted("/srv/www/shop1"), "not a directory\n"));
+    EXPECT_EQ(CreateVXFiles(info, product.c_str()), 0);
+    ASSERT_EQ(g_errors.size(), 1u);
+    EXPECT_EQ(g_errors[0], "Cannot create directory " + Rooted("/srv/www/shop1") + ".");
+    EXPECT_EQ(ReadWholeFile(Rooted("/srv/www/shop1")), "not a directory\n");
+
+    // No administration password file to copy.
+    g_errors.clear();
+    ASSERT_EQ(unlink(Rooted("/srv/www/shop1").c_str()), 0);
+    ASSERT_EQ(
+        unlink(Rooted("/opt/WharfServer/usr/internet/server_root/server/admin/icsclt.pwd").c_str()),
+        0);
+    EXPECT_EQ(CreateVXFiles(info, product.c_str()), 0);
+    ASSERT_EQ(g_errors.size(), 1u);
+    EXPECT_EQ(g_errors[0], "Error in creating password file for instance shop1.");
+
+    // A relative instance root is refused before anything is made.
+    g_errors.clear();
+    info.RootPath = "var/vx/rel";
+    EXPECT_EQ(CreateVXFiles(info, product.c_str()), 0);
+    ASSERT_EQ(g_errors.size(), 1u);
+    EXPECT_EQ(g_errors[0], "Cannot create directory var/vx/rel.");
+}
+
+TEST_F(FileSetTest, KeywordLinesAreAddedOnceAndTheValueIsWrittenAsItIs) {
+    std::string conf = Rooted("/etc/sample.conf");
+    ASSERT_TRUE(WriteWholeFile(conf, "A 1\nRATE 5\n"));
+    EXPECT_EQ(ICIsParamInFile("FORMAT", conf.c_str(), " ", "100%s %d%%"), 1);
+    EXPECT_EQ(ReadWholeFile(conf), "A 1\nRATE 5\n\nFORMAT 100%s %d%%\n");
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/sample.old.conf")), "A 1\nRATE 5\n");
+    // Present: the file is rewritten unchanged, its previous generation kept.
+    EXPECT_EQ(ICIsParamInFile("RATE", conf.c_str(), " ", "6"), 1);
+    EXPECT_EQ(ReadWholeFile(conf), "A 1\nRATE 5\n\nFORMAT 100%s %d%%\n");
+    // The separators decide what the first token is: "RATE=5" is not "RATE" unless "=" splits.
+    ASSERT_TRUE(WriteWholeFile(conf, "RATE=5\n"));
+    EXPECT_EQ(ICIsParamInFile("RATE", conf.c_str(), "=", "6"), 1);
+    EXPECT_EQ(ReadWholeFile(conf), "RATE=5\n");
+    EXPECT_EQ(ICIsParamInFile("missing", Rooted("/etc/none.conf").c_str(), " ", "1"), 0);
+    EXPECT_FALSE(FileExists(Rooted("/etc/none.conf")));
+}
+
+TEST_F(FileSetTest, PersonalizationIsSwitchedOnOnce) {
+    ASSERT_EQ(CreateVXFiles(info, product.c_str()), 1);
+    info.ISHost = "shop1host";
+    std::string conf = std::string(info.HtmlPath) + "/vxtrade.conf";
+    ASSERT_TRUE(WriteWholeFile(conf, "MS_HOSTNAME shop1host\n"));
+    // The personalization variant of one product macro replaces the editor's copy.
+    std::string variant = product + "/macro/en_US/product/product2.d2w";
+    ASSERT_TRUE(WriteWholeFile(variant, "personalized\n"));
+    EXPECT_EQ(ICNetPerceptionConfig(info), 1);
+    EXPECT_EQ(ICNetPerceptionConfig(info), 1);
+    EXPECT_EQ(ReadWholeFile(conf), "MS_HOSTNAME shop1host\n"
+                                   "\nPERS_ENABLED NO\n"
+                                   "\nGL_HOST shop1host\n"
+                                   "\nGL_PORT 9000\n");
+    EXPECT_EQ(Stat(conf), Expect("0644", SANDBOX_OWNER_USER));
+    std::string copy = std::string(info.RootPath) + "/teditor/product/product2.d2w";
+    EXPECT_EQ(ReadWholeFile(copy), "personalized\n");
+    EXPECT_EQ(Stat(copy), Expect("0644", SANDBOX_OWNER_USER));
+    EXPECT_EQ(ReadWholeFile(std::string(info.RootPath) + "/teditor/product/product2.old.d2w"),
+              "personalized\n");
+}
+
+TEST_F(FileSetTest, HomePassIsTheCatchAllRuleOnly) {
+    EXPECT_EQ(CheckHomePass("Pass /* /srv/www/*\n"), 1);
+    EXPECT_EQ(CheckHomePass("pASS\t/*\textra words follow\r\n"), 1);
+    EXPECT_EQ(CheckHomePass("PASS /*"), 1);
+    EXPECT_EQ(CheckHomePass("Pass /cgi-bin/* /srv/cgi/*\n"), 0);
+    EXPECT_EQ(CheckHomePass("#Pass /* /srv/www/*\n"), 0);
+    EXPECT_EQ(CheckHomePass("Pass\n"), 0);
+    EXPECT_EQ(CheckHomePass(""), 0);
+    EXPECT_EQ(CheckHomePass(nullptr), 0);
+    const char line[] = "Pass /* /x\n";
+    EXPECT_EQ(CheckHomePass(line), 1);
+    EXPECT_STREQ(line, "Pass /* /x\n");
+}
+
+TEST_F(FileSetTest, PassBlockBindsEachOrvellHostAndAddress) {
+    MSList list;
+    MSInfo a, b, ns;
+    a.Name = "shop1";
+    a.ISType = IS_WHARF;
+    a.DocRoot = "/srv/www/shop1";
+    a.ISHost = "localhost";
+    ns.Name = "nes1";
+    ns.ISType = IS_NETSCAPE;
+    ns.DocRoot = "/srv/www/nes1";
+    ns.ISHost = "127.0.0.3";
+    b.Name = "shop2";
+    b.ISType = IS_WHARF;
+    b.DocRoot = "/srv/www/shop2";
+    b.ISHost = "127.0.0.2";
+    ASSERT_EQ(list.Add(a, 0), 0);
+    ASSERT_EQ(list.Add(ns, 0), 0);
+    ASSERT_EQ(list.Add(b, 0), 0);
+
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(WriteVXPassOrvell("Pass /* /srv/default/*\n", list, out, nullptr, 1), 1);
+    fclose(out);
+    std::string p = product;
+    EXPECT_EQ(std::string(text, size),
+              "###### Orvell Vendrix (Pass) ###### (Do not edit this section)\n"
+              "Pass\t/ca_html/*\t" +
+                  p +
+                  "/pasample/ca_html/*\n"
+                  "Pass\t/pasample/*\t" +
+                  p +
+                  "/pasample/*\n"
+                  "Pass   /*  /srv/www/shop1/* localhost\n"
+                  "Pass   /*  /srv/www/shop1/* 127.0.0.1\n"
+                  "Pass   /*  /srv/www/shop2/* 127.0.0.2\n"
+                  "Pass   /*  /srv/www/shop2/* 127.0.0.2\n"
+                  "###### End of Orvell Vendrix (Pass) ######\n"
+                  "Pass /* /srv/default/*\n");
+    free(text);
+
+    // Without an Orvell instance only the catch-all line is copied.
+    text = nullptr;
+    out = open_memstream(&text, &size);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(WriteVXPassOrvell("Pass /* /srv/default/*\n", list, out, nullptr, 0), 1);
+    fclose(out);
+    EXPECT_EQ(std::string(text, size), "Pass /* /srv/default/*\n");
+    free(text);
+}
+
+} // namespace

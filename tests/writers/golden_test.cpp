@@ -1,0 +1,448 @@
+// Whole files as the writers must leave them, written out by hand line by line: the main
+// file of the main kinds of instance, the controller's file, the member daemons' files, the
+// host map and the web macro file from both template shapes.
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <sys/stat.h>
+
+#include "sandbox_fixture.h"
+
+namespace {
+
+// Lines joined, each ended by a newline.
+std::string Text(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+class GoldenTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        P = Rooted("/opt/Orvellvndx/Vendrix3");
+        D = Rooted("/conf/shop1");
+        R = Rooted("/inst/shop1");
+        docs = Rooted("/docs/shop1");
+        for (const char* dir : {"/conf", "/conf/shop1", "/docs", "/docs/shop1"})
+            ASSERT_EQ(mkdir(Rooted(dir).c_str(), 0755), 0);
+        m.Name = "shop1";
+        m.HtmlPath = D.c_str();
+        m.DocRoot = docs.c_str();
+        m.RootPath = R.c_str();
+        m.VXLogPath = (R + "/logs").c_str();
+        m.CachePath = (R + "/cache").c_str();
+        m.MacroPath = (P + "/macro/en_US").c_str();
+        m.CgiPath = Rooted("/cgi/shop1").c_str();
+        m.DefsDir = "default";
+        m.MerKey = "default";
+        m.ISHost = "shop1host";
+        m.DBName = "shopdb";
+        m.DBUser = SANDBOX_INSTANCE_USER;
+        m.DBOwner = SANDBOX_OWNER_USER;
+        m.DBPswd = "a1b2c3d4";
+        m.DBHost = "dbhost";
+        m.DBNode = "dbnode";
+        m.MSProc = 4;
+        m.MSPort = 4000;
+        m.MaxCacheFiles = 1000;
+        m.PVTmout = -5;
+    }
+    std::string Main() { return ReadWholeFile(D + "/vxtrade.conf"); }
+
+    std::string P, D, R, docs;
+    MSInfo m;
+};
+
+TEST_F(GoldenTest, MainFileOfAReldaInstanceOnTheOrvellServer) {
+    ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
+    EXPECT_EQ(Main(), Text({"SERVICE_NAME_PREFIX vxshop1",
+                            "EXEC " + P + "/bin/server",
+                            "MS_HOSTNAME shop1host",
+                            "DBNAME shopdb",
+                            "DBINST reldinst",
+                            "DBOWNER vxowner",
+                            "DBPASS a1b2c3d4",
+                            "DB_HOST dbhost",
+                            "DB_NODE dbnode",
+                            "DB_REMOTE OFF",
+                            "PROCESSES 4",
+                            "PDI_ENCRYPT OFF",
+                            "ERR_NOTIFICATION ON",
+                            "ORDER_NOTIFICATION ON",
+                            "ADMIN_ERR_MSG_TEMPLATE errmsgadmin.tpl",
+                            "TEMPLATE_PATH " + P + "/templates/en_US",
+                            "USERTRAFFIC_LOG 0",
+                            "MS_TRANS_COUNT 1000",
+                            "MS_HTML_MAX 1000000",
+                            "MS_LOGPATH " + R + "/logs",
+                            "MS_LOGLEVEL 0",
+                            "DB_RETRY_LIMIT 5",
+                            "DB_RETRY_INTERVAL 20",
+                            "MACRO_PATH " + P + "/macro/en_US",
+                            "HTML_PATH " + docs,
+                            "MS_CGIBIN_PATH " + Rooted("/cgi/shop1"),
+                            "GP_PATH " + P + "/Guidepath",
+                            "VX_TEDITOR_PATH " + R + "/teditor;" + R + "/teditor/ca_html",
+                            "VX_LANG en_US",
+                            "VX_WEBSERVER Wharf",
+                            "VX_ENABLE_STAGING 0",
+                            "CACHE_ENABLED OFF",
+                            "MAX_CACHED_FILES 1000",
+                            "CACHE_FILE_PATH " + R + "/cache",
+                            "INST_PATH " + R,
+                            "CONFIG_PATH " + D,
+                            "PERFORMANCE_HOST shop1host",
+                            "IC_DBMS RELDA",
+                            "PAYVANE_HOSTNAME shop1host",
+                            "PAY_STATE_TIMEOUT 3600",
+                            "PAYSYS_CONTROLLER 1",
+                            "PAYVANE_ADMIN_PORT 4007",
+                            "PAYVANE_PAY_PORT 4008",
+                            "SECURE_NVPS password, shlpswd, shlpswdver, ccnum, ccxyear, ccxmonth, "
+                            "name, shlogid, sanick",
+                            "IC_JDBC_POOL JdbcRelda",
+                            "IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver",
+                            "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver",
+                            "IC_JDBC_URL jdbc:relda:shopdb",
+                            "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb"}));
+    EXPECT_EQ(m.PVTmout, 3600);
+    struct stat st;
+    ASSERT_EQ(stat((D + "/vxtrade.conf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+
+    // Omitted lines: a default database name, processes and time-out of -2. A user's own
+    // line comes back at the end, an edited written key does not override.
+    ASSERT_TRUE(WriteWholeFile(D + "/vxtrade.conf", Main() + "MY_KEY 1\nMS_LOGLEVEL 9\n"));
+    m.DBName = "default";
+    m.MSProc = -2;
+    m.PVTmout = -2;
+    ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
+    std::string text = Main();
+    for (const char* gone : {"\nDBNAME", "\nPROCESSES", "\nPAY_STATE_TIMEOUT", "MS_LOGLEVEL 9"})
+        EXPECT_EQ(text.find(gone), std::string::npos) << gone;
+    EXPECT_EQ(text.substr(text.size() - 9), "MY_KEY 1\n");
+    EXPECT_NE(text.find("\nDB_REMOTE OFF\nPDI_ENCRYPT OFF\n"), std::string::npos);
+    // With -2 processes the ports follow from the base port and -2.
+    EXPECT_NE(text.find("PAYVANE_ADMIN_PORT 4001\nPAYVANE_PAY_PORT 4002\n"), std::string::npos);
+}
+
+TEST_F(GoldenTest, MainFileOfTheHostingEditionWithACache) {
+    m.MSOption = MS_OPT_HOSTING | MS_OPT_CACHE_WS;
+    m.DBName = "mallstore";
+    m.MerKey = "0f1e2d3c";
+    ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
+    std::string text = Main();
+    std::string jre = Rooted("/usr/java");
+    EXPECT_NE(
+        text.find(Text(
+            {"MERCHANT_KEY 0f1e2d3c", "PDI_ENCRYPT OFF", "OUTBOUND_PATH " + P + "/outbound/en_US",
+             "MPG_PATH " + P + "/QBX/mpg_templates", "MTOOL_BASE " + P + "/QBX",
+             "MTOOL_LOCKED " + P + "/QBX/locked", "MTOOL_AFFILIATE QBX",
+             "MTOOL_MSOURCE " + P + "/QBX/source", "MTOOL_ERROR_LOG " + P + "/QBX/qbxlog.log",
+             "MTOOL_GALLERY " + P + "/Tools/public/gallery", "MTOOL_NUM_CON 5", "MTOOL_MAX_WAIT 10",
+             "VX_JRE_PATH " + jre + "/bin",
+             "VX_CLASSPATH " + jre + "/lib/classes.zip:" + Rooted("/opt/Orvellrelda/V6.1") +
+                 "/java/reldajava.zip:" + P + "/QBX/QBX.jar:" + P + "/QBX/Vx_qbx.jar",
+             "ERR_NOTIFICATION ON"})),
+        std::string::npos)
+        << text;
+    EXPECT_NE(text.find("USERTRAFFIC_LOG 1\n"), std::string::npos);
+    EXPECT_NE(text.find(Text({"DB_RETRY_INTERVAL 20", "VX_DMN_CACHE 1", "VX_DMN_SYNCH 1",
+                              "VX_DMN_SLP_SEC 15", "MACRO_PATH " + P + "/macro/en_US"})),
+              std::string::npos);
+    EXPECT_NE(text.find("CACHE_ENABLED WS\n"), std::string::npos);
+    EXPECT_NE(text.find(Text({"IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver",
+                              "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver",
+                              "IC_JDBC_URL jdbc:relda:rmallst",
+                              "IC_JDBC_NETURL jdbc:relda://shop1host:16560/mallstore"})),
+              std::string::npos)
+        << text;
+    // A name of seven characters is kept whole.
+    m.DBName = "mall7ch";
+    ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
+    EXPECT_NE(Main().find("IC_JDBC_URL jdbc:relda:rmall7ch\n"), std::string::npos);
+}
+
+TEST_F(GoldenTest, MainFileOfOracleAndNetscapeInstances) {
+    m.DBType = DB_ORACLE;
+    m.ISType = IS_NETSCAPE;
+    m.MSOption = MS_OPT_DB_REMOTE | MS_OPT_CACHE_ON | MS_OPT_STAGING;
+    m.NESSecure = "/ns/https-443/config";
+    m.NESNonsecure = "/ns/https-80/config";
+    ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
+    std::string text = Main();
+    EXPECT_NE(text.find("DB_REMOTE ON\n"), std::string::npos);
+    EXPECT_NE(text.find(Text({"VX_WEBSERVER Netscape", "VX_ENABLE_STAGING 1", "CACHE_ENABLED ON"})),
+              std::string::npos);
+    EXPECT_NE(text.find("IC_DBMS Oracle\n"), std::string::npos);
+    std::string ending = text.substr(text.find("SECURE_NVPS"));
+    EXPECT_EQ(ending,
+              Text({"SECURE_NVPS password, shlpswd, shlpswdver, ccnum, ccxyear, "
+                    "ccxmonth, name, shlogid, sanick",
+                    "NES_SECURE /ns/https-443/config", "NES_NONSECURE /ns/https-80/config",
+                    "IC_JDBC_POOL JdbcOracle", "IC_JDBC_DRIVER oracle.jdbc.driver.OracleDriver",
+                    "IC_JDBC_NETDRIVER oracle.jdbc.driver.OracleDriver",
+                    "IC_JDBC_URL jdbc:oracle:thin:@shop1host:1521:shopdb",
+                    "IC_JDBC_NETURL jdbc:oracle:thin:@dbhost:1521:shopdb"}));
+
+    // Relda behind Netscape without the hosting edition reaches its database over the
+    // network; the Start package has no pool line and no catalogue-assistant pages.
+    // (A fresh file: the merge would carry the earlier pool line over.)
+    ASSERT_EQ(unlink((D + "/vxtrade.conf").c_str()), 0);
+    m.DBType = DB_RELDA;
+    m.MSOption = MS_OPT_START_PKG;
+    m.TEditorPath.Empty();
+    ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
+    text = Main();
+    EXPECT_NE(text.find("VX_TEDITOR_PATH " + R + "/teditor\n"), std::string::npos);
+    EXPECT_EQ(text.find("IC_JDBC_POOL"), std::string::npos);
+    EXPECT_NE(text.find(Text({"NES_NONSECURE /ns/https-80/config",
+                              "IC_JDBC_DRIVER COM.orvell.relda.jdbc.net.RELDADriver",
+                              "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver",
+                              "IC_JDBC_URL jdbc:relda://shop1host:16560/shopdb",
+                              "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb"})),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(GoldenTest, ControllerFileWithAndWithoutThePaymentServerAndHosting) {
+    m.LogLevel = 3;
+    ASSERT_EQ(CreateCtrlInit(m), 1);
+    auto expected = [&](const std::string& pool, bool hosting) {
+        std::vector<std::string> lines = {
+            "MS_HOSTNAME shop1host",   "CONTROL_DBNAME shopdb",    "CONTROL_DBINST reldinst",
+            "CONTROL_DBPASS a1b2c3d4", "CONTROL_DB_RETRY_LIMIT 5", "CONTROL_DB_RETRY_INTERVAL 20",
+            "CONTROL_ERR_TOLERANCE 1", "CONTROL_SERVICE vxshop1",  "CONTROL_POOL_CONFIG " + pool};
+        if (hosting)
+            lines.push_back("CURRENCY_MERCHANTS -1");
+        for (const std::string& line : {"PERFORMANCE_SERVER_BIN " + P + "/bin/vxperfserver",
+                                        std::string("PERFORMANCE_SERVER_AUTOSTART NO"),
+                                        "MS_LOGPATH " + R + "/logs", std::string("MS_LOGLEVEL 3")})
+            lines.push_back(line);
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\n";
+        return text;
+    };
+    EXPECT_EQ(ReadWholeFile(D + "/srvrctrl.conf"),
+              expected(D + "/vxtrade," + D + "/pay_back," + D + "/pay_payvane," + D +
+                           "/scheduler," + D + "/pay_cyber",
+                       true));
+    // Without both products the pool is the main server and the scheduler.
+    ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/OrvellPS/pkginfo").c_str()), 0);
+    ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/OrvellQBX/pkginfo").c_str()), 0);
+    m.MerKey = "0f1e2d3c";
+    ASSERT_EQ(CreateCtrlInit(m), 1);
+    std::string without = expected(D + "/vxtrade," + D + "/scheduler", false);
+    without.insert(without.find("CONTROL_ERR_TOLERANCE"), "MERCHANT_KEY 0f1e2d3c\n");
+    EXPECT_EQ(ReadWholeFile(D + "/srvrctrl.conf"), without);
+}
+
+TEST_F(GoldenTest, MemberDaemonFiles) {
+    m.PVTmout = 900;
+    m.PBProc = -1;
+    ASSERT_EQ(CreateSchedInit(m, P.c_str()), 1);
+    std::string jre = Rooted("/usr/java");
+    EXPECT_EQ(ReadWholeFile(D + "/scheduler.conf"),
+              Text({"SERVICE_NAME_PREFIX vxshop1_sched",
+                    "EXEC " + P + "/bin/scheduler",
+                    "MS_HOSTNAME shop1host",
+                    "DBNAME shopdb",
+                    "DBINST reldinst",
+                    "DBOWNER vxowner",
+                    "DBPASS a1b2c3d4",
+                    "PROCESSES 1",
+                    "SCHEDULER_INTER_JOB_TIME 600",
+                    "MS_TRANS_COUNT 1000",
+                    "MS_HTML_MAX 1000000",
+                    "MS_LOGPATH " + R + "/logs",
+                    "MS_LOGLEVEL 0",
+                    "DB_RETRY_LIMIT 5",
+                    "DB_RETRY_INTERVAL 20",
+                    "MTOOL_MSOURCE " + P + "/QBX/source",
+                    "VX_JRE_PATH " + jre + "/bin",
+                    "VX_CLASSPATH " + jre + "/lib/classes.zip:" + Rooted("/opt/Orvellrelda/V6.1") +
+                        "/java/reldajava.zip:" + P + "/QBX/QBX.jar:" + P + "/QBX/Vx_qbx.jar",
+                    "MACRO_PATH " + P + "/macro/en_US",
+                    "HTML_PATH " + docs,
+                    "MS_CGIBIN_PATH " + Rooted("/cgi/shop1"),
+                    "GP_PATH " + P + "/Guidepath",
+                    "VX_TEDITOR_PATH " + R + "/teditor/ca_html;" + R + "/teditor",
+                    "VX_LANG en_US",
+                    "VX_WEBSERVER Wharf",
+                    "IC_DBMS RELDA",
+                    "IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver",
+                    "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver",
+                    "IC_JDBC_URL jdbc:relda:shopdb",
+                    "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb",
+                    "TEMPLATE_PATH " + P + "/templates/en_US"}));
+
+    ASSERT_EQ(CreatePaybkInit(m, P.c_str()), 1);
+    EXPECT_EQ(
+        ReadWholeFile(D + "/pay_back.conf"),
+        Text({"SERVICE_NAME_PREFIX vxshop1_pb", "EXEC " + P + "/bin/back_server", "DBNAME shopdb",
+              "DBINST reldinst", "DBPASS a1b2c3d4", "PROCESSES 1", "MS_HOSTNAME shop1host",
+              "DB_RETRY_LIMIT 5", "DB_RETRY_INTERVAL 20", "PAYVANE_HOSTNAME shop1host",
+              "BACKGROUND_CYCLE_TIME 30", "PAY_STATE_TIMEOUT 900", "PAYVANE_ADMIN_PORT 4007",
+              "PAYVANE_PAY_PORT 4008", "BACKGROUND_INTER_JOB_TIME 30", "MS_LOGPATH " + R + "/logs",
+              "MS_LOGLEVEL 0", "PAYSYS_CONTROLLER 0"}));
+
+    m.PVExitHost = "exit.host";
+    m.CMSPswd = "99aa";
+    ASSERT_EQ(CreatePayetInit(m, P.c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(D + "/pay_payvane.conf"), Text({"SERVICE_NAME_PREFIX vxshop1_pe",
+                                                            "EXEC " + P + "/bin/pay_server",
+                                                            "DBNAME shopdb",
+                                                            "DBINST reldinst",
+                                                            "DBPASS a1b2c3d4",
+                                                            "PROCESSES 1",
+                                                            "MS_HOSTNAME shop1host",
+                                                            "DB_RETRY_LIMIT 5",
+                                                            "DB_RETRY_INTERVAL 20",
+                                                            "USEREXIT_HOSTNAME exit.host",
+                                                            "CMSPASS 99aa",
+                                                            "USEREXIT_SERVICE_NAME_PREFIX vxshop1",
+                                                            "PAYVANE_HOSTNAME shop1host",
+                                                            "PAYVANE_EXEC " + R + "/bin/PayVane",
+                                                            "PAYVANE_ADMIN_PORT 4007",
+                                                            "PAYVANE_PAY_PORT 4008",
+                                                            "PAYVANE_ERROR_PORT 4009",
+                                                            "PAYVANE_SET_PAY_PORT 4010",
+                                                            "PAYVANE_SET_INQUIRY_PORT 4011",
+                                                            "PAYVANE_LOG_PATH " + R + "/logs",
+                                                            "PAYVANE_CERT_PATH " + R + "/data",
+                                                            "PAYVANE_ENABLE_TRACE 0",
+                                                            "MS_LOGPATH " + R + "/logs",
+                                                            "MS_LOGLEVEL 0",
+                                                            "PAYSYS_CONTROLLER 0"}));
+
+    // A user's line survives in the payment server's file and not in the background daemon's.
+    for (const char* name : {"/pay_payvane.conf", "/pay_back.conf"})
+        ASSERT_TRUE(WriteWholeFile(D + name, ReadWholeFile(D + name) + "MY_LINE kept\n"));
+    ASSERT_EQ(CreatePayetInit(m, P.c_str()), 1);
+    ASSERT_EQ(CreatePaybkInit(m, P.c_str()), 1);
+    EXPECT_NE(ReadWholeFile(D + "/pay_payvane.conf").find("PAYSYS_CONTROLLER 0\nMY_LINE kept\n"),
+              std::string::npos);
+    EXPECT_EQ(ReadWholeFile(D + "/pay_back.conf").find("MY_LINE"), std::string::npos);
+
+    ASSERT_TRUE(WriteWholeFile(D + "/merchant_conf", "MERCHANT_ID 7\n"));
+    ASSERT_EQ(CreatePaycyInit(m, P.c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(D + "/pay_cyber.conf"),
+              Text({"SERVICE_NAME_PREFIX vxshop1_cy", "EXEC " + P + "/bin/cyb_server",
+                    "DBNAME shopdb", "DBINST reldinst", "DBPASS a1b2c3d4", "PROCESSES 1",
+                    "MS_HOSTNAME shop1host", "DB_RETRY_LIMIT 5", "DB_RETRY_INTERVAL 20",
+                    "PAYVANE_HOSTNAME shop1host", "ORDER_NOTIFICATION OFF", "PDI_ENCRYPT OFF",
+                    "TEMPLATE_PATH " + P + "/templates/en_US", "BACKGROUND_CYCLE_TIME 30",
+                    "BACKGROUND_INTER_JOB_TIME 30", "MS_LOGPATH " + R + "/logs", "MS_LOGLEVEL 0"}));
+    EXPECT_EQ(ReadWholeFile(D + "/merchant_conf.old"), "MERCHANT_ID 7\n");
+    EXPECT_EQ(ReadWholeFile(D + "/merchant_conf"), ReadWholeFile(P + "/adt/vxcyber/merchant_conf"));
+
+    char a0[] = "vxqxbridge", name[] = "shop1", port[] = "4300", server[] = "qsrv", in[] = "VX.IN",
+         out[] = "VX.OUT", err[] = "VX.ERR", mgr[] = "QM.1", user[] = "qbridge", kind[] = "server";
+    char* args[] = {a0, name, port, server, in, out, err, mgr, user, kind, nullptr};
+    ASSERT_EQ(ICCreateFixpackQXInit(m, args, 10), 1);
+    EXPECT_EQ(ReadWholeFile(D + "/vxei_ece.conf"), Text({"SERVICE_NAME_PREFIX vxshop1_ece",
+                                                         "EXEC " + P + "/bin/back_server",
+                                                         "MS_HOSTNAME shop1host",
+                                                         "DBNAME shopdb",
+                                                         "DBINST reldinst",
+                                                         "DBOWNER vxowner",
+                                                         "DBPASS a1b2c3d4",
+                                                         "DB_RETRY_LIMIT 5",
+                                                         "DB_RETRY_INTERVAL 20",
+                                                         "PROCESSES 1",
+                                                         "VX_LANG en_US",
+                                                         "BACKGROUND_CYCLE_TIME 30",
+                                                         "BACKGROUND_INTER_JOB_TIME 30",
+                                                         "MS_LOGPATH " + R + "/logs",
+                                                         "MS_LOGLEVEL 0",
+                                                         "VX_QX_INBOUND VX.IN",
+                                                         "VX_QX_OUTBOUND VX.OUT",
+                                                         "VX_QX_INERROR VX.ERR",
+                                                         "VX_QX_QMANAGER QM.1",
+                                                         "VX_QX_BRIDGE_USERID qbridge",
+                                                         "DEFAULT_MSG_SIZE 2000",
+                                                         "MAX_MSG_SIZE 1000000",
+                                                         "HTML_PATH " + docs}));
+    EXPECT_EQ(ICGetTcpServicePort("vxshop1_ece_1"), 4300);
+    EXPECT_EQ(ReadWholeFile(P + "/bin/libvx3_ececommon.so"),
+              ReadWholeFile(P + "/bin/libvx3_ececommons.so"));
+    // A vector too short for the positions read, or a queue name that would add a line.
+    EXPECT_EQ(ICCreateFixpackQXInit(m, args, 9), 0);
+    char twoLines[] = "VX.IN\nDBPASS x";
+    args[4] = twoLines;
+    EXPECT_EQ(ICCreateFixpackQXInit(m, args, 10), 0);
+    EXPECT_EQ(ReadWholeFile(D + "/vxei_ece.conf").find("DBPASS x"), std::string::npos);
+}
+
+TEST_F(GoldenTest, HostMapHoldsOneLinePerInstance) {
+    std::string map = P + "/bin/icsrvctl.properties";
+    MSInfo other = m;
+    other.ISHost = "shop2host";
+    other.HtmlPath = Rooted("/conf/shop2").c_str();
+    ASSERT_EQ(CreatePAProperties(m, P.c_str(), 0), 1);
+    ASSERT_EQ(CreatePAProperties(other, P.c_str(), 0), 1);
+    std::string both =
+        "shop1host=" + D + "/vxtrade.conf\nshop2host=" + Rooted("/conf/shop2") + "/vxtrade.conf\n";
+    EXPECT_EQ(ReadWholeFile(map), both);
+    // Re-creating one replaces its line; removing one keeps the other's.
+    ASSERT_EQ(CreatePAProperties(m, P.c_str(), 0), 1);
+    EXPECT_EQ(ReadWholeFile(map), "shop2host=" + Rooted("/conf/shop2") +
+                                      "/vxtrade.conf\nshop1host=" + D + "/vxtrade.conf\n");
+    EXPECT_EQ(ReadWholeFile(map + ".old"), both);
+    ASSERT_EQ(CreatePAProperties(other, P.c_str(), 1), 1);
+    EXPECT_EQ(ReadWholeFile(map), "shop1host=" + D + "/vxtrade.conf\n");
+    struct stat st;
+    ASSERT_EQ(stat(map.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+TEST_F(GoldenTest, MacroFileFromBothTemplateShapes) {
+    std::string proc = Rooted("/opt/OrvellMacrolin");
+    std::string templ = proc + "/docs/reldawww.ini";
+    ASSERT_TRUE(WriteWholeFile(
+        templ,
+        Text({"; processor settings", "MACRO_PATH " + proc + "/macro",
+              "INCLUDE_PATH " + proc + "/include " + proc + "/inc2", "HTML_PATH " + proc + "/docs",
+              "QLW_VARIABLE_SCOPE LOCAL", "ENVIRONMENT (QLW_ODBC) /usr/lib/libx.so ( ) extra",
+              "EXEC_PATH " + proc + "/exec"})));
+    std::string A = P + "/macro/en_US", B = R + "/teditor";
+    ASSERT_EQ(CreateMLInit(m, P.c_str()), 1);
+    std::string expected = Text(
+        {"; processor settings",
+         "MACRO_PATH " + B + ";" + A + ";" + A + "/demomall;" + A + "/vxsample;" + proc + "/macro",
+         "INCLUDE_PATH " + P + "/html/en_US;" + B + ";" + A + ";" + A + "/vxsample;" + proc +
+             "/include;" + proc + "/inc2",
+         "HTML_PATH\t" + docs, "QLW_VARIABLE_SCOPE GLOBAL",
+         "ENVIRONMENT (QLW_ODBC) /usr/lib/libqlwsql.so ( ) extra ", "EXEC_PATH " + proc + "/exec"});
+    EXPECT_EQ(ReadWholeFile(docs + "/reldawww.ini"), expected);
+    // Again: no element twice, one backup.
+    ASSERT_EQ(CreateMLInit(m, P.c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(docs + "/reldawww.ini"), expected);
+    EXPECT_EQ(ReadWholeFile(docs + "/reldawww.old.ini"), expected);
+
+    // No scope line: it is added last. Oracle's library; the hosting edition's macro trees
+    // lead the lists; a macro directory outside A is added (up to its first comma).
+    ASSERT_TRUE(WriteWholeFile(templ, Text({"MACRO_PATH /tmpl/m", "INCLUDE_PATH /tmpl/i",
+                                            "ENVIRONMENT (QLW_ODBC) /opt/db/lib/libx.so"})));
+    MSInfo h;
+    h.RootPath = R.c_str();
+    h.DocRoot = docs.c_str();
+    h.DBOwner = SANDBOX_OWNER_USER;
+    h.DBType = DB_ORACLE;
+    h.MSOption = MS_OPT_HOSTING;
+    h.MacroPath = "/srv/macros,/other";
+    std::string K = P + "/macro/common", H = K + "/HWLstoremodel";
+    ASSERT_EQ(CreateMLInit(h, P.c_str()), 1);
+    EXPECT_EQ(
+        ReadWholeFile(docs + "/reldawww.ini"),
+        Text({"MACRO_PATH " + K + ";" + H + ";" + B + ";" + A + ";" + A + "/demomall;" + A +
+                  "/vxsample;/srv/macros;" + A + "/QBX;/tmpl/m",
+              "INCLUDE_PATH " + K + ";" + H + ";" + P + "/html/en_US;" + B + ";" + A + ";" + A +
+                  "/vxsample;/tmpl/i",
+              "ENVIRONMENT (QLW_ODBC) /opt/db/lib/libqlwodbc.so ", "QLW_VARIABLE_SCOPE GLOBAL"}));
+}
+
+} // namespace

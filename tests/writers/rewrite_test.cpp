@@ -1,0 +1,239 @@
+// Rewriting an instance's files: a second run gives the same files and one backup
+// generation; failures leave the files as they were and say which file and why; the pool
+// editor adds a member once.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "sandbox_fixture.h"
+
+namespace {
+
+std::vector<std::string> g_errors;
+void CollectError(const char* text) {
+    g_errors.push_back(text);
+}
+
+std::set<std::string> Names(const std::string& dir) {
+    std::set<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            if (e->d_name[0] != '.')
+                names.insert(e->d_name);
+        }
+        closedir(d);
+    }
+    return names;
+}
+
+class RewriteTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        g_errors.clear();
+        pfnError = CollectError;
+        bCgiApp = 1;
+        product = Rooted("/opt/Orvellvndx/Vendrix3");
+        conf = Rooted("/conf");
+        docs = Rooted("/docs");
+        ASSERT_EQ(mkdir(conf.c_str(), 0755), 0);
+        ASSERT_EQ(mkdir(docs.c_str(), 0755), 0);
+        info.Name = "shop1";
+        info.HtmlPath = conf.c_str();
+        info.DocRoot = docs.c_str();
+        info.RootPath = Rooted("/inst").c_str();
+        info.VXLogPath = Rooted("/inst/logs").c_str();
+        info.MacroPath = (product + "/macro/en_US").c_str();
+        info.ISHost = "shophost";
+        info.DBName = "shopdb";
+        info.DBUser = SANDBOX_INSTANCE_USER;
+        info.DBOwner = SANDBOX_OWNER_USER;
+        info.MSProc = 2;
+        info.MSPort = 4100;
+        info.MSOption = MS_OPT_PAYVANE | MS_OPT_HOSTING;
+    }
+    void TearDown() override {
+        pfnError = nullptr;
+        bCgiApp = 0;
+        SandboxTest::TearDown();
+    }
+
+    // Every writer once, as instance creation runs them.
+    void WriteAll() {
+        char arg0[] = "x", port[] = "4200", in[] = "IN.Q", out[] = "OUT.Q", err[] = "ERR.Q",
+             mgr[] = "QM1", user[] = "bridge", kind[] = "server";
+        char* args[] = {arg0, arg0, port, arg0, in, out, err, mgr, user, kind, nullptr};
+        MSInfo m = info;
+        ASSERT_EQ(CreateCtrlInit(m), 1);
+        ASSERT_EQ(CreateMSInit(m, product.c_str()), 1);
+        ASSERT_EQ(CreateMLInit(m, product.c_str()), 1);
+        ASSERT_EQ(CreatePaycyInit(m, product.c_str()), 1);
+        ASSERT_EQ(CreateSchedInit(m, product.c_str()), 1);
+        ASSERT_EQ(CreatePAProperties(m, product.c_str(), 0), 1);
+        ASSERT_EQ(CreatePaybkInit(m, product.c_str()), 1);
+        ASSERT_EQ(CreatePayetInit(m, product.c_str()), 1);
+        ASSERT_EQ(CreateQXInit(m, product.c_str(), args), 1);
+        ASSERT_TRUE(g_errors.empty()) << g_errors[0];
+    }
+
+    std::string product, conf, docs;
+    MSInfo info;
+};
+
+TEST_F(RewriteTest, ASecondRunGivesTheSameFilesAndOneBackup) {
+    WriteAll();
+    std::set<std::string> first = Names(conf);
+    EXPECT_EQ(first, (std::set<std::string>{"merchant_conf", "pay_back.conf", "pay_cyber.conf",
+                                            "pay_payvane.conf", "scheduler.conf", "srvrctrl.conf",
+                                            "vxei_ece.conf", "vxtrade.conf"}));
+    std::map<std::string, std::string> before;
+    for (const std::string& name : first)
+        before[name] = ReadWholeFile(conf + "/" + name);
+    std::string ini = ReadWholeFile(docs + "/reldawww.ini");
+    std::string map = ReadWholeFile(product + "/bin/icsrvctl.properties");
+
+    WriteAll();
+    for (const std::string& name : first) {
+        EXPECT_EQ(ReadWholeFile(conf + "/" + name), before[name]) << name;
+        if (name != "merchant_conf") {
+            std::string backup =
+                name.substr(0, name.find('.')) + ".old" + name.substr(name.find('.'));
+            EXPECT_EQ(ReadWholeFile(conf + "/" + backup), before[name]) << backup;
+        }
+    }
+    EXPECT_EQ(ReadWholeFile(conf + "/merchant_conf.old"), before["merchant_conf"]);
+    EXPECT_EQ(ReadWholeFile(docs + "/reldawww.ini"), ini);
+    EXPECT_EQ(ReadWholeFile(docs + "/reldawww.old.ini"), ini);
+    EXPECT_EQ(ReadWholeFile(product + "/bin/icsrvctl.properties"), map);
+    EXPECT_EQ(ReadWholeFile(product + "/bin/icsrvctl.properties.old"), map);
+    // One generation: the backups, nothing more, no temporaries.
+    EXPECT_EQ(Names(conf).size(), first.size() * 2);
+    EXPECT_EQ(Names(docs), (std::set<std::string>{"reldawww.ini", "reldawww.old.ini"}));
+    struct stat st;
+    ASSERT_EQ(stat((conf + "/vxtrade.conf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    ASSERT_EQ(stat((product + "/bin/icsrvctl.properties").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+TEST_F(RewriteTest, OnlyTheMainFileKeepsTheUsersOwnLines) {
+    WriteAll();
+    for (const char* name : {"vxtrade.conf", "srvrctrl.conf", "scheduler.conf"}) {
+        std::string path = conf + "/" + name;
+        ASSERT_TRUE(WriteWholeFile(path, ReadWholeFile(path) + "MY_KEY 1\nDBNAME olddb\n"));
+    }
+    MSInfo m = info;
+    m.DBName = "default";
+    ASSERT_EQ(CreateMSInit(m, product.c_str()), 1);
+    ASSERT_EQ(CreateCtrlInit(m), 1);
+    ASSERT_EQ(CreateSchedInit(m, product.c_str()), 1);
+    std::string main = ReadWholeFile(conf + "/vxtrade.conf");
+    // The user's key comes back at the end; the name the writer leaves out does not.
+    EXPECT_EQ(main.substr(main.size() - 9), "MY_KEY 1\n");
+    EXPECT_EQ(main.find("DBNAME"), std::string::npos);
+    for (const char* name : {"srvrctrl.conf", "scheduler.conf"})
+        EXPECT_EQ(ReadWholeFile(conf + "/" + name).find("MY_KEY"), std::string::npos) << name;
+}
+
+TEST_F(RewriteTest, FailuresNameTheFileAndKeepItAsItWas) {
+    // A configuration directory that does not exist.
+    MSInfo m = info;
+    m.HtmlPath = Rooted("/nowhere").c_str();
+    EXPECT_EQ(CreateMSInit(m, product.c_str()), 0);
+    ASSERT_EQ(g_errors.size(), 1u);
+    std::string path = Rooted("/nowhere/vxtrade.conf");
+    EXPECT_EQ(g_errors[0], "Cannot create configuration file " + path + ".");
+    // The reason names the directory that is missing.
+    EXPECT_NE(std::string(SysGetLastReason()).find(Rooted("/nowhere") + ": No such file"),
+              std::string::npos)
+        << SysGetLastReason();
+
+    // A template that is gone: the message names it, the file stays, its backup holds it.
+    g_errors.clear();
+    WriteAll();
+    std::string ini = ReadWholeFile(docs + "/reldawww.ini");
+    std::string templ = Rooted("/opt/OrvellMacrolin/docs/reldawww.ini");
+    ASSERT_EQ(unlink(templ.c_str()), 0);
+    m = info;
+    EXPECT_EQ(CreateMLInit(m, product.c_str()), 0);
+    ASSERT_EQ(g_errors.size(), 1u);
+    EXPECT_EQ(g_errors[0], "Cannot create configuration file " + templ + ".");
+    EXPECT_EQ(ReadWholeFile(docs + "/reldawww.ini"), ini);
+    EXPECT_EQ(ReadWholeFile(docs + "/reldawww.old.ini"), ini);
+
+    // A record whose host name would start a line of its own is refused.
+    g_errors.clear();
+    std::string main = ReadWholeFile(conf + "/vxtrade.conf");
+    m = info;
+    m.ISHost = "shophost\nDBPASS planted";
+    EXPECT_EQ(CreateMSInit(m, product.c_str()), 0);
+    EXPECT_EQ(CreatePAProperties(m, product.c_str(), 0), 0);
+    EXPECT_EQ(g_errors.size(), 2u);
+    EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.conf"), main);
+    EXPECT_EQ(ReadWholeFile(product + "/bin/icsrvctl.properties").find("planted"),
+              std::string::npos);
+}
+
+TEST_F(RewriteTest, AnUnwritableDirectoryLeavesTheFileAlone) {
+    WriteAll();
+    std::string main = ReadWholeFile(conf + "/vxtrade.conf");
+    ASSERT_EQ(chmod(conf.c_str(), 0555), 0);
+    MSInfo m = info;
+    m.LogLevel = 9;
+    std::string product = this->product;
+    bool failed = RunUnprivileged([&] {
+        return CreateMSInit(m, product.c_str()) == 0 && g_errors.size() == 1 &&
+               std::string(SysGetLastReason()).find("Permission denied") != std::string::npos;
+    });
+    ASSERT_EQ(chmod(conf.c_str(), 0755), 0);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.conf"), main);
+}
+
+TEST_F(RewriteTest, LongTemplateLinesAndLongListsStayWhole) {
+    std::string templ = Rooted("/opt/OrvellMacrolin/docs/reldawww.ini");
+    std::string longWord(1500, 'w');
+    ASSERT_TRUE(WriteWholeFile(templ, "; " + longWord + "\nMACRO_PATH /m\nINCLUDE_PATH /i\n"));
+    for (int i = 0; i < 400; ++i) {
+        std::string dir = "/srv/editor/dir" + std::to_string(i);
+        info.TEditorPath.AddTail(dir.c_str());
+        info.MLMacroPath.AddTail((dir + "/macros").c_str());
+    }
+    MSInfo m = info;
+    ASSERT_EQ(CreateMLInit(m, product.c_str()), 1);
+    ASSERT_EQ(CreateMSInit(m, product.c_str()), 1);
+    std::string ini = ReadWholeFile(docs + "/reldawww.ini");
+    EXPECT_EQ(ini.compare(0, longWord.size() + 3, "; " + longWord + "\n"), 0);
+    size_t macro = ini.find("\nMACRO_PATH ");
+    ASSERT_NE(macro, std::string::npos);
+    std::string line = ini.substr(macro + 1, ini.find('\n', macro + 1) - macro);
+    EXPECT_NE(line.find("/srv/editor/dir0/macros;"), std::string::npos);
+    EXPECT_NE(line.find("/srv/editor/dir399/macros;"), std::string::npos);
+    EXPECT_EQ(line.substr(line.size() - 4), ";/m\n");
+    std::string main = ReadWholeFile(conf + "/vxtrade.conf");
+    EXPECT_NE(main.find(";/srv/editor/dir399\nVX_LANG en_US\n"), std::string::npos);
+}
+
+TEST_F(RewriteTest, APoolMemberIsAddedOnce) {
+    std::string ctrl = conf + "/srvrctrl.conf";
+    std::string pool = "CONTROL_POOL_CONFIG " + conf + "/vxtrade," + conf + "/scheduler\n";
+    ASSERT_TRUE(WriteWholeFile(ctrl, "MS_HOSTNAME h\nFORMAT 100%s%d\n" + pool + "MS_LOGLEVEL 0"));
+    EXPECT_EQ(ICAddEntryToPoolID(info, "vxei_ece"), 1);
+    std::string added = "MS_HOSTNAME h\nFORMAT 100%s%d\nCONTROL_POOL_CONFIG " + conf + "/vxtrade," +
+                        conf + "/scheduler," + conf + "/vxei_ece\nMS_LOGLEVEL 0";
+    EXPECT_EQ(ReadWholeFile(ctrl), added);
+    EXPECT_EQ(ICAddEntryToPoolID(info, "vxei_ece"), 1);
+    EXPECT_EQ(ReadWholeFile(ctrl), added);
+    EXPECT_EQ(ReadWholeFile(conf + "/srvrctrl.old.conf"), added);
+    EXPECT_EQ(ICAddEntryToPoolID(info, "../etc"), 0);
+    EXPECT_EQ(ReadWholeFile(ctrl), added);
+    info.HtmlPath = Rooted("/nowhere").c_str();
+    EXPECT_EQ(ICAddEntryToPoolID(info, "vxei_ece"), 0);
+    EXPECT_FALSE(FileExists(Rooted("/nowhere")));
+    EXPECT_TRUE(g_errors.empty());
+}
+
+} // namespace
