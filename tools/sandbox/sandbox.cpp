@@ -118,7 +118,7 @@ int SandboxBuild(const char* root, const SandboxOptions& options, ICString& erro
               b.MakeDirs("/etc/rc0.d") && b.MakeDirs("/etc/rc1.d") && b.MakeDirs("/etc/rc2.d") &&
               b.MakeDirs("/usr/lib") && b.MakeDirs("/tmp", 01777) &&
               chmod(b.Path("/tmp").c_str(), 01777) == 0 && sandbox::LayPackages(b, options) &&
-              sandbox::LayProductFiles(b, options) &&
+              sandbox::LayProductFiles(b, options) && sandbox::LayWebServers(b, options) &&
               b.MakeDirs("/opt/Orvellvndx/Vendrix3/server/bin") &&
               b.WriteText("/opt/Orvellvndx/Vendrix3/server/bin/vndxprofile",
                           "# Environment of the product's login shells.\n") &&

@@ -19,6 +19,11 @@ struct SandboxOptions {
     bool macro = true;   // the web macro processor
     bool wharf = true;   // the Orvell HTTP server
     bool relda = true;   // the Relda database product (6.1)
+    bool loomwork = true; // the servlet engine
+    // The Netscape server's installation (secure and non-secure servers), off by default.
+    bool netscape = false;
+    // The secure Netscape server still loads the servlet engine's earlier plug-in.
+    bool oldServletPlugin = false;
     // The product's administration pages name the Start package instead of the Pro package.
     bool startPackage = false;
     // The web macro processor's template carries a variable scope line.

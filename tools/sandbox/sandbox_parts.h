@@ -32,6 +32,8 @@ struct Builder {
 bool LayPackages(Builder& b, const SandboxOptions& options);
 // The product files the instance writers read: templates, macros, programs and libraries.
 bool LayProductFiles(Builder& b, const SandboxOptions& options);
+// The web servers' and the servlet engine's configuration as a user would have it.
+bool LayWebServers(Builder& b, const SandboxOptions& options);
 bool LayUsers(Builder& b, const SandboxOptions& options);
 bool LayServices(Builder& b);
 bool LayStandins(Builder& b, const SandboxOptions& options);

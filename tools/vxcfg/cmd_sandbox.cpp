@@ -13,9 +13,10 @@ struct Product {
 };
 
 const Product kProducts[] = {
-    {"payment", &SandboxOptions::payment}, {"hosting", &SandboxOptions::hosting},
-    {"macro", &SandboxOptions::macro},     {"wharf", &SandboxOptions::wharf},
-    {"relda", &SandboxOptions::relda},
+    {"payment", &SandboxOptions::payment},   {"hosting", &SandboxOptions::hosting},
+    {"macro", &SandboxOptions::macro},       {"wharf", &SandboxOptions::wharf},
+    {"relda", &SandboxOptions::relda},       {"loomwork", &SandboxOptions::loomwork},
+    {"netscape", &SandboxOptions::netscape},
 };
 
 const Product* FindProduct(const char* name) {
@@ -34,6 +35,12 @@ int CmdSandbox(const VxCommand& self, const VxArgs& args) {
         if (!p)
             return UsageError(self, "--without: unknown product '%s'", Shown(name).c_str());
         options.*(p->flag) = false;
+    }
+    for (const char* name : args.Values("--with")) {
+        const Product* p = FindProduct(name);
+        if (!p)
+            return UsageError(self, "--with: unknown product '%s'", Shown(name).c_str());
+        options.*(p->flag) = true;
     }
     options.force = args.Has("--force");
     const char* dir = args.operands[0];

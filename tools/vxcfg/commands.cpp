@@ -14,8 +14,11 @@ const VxOption kGlobalOptions[] = {
 };
 
 const VxOption kSandboxOptions[] = {
-    {"--without", "PRODUCT", "leave out payment, hosting, macro, wharf or relda (repeatable)",
-     nullptr, false, false},
+    {"--without", "PRODUCT",
+     "leave out payment, hosting, macro, wharf, relda or loomwork (repeatable)", nullptr, false,
+     false},
+    {"--with", "PRODUCT", "add netscape, the Netscape server installation (repeatable)", nullptr,
+     false, false},
     {"--force", nullptr, "lay out over a directory that already holds files", nullptr, false,
      false},
     {nullptr, nullptr, nullptr, nullptr, false, false},
