@@ -23,6 +23,7 @@
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysroot.h"
 #include "vxconfig/sysutil.h"
+#include "vxconfig/webconf.h"
 #include "vxconfig/webpaths.h"
 #include "vxconfig/writers.h"
 

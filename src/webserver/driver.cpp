@@ -1,0 +1,80 @@
+// The entry to the web server configuration: the servlet engine where an instance needs it,
+// then each web server type the instances use, once for all instances of that type.
+#include <unistd.h>
+
+#include "vxconfig/discovery.h"
+#include "vxconfig/messages.h"
+#include "vxconfig/msgids.h"
+#include "vxconfig/webconf.h"
+
+namespace {
+
+// The servlet engine's two files in an engine directory.
+struct EngineFiles {
+    ICString bootstrap, servlets;
+    explicit EngineFiles(const ICString& dir)
+        : bootstrap(dir ^ "properties" ^ "bootstrap.properties"),
+          servlets(dir ^ "properties" ^ "server" ^ "servlet" ^ "servletservice" ^
+                   "servlets.properties") {}
+};
+
+bool LoomworkMissing() {
+    if (SysIsLoomworkInstalled())
+        return false;
+    ICUpdateStatus(IC_MSG_LOOMWORK_MISSING);
+    return true;
+}
+
+} // namespace
+
+int ICSetISConf(MSList& list) {
+    ICString inst;
+    if (!ICGetInstPath(inst)) {
+        ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
+        return 0;
+    }
+    bool orvell = false, netscape = false;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        MSInfo info;
+        list.SetIndex(i);
+        list.GetCurrent(info);
+        bool hosting = (info.MSOption & MS_OPT_HOSTING) != 0;
+        if (hosting) {
+            if (LoomworkMissing())
+                return 0;
+            ICString loomwork;
+            SysGetLoomworkPath(loomwork);
+            EngineFiles engine(loomwork);
+            SetBootStrapProperties(info, engine.bootstrap);
+            SetServletProperties(info, engine.servlets);
+            ICString secureDir = loomwork + "-443";
+            if (access(secureDir, F_OK) == 0) {
+                EngineFiles secure(secureDir);
+                SetBootStrapProperties(info, secure.bootstrap);
+                SetServletProperties(info, secure.servlets);
+            }
+        }
+        if (IsPkgPro(info) && !hosting) {
+            if (LoomworkMissing())
+                return 0;
+            ICString loomwork;
+            SysGetLoomworkPath(loomwork);
+            EngineFiles engine(loomwork);
+            SetServletProperties(info, engine.servlets);
+            SetBootStrapProperties(info, engine.bootstrap);
+        }
+        orvell = orvell || info.ISType == IS_WHARF;
+        netscape = netscape || info.ISType == IS_NETSCAPE;
+    }
+    if (orvell)
+        ISSetOrvellConf(list, inst);
+    if (netscape)
+        ISSetNSConf(list, inst);
+    return 1;
+}
+
+int ICSetISConf(const char* dataFile) {
+    MSList list;
+    list.Load(dataFile);
+    return ICSetISConf(list);
+}

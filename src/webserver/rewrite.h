@@ -1,0 +1,35 @@
+// The frame of the web server file editors: the file must be readable, its previous content is
+// copied to the file's name with ".old" appended, the editor writes the new content from the
+// lines, and the result replaces the file through the one write path (its mode and owner
+// kept). Failures are reported with the web server's messages and leave the file as it was.
+#ifndef VXCONFIG_WEBSERVER_REWRITE_H
+#define VXCONFIG_WEBSERVER_REWRITE_H
+
+#include <cstdio>
+#include <functional>
+
+#include "vxconfig/icstring.h"
+#include "webserver/blocks.h"
+
+namespace webserver {
+
+struct EditedFile {
+    ICString path;
+    // The message when the copy cannot be made or read (the server's own "cannot modify").
+    unsigned int editFailed = 0;
+    // Whether a failure is reported at all (the servlet engine's editors report nothing).
+    bool report = true;
+};
+
+typedef std::function<void(const Lines& lines, FILE* out)> LineEditor;
+
+// Rewrites file.path with edit. 1, or 0 after message 28 (not readable), file.editFailed (no
+// copy) or 26 (not rewritten).
+int RewriteWithCopy(const EditedFile& file, const LineEditor& edit);
+
+// A path with its backslashes turned into slashes.
+ICString Slashed(const char* path);
+
+} // namespace webserver
+
+#endif
