@@ -14,11 +14,11 @@
 #define SANDBOX_PLAIN_USER "vxplain"
 
 struct SandboxOptions {
-    bool payment = true; // the payment server package
-    bool hosting = true; // the hosting edition
-    bool macro = true;   // the web macro processor
-    bool wharf = true;   // the Orvell HTTP server
-    bool relda = true;   // the Relda database product (6.1)
+    bool payment = true;  // the payment server package
+    bool hosting = true;  // the hosting edition
+    bool macro = true;    // the web macro processor
+    bool wharf = true;    // the Orvell HTTP server
+    bool relda = true;    // the Relda database product (6.1)
     bool loomwork = true; // the servlet engine
     // The Netscape server's installation (secure and non-secure servers), off by default.
     bool netscape = false;
