@@ -18,6 +18,17 @@ struct EngineFiles {
                    "servlets.properties") {}
 };
 
+// Edits the engine's two files for the instance; the Pro package edits its servlet list
+// first. Their results are not the driver's concern.
+void EditEngine(MSInfo& info, const ICString& dir, bool servletsFirst) {
+    EngineFiles engine(dir);
+    if (servletsFirst)
+        SetServletProperties(info, engine.servlets);
+    SetBootStrapProperties(info, engine.bootstrap);
+    if (!servletsFirst)
+        SetServletProperties(info, engine.servlets);
+}
+
 bool LoomworkMissing() {
     if (SysIsLoomworkInstalled())
         return false;
@@ -39,29 +50,16 @@ int ICSetISConf(MSList& list) {
         list.SetIndex(i);
         list.GetCurrent(info);
         bool hosting = (info.MSOption & MS_OPT_HOSTING) != 0;
-        if (hosting) {
+        if (hosting || IsPkgPro(info)) {
             if (LoomworkMissing())
                 return 0;
             ICString loomwork;
             SysGetLoomworkPath(loomwork);
-            EngineFiles engine(loomwork);
-            SetBootStrapProperties(info, engine.bootstrap);
-            SetServletProperties(info, engine.servlets);
+            EditEngine(info, loomwork, !hosting);
+            // The hosting server also runs in the secure server's engine.
             ICString secureDir = loomwork + "-443";
-            if (access(secureDir, F_OK) == 0) {
-                EngineFiles secure(secureDir);
-                SetBootStrapProperties(info, secure.bootstrap);
-                SetServletProperties(info, secure.servlets);
-            }
-        }
-        if (IsPkgPro(info) && !hosting) {
-            if (LoomworkMissing())
-                return 0;
-            ICString loomwork;
-            SysGetLoomworkPath(loomwork);
-            EngineFiles engine(loomwork);
-            SetServletProperties(info, engine.servlets);
-            SetBootStrapProperties(info, engine.bootstrap);
+            if (hosting && access(secureDir, F_OK) == 0)
+                EditEngine(info, secureDir, false);
         }
         orvell = orvell || info.ISType == IS_WHARF;
         netscape = netscape || info.ISType == IS_NETSCAPE;
