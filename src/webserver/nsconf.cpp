@@ -13,56 +13,53 @@
 #include "webserver/markers.h"
 #include "webserver/package.h"
 #include "webserver/rewrite.h"
+#include "webserver/urlrows.h"
 
 namespace {
 
-// Where a URL prefix of the product points: below I/html/en_US, below I, or below the
-// instance's root.
-enum Base { kHtml, kInstall, kInstance };
-enum Condition { kAlways, kPro, kHosting };
+using webserver::kBaseHtml;
+using webserver::kBaseInstall;
+using webserver::kBaseInstance;
+using webserver::kGateAlways;
+using webserver::kGateHosting;
+using webserver::kGatePro;
 
-struct PrefixRow {
-    const char* prefix;
-    Base base;
-    const char* dir;
-    Condition condition;
-};
-
-const PrefixRow kPrefixes[] = {
-    {"/bus2bus2", kHtml, "bus2bus2", kAlways},
-    {"/butnbars", kHtml, "vxadmin/butnbars", kAlways},
-    {"/demomall", kHtml, "demomall", kAlways},
-    {"/grocery", kHtml, "grocery", kAlways},
-    {"/vxacom", kHtml, "vxadmin/common", kAlways},
-    {"/vxadmin", kHtml, "vxadmin", kAlways},
-    {"/vxagif", kHtml, "vxadmin/gif", kAlways},
-    {"/vxbooks", kHtml, "vxbooks", kAlways},
-    {"/vxerror", kHtml, "vxerror", kAlways},
-    {"/vxhelp", kHtml, "vxhelp", kAlways},
-    {"/vxsample", kHtml, "vxsample", kAlways},
-    {"/gpgifs", kHtml, "vxadmin/Shopsmith/gpgifs", kAlways},
-    {"/sitemgr", kHtml, "vxadmin/sitemgr", kAlways},
-    {"/storemgr", kHtml, "vxadmin/storemgr", kAlways},
-    {"/te_html", kInstance, "teditor/te_html", kAlways},
-    {"/ca_html", kInstall, "pasample/ca_html", kPro},
-    {"/tutorial", kHtml, "tutorial", kAlways},
-    {"/QBX_JS", kInstall, "QBX/javascript", kHosting},
-    {"/QBX", kInstall, "QBX/public", kHosting},
-    {"/reports", kInstall, "QBX", kHosting},
-    {"/hwlsite", kHtml, "hwlsite", kHosting},
-    {"/hwlmall", kHtml, "hwlmall", kHosting},
-    {"/hwlstore", kHtml, "hwlstore", kHosting},
-    {"/VXTools", kInstall, "Tools/public", kHosting},
-    {"/merchanthelp", kHtml, "merchanthelp", kHosting},
-    {"/vxqbxhelp", kHtml, "vxqbxhelp", kHosting},
-    {"/vxqbxsample", kInstall, "Tools/samples/en_US/vxqbx/catalog_import", kHosting},
-    {"/yourGallery", kInstall, "Tools/public/gallery", kHosting},
-    {"/ca_icons", kHtml, "ca_icons", kPro},
-    {"/Flickmedia", kInstall, "fm", kPro},
-    {"/ca_widgets", kInstall, "servlets/public", kPro},
-    {"/nextgeneration", kHtml, "nextgeneration", kPro},
-    {"/ictmgr", kHtml, "vxadmin/ictmgr", kPro},
-    {"/pasample", kInstall, "pasample", kPro},
+// The URL prefixes of the Netscape block, in the order they are written.
+const webserver::UrlRow kPrefixes[] = {
+    {"/bus2bus2", kBaseHtml, "bus2bus2", kGateAlways},
+    {"/butnbars", kBaseHtml, "vxadmin/butnbars", kGateAlways},
+    {"/demomall", kBaseHtml, "demomall", kGateAlways},
+    {"/grocery", kBaseHtml, "grocery", kGateAlways},
+    {"/vxacom", kBaseHtml, "vxadmin/common", kGateAlways},
+    {"/vxadmin", kBaseHtml, "vxadmin", kGateAlways},
+    {"/vxagif", kBaseHtml, "vxadmin/gif", kGateAlways},
+    {"/vxbooks", kBaseHtml, "vxbooks", kGateAlways},
+    {"/vxerror", kBaseHtml, "vxerror", kGateAlways},
+    {"/vxhelp", kBaseHtml, "vxhelp", kGateAlways},
+    {"/vxsample", kBaseHtml, "vxsample", kGateAlways},
+    {"/gpgifs", kBaseHtml, "vxadmin/Shopsmith/gpgifs", kGateAlways},
+    {"/sitemgr", kBaseHtml, "vxadmin/sitemgr", kGateAlways},
+    {"/storemgr", kBaseHtml, "vxadmin/storemgr", kGateAlways},
+    {"/te_html", kBaseInstance, "teditor/te_html", kGateAlways},
+    {"/ca_html", kBaseInstall, "pasample/ca_html", kGatePro},
+    {"/tutorial", kBaseHtml, "tutorial", kGateAlways},
+    {"/QBX_JS", kBaseInstall, "QBX/javascript", kGateHosting},
+    {"/QBX", kBaseInstall, "QBX/public", kGateHosting},
+    {"/reports", kBaseInstall, "QBX", kGateHosting},
+    {"/hwlsite", kBaseHtml, "hwlsite", kGateHosting},
+    {"/hwlmall", kBaseHtml, "hwlmall", kGateHosting},
+    {"/hwlstore", kBaseHtml, "hwlstore", kGateHosting},
+    {"/VXTools", kBaseInstall, "Tools/public", kGateHosting},
+    {"/merchanthelp", kBaseHtml, "merchanthelp", kGateHosting},
+    {"/vxqbxhelp", kBaseHtml, "vxqbxhelp", kGateHosting},
+    {"/vxqbxsample", kBaseInstall, "Tools/samples/en_US/vxqbx/catalog_import", kGateHosting},
+    {"/yourGallery", kBaseInstall, "Tools/public/gallery", kGateHosting},
+    {"/ca_icons", kBaseHtml, "ca_icons", kGatePro},
+    {"/Flickmedia", kBaseInstall, "fm", kGatePro},
+    {"/ca_widgets", kBaseInstall, "servlets/public", kGatePro},
+    {"/nextgeneration", kBaseHtml, "nextgeneration", kGatePro},
+    {"/ictmgr", kBaseHtml, "vxadmin/ictmgr", kGatePro},
+    {"/pasample", kBaseInstall, "pasample", kGatePro},
 };
 
 // The secure server's redirects to the help panels, the content manager and the servlets
@@ -236,15 +233,15 @@ int WriteVXBlockNES(FILE* out, MSList& list, const char* instPath, int secure) {
     fprintf(out, "NameTrans fn=\"pfx2dir\" from=\"/msprotect\" dir=\"%s\" name=\"vxauth\"\n",
             static_cast<const char*>(cgi));
     bool hosting = (last.MSOption & MS_OPT_HOSTING) != 0;
-    ICString html = inst ^ "html" ^ "en_US";
-    for (const PrefixRow& row : kPrefixes) {
-        if ((row.condition == kPro && !pro) || (row.condition == kHosting && !hosting))
-            continue;
-        const ICString& base = row.base == kHtml      ? html
-                               : row.base == kInstall ? inst
-                                                      : last.RootPath;
-        last.SetISNESCommonPass(row.prefix, base ^ row.dir);
-    }
+    webserver::UrlContext urls;
+    urls.html = inst ^ "html" ^ "en_US";
+    urls.install = inst;
+    urls.instance = last.RootPath;
+    urls.pro = pro;
+    urls.hosting = hosting;
+    webserver::WalkUrlRows(kPrefixes, urls, [&](const char* url, const ICString& dir) {
+        last.SetISNESCommonPass(url, dir);
+    });
     last.WriteISNESCommonPass(out);
     fprintf(out, "NameTrans fn=\"pfx2dir\" from=\"/cgi-bin\" dir=\"%s\" name=\"cgi\"\n",
             static_cast<const char*>(cgi));

@@ -21,6 +21,7 @@
 #include "webserver/markers.h"
 #include "webserver/package.h"
 #include "webserver/rewrite.h"
+#include "webserver/urlrows.h"
 #include "writers/writerframe.h"
 
 namespace {
@@ -29,12 +30,14 @@ const char kProfile[] = "/etc/profile";
 const char kInstanceVariable[] = "RELDAINSTANCE";
 const char kCgiModule[] = "libvx_cgi_icapi.so";
 
-// The product's services: the URL pattern and the module function serving it.
-struct ServiceRow {
-    const char* literal;
-    const char* function;
+// Two texts of a table row.
+struct TextPair {
+    const char* first;
+    const char* second;
 };
-const ServiceRow kServices[] = {
+
+// The product's services: the URL pattern and the module function serving it.
+const TextPair kServices[] = {
     {"Service /cgi-bin/nph-msrvr/* ", ":vx_cache\n"},
     {"Service /cgi-bin/vxtrade/* ", ":vx_cache\n"},
     {"Service /cgi-bin/vxtrade3/* ", ":vx_cache\n"},
@@ -53,57 +56,51 @@ const char* const kProtectBody[] = {
     "}\n\n",
 };
 
-// Where a common document area lives: under I/html/en_US, under I, or under the server root.
-enum Base { kHtml, kInstall, kServerRoot };
-// When it is published.
-enum Condition { kAlways, kHosting, kPro, kProWithServer };
+using webserver::kBaseHtml;
+using webserver::kBaseInstall;
+using webserver::kBaseServerRoot;
+using webserver::kGateAlways;
+using webserver::kGateHosting;
+using webserver::kGatePro;
+using webserver::kGateProWithServer;
 
-struct PassRow {
-    const char* name;
-    Base base;
-    const char* dir;
-    Condition condition;
+// The common Pass rules of the product block, in the order they are written.
+const webserver::UrlRow kCommonPass[] = {
+    {"/storemgr/*", kBaseHtml, "vxadmin/storemgr/*", kGateAlways},
+    {"/sitemgr/*", kBaseHtml, "vxadmin/sitemgr/*", kGateAlways},
+    {"/vxacom/*", kBaseHtml, "vxadmin/common/*", kGateAlways},
+    {"/vxagif/*", kBaseHtml, "vxadmin/gif/*", kGateAlways},
+    {"/butnbars/*", kBaseHtml, "vxadmin/butnbars/*", kGateAlways},
+    {"/vxadmin/*", kBaseHtml, "vxadmin/*", kGateAlways},
+    {"/vxhelp/*", kBaseHtml, "vxhelp/*", kGateAlways},
+    {"/vxerror/*", kBaseHtml, "vxerror/*", kGateAlways},
+    {"/vxbooks/*", kBaseHtml, "vxbooks/*", kGateAlways},
+    {"/vxsample/*", kBaseHtml, "vxsample/*", kGateAlways},
+    {"/gpgifs/*", kBaseHtml, "vxadmin/Shopsmith/gpgifs/*", kGateAlways},
+    {"/demomall/*", kBaseHtml, "demomall/*", kGateAlways},
+    {"/euromall/*", kBaseInstall, "adt/samples/euromall/html/euromall/*", kGateAlways},
+    {"/grocery/*", kBaseHtml, "grocery/*", kGateAlways},
+    {"/bus2bus2/*", kBaseHtml, "bus2bus2/*", kGateAlways},
+    {"/tutorial/*", kBaseHtml, "tutorial/*", kGateAlways},
+    {"/nextgeneration/*", kBaseHtml, "nextgeneration/*", kGateAlways},
+    {"/QBX/*", kBaseInstall, "QBX/public/*", kGateHosting},
+    {"/reports/*", kBaseInstall, "QBX/*", kGateHosting},
+    {"/hwlsite/*", kBaseInstall, "html/en_US/hwlsite/*", kGateHosting},
+    {"/hwlmall/*", kBaseInstall, "html/en_US/hwlmall/*", kGateHosting},
+    {"/hwlstore/*", kBaseInstall, "html/en_US/hwlstore/*", kGateHosting},
+    {"/QBX_JS/*", kBaseInstall, "QBX/javascript/*", kGateHosting},
+    {"/VXTools/*", kBaseInstall, "Tools/public/*", kGateHosting},
+    {"/merchanthelp/*", kBaseHtml, "merchanthelp/*", kGateHosting},
+    {"/vxqbxhelp/*", kBaseHtml, "vxqbxhelp/*", kGateHosting},
+    {"/vxqbxsample/*", kBaseInstall, "Tools/samples/en_US/vxqbx/catalog_import/*", kGateHosting},
+    {"/yourGallery/*", kBaseInstall, "Tools/public/gallery/*", kGateHosting},
+    {"/ca_icons/*", kBaseHtml, "ca_icons/*", kGatePro},
+    {"/Flickmedia/*", kBaseInstall, "fm/*", kGatePro},
+    {"/ca_widgets/*", kBaseServerRoot, "servlets/public/*", kGateProWithServer},
 };
 
-const PassRow kCommonPass[] = {
-    {"/storemgr/*", kHtml, "vxadmin/storemgr/*", kAlways},
-    {"/sitemgr/*", kHtml, "vxadmin/sitemgr/*", kAlways},
-    {"/vxacom/*", kHtml, "vxadmin/common/*", kAlways},
-    {"/vxagif/*", kHtml, "vxadmin/gif/*", kAlways},
-    {"/butnbars/*", kHtml, "vxadmin/butnbars/*", kAlways},
-    {"/vxadmin/*", kHtml, "vxadmin/*", kAlways},
-    {"/vxhelp/*", kHtml, "vxhelp/*", kAlways},
-    {"/vxerror/*", kHtml, "vxerror/*", kAlways},
-    {"/vxbooks/*", kHtml, "vxbooks/*", kAlways},
-    {"/vxsample/*", kHtml, "vxsample/*", kAlways},
-    {"/gpgifs/*", kHtml, "vxadmin/Shopsmith/gpgifs/*", kAlways},
-    {"/demomall/*", kHtml, "demomall/*", kAlways},
-    {"/euromall/*", kInstall, "adt/samples/euromall/html/euromall/*", kAlways},
-    {"/grocery/*", kHtml, "grocery/*", kAlways},
-    {"/bus2bus2/*", kHtml, "bus2bus2/*", kAlways},
-    {"/tutorial/*", kHtml, "tutorial/*", kAlways},
-    {"/nextgeneration/*", kHtml, "nextgeneration/*", kAlways},
-    {"/QBX/*", kInstall, "QBX/public/*", kHosting},
-    {"/reports/*", kInstall, "QBX/*", kHosting},
-    {"/hwlsite/*", kInstall, "html/en_US/hwlsite/*", kHosting},
-    {"/hwlmall/*", kInstall, "html/en_US/hwlmall/*", kHosting},
-    {"/hwlstore/*", kInstall, "html/en_US/hwlstore/*", kHosting},
-    {"/QBX_JS/*", kInstall, "QBX/javascript/*", kHosting},
-    {"/VXTools/*", kInstall, "Tools/public/*", kHosting},
-    {"/merchanthelp/*", kHtml, "merchanthelp/*", kHosting},
-    {"/vxqbxhelp/*", kHtml, "vxqbxhelp/*", kHosting},
-    {"/vxqbxsample/*", kInstall, "Tools/samples/en_US/vxqbx/catalog_import/*", kHosting},
-    {"/yourGallery/*", kInstall, "Tools/public/gallery/*", kHosting},
-    {"/ca_icons/*", kHtml, "ca_icons/*", kPro},
-    {"/Flickmedia/*", kInstall, "fm/*", kPro},
-    {"/ca_widgets/*", kServerRoot, "servlets/public/*", kProWithServer},
-};
-
-struct NameValueRow {
-    const char* name;
-    const char* value;
-};
-const NameValueRow kAddTypes[] = {
+// The content types the product adds: the extension and its type.
+const TextPair kAddTypes[] = {
     {".js", "application/x-javascript binary 1.0 #Vendrix java"},
     {".cacert", "application/x-x509-ca-cert"},
 };
@@ -129,20 +126,6 @@ void WriteInstanceProtect(FILE* out, const MSInfo& info) {
         ICUpdateStatus(IC_MSG_NO_IP_ADDRESS, info.ISHost);
     }
     WriteProtect(out, info.ISHost);
-}
-
-bool Published(Condition condition, bool hosting, bool pro, bool serverFound) {
-    switch (condition) {
-    case kAlways:
-        return true;
-    case kHosting:
-        return hosting;
-    case kPro:
-        return pro;
-    case kProWithServer:
-        return pro && serverFound;
-    }
-    return false;
 }
 
 // Makes /etc/profile name the Relda instance of the first instance that finds it unnamed.
@@ -247,8 +230,8 @@ int WriteVXBlockOrvell(FILE* out, MSList& list, const char* instPath) {
     ICString loomwork;
     SysGetLoomworkPath(loomwork);
     webserver::WriteStartMarker(out, webserver::kProductMark);
-    for (const ServiceRow& row : kServices)
-        fprintf(out, "%s%s%s", row.literal, static_cast<const char*>(module), row.function);
+    for (const TextPair& row : kServices)
+        fprintf(out, "%s%s%s", row.first, static_cast<const char*>(module), row.second);
     fprintf(out, "Service /*.jsp %s:service_exit\n",
             static_cast<const char*>(loomwork ^ "plugins" ^ "sun" ^ "libwharf46.so"));
     fputs("\n", out);
@@ -287,22 +270,21 @@ int WriteVXBlockOrvell(FILE* out, MSList& list, const char* instPath) {
     fputs("\n", out);
 
     ISPath web;
-    bool serverFound = SysGetISOrvellInfo(web) != 0;
-    bool hosting = (info.MSOption & MS_OPT_HOSTING) != 0;
-    ICString html = inst ^ "html" ^ "en_US";
-    for (const PassRow& row : kCommonPass) {
-        if (!Published(row.condition, hosting, pro, serverFound))
-            continue;
-        const ICString& base = row.base == kHtml      ? html
-                               : row.base == kInstall ? inst
-                                                      : web[ISPATH_SERVER_ROOT];
-        info.ISCommonPass.AddTailUnique(NameValue(row.name, base ^ row.dir));
-    }
+    webserver::UrlContext urls;
+    urls.serverFound = SysGetISOrvellInfo(web) != 0;
+    urls.html = inst ^ "html" ^ "en_US";
+    urls.install = inst;
+    urls.serverRoot = web[ISPATH_SERVER_ROOT];
+    urls.pro = pro;
+    urls.hosting = (info.MSOption & MS_OPT_HOSTING) != 0;
+    webserver::WalkUrlRows(kCommonPass, urls, [&](const char* url, const ICString& dir) {
+        info.ISCommonPass.AddTailUnique(NameValue(url, dir));
+    });
     info.WriteISCommonPass(out);
     fputs("\n", out);
 
-    for (const NameValueRow& row : kAddTypes)
-        info.ISCommonAddType.AddTailUnique(NameValue(row.name, row.value));
+    for (const TextPair& row : kAddTypes)
+        info.ISCommonAddType.AddTailUnique(NameValue(row.first, row.second));
     info.WriteISCommonAddType(out);
     fputs("\n", out);
     webserver::WriteEndMarker(out, webserver::kProductEnd);

@@ -11,6 +11,7 @@
 #include "vxconfig/webpaths.h"
 #include "vxconfig/writers.h"
 #include "webserver/rewrite.h"
+#include "writers/instancevalues.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ int EditEngineFile(const char* path, const std::function<void(const std::string&
 }
 
 // The hosting edition's archives the class path must hold, each appended as ":" + entry.
-std::vector<std::string> HostingClassPath(const ICString& inst) {
+std::vector<std::string> HostingArchives(const ICString& inst) {
     ICString tools = inst ^ "Tools";
     return {static_cast<const char*>(tools ^ "lib" ^ "jsafe.zip"),
             static_cast<const char*>(inst ^ "QBX" ^ "QBX.jar"),
@@ -108,14 +109,8 @@ bool Mentions(const std::string& line, const char* text) {
 
 int SetBootStrapProperties(MSInfo& info, const char* path) {
     ICString inst = InstallDir();
-    ICString archive, relda;
+    ICString archive = writers::DatabaseArchive(info), relda;
     SysGetDBOrvellPath(relda);
-    if (info.DBType == DB_ORACLE) {
-        SysGetOraPath(archive, 1);
-        archive = archive ^ "jdbc" ^ "lib" ^ "classes111.zip";
-    } else {
-        archive = relda ^ "java" ^ "reldajava.zip";
-    }
     return EditEngineFile(
         path,
         [&](const std::string& line, FILE* out) {
@@ -126,7 +121,7 @@ int SetBootStrapProperties(MSInfo& info, const char* path) {
                 size_t equals = text.find('=');
                 if (Hosting(info) && equals != std::string::npos) {
                     std::string value = WithoutNewline(text.substr(equals + 1));
-                    for (const std::string& entry : HostingClassPath(inst)) {
+                    for (const std::string& entry : HostingArchives(inst)) {
                         if (value.find(entry) == std::string::npos)
                             value += ":" + entry;
                     }

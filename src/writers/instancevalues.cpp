@@ -56,16 +56,19 @@ ICString JreBin() {
     return jre ^ "bin";
 }
 
-ICString HostingClassPath(const MSInfo& info) {
-    ICString jre, database, hosting;
-    SysGetJREPath(jre);
+ICString DatabaseArchive(const MSInfo& info) {
+    ICString home;
     if (info.DBType != DB_RELDA) {
-        SysGetOraPath(database, 1);
-        database = database ^ "jdbc" ^ "lib" ^ "classes111.zip";
-    } else {
-        SysGetDBOrvellPath(database);
-        database = database ^ "java" ^ "reldajava.zip";
+        SysGetOraPath(home, 1);
+        return home ^ "jdbc" ^ "lib" ^ "classes111.zip";
     }
+    SysGetDBOrvellPath(home);
+    return home ^ "java" ^ "reldajava.zip";
+}
+
+ICString HostingClassPath(const MSInfo& info) {
+    ICString jre, database = DatabaseArchive(info), hosting;
+    SysGetJREPath(jre);
     SysGetHWLPath(hosting);
     return (jre ^ "lib" ^ "classes.zip") + ":" + database + ":" + (hosting ^ "QBX" ^ "QBX.jar") +
            ":" + (hosting ^ "QBX" ^ "Vx_qbx.jar");

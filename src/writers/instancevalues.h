@@ -14,6 +14,8 @@ namespace writers {
 ICString ServicePrefix(const MSInfo& info, const char* tag = nullptr);
 // The Java runtime's bin directory.
 ICString JreBin();
+// The database's Java driver archive: the Oracle JDBC classes or the Relda Java classes.
+ICString DatabaseArchive(const MSInfo& info);
 // The class path of the hosting edition's tools: the runtime's classes, the database's Java
 // classes and the hosting edition's two archives.
 ICString HostingClassPath(const MSInfo& info);

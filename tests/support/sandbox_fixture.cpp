@@ -15,6 +15,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+std::string Text(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
 std::string ReadWholeFile(const std::string& path) {
     std::string text;
     int fd = open(path.c_str(), O_RDONLY);

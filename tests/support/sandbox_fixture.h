@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -16,6 +17,8 @@
 
 // The whole content of a file; empty when it cannot be read (see FileExists).
 std::string ReadWholeFile(const std::string& path);
+// Lines joined, each ended by a newline: how expected files are written out by hand.
+std::string Text(std::initializer_list<std::string> lines);
 // Creates or truncates path with exactly text and mode; false on any failure.
 bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mode = 0644);
 bool FileExists(const std::string& path);

@@ -3,7 +3,6 @@
 // a second run changes nothing (apart from the empty line after the Netscape plug-in block),
 // the user's own lines stay, and files that cannot be read are reported and kept.
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <sys/stat.h>
 
 #include "sandbox_fixture.h"
@@ -15,13 +14,6 @@ std::string s_errors;
 void CollectError(const char* text) {
     s_errors += text;
     s_errors += "\n";
-}
-
-std::string Text(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
 }
 
 // A directive line: the word padded to 8 columns, the name to 16, each by at least one blank.

@@ -2,20 +2,11 @@
 // file of the main kinds of instance, the controller's file, the member daemons' files, the
 // host map and the web macro file from both template shapes.
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <sys/stat.h>
 
 #include "sandbox_fixture.h"
 
 namespace {
-
-// Lines joined, each ended by a newline.
-std::string Text(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
 
 class GoldenTest : public SandboxTest {
 protected:
