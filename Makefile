@@ -33,11 +33,12 @@ bench:
 	cmake --build $(BENCHDIR) -j$(JOBS)
 	@for b in $(BENCHDIR)/bin/bench_*; do echo "== $$b"; $$b || true; done
 
-# libFuzzer harnesses of the configuration readers (clang): the library is built instrumented
-# in $(FUZZDIR), each harness runs for FUZZTIME seconds on its corpus. Not part of `make test`.
+# libFuzzer harnesses of the configuration readers and the web server editors (clang): the
+# library and the sandbox builder are built instrumented in $(FUZZDIR), each harness runs for
+# FUZZTIME seconds on its corpus. Not part of `make test`.
 FUZZDIR   ?= build-fuzz
 FUZZTIME  ?= 60
-FUZZERS   := parmfile isblock datafile
+FUZZERS   := parmfile isblock datafile objconf httpdconf
 FUZZSAN   := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 
 fuzz:
@@ -45,10 +46,10 @@ fuzz:
 	    -DCMAKE_CXX_COMPILER=clang++ -DVX_WERROR=OFF -DVX_BUILD_TESTS=OFF \
 	    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $(FUZZSAN)" \
 	    -DCMAKE_SHARED_LINKER_FLAGS="$(FUZZSAN)"
-	cmake --build $(FUZZDIR) -j$(JOBS) --target vxconfig
+	cmake --build $(FUZZDIR) -j$(JOBS) --target vxconfig vxsandbox
 	@for f in $(FUZZERS); do \
-	    clang++ -std=c++17 -g -O1 -fsanitize=fuzzer $(FUZZSAN) -Iinclude fuzz/$${f}_fuzz.cpp \
-	        -o $(FUZZDIR)/fuzz_$$f -L$(FUZZDIR)/lib -lvxconfig \
+	    clang++ -std=c++17 -g -O1 -fsanitize=fuzzer $(FUZZSAN) -Iinclude -Itools/sandbox \
+	        fuzz/$${f}_fuzz.cpp -o $(FUZZDIR)/fuzz_$$f -L$(FUZZDIR)/lib -lvxsandbox -lvxconfig -lcrypt \
 	        -Wl,-rpath,$(CURDIR)/$(FUZZDIR)/lib || exit 1; \
 	done
 	@for f in $(FUZZERS); do \

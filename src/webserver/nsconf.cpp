@@ -126,6 +126,10 @@ struct ObjConfRewrite {
             WriteVXPassNES(out, list, instPath);
             webserver::CopyLine(out, text);
             pluginWritten = true;
+            // The engine's own Init line may be the first one: it still counts as the engine
+            // configured, or the next run would insert the engine's lines a second time.
+            if (strstr(line, "libns36.so"))
+                ns36Seen = true;
         } else if (secure && !ns36Seen && initInserted && !exitWritten &&
                    Begins(line, "Service method=")) {
             if (engine.Exists())
@@ -147,6 +151,12 @@ struct ObjConfRewrite {
             dropNext = false;
         } else if (!ns36Seen && !initInserted && Begins(line, "<Object name=default>")) {
             if (secure && engine.Usable()) {
+                // The engine's lines are Init lines too: in a file that had none before, the
+                // plug-in block goes in front of them, where the next run would put it.
+                if (!pluginWritten) {
+                    WriteVXPassNES(out, list, instPath);
+                    pluginWritten = true;
+                }
                 fprintf(out,
                         "Init fn=\"load-modules\" funcs=\"init_exit,service_exit,term_exit\" "
                         "shlib=\"%s\"\n",

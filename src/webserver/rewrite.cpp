@@ -36,6 +36,10 @@ int RewriteWithCopy(const EditedFile& file, const LineEditor& edit) {
         Report(file, file.editFailed);
         return 0;
     }
+    // What the editor writes after the last line must not join it (a marker line glued to
+    // the user's line would take that line with the block on the next run).
+    if (!lines.empty() && !lines.back().empty() && lines.back().back() != '\n')
+        lines.back() += '\n';
     char* data = nullptr;
     size_t size = 0;
     FILE* out = open_memstream(&data, &size);

@@ -1,7 +1,8 @@
 // The frame of the web server file editors: the file must be readable, its previous content is
 // copied to the file's name with ".old" appended, the editor writes the new content from the
-// lines, and the result replaces the file through the one write path (its mode and owner
-// kept). Failures are reported with the web server's messages and leave the file as it was.
+// lines (the last given a line end when it had none), and the result replaces the file through the
+// one write path (its mode and owner kept). Failures are reported with the web server's messages
+// and leave the file as it was.
 #ifndef VXCONFIG_WEBSERVER_REWRITE_H
 #define VXCONFIG_WEBSERVER_REWRITE_H
 

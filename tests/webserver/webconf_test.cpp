@@ -2,8 +2,12 @@
 // the Orvell server with one and two instances, the Netscape servers' obj.conf and mime.types;
 // a second run changes nothing (apart from the empty line after the Netscape plug-in block),
 // the user's own lines stay, and files that cannot be read are reported and kept.
+#include <csignal>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "sandbox_fixture.h"
 #include "vxconfig/vxconfig.h"
@@ -191,6 +195,42 @@ TEST_F(WebConfTest, OneOrvellInstanceAndASecondRunThatChangesNothing) {
               "# System-wide login settings.\numask 022\nRELDAINSTANCE=" SANDBOX_INSTANCE_USER
               "\nexport RELDAINSTANCE\n");
     EXPECT_EQ(s_errors, "");
+}
+
+TEST_F(WebConfTest, KilledRewritesLeaveEveryFileWhole) {
+    MSList list;
+    Add(list, Instance("shop1", "127.0.0.2", IS_WHARF));
+    const std::string httpd = Rooted("/etc/httpd.conf");
+    const std::string magnus = Rooted("/etc/magnus.conf");
+    const std::string original = ReadWholeFile(httpd);
+    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
+    const std::string edited = ReadWholeFile(httpd);
+    const std::string cache = ReadWholeFile(magnus);
+    // The child edits the file and puts the user's file back, over and over.
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> delay(0, 20000);
+    for (int round = 0; round < 100; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;) {
+                ISSetOrvellConf(list, P.c_str());
+                SysWriteFile(httpd.c_str(), original.data(), original.size());
+            }
+        }
+        usleep(static_cast<useconds_t>(delay(random)));
+        ASSERT_EQ(kill(child, SIGKILL), 0);
+        ASSERT_EQ(waitpid(child, nullptr, 0), child);
+        for (const std::string& file : {httpd, httpd + ".old"}) {
+            std::string now = ReadWholeFile(file);
+            ASSERT_TRUE(now == original || now == edited) << "round " << round << ": " << now;
+        }
+        ASSERT_EQ(ReadWholeFile(magnus), cache) << "round " << round;
+    }
+    // The next run clears what the killed ones left beside the files.
+    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
+    EXPECT_EQ(ReadWholeFile(httpd), edited);
+    EXPECT_EQ(Temporaries(Rooted("/etc")), std::vector<std::string>());
 }
 
 TEST_F(WebConfTest, TwoOrvellInstancesOnTwoHostsAndTheOldEndMarker) {
@@ -406,6 +446,35 @@ TEST_F(NetscapeTest, MissingFilesStopTheEditWithTheirMessage) {
     EXPECT_EQ(ISSetNSConf(list, P.c_str()), 0);
     EXPECT_EQ(s_errors, "Cannot access file " + secure + ".\n");
     EXPECT_EQ(ReadWholeFile(Conf("https-80", "obj.conf")), before);
+}
+
+TEST_F(NetscapeTest, UnusualFilesSettleAfterOneRun) {
+    MSList list;
+    Add(list, Instance("shop1", "127.0.0.2", IS_NETSCAPE));
+    // The authorisation block is written after the last line; it must not join it, or the
+    // next run would take the user's line for a marker line and drop it.
+    std::string file = Conf("https-80", "obj.conf");
+    ASSERT_TRUE(WriteWholeFile(file, "<Object name=default>\n</Object>"));
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << s_errors;
+        std::string text = ReadWholeFile(file);
+        EXPECT_EQ(text.find("<Object name=default>\n</Object>\n" + std::string(kStart) + "\n"), 0u)
+            << text;
+    }
+    // A secure file without Init lines of the server's own: the engine's Init lines come
+    // after the plug-in block, so the next run puts the block back at the same place (with
+    // the one more empty line every run leaves).
+    std::string secure = Conf("https-443", "obj.conf");
+    ASSERT_TRUE(
+        WriteWholeFile(secure, "<Object name=default>\nService method=x fn=y\n</Object>\n"));
+    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << s_errors;
+    std::string first = ReadWholeFile(secure);
+    size_t plugin = first.find(std::string(kStart) + "\nInit fn=\"load-modules\" shlib=");
+    size_t engine = first.find("Init fn=\"load-modules\" funcs=\"init_exit");
+    ASSERT_NE(plugin, std::string::npos) << first;
+    EXPECT_LT(plugin, engine) << first;
+    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << s_errors;
+    EXPECT_EQ(ReadWholeFile(secure), first.substr(0, plugin) + "\n" + first.substr(plugin));
 }
 
 TEST_F(WebConfTest, TheDriverEditsEachServerTypeOnce) {
