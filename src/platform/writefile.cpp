@@ -298,6 +298,18 @@ int SysReadFile(const char* path, ICString& out) {
     return 1;
 }
 
+namespace {
+
+SysWriteObserver s_observer = nullptr;
+void* s_observerContext = nullptr;
+
+} // namespace
+
+void SysObserveWrites(SysWriteObserver observer, void* context) {
+    s_observer = observer;
+    s_observerContext = context;
+}
+
 int SysWriteFile(const char* path, const char* content, size_t length,
                  const SysWriteOptions& options) {
     if (!path || !*path || (!content && length > 0))
@@ -332,6 +344,8 @@ int SysWriteFile(const char* path, const char* content, size_t length,
     if (options.keepMode && target.existed)
         mode = target.previous.st_mode & 07777;
 
+    if (s_observer)
+        s_observer(path, content ? content : "", length, s_observerContext);
     if (keepBackup && target.existed && !KeepBackup(target, options.backup))
         return 0;
     return WriteAndRename(target.path, content ? content : "", length, mode, uid, gid,

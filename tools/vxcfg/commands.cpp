@@ -147,5 +147,12 @@ const VxCommand g_commands[] = {
      "stop an instance and remove its boot registration",
      CmdUnregister,
      {g_dataOption, nullptr}},
+    {"webconf",
+     "",
+     0,
+     0,
+     "configure the web servers for every instance and say which files changed",
+     CmdWebconf,
+     {g_dataOption, nullptr}},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, {nullptr}},
 };

@@ -99,5 +99,6 @@ int CmdStatus(const VxCommand& self, const VxArgs& args);
 int CmdWeb(const VxCommand& self, const VxArgs& args);
 int CmdRegister(const VxCommand& self, const VxArgs& args);
 int CmdUnregister(const VxCommand& self, const VxArgs& args);
+int CmdWebconf(const VxCommand& self, const VxArgs& args);
 
 #endif

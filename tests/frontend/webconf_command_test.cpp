@@ -1,0 +1,53 @@
+// vxcfg webconf as a user meets it: the files it changed named, a second run that changes
+// only the copies of the previous contents, a missing httpd.conf that fails the command.
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+
+#include "run_program.h"
+#include "sandbox_fixture.h"
+
+namespace {
+
+class VxcfgWebconfTest : public SandboxTest {
+protected:
+    ProgramResult Vxcfg(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--root", Root()});
+        return RunProgram("vxcfg", args);
+    }
+    bool Says(const ProgramResult& r, const std::string& line) {
+        return ("\n" + r.out).find("\n" + line + "\n") != std::string::npos;
+    }
+};
+
+TEST_F(VxcfgWebconfTest, NamesWhatChangedAndFailsOnAMissingHttpdConf) {
+    ProgramResult empty = Vxcfg({"webconf"});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err;
+    EXPECT_NE(empty.out.find("nothing to configure"), std::string::npos) << empty.out;
+    EXPECT_EQ(Vxcfg({"webconf", "extra"}).exitCode, 2);
+
+    ProgramResult add = Vxcfg({"add", "shop1", "--dbuser", SANDBOX_INSTANCE_USER});
+    ASSERT_EQ(add.exitCode, 0) << add.err;
+    const std::string conf = Rooted("/etc/httpd.conf");
+    ProgramResult first = Vxcfg({"webconf"});
+    ASSERT_EQ(first.exitCode, 0) << first.err << first.out;
+    EXPECT_TRUE(Says(first, "changed: " + conf)) << first.out;
+    EXPECT_TRUE(Says(first, "created: " + conf + ".old")) << first.out;
+    EXPECT_TRUE(Says(first, "created: " + Rooted("/etc/magnus.conf"))) << first.out;
+    EXPECT_NE(ReadWholeFile(conf).find("Orvell Vendrix"), std::string::npos);
+
+    ProgramResult second = Vxcfg({"webconf"});
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_FALSE(Says(second, "changed: " + conf)) << second.out;
+    EXPECT_TRUE(Says(second, "changed: " + conf + ".old")) << second.out;
+    EXPECT_EQ(ReadWholeFile(conf + ".old"), ReadWholeFile(conf));
+
+    ASSERT_EQ(unlink(conf.c_str()), 0);
+    ProgramResult missing = Vxcfg({"webconf"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find(conf), std::string::npos) << missing.err;
+    EXPECT_NE(missing.out.find("Web server configuration failed"), std::string::npos);
+    EXPECT_FALSE(FileExists(conf));
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+// vxcfg webconf: the web servers' configuration for every instance of the data file, and what
+// it changed. Every file the library writes passes the write path, which shows it to an
+// observer before it is replaced; the content it had then is compared with what it holds
+// afterwards.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "frontend.h"
+#include "instance_args.h"
+#include "vxconfig/vxconfig.h"
+
+namespace {
+
+// A file the operation wrote, with what it held before its first write.
+struct Touched {
+    std::string path;
+    bool existed;
+    std::string before;
+};
+
+void Remember(const char* path, const char*, size_t, void* context) {
+    auto& touched = *static_cast<std::vector<Touched>*>(context);
+    for (const Touched& file : touched) {
+        if (file.path == path)
+            return;
+    }
+    ICString content;
+    bool existed = SysReadFile(path, content) != 0;
+    touched.push_back(
+        {path, existed, std::string(content, static_cast<size_t>(content.GetLength()))});
+}
+
+int s_errors = 0;
+void (*s_printError)(const char*) = nullptr;
+void CountError(const char* text) {
+    ++s_errors;
+    if (s_printError)
+        s_printError(text);
+}
+
+} // namespace
+
+int CmdWebconf(const VxCommand&, const VxArgs& args) {
+    InstanceData data;
+    if (int rc = data.Open(args, false))
+        return rc;
+    if (data.list.GetCount() == 0) {
+        printf("No instances in %s: nothing to configure.\n", Shown(data.path.c_str()).c_str());
+        return VX_EXIT_OK;
+    }
+    std::vector<Touched> touched;
+    s_errors = 0;
+    s_printError = pfnError;
+    pfnError = CountError;
+    SysObserveWrites(Remember, &touched);
+    int configured = ICSetISConf(data.list);
+    SysObserveWrites(nullptr, nullptr);
+    pfnError = s_printError;
+
+    int changed = 0;
+    for (const Touched& file : touched) {
+        ICString now;
+        bool exists = SysReadFile(file.path.c_str(), now) != 0;
+        std::string after(now, static_cast<size_t>(now.GetLength()));
+        if (exists == file.existed && after == file.before)
+            continue;
+        printf("%s: %s\n", file.existed ? "changed" : "created", Shown(file.path.c_str()).c_str());
+        ++changed;
+    }
+    printf("Web server configuration %s: %d file%s changed, %d unchanged.\n",
+           configured && !s_errors ? "done" : "failed", changed, changed == 1 ? "" : "s",
+           static_cast<int>(touched.size()) - changed);
+    return configured && !s_errors ? VX_EXIT_OK : VX_EXIT_FAIL;
+}
