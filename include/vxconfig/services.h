@@ -6,6 +6,9 @@
 
 VX_API int SysGetSvcFile(ICString& out);
 VX_API int ICRegTcpService(const char* name, int port, const char* comment);
+// The service of a database on another machine: every entry of name replaced by one line at
+// the end of the file. 1, or 0 with the reason set.
+VX_API int ICRegRemoteDBService(const char* name, int port);
 VX_API int ICUnregTcpService(const char* name);
 VX_API int ICGetTcpServicePort(const char* name);
 // 1 when the port is registered for any protocol in the services database: the rooted

@@ -1,35 +1,57 @@
 // Shell commands, run as the calling user or through "su -" as another user.
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/svcproc.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/safevalue.h"
 #include "vxconfig/sysroot.h"
 #include "vxconfig/sysutil.h"
 
 enum { kDirSize = 1024 };
 
+// The longest a command run as another user may take: VXCONFIG_COMMAND_SECONDS, else an hour.
+// Database scripts take minutes; one that hangs must not hold the caller for ever.
+static int CommandTimeoutMs() {
+    const char* text = getenv("VXCONFIG_COMMAND_SECONDS");
+    char* end = nullptr;
+    long seconds = text && *text ? strtol(text, &end, 10) : 0;
+    if (!text || !*text || *end || seconds <= 0 || seconds > 24 * 3600)
+        seconds = 3600;
+    return static_cast<int>(seconds * 1000);
+}
+
 // As another user: a login shell of that user runs the command in directory. Only the wait
-// is judged; callers check the files the command leaves.
+// is judged; callers check the files the command leaves. The run has a process group of its
+// own, so that one that outlives its bound is killed with everything it started.
 static int ExecAsUser(const char* command, const char* directory, const char* user) {
     // Everything the child needs is built before the fork.
     ICString text = ICString("cd ") + directory + ";" + command + " > /dev/null";
     ICString su = SysRootPath("/bin/su");
+    int timeoutMs = CommandTimeoutMs();
     pid_t pid = fork();
     if (pid < 0)
         return 0;
     if (pid == 0) {
+        setpgid(0, 0);
         execl(su, "su", "-", user, "-c", static_cast<const char*>(text),
               static_cast<char*>(nullptr));
         _exit(1);
     }
-    pid_t waited;
-    do {
-        waited = waitpid(pid, nullptr, 0);
-    } while (waited < 0 && errno == EINTR);
-    return waited == pid ? 1 : 0;
+    setpgid(pid, pid);
+    int status = 0;
+    if (!platform::WaitBounded(pid, timeoutMs, status)) {
+        kill(-pid, SIGKILL);
+        platform::Reap(pid);
+        SysSetLastReason("%s: the command run as %s did not end within %d seconds", directory, user,
+                         timeoutMs / 1000);
+        return 0;
+    }
+    return 1;
 }
 
 // As the calling user: the shell runs in directory, and the working directory is restored.

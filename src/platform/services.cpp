@@ -162,6 +162,20 @@ int ICRegTcpService(const char* name, int port, const char* comment) {
     return RewriteServices(name, entry.c_str(), ReplaceFirst, 0444, dropped);
 }
 
+int ICRegRemoteDBService(const char* name, int port) {
+    if (!IsServiceName(name) || port < 1 || port > 65535) {
+        SysSetLastReason("service %s: a name without blanks or # and a port of 1 to 65535 are "
+                         "needed",
+                         IsServiceName(name) ? name : "?");
+        return 0;
+    }
+    // Every earlier entry of the name goes; the new one ends the file.
+    std::string entry = std::string(name) + (strlen(name) >= 8 ? "\t" : "\t\t") +
+                        std::to_string(port) + "/tcp\t\t\t#Vendrix remote RELDA database\n";
+    int dropped;
+    return RewriteServices(name, entry.c_str(), DropAll, 0444, dropped);
+}
+
 int ICUnregTcpService(const char* name) {
     if (!IsServiceName(name))
         return 0;

@@ -44,14 +44,13 @@ void CloseAll(std::initializer_list<int> fds) {
             close(fd);
 }
 
+} // namespace
+
 void Reap(pid_t pid) {
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
 }
 
-// Waits for the child pid to end, at most timeoutMs, through a process descriptor (no
-// polling). Without one (an old kernel) the wait is not bounded. 1 with its status when it
-// ended; 0 when it still runs (or cannot be waited for).
 int WaitBounded(pid_t pid, int timeoutMs, int& status) {
     int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     if (fd >= 0) {
@@ -76,8 +75,6 @@ int WaitBounded(pid_t pid, int timeoutMs, int& status) {
     } while (done < 0 && errno == EINTR);
     return done == pid ? 1 : 0;
 }
-
-} // namespace
 
 int SvcParsePid(const char* text, size_t length, pid_t& out) {
     if (!text || length == 0 || text[0] == '0')
