@@ -122,7 +122,7 @@ int SandboxBuild(const char* root, const SandboxOptions& options, ICString& erro
               b.MakeDirs("/opt/Orvellvndx/Vendrix3/server/bin") &&
               b.WriteText("/opt/Orvellvndx/Vendrix3/server/bin/vndxprofile",
                           "# Environment of the product's login shells.\n") &&
-              sandbox::LayUsers(b, options) && sandbox::LayServices(b) &&
-              sandbox::LayStandins(b, options);
+              sandbox::LayUsers(b, options) && sandbox::LayDatabaseScripts(b, options) &&
+              sandbox::LayServices(b) && sandbox::LayStandins(b, options);
     return b.Finish(ok, error) ? 1 : 0;
 }

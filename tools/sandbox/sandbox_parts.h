@@ -35,6 +35,8 @@ bool LayProductFiles(Builder& b, const SandboxOptions& options);
 // The web servers' and the servlet engine's configuration as a user would have it.
 bool LayWebServers(Builder& b, const SandboxOptions& options);
 bool LayUsers(Builder& b, const SandboxOptions& options);
+// The product's database schema scripts and what the database runner copies.
+bool LayDatabaseScripts(Builder& b, const SandboxOptions& options);
 bool LayServices(Builder& b);
 bool LayStandins(Builder& b, const SandboxOptions& options);
 
