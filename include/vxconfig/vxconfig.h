@@ -6,6 +6,7 @@
 #include "vxconfig/bootreg.h"
 #include "vxconfig/capture.h"
 #include "vxconfig/cipher.h"
+#include "vxconfig/database.h"
 #include "vxconfig/datafile.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/environment.h"

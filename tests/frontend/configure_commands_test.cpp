@@ -1,7 +1,9 @@
-// vxcfg webconf as a user meets it: the files it changed named, a second run that changes
-// only the copies of the previous contents, a missing httpd.conf that fails the command.
+// vxcfg webconf and createdb as a user meets them: the files webconf changed named, a second
+// run that changes only the copies of the previous contents, a missing httpd.conf that fails
+// the command; the databases createdb made, its status lines, and a failing schema script.
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "run_program.h"
@@ -9,7 +11,7 @@
 
 namespace {
 
-class VxcfgWebconfTest : public SandboxTest {
+class VxcfgConfigureTest : public SandboxTest {
 protected:
     ProgramResult Vxcfg(std::vector<std::string> args) {
         args.insert(args.begin(), {"--root", Root()});
@@ -20,7 +22,7 @@ protected:
     }
 };
 
-TEST_F(VxcfgWebconfTest, NamesWhatChangedAndFailsOnAMissingHttpdConf) {
+TEST_F(VxcfgConfigureTest, NamesWhatChangedAndFailsOnAMissingHttpdConf) {
     ProgramResult empty = Vxcfg({"webconf"});
     EXPECT_EQ(empty.exitCode, 0) << empty.err;
     EXPECT_NE(empty.out.find("nothing to configure"), std::string::npos) << empty.out;
@@ -48,6 +50,32 @@ TEST_F(VxcfgWebconfTest, NamesWhatChangedAndFailsOnAMissingHttpdConf) {
     EXPECT_NE(missing.err.find(conf), std::string::npos) << missing.err;
     EXPECT_NE(missing.out.find("Web server configuration failed"), std::string::npos);
     EXPECT_FALSE(FileExists(conf));
+}
+
+TEST_F(VxcfgConfigureTest, CreatedbSaysWhatItDidAndFailsWhenADatabaseIsMissing) {
+    const std::string logs = Rooted("/logs");
+    ASSERT_EQ(mkdir(logs.c_str(), 0755), 0);
+    ProgramResult add = Vxcfg({"add", "shop1", "--dbuser", SANDBOX_INSTANCE_USER, "--logpath", logs,
+                               "--dbpass", SANDBOX_PASSWORD});
+    ASSERT_EQ(add.exitCode, 0) << add.err;
+    ProgramResult made = Vxcfg({"createdb"});
+    ASSERT_EQ(made.exitCode, 0) << made.err << made.out;
+    EXPECT_TRUE(Says(made, "Creating database mser...")) << made.out;
+    EXPECT_TRUE(Says(made, "Databases: 1 of 1 ready. Logs in " + logs)) << made.out;
+    // Not a terminal: no progress bar.
+    EXPECT_EQ(made.out.find('['), std::string::npos) << made.out;
+    EXPECT_TRUE(FileExists(Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/databases/MSER.db")));
+
+    ASSERT_TRUE(WriteWholeFile(Rooted("/opt/Orvellvndx/Vendrix3/vx_schema/relda/FAIL"), ""));
+    add = Vxcfg({"add", "shop2", "--dbuser", SANDBOX_INSTANCE_USER, "--logpath", logs, "--db",
+                 "mser2", "--host", "shop2.example", "--docroot", "/srv/shop2", "--dbpass",
+                 SANDBOX_PASSWORD});
+    ASSERT_EQ(add.exitCode, 0) << add.err;
+    ProgramResult failed = Vxcfg({"createdb"});
+    EXPECT_EQ(failed.exitCode, 1) << failed.out;
+    EXPECT_TRUE(Says(failed, "Database mser already exists.")) << failed.out;
+    EXPECT_NE(failed.err.find("Cannot create database mser2."), std::string::npos) << failed.err;
+    EXPECT_TRUE(Says(failed, "Databases: 1 of 2 ready. Logs in " + logs)) << failed.out;
 }
 
 } // namespace

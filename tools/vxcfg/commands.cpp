@@ -154,5 +154,12 @@ const VxCommand g_commands[] = {
      "configure the web servers for every instance and say which files changed",
      CmdWebconf,
      {g_dataOption, nullptr}},
+    {"createdb",
+     "",
+     0,
+     0,
+     "create, find or catalogue the database of every instance (exit 1 when one is missing)",
+     CmdCreatedb,
+     {g_dataOption, nullptr}},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, {nullptr}},
 };

@@ -100,5 +100,6 @@ int CmdWeb(const VxCommand& self, const VxArgs& args);
 int CmdRegister(const VxCommand& self, const VxArgs& args);
 int CmdUnregister(const VxCommand& self, const VxArgs& args);
 int CmdWebconf(const VxCommand& self, const VxArgs& args);
+int CmdCreatedb(const VxCommand& self, const VxArgs& args);
 
 #endif

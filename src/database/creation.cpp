@@ -1,0 +1,185 @@
+// The instance databases of the data file: each created by the product's schema script run as
+// the database owner and judged by its log and the database directory, found existing, or
+// catalogued from another machine; then the hosting edition's additions.
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "database/dbfiles.h"
+#include "vxconfig/cipher.h"
+#include "vxconfig/database.h"
+#include "vxconfig/discovery.h"
+#include "vxconfig/messages.h"
+#include "vxconfig/msgids.h"
+#include "vxconfig/svcctl.h"
+#include "vxconfig/sysutil.h"
+#include "writers/writerframe.h"
+
+namespace {
+
+// The size of the encrypted administrator password the schema scripts take.
+constexpr int kEncryptedAdminSize = 33;
+const char kQbxLog[] = "qbxdata.log";
+
+std::string Text(const ICString& value) {
+    return static_cast<const char*>(value);
+}
+
+bool IsDirectory(const char* path) {
+    struct stat st;
+    return path && *path && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The schema script's command for the instance: the local schema script, or for a remote
+// database of the hosting edition the catalogue line and the remote schema script.
+std::string SchemaScript(MSInfo& info, const ICString& schemaDir, const char* encrypted) {
+    const std::string name = Text(info.DBName);
+    const char* staging = (info.MSOption & MS_OPT_STAGING) ? "S" : "N";
+    const std::string log = Text(info.VXLogPath ^ (info.DBName + ".log"));
+    const int remote = MS_OPT_DB_REMOTE | MS_OPT_HOSTING;
+    if ((info.MSOption & remote) != remote) {
+        return Text(schemaDir) + "/schema.sh " + name + " " + staging + " \"" + encrypted + "\" " +
+               log;
+    }
+    ICString password;
+    info.GetDBPswd(password);
+    std::string text = "relda catalog tcpip node " + Text(info.DBNode) + " remote " +
+                       Text(info.DBHost) + " server " + std::to_string(DB_REMOTE_PORT) + "\n";
+    // The clear password reaches the script as an argument of a sourced call.
+    return text + database::SourcedCall(Text(schemaDir ^ "remote_schema.sh"),
+                                        {name, Text(info.DBNode), Text(info.DBOwner),
+                                         Text(password), staging, encrypted, log});
+}
+
+// Registers an existing database as a data source; false after message 31.
+bool RegisterDataSource(MSInfo& info) {
+    if (SysRegDataSource(info.DBName, info.DBTypeName))
+        return true;
+    ICShowError(IC_MSG_ODBC_FAILED, info.DBName);
+    return false;
+}
+
+// The hosting edition's additions, when missing: made, and judged by their log. false when
+// they failed (reported).
+bool AddHostingTables(MSInfo& info) {
+    if (IsExistHWLDBOrvell(info))
+        return true;
+    ICString log = info.VXLogPath ^ kQbxLog;
+    ICCreateBackup(log);
+    unlink(log);
+    ICCreateDB(info);
+    if (database::ScanDatabaseLog(log, info.DBName, true) != database::kLogClean)
+        return false;
+    ICRestartHWLWebServer();
+    return true;
+}
+
+} // namespace
+
+int CreateDB(MSInfo& info, const char* installDir) {
+    if (!IsDirectory(info.VXLogPath)) {
+        ICShowError(IC_MSG_CANNOT_ACCESS_DIRECTORY, info.VXLogPath);
+        return 0;
+    }
+    char encrypted[kEncryptedAdminSize] = "";
+    ICEncryptWithMerKey(database::kDefaultAdministrator, encrypted, sizeof encrypted, info.MerKey);
+    ICString schemaDir = ICString(installDir ? installDir : "") ^ "vx_schema" ^ "relda";
+    SysExecDBScript(SchemaScript(info, schemaDir, encrypted).c_str(), info, schemaDir, 400);
+    ICString log = info.VXLogPath ^ (info.DBName + ".log");
+    if (database::ScanDatabaseLog(log, info.DBName, false) != database::kLogClean)
+        return 0;
+    if (!IsExistDBOrvell(info))
+        return 0;
+    RegisterDataSource(info);
+    return 1;
+}
+
+int DBCreateSingle(MSInfo& info) {
+    const MSInfo saved = info;
+    writers::MergeGlobalDefaults(info);
+    ICUpdateStatus(IC_MSG_PREPARING_DATABASE, info.Name);
+    ICString product;
+    if (!SysGetInstPath(product, 3)) {
+        ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
+        info = saved;
+        return 0;
+    }
+    bool exists = false;
+    bool created = false;
+    bool checkHosting = true;
+    if (info.DBType == DB_ORACLE) {
+        exists = true;
+        checkHosting = false;
+        ICUpdateStatus(IC_MSG_DATABASE_MANUAL, info.DBName);
+    } else if (IsExistDBOrvell(info)) {
+        exists = true;
+        ICUpdateStatus(IC_MSG_DATABASE_EXISTS, info.DBName);
+    } else if (info.MSOption & MS_OPT_DB_CLIENT) {
+        if (SetupDBOrvellClient(info)) {
+            exists = true;
+            ICUpdateStatus(IC_MSG_DATABASE_REMOTE, info.DBName, info.DBHost);
+        } else {
+            ICShowError(IC_MSG_CLIENT_SETUP_FAILED);
+        }
+    } else {
+        ICUpdateStatus(IC_MSG_CREATING_DATABASE, info.DBName);
+        if (CreateDB(info, product)) {
+            exists = created = true;
+            ICUpdateStatus(IC_MSG_DATABASE_CREATED, info.VXLogPath);
+        } else {
+            ICShowError(IC_MSG_CANNOT_CREATE_DATABASE, info.DBName);
+        }
+    }
+    // Creation registered the data source itself.
+    if (checkHosting && exists && !created && !RegisterDataSource(info))
+        exists = false;
+    if (checkHosting && (info.MSOption & MS_OPT_HOSTING) && !(info.MSOption & MS_OPT_DB_CLIENT) &&
+        !AddHostingTables(info)) {
+        info = saved;
+        return 0;
+    }
+    if (exists)
+        SysAutoVXSvc(info);
+    info = saved;
+    return exists ? 1 : 0;
+}
+
+int DBCreateDatabase(MSList& list, int* failures) {
+    if (failures)
+        *failures = 0;
+    if (list.GetCount() == 0) {
+        ICShowError(IC_MSG_NO_INSTANCE_FOUND);
+        return 0;
+    }
+    ICAddStage(list.GetCount());
+    for (int i = 0; i < list.GetCount(); ++i) {
+        MSInfo info;
+        if (!list.SetIndex(i) || !list.GetCurrent(info)) {
+            ICShowError(IC_MSG_INSTANCE_DEFINITION);
+            return 0;
+        }
+        if (!DBCreateSingle(info) && failures)
+            ++*failures;
+        ICShowProgress(100);
+        ICIncCurStage();
+        ICUpdateStatus(IC_MSG_INSTANCE_SEPARATOR);
+    }
+    return 1;
+}
+
+int ICCreateDatabase(const char* dataFile) {
+    MSList list;
+    if (!list.Load(dataFile)) {
+        ICShowError(IC_MSG_DATA_LOADING_ERROR);
+        return 0;
+    }
+    return DBCreateDatabase(list);
+}
+
+int ICCreateDB(MSInfo& info) {
+    return SysCreateHWLDB(info);
+}
+
+int ICMigrateDB(const char* script, MSInfo& info, const char* dir, int n) {
+    return SysExecDBScript(script, info, dir, n);
+}

@@ -1,0 +1,323 @@
+// The instance databases made in a sandbox by the product's schema scripts through the relda
+// stand-in, checked in the SQLite files they leave: local creation, an existing database,
+// Oracle, a database catalogued from another machine, the hosting edition's additions, failing
+// and hanging scripts, and what the runs leave behind (no scripts, no clear password).
+#include <algorithm>
+#include <chrono>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include "sandbox_fixture.h"
+
+namespace {
+
+std::vector<std::string> s_status, s_errors;
+std::vector<int> s_progress;
+
+class DatabaseTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        saved = {pfnUpdate, pfnError, pfnProgress, bCgiApp};
+        pfnUpdate = [](const char* t) { s_status.push_back(t); };
+        pfnError = [](const char* t) { s_errors.push_back(t); };
+        pfnProgress = [](int p) { s_progress.push_back(p); };
+        bCgiApp = 1;
+        s_status.clear();
+        s_errors.clear();
+        s_progress.clear();
+        Schema = Rooted("/opt/Orvellvndx/Vendrix3/vx_schema/relda");
+    }
+    void TearDown() override {
+        pfnUpdate = saved.update;
+        pfnError = saved.error;
+        pfnProgress = saved.progress;
+        bCgiApp = saved.cgi;
+        SandboxTest::TearDown();
+    }
+    MSInfo Instance(const char* name, const char* db, int options = 0) {
+        MSInfo m;
+        m.Name = name;
+        m.DBName = db;
+        m.DBUser = SANDBOX_INSTANCE_USER;
+        m.DBOwner = SANDBOX_OWNER_USER;
+        m.VXLogPath = Rooted(std::string("/logs/") + name).c_str();
+        mkdir(Rooted("/logs").c_str(), 0755);
+        mkdir(m.VXLogPath, 0755);
+        EXPECT_EQ(m.SetDBPswd(SANDBOX_PASSWORD), 1);
+        EXPECT_EQ(m.SetMerKey("0123456789abcdef"), 1);
+        m.MSOption = options;
+        return m;
+    }
+    // The tables of a database the stand-in keeps, sorted; empty when there is no database.
+    std::vector<std::string> Tables(const std::string& db) {
+        std::vector<std::string> names;
+        std::string file = Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/databases/") + db + ".db";
+        sqlite3* h = nullptr;
+        if (FileExists(file) &&
+            sqlite3_open_v2(file.c_str(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(h, "select name from sqlite_master where type='table' order by 1",
+                               -1, &st, nullptr);
+            while (st && sqlite3_step(st) == SQLITE_ROW)
+                names.push_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(h);
+        return names;
+    }
+    std::vector<std::string> Entries(const std::string& dir) {
+        std::vector<std::string> names;
+        if (DIR* d = opendir(dir.c_str())) {
+            while (dirent* e = readdir(d))
+                if (e->d_name[0] != '.')
+                    names.push_back(e->d_name);
+            closedir(d);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Every file of the sandbox that holds text.
+    bool SandboxHolds(const std::string& dir, const std::string& text) {
+        for (const std::string& name : Entries(dir)) {
+            std::string path = dir + "/" + name;
+            struct stat st;
+            if (lstat(path.c_str(), &st) != 0)
+                continue;
+            if (S_ISDIR(st.st_mode)
+                    ? SandboxHolds(path, text)
+                    : S_ISREG(st.st_mode) && ReadWholeFile(path).find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+    int Create(MSInfo m) {
+        MSList list;
+        EXPECT_EQ(list.Add(m, 0), 0);
+        int failures = -1;
+        EXPECT_EQ(DBCreateDatabase(list, &failures), 1);
+        return failures;
+    }
+
+    struct {
+        ICTextCallback update, error;
+        ICProgressCallback progress;
+        int cgi;
+    } saved;
+    std::string Schema;
+};
+
+const std::vector<std::string> kProductTables = {"merchant", "ofs", "orders", "product"};
+
+TEST_F(DatabaseTest, ALocalDatabaseIsCreatedThenFoundExisting) {
+    MSInfo m = Instance("shop1", "mser", MS_OPT_STAGING);
+    MSList list;
+    ASSERT_EQ(list.Add(m, 0), 0);
+    int failures = -1;
+    ASSERT_EQ(DBCreateDatabase(list, &failures), 1);
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(s_errors, std::vector<std::string>());
+    const std::string logs = Rooted("/logs/shop1");
+    EXPECT_EQ(
+        s_status,
+        (std::vector<std::string>{
+            "Preparing database for Storix server instance shop1...", "Creating database mser...",
+            "Database creation is completed.  The log files are in " + logs + ".", " "}));
+    ASSERT_FALSE(s_progress.empty());
+    EXPECT_EQ(s_progress.back(), 100);
+    // The staging argument S made the staging tables too; the merchant row holds the
+    // administrator password encrypted with the merchant key.
+    std::vector<std::string> tables = kProductTables;
+    tables.push_back("product_stage");
+    std::sort(tables.begin(), tables.end());
+    EXPECT_EQ(Tables("MSER"), tables);
+    char encrypted[33];
+    ASSERT_EQ(ICEncryptWithMerKey("vxadmin", encrypted, sizeof encrypted, m.MerKey), 1);
+    std::string file = Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/databases/MSER.db");
+    EXPECT_NE(ReadWholeFile(file).find(encrypted), std::string::npos);
+    // Only the script's own log stays; the generated scripts and the marker are gone.
+    EXPECT_EQ(Entries(logs), std::vector<std::string>{"mser.log"});
+    EXPECT_FALSE(FileExists(Schema + "/dbmaster.sh"));
+    EXPECT_TRUE(FileExists(Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/function/vndxpswd")));
+
+    // A second run finds it and runs no schema script.
+    ASSERT_EQ(unlink((logs + "/mser.log").c_str()), 0);
+    s_status.clear();
+    EXPECT_EQ(Create(Instance("shop1", "MSer")), 0);
+    EXPECT_EQ(s_status[1], "Database MSer already exists.");
+    EXPECT_FALSE(FileExists(logs + "/mser.log"));
+
+    // Oracle: nothing runs, the administrator is asked to configure it.
+    s_status.clear();
+    MSInfo oracle = Instance("shop2", "ora1");
+    oracle.DBType = DB_ORACLE;
+    EXPECT_EQ(Create(oracle), 0);
+    EXPECT_EQ(s_status[1], "Database ora1 must be manually configured.");
+    EXPECT_TRUE(Tables("ORA1").empty());
+    EXPECT_EQ(Entries(Rooted("/logs/shop2")), std::vector<std::string>());
+}
+
+TEST_F(DatabaseTest, FailingAndHangingSchemaScriptsAreReported) {
+    // The script's error report reaches the status lines, the creation fails, the log stays.
+    ASSERT_TRUE(WriteWholeFile(Schema + "/FAIL", ""));
+    EXPECT_EQ(Create(Instance("shop1", "mser")), 1);
+    EXPECT_EQ(s_errors, std::vector<std::string>{"Cannot create database mser."});
+    EXPECT_NE(std::find(s_status.begin(), s_status.end(),
+                        "RELDA0901E  The schema script was told to fail. The tables were not "
+                        "created. "),
+              s_status.end());
+    EXPECT_TRUE(Tables("MSER").empty());
+    EXPECT_TRUE(FileExists(Rooted("/logs/shop1/mser.log")));
+
+    // A log of the user's own schema script: CR LF lines, a long line, an error report of
+    // three lines ended by an empty one. The database exists, but the log says it failed.
+    std::string longLine(3000, 'x');
+    ASSERT_TRUE(WriteWholeFile(Schema + "/schema.sh",
+                               "#!/bin/sh\nrelda create database \"$1\" > /dev/null\n"
+                               "printf 'RELDA20000I  fine\\r\\n" +
+                                   longLine +
+                                   " RELDA1E\\r\\nRELDA7E  bad\\r\\nline two"
+                                   "\\r\\nline three\\r\\n\\r\\nRELDA8E  unsent\\r\\n' > \"$4\"\n",
+                               0755));
+    s_errors.clear();
+    s_status.clear();
+    EXPECT_EQ(Create(Instance("shop2", "mser2")), 1);
+    EXPECT_EQ(s_errors, std::vector<std::string>{"Cannot create database mser2."});
+    EXPECT_NE(std::find(s_status.begin(), s_status.end(), "RELDA7E  bad line two line three "),
+              s_status.end());
+    EXPECT_EQ(std::count_if(s_status.begin(), s_status.end(),
+                            [](const std::string& s) { return s.find("RELDA") != s.npos; }),
+              1);
+
+    // A script that hangs is killed at the bound, with everything it started.
+    ASSERT_EQ(unlink((Schema + "/FAIL").c_str()), 0);
+    ASSERT_TRUE(WriteWholeFile(Schema + "/schema.sh", "#!/bin/sh\nsleep 300 &\nsleep 301\n", 0755));
+    setenv("VXCONFIG_COMMAND_SECONDS", "1", 1);
+    s_errors.clear();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Create(Instance("shop3", "mser3")), 1);
+    unsetenv("VXCONFIG_COMMAND_SECONDS");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(s_errors, std::vector<std::string>{"Cannot create database mser3."});
+    for (const std::string& pid : Entries("/proc")) {
+        std::string cmdline = ReadWholeFile("/proc/" + pid + "/cmdline");
+        EXPECT_TRUE(cmdline.find(std::string("sleep\0"
+                                             "300",
+                                             9)) == std::string::npos &&
+                    cmdline.find(std::string("sleep\0"
+                                             "301",
+                                             9)) == std::string::npos)
+            << "left running: " << pid;
+    }
+    EXPECT_FALSE(FileExists(Schema + "/dbmaster.sh"));
+}
+
+TEST_F(DatabaseTest, BadInstancesAndBadDataFiles) {
+    MSList empty;
+    EXPECT_EQ(DBCreateDatabase(empty), 0);
+    EXPECT_EQ(s_errors, std::vector<std::string>{"No Storix server instance found."});
+    s_errors.clear();
+    std::string bad = Rooted("/tmp/bad.dat");
+    ASSERT_TRUE(WriteWholeFile(bad, "not a data file\n"));
+    EXPECT_EQ(ICCreateDatabase(bad.c_str()), 0);
+    EXPECT_EQ(s_errors, std::vector<std::string>{"Configuration data loading error."});
+
+    // No log directory: nothing runs.
+    s_errors.clear();
+    MSInfo m = Instance("shop1", "mser");
+    RemoveTree(std::string(m.VXLogPath));
+    EXPECT_EQ(Create(m), 1);
+    EXPECT_EQ(s_errors,
+              (std::vector<std::string>{"Cannot access directory " + std::string(m.VXLogPath) + ".",
+                                        "Cannot create database mser."}));
+    EXPECT_TRUE(Tables("MSER").empty());
+
+    // A database instance user the system does not know: error 21, nothing runs, and the
+    // existence that could not be asked counts as given.
+    s_errors.clear();
+    MSInfo stranger = Instance("shop2", "mser2");
+    stranger.DBUser = "nobody2";
+    EXPECT_EQ(Create(stranger), 0);
+    EXPECT_EQ(s_errors, (std::vector<std::string>{"The database user name is not valid.",
+                                                  "Unable to determine database existence for "
+                                                  "mser2."}));
+    EXPECT_EQ(Entries(std::string(stranger.VXLogPath)), std::vector<std::string>());
+}
+
+TEST_F(DatabaseTest, ADatabaseOfAnotherMachineIsCatalogued) {
+    MSInfo m = Instance("shop1", "rdb1", MS_OPT_DB_CLIENT);
+    m.DBHost = "dbhost1";
+    // Without a service name nothing is set up.
+    EXPECT_EQ(Create(m), 1);
+    EXPECT_EQ(s_errors, std::vector<std::string>{"Unable to setup Orvell Relda client."});
+    std::string services = ReadWholeFile(Rooted("/etc/services"));
+
+    s_errors.clear();
+    s_status.clear();
+    m.DBService = "vxrdb";
+    EXPECT_EQ(Create(m), 0);
+    EXPECT_EQ(s_errors, std::vector<std::string>());
+    EXPECT_EQ(s_status[1], "Database rdb1 is available from the remote server dbhost1.");
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")),
+              services + "vxrdb\t\t50000/tcp\t\t\t#Vendrix remote RELDA database\n");
+    EXPECT_EQ(IsExistDBOrvell(m), 1);
+    EXPECT_EQ(Entries(std::string(m.VXLogPath)), std::vector<std::string>());
+}
+
+TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
+    MSInfo m = Instance("shop1", "mser", MS_OPT_HOSTING);
+    EXPECT_EQ(IsExistHWLDBOrvell(m), 0); // no database: the query finds no row
+    s_errors.clear();
+    EXPECT_EQ(Create(m), 0);
+    EXPECT_EQ(s_errors, std::vector<std::string>());
+    std::vector<std::string> tables = kProductTables;
+    tables.insert(tables.begin(), {"hwlmall", "hwlstore"});
+    EXPECT_EQ(Tables("MSER"), tables);
+    EXPECT_EQ(IsExistHWLDBOrvell(m), 1);
+    EXPECT_EQ(Entries(std::string(m.VXLogPath)),
+              (std::vector<std::string>{"mser.log", "qbxdata.log"}));
+    EXPECT_FALSE(FileExists(Rooted("/opt/Orvellvndx/Vendrix3/server/admin/reldaconfig")));
+
+    // Failing additions: message 99 and the log's error line, the earlier log kept aside.
+    ASSERT_TRUE(WriteWholeFile(Schema + "/migrate/FAIL", ""));
+    MSInfo second = Instance("shop2", "mser2", MS_OPT_HOSTING);
+    s_status.clear();
+    EXPECT_EQ(Create(second), 1);
+    EXPECT_NE(std::find(s_status.begin(), s_status.end(),
+                        "Error making Loomwork Hostwell additions to the database mser2"),
+              s_status.end());
+    EXPECT_NE(std::find(s_status.begin(), s_status.end(),
+                        "SQL0204N  \"OFS\" is an undefined name.  SQLSTATE=42704 "),
+              s_status.end());
+    EXPECT_EQ(Tables("MSER2"), kProductTables);
+
+    // A remote database of the hosting edition: catalogued, filled as the owner with the
+    // clear password, which is left nowhere on disk.
+    ASSERT_EQ(unlink((Schema + "/migrate/FAIL").c_str()), 0);
+    MSInfo remote = Instance("shop3", "mser3", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
+    remote.DBNode = "node3";
+    remote.DBHost = "127.0.0.1";
+    s_errors.clear();
+    EXPECT_EQ(Create(remote), 0);
+    EXPECT_EQ(s_errors, std::vector<std::string>());
+    tables = kProductTables;
+    tables.insert(tables.begin(), {"hwlmall", "hwlstore"});
+    EXPECT_EQ(Tables("MSER3"), tables);
+    EXPECT_FALSE(SandboxHolds(Root(), SANDBOX_PASSWORD));
+
+    // A wrong owner password: the remote script cannot connect and says so.
+    char stored[64];
+    ASSERT_EQ(ICEncrypt("Wrong1", stored, sizeof stored), 1);
+    MSInfo wrong = Instance("shop4", "mser4", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
+    wrong.DBNode = "node4";
+    wrong.DBHost = "127.0.0.1";
+    wrong.DBPswd = stored;
+    s_errors.clear();
+    EXPECT_EQ(Create(wrong), 1);
+    EXPECT_EQ(s_errors, std::vector<std::string>{"Cannot create database mser4."});
+    EXPECT_TRUE(Tables("MSER4").empty());
+}
+
+} // namespace
