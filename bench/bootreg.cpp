@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "sandbox.h"
+#include "bench_root.h"
 #include "vxconfig/vxconfig.h"
 
 namespace {
@@ -18,26 +18,6 @@ namespace {
 enum { kInstances = 100 };
 
 using Clock = std::chrono::steady_clock;
-
-const std::string& BenchRoot() {
-    static std::string root;
-    if (root.empty()) {
-        char dir[] = "/tmp/vxroot-XXXXXX";
-        if (!mkdtemp(dir))
-            abort();
-        ICString error;
-        if (!SandboxBuild(dir, SandboxOptions(), error)) {
-            fprintf(stderr, "sandbox: %s\n", static_cast<const char*>(error));
-            abort();
-        }
-        root = dir;
-        setenv("VXCONFIG_ROOT", dir, 1);
-        setenv("VXCONFIG_SLEEP_MS", "0", 1);
-        setenv("PATH", (root + "/bin:" + getenv("PATH")).c_str(), 1);
-        atexit([] { benchmark::DoNotOptimize(system(("rm -rf " + root).c_str())); });
-    }
-    return root;
-}
 
 MSInfo Instance(int i) {
     MSInfo m;

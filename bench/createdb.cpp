@@ -9,7 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "sandbox.h"
+#include "bench_root.h"
 #include "vxconfig/vxconfig.h"
 
 namespace {
@@ -17,26 +17,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 const int kInstances = 20;
 
-const std::string& BenchRoot() {
-    static std::string root;
-    if (root.empty()) {
-        char dir[] = "/tmp/vxroot-XXXXXX";
-        if (!mkdtemp(dir))
-            abort();
-        SandboxOptions options;
-        options.hosting = false;
-        ICString error;
-        if (!SandboxBuild(dir, options, error)) {
-            fprintf(stderr, "sandbox: %s\n", static_cast<const char*>(error));
-            abort();
-        }
-        root = dir;
-        setenv("VXCONFIG_ROOT", dir, 1);
-        setenv("VXCONFIG_SLEEP_MS", "0", 1);
-        setenv("PATH", (root + "/bin:" + getenv("PATH")).c_str(), 1);
-        mkdir((root + "/logs").c_str(), 0755);
-        atexit([] { benchmark::DoNotOptimize(system(("rm -rf " + root).c_str())); });
-    }
+const std::string& Root() {
+    SandboxOptions options;
+    options.hosting = false;
+    const std::string& root = BenchRoot(options);
+    mkdir((root + "/logs").c_str(), 0755);
     return root;
 }
 
@@ -50,7 +35,7 @@ MSList Instances(int round) {
         m.DBName = name.c_str();
         m.DBUser = SANDBOX_INSTANCE_USER;
         m.DBOwner = SANDBOX_OWNER_USER;
-        m.VXLogPath = (BenchRoot() + "/logs").c_str();
+        m.VXLogPath = (Root() + "/logs").c_str();
         m.SetMerKey("0123456789abcdef");
         m.MSOption = 0;
         list.Add(m, 0);
@@ -60,12 +45,12 @@ MSList Instances(int round) {
 
 // The same schema script for as many databases, in one login shell of the owner.
 double DirectScripts(int round) {
-    std::string schema = BenchRoot() + "/opt/Orvellvndx/Vendrix3/vx_schema/relda/schema.sh";
-    std::string logs = BenchRoot() + "/logs";
+    std::string schema = Root() + "/opt/Orvellvndx/Vendrix3/vx_schema/relda/schema.sh";
+    std::string logs = Root() + "/logs";
     std::string loop = "for i in $(seq 0 " + std::to_string(kInstances - 1) + "); do " + schema +
                        " f" + std::to_string(round) + "d$i N 0123 " + logs + "/f" +
                        std::to_string(round) + "d$i.log; done";
-    std::string command = BenchRoot() + "/bin/su - " SANDBOX_OWNER_USER " -c '" + loop + "'";
+    std::string command = Root() + "/bin/su - " SANDBOX_OWNER_USER " -c '" + loop + "'";
     Clock::time_point start = Clock::now();
     if (system(command.c_str()) != 0)
         abort();
@@ -73,7 +58,7 @@ double DirectScripts(int round) {
 }
 
 void BM_CreateDatabases(benchmark::State& state) {
-    BenchRoot();
+    Root();
     static int round = 0;
     double busy = 0, floor = 0;
     bCgiApp = 1;

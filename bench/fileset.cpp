@@ -13,31 +13,12 @@
 #include <unistd.h>
 #include <vector>
 
-#include "sandbox.h"
+#include "bench_root.h"
 #include "vxconfig/vxconfig.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-const std::string& BenchRoot() {
-    static std::string root;
-    if (root.empty()) {
-        char dir[] = "/tmp/vxroot-XXXXXX";
-        if (!mkdtemp(dir))
-            abort();
-        ICString error;
-        if (!SandboxBuild(dir, SandboxOptions(), error)) {
-            fprintf(stderr, "sandbox: %s\n", static_cast<const char*>(error));
-            abort();
-        }
-        root = dir;
-        setenv("VXCONFIG_ROOT", dir, 1);
-        setenv("VXCONFIG_SLEEP_MS", "0", 1);
-        atexit([] { benchmark::DoNotOptimize(system(("rm -rf " + root).c_str())); });
-    }
-    return root;
-}
 
 MSInfo Instance(int listEntries) {
     const std::string& root = BenchRoot();

@@ -8,7 +8,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "sandbox.h"
+#include "bench_root.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/services.h"
 #include "vxconfig/sysutil.h"
@@ -20,24 +20,10 @@ enum { kServices = 1000, kFloorCopies = 300 };
 using Clock = std::chrono::steady_clock;
 
 // A sandbox root with the seeded services file, made once for the whole run.
-const std::string& BenchRoot() {
-    static std::string root;
-    if (root.empty()) {
-        char dir[] = "/tmp/vxroot-XXXXXX";
-        if (!mkdtemp(dir))
-            abort();
-        SandboxOptions options;
-        options.standins = false;
-        ICString error;
-        if (!SandboxBuild(dir, options, error)) {
-            fprintf(stderr, "sandbox: %s\n", static_cast<const char*>(error));
-            abort();
-        }
-        root = dir;
-        setenv("VXCONFIG_ROOT", dir, 1);
-        atexit([] { benchmark::DoNotOptimize(system(("rm -rf " + root).c_str())); });
-    }
-    return root;
+const std::string& Root() {
+    SandboxOptions options;
+    options.standins = false;
+    return BenchRoot(options);
 }
 
 // Seconds for one durable replace of the file's bytes: a temporary beside it, written,
@@ -65,7 +51,7 @@ double DurableReplaceFloor(const std::string& path, const std::string& scratch) 
 }
 
 void BM_RegisterUnregister1000(benchmark::State& state) {
-    std::string root = BenchRoot();
+    std::string root = Root();
     std::string path = root + "/etc/services";
     double floor = DurableReplaceFloor(path, root + "/tmp/services-copy");
     char name[32];
