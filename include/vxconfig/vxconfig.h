@@ -13,6 +13,7 @@
 #include "vxconfig/fileio.h"
 #include "vxconfig/icstring.h"
 #include "vxconfig/keywords.h"
+#include "vxconfig/lifecycle.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/msinfo.h"

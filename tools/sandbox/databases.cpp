@@ -119,6 +119,7 @@ bool LayDatabaseScripts(Builder& b, const SandboxOptions& options) {
         "/qbxtables.sql\n"
         "relda connect reset\n";
     return b.MakeDirs(kMigrateDir) &&
+           b.MakeDirs("/opt/Orvellvndx/Vendrix3/vx_schema/oracle/migrate") &&
            b.WriteText((std::string(kSchemaDir) + "/schema.sh").c_str(), schema, 0755) &&
            b.WriteText((std::string(kSchemaDir) + "/remote_schema.sh").c_str(), remote, 0755) &&
            b.WriteText((std::string(kSchemaDir) + "/vxtables.sql").c_str(), kTables) &&

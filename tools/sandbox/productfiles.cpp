@@ -69,6 +69,32 @@ const char kCgiProgram[] = "#!/bin/sh\n"
 
 } // namespace
 
+// The payment server's script templates, written for Relda: the start script's Java line
+// (with "jre" at its 16th character) and the migration script's class path, schema and
+// argument lines are the ones the writers rewrite.
+const char kPayVaneTemplate[] =
+    "#!/bin/sh\n"
+    "# Starts the payment server of an instance.\n"
+    "nohup   $PVDIR/jre/bin/java -classpath <PAYVANE_Path>/PayvaneClasses.zip:"
+    "<database_java_driver> -Ddriver=<JDBC_driver_name> -Durl=<JDBC_URL> "
+    "-Downer=<Database_owner> -Duser=<Database_userid> -Dhost=<domain_qualified_hostname> "
+    "-Dcert=<Certificate_Database_Type> -Dset=<SET_Database_Type> com.orvell.payvane.Server &\n";
+
+const char kMigrateTemplate[] =
+    "#!/bin/sh\n"
+    "# Creates the payment server's tables in the commerce database.\n"
+    "if [ $# != 3 ]; then\n"
+    "    echo \"Usage: migratePayvane.sh database user password\"\n"
+    "    exit 1\n"
+    "fi\n"
+    "CLASSPATH=<PAYVANE_Path>/jre/lib/rt.jar\n"
+    "x0=\n"
+    "x1=COM.orvell.relda.jdbc.app.RELDADriver\n"
+    "x2=jdbc:relda:$1\n"
+    "x5=jdbc:relda:$1\n"
+    "$JAVA_HOME/bin/java -classpath $vxclasspath com.orvell.payvane.Migrate $x0 $x1 $x2 $2 $3 "
+    "$x5\n";
+
 bool LayProductFiles(Builder& b, const SandboxOptions& options) {
     std::string admin = Product("/html/en_US/vxadmin");
     std::string macros = Product("/macro/en_US");
@@ -94,6 +120,11 @@ bool LayProductFiles(Builder& b, const SandboxOptions& options) {
         b.WriteText(Product("/adt/vxcyber/merchant_conf").c_str(),
                     "MERCHANT_ID 1001\nCURRENCY USD\nGATEWAY_HOST localhost\n") &&
         b.WriteText("/etc/profile", "# System-wide login settings.\numask 022\n");
+    if (ok && options.payment)
+        ok =
+            b.MakeDirs(Product("/server/admin").c_str()) &&
+            b.WriteText(Product("/server/admin/PayVane").c_str(), kPayVaneTemplate, 0755) &&
+            b.WriteText(Product("/server/admin/migratePayvane.sh").c_str(), kMigrateTemplate, 0755);
     if (ok && options.macro)
         ok = b.MakeDirs("/opt/OrvellMacrolin/docs") &&
              b.WriteText("/opt/OrvellMacrolin/docs/reldawww.ini",

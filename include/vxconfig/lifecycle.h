@@ -1,0 +1,37 @@
+// The instances' lifecycle: creation of every instance of the data file (files, TCP services,
+// boot entries, payment server scripts), deletion of one instance, migration of the instances
+// of an earlier release, and the payment server's scripts.
+#ifndef VXCONFIG_LIFECYCLE_H
+#define VXCONFIG_LIFECYCLE_H
+
+#include "vxconfig/msinfo.h"
+
+// Creates every instance of the data file (a missing file is an empty list). Returns 1.
+extern "C" VX_API int ICCreateInstance(const char* dataFile);
+// Creates one instance: stops a running server of it, writes its controller configuration,
+// registers its TCP services and boot entries, writes all its configuration files and the
+// payment server scripts. 0 when the web macro product, the installation or its config.js is
+// missing; otherwise 1, with message 54 when every counted step succeeded, else 19.
+VX_API int ICCreateSingleInst(MSInfo& info);
+// Takes one instance off the machine: stops it, removes its boot entries and TCP services,
+// moves its configuration files to their backup names. 1 when every counted step succeeded
+// (message 49), else 0 (message 50, or 5 when the installation is missing). When migrating,
+// the boot and service releases are not counted.
+VX_API int ICDeleteSingleInst(MSInfo& info, int migrating);
+// Carries the instances of the installed earlier release into this one. 1, or 0 at the first
+// instance that cannot be created or whose web server configuration fails.
+extern "C" VX_API int ICMigrate();
+// The path of vxtrade.conf of this release's instance whose database is dbName (letter case
+// aside), into out. 1, or 0 when there is none or it does not fit in size.
+VX_API int ICGetVXIniFile(const char* dbName, char* out, int size);
+
+// The payment server's start script R/bin/PayVane (with its password file R/bin/.payment) and
+// the migration script of its database, from the product's templates. 1, or 0 when a file
+// could not be read or written.
+VX_API int CreatePayVaneCmd(MSInfo& info);
+VX_API int CreatePayVaneMigCmd(MSInfo& info);
+
+// The first port of the second block: from 40000 up in steps of 10.
+#define VX_SECOND_BLOCK_START 40000
+
+#endif

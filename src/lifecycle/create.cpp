@@ -1,0 +1,110 @@
+// Creating the instances of the data file, one after the other, in the fixed order of steps:
+// the product files the instance needs, its controller configuration, its TCP services and
+// boot entries, every configuration file and the payment server scripts.
+#include <unistd.h>
+
+#include "lifecycle/instservices.h"
+#include "vxconfig/bootreg.h"
+#include "vxconfig/discovery.h"
+#include "vxconfig/lifecycle.h"
+#include "vxconfig/messages.h"
+#include "vxconfig/msgids.h"
+#include "vxconfig/mslist.h"
+#include "vxconfig/services.h"
+#include "vxconfig/svcctl.h"
+#include "vxconfig/sysutil.h"
+#include "vxconfig/webconf.h"
+#include "vxconfig/writers.h"
+#include "webserver/package.h"
+
+namespace {
+
+const char kDescriptionLead[] = "Vendrix - ";
+
+int Register(const lifecycle::InstanceService& service) {
+    return ICRegTcpService(service.name.c_str(), service.port,
+                           (kDescriptionLead + service.description).c_str());
+}
+
+int RegisterAll(const std::vector<lifecycle::InstanceService>& services) {
+    int ok = 1;
+    for (const lifecycle::InstanceService& service : services)
+        ok = Register(service) && ok;
+    return ok;
+}
+
+// The payment server migration script of the database type, which must not stay behind when
+// the payment server is not installed.
+ICString PayvaneMigrationScript(const MSInfo& info, const ICString& dir) {
+    return dir ^ "vx_schema" ^ (info.DBType == DB_ORACLE ? "oracle" : "relda") ^ "migrate" ^
+           "migratePayvane.sh";
+}
+
+} // namespace
+
+int ICCreateSingleInst(MSInfo& info) {
+    if (!SysIsMacrolinInstalled()) {
+        ICShowError(IC_MSG_MACROLIN_MISSING);
+        return 0;
+    }
+    ICString dir;
+    if (!SysGetInstPath(dir, 3)) {
+        ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
+        return 0;
+    }
+    webserver::Packaging packaging = webserver::ReadPackaging(dir);
+    if (packaging == webserver::kPackagingUnreadable)
+        return 0;
+    webserver::ApplyPackaging(packaging, info.MSOption);
+
+    ICString library = dir ^ "bin" ^ "libmassimpt";
+    SysCopyFile(library + (info.DBType == DB_ORACLE ? "_odbc" : "_relda") + ".so", library + ".so");
+    if (SysIsVXSvcActive(info))
+        SysStopVXSvc(info);
+    CreateCtrlInit(info);
+
+    int ok = Register(lifecycle::ControllerService(info));
+    ok = SysRegVXSvc(info) && ok;
+    ok = RegisterAll(lifecycle::ProcessServices(info)) && ok;
+    bool payment = SysIsPayvaneInstalled() != 0;
+    if (payment)
+        ok = RegisterAll(lifecycle::PaymentServices(info)) && ok;
+    int block = lifecycle::FindSecondBlock(info);
+    ok = block && RegisterAll(lifecycle::SecondBlockServices(info, block)) && ok;
+
+    CreateVXFiles(info, dir);
+    CreateMSInit(info, dir);
+    CreateMLInit(info, dir);
+    CreatePaycyInit(info, dir);
+    CreateSchedInit(info, dir);
+    CreatePAProperties(info, dir, 0);
+    if (payment) {
+        CreatePaybkInit(info, dir);
+        CreatePayetInit(info, dir);
+        ok = CreatePayVaneCmd(info) && ok;
+        ok = CreatePayVaneMigCmd(info) && ok;
+    } else {
+        unlink(PayvaneMigrationScript(info, dir));
+    }
+    if (SysIsPersonalizationInstalled())
+        ICNetPerceptionConfig(info);
+    if (info.MSOption & MS_OPT_HOSTING)
+        SetConfigXML(info, dir ^ "Tools" ^ "config" ^ "config.xml");
+
+    if (ok)
+        ICUpdateStatus(IC_MSG_INSTANCE_CREATED, info.Name);
+    else
+        ICShowError(IC_MSG_INSTANCE_NOT_CREATED, info.Name);
+    return 1;
+}
+
+int ICCreateInstance(const char* dataFile) {
+    MSList list;
+    list.Load(dataFile);
+    for (int i = 0; i < list.GetCount(); ++i) {
+        MSInfo copy;
+        if (list.SetIndex(i) && list.GetCurrent(copy))
+            ICCreateSingleInst(copy);
+    }
+    return 1;
+}

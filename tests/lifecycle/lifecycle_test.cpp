@@ -1,0 +1,271 @@
+// Instances created, re-created, deleted and migrated in a sandbox: the services file entry by
+// entry, the boot registry, the configuration files moved aside, the payment server scripts
+// written out by hand, and the results and messages of each step.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "installations.h"
+#include "run_program.h"
+#include "sandbox_fixture.h"
+
+namespace {
+
+std::vector<std::string> s_status, s_errors;
+
+class LifecycleTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        saved = {pfnUpdate, pfnError, bCgiApp};
+        pfnUpdate = [](const char* t) { s_status.push_back(t); };
+        pfnError = [](const char* t) { s_errors.push_back(t); };
+        bCgiApp = 1;
+        s_status.clear();
+        s_errors.clear();
+        P = Rooted("/opt/Orvellvndx/Vendrix3");
+        DataFile = P + "/server/admin/vxconfig.dat";
+    }
+    void TearDown() override {
+        pfnUpdate = saved.update;
+        pfnError = saved.error;
+        bCgiApp = saved.cgi;
+        SandboxTest::TearDown();
+    }
+    // An instance added the user's way, then loaded from the data file.
+    MSInfo Added(const std::string& name, int port, int procs) {
+        ProgramResult add = RunProgram("vxcfg", {"--root",    Root(),
+                                                 "add",       name,
+                                                 "--port",    std::to_string(port),
+                                                 "--procs",   std::to_string(procs),
+                                                 "--db",      name + "db",
+                                                 "--dbuser",  SANDBOX_INSTANCE_USER,
+                                                 "--dbpass",  SANDBOX_PASSWORD,
+                                                 "--pvhost",  "localhost",
+                                                 "--host",    name + ".example",
+                                                 "--docroot", "/srv/" + name});
+        EXPECT_EQ(add.exitCode, 0) << add.err;
+        MSList list;
+        EXPECT_EQ(list.Load(DataFile.c_str()), 1);
+        MSInfo m;
+        for (int i = 0; i < list.GetCount(); ++i)
+            if (name == static_cast<const char*>(At(list, i).Name))
+                m = At(list, i);
+        return m;
+    }
+    // The services file's entries "name port" of the names that start with prefix.
+    std::vector<std::string> Services(const std::string& prefix) {
+        std::vector<std::string> out;
+        std::string text = ReadWholeFile(Rooted("/etc/services"));
+        size_t at = 0;
+        while (at < text.size()) {
+            size_t end = text.find('\n', at);
+            std::string line = text.substr(at, end - at);
+            at = end == std::string::npos ? text.size() : end + 1;
+            if (line.compare(0, prefix.size(), prefix) != 0)
+                continue;
+            size_t tab = line.find_first_of("\t ");
+            size_t port = line.find_first_not_of("\t ", tab);
+            out.push_back(line.substr(0, tab) + " " + line.substr(port, line.find('/') - port));
+        }
+        return out;
+    }
+
+    struct {
+        ICTextCallback update, error;
+        int cgi;
+    } saved;
+    std::string P, DataFile;
+};
+
+TEST_F(LifecycleTest, CreateRecreateDeleteAndCreateAgain) {
+    const std::string servicesBefore = ReadWholeFile(Rooted("/etc/services"));
+    MSInfo m = Added("shop1", 16000, 3);
+    ASSERT_EQ(ICCreateInstance(DataFile.c_str()), 1);
+    EXPECT_EQ(s_errors, std::vector<std::string>());
+    EXPECT_EQ(s_status.back(), "Storix server instance shop1 has been created successfully.");
+    std::vector<std::string> expected = {
+        "vxshop1 16000",      "vxshop1_1 16001",    "vxshop1_2 16002",    "vxshop1_3 16003",
+        "vxshop1_pb_1 16004", "vxshop1_pe_1 16005", "vxshop1_pe_2 16006", "vxshop1_pe_3 16007",
+        "vxshop1_pe_4 16008", "vxshop1_pe_5 16009", "vxshop1_pe_6 16010", "vxshop1_cy_1 40000"};
+    for (int k = 1; k <= 10; ++k)
+        expected.push_back("vxshop1_sched_" + std::to_string(k) + " " + std::to_string(40000 + k));
+    EXPECT_EQ(Services("vxshop1"), expected);
+    EXPECT_EQ(Services("vxperf"), std::vector<std::string>{"vxperf 40011"});
+    EXPECT_NE(ReadWholeFile(Rooted("/etc/rc.vndx")).find("#Vendrix Instance - shop1\n"),
+              std::string::npos);
+    const std::string conf = std::string(m.HtmlPath);
+    for (const char* file : {"srvrctrl.conf", "vxtrade.conf", "scheduler.conf", "pay_cyber.conf",
+                             "pay_back.conf", "pay_payvane.conf"})
+        EXPECT_TRUE(FileExists(conf + "/" + file)) << file;
+
+    // The instance's main file, found by its database in any letter case.
+    char path[4096];
+    ASSERT_EQ(ICGetVXIniFile("SHOP1DB", path, sizeof path), 1);
+    EXPECT_EQ(std::string(path), conf + "/vxtrade.conf");
+    EXPECT_EQ(ICGetVXIniFile("nosuchdb", path, sizeof path), 0);
+
+    // The payment server's scripts, written out by hand.
+    const std::string R = std::string(m.RootPath);
+    const std::string PV = Rooted("/opt/Orvell_Payment_Server");
+    const std::string RD = Rooted("/opt/Orvellrelda/V6.1");
+    struct stat st;
+    ASSERT_EQ(stat((R + "/bin/.payment").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_EQ(ReadWholeFile(R + "/bin/.payment"), "DBPassword=" SANDBOX_PASSWORD);
+    EXPECT_EQ(ReadWholeFile(R + "/bin/PayVane"),
+              Text({"#!/bin/sh", "# Starts the payment server of an instance.",
+                    "cd " + R + "/bin; nohup   $PVDIR/jre/bin/java -classpath " + PV +
+                        "/PayvaneClasses.zip:" + RD +
+                        "/java/reldajava.zip -Ddriver=COM.orvell.relda.jdbc.app.RELDADriver "
+                        "-Durl=jdbc:relda:shop1db -Downer=reldinst -Duser=reldinst "
+                        "-Dhost=localhost -Dcert=flatfile -Dset=flatfile "
+                        "com.orvell.payvane.Server &"}));
+    EXPECT_EQ(
+        ReadWholeFile(P + "/vx_schema/relda/migrate/migratePayvane.sh"),
+        Text({"#!/bin/sh", "# Creates the payment server's tables in the commerce database.",
+              "if [ $# != 3 ]; then",
+              "    echo \"Usage: migratePayvane.sh database user password\"", "    exit 1", "fi",
+              "export vxclasspath=" + PV + "/jre/lib/rt.jar:" + PV + "/jre/lib/i18n.jar:" + RD +
+                  "/java/reldajava.zip:" + PV + "/PayvaneClasses.zip:$JAVA_HOME/lib/classes.zip",
+              "", "CLASSPATH=" + PV + "/jre/lib/rt.jar",
+              "x0=" + P + "/vx_schema/relda/payvane12_schema.relda.sql",
+              "x1=COM.orvell.relda.jdbc.app.RELDADriver", "x2=jdbc:relda:$1", "x5=jdbc:relda:$1",
+              "$JAVA_HOME/bin/java -classpath $vxclasspath com.orvell.payvane.Migrate $x0 "
+              "$x1 $x2 $2 $3 $x5"}));
+
+    // Again: the same services (the second block kept). The first re-creation merges the
+    // personalization keys back without the empty lines that were added before them; from
+    // then on the files stay the same.
+    const std::string services = ReadWholeFile(Rooted("/etc/services"));
+    ASSERT_EQ(ICCreateInstance(DataFile.c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")), services);
+    const std::string main = ReadWholeFile(conf + "/vxtrade.conf");
+    const std::string sched = ReadWholeFile(conf + "/scheduler.conf");
+    s_status.clear();
+    ASSERT_EQ(ICCreateInstance(DataFile.c_str()), 1);
+    EXPECT_EQ(s_status.back(), "Storix server instance shop1 has been created successfully.");
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")), services);
+    EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.conf"), main);
+    EXPECT_EQ(ReadWholeFile(conf + "/scheduler.conf"), sched);
+
+    // Deleted: every service released, the files moved aside, the boot entry gone.
+    s_status.clear();
+    EXPECT_EQ(ICDeleteSingleInst(m, 0), 1);
+    EXPECT_EQ(s_errors, std::vector<std::string>());
+    EXPECT_EQ(s_status.back(), "Storix server instance shop1 has been deleted successfully.");
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")), servicesBefore);
+    EXPECT_FALSE(FileExists(conf + "/srvrctrl.conf"));
+    EXPECT_TRUE(FileExists(conf + "/srvrctrl.old.conf"));
+    EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.old.conf"), main);
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/rc.vndx")).find("shop1"), std::string::npos);
+    // A second deletion finds nothing to release: it fails, unless migrating.
+    EXPECT_EQ(ICDeleteSingleInst(m, 0), 0);
+    EXPECT_EQ(s_errors.back(), "Error in deleting Storix server instance shop1.");
+    EXPECT_EQ(ICDeleteSingleInst(m, 1), 1);
+
+    // Created again, it is back as it was.
+    ASSERT_EQ(ICCreateInstance(DataFile.c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")), services);
+    EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.conf"), main);
+}
+
+TEST_F(LifecycleTest, PreconditionsAndTheSecondBlockSearch) {
+    MSInfo m = Added("shop1", 16000, 2);
+    // A service on 40005 moves the second block to 40010.
+    ASSERT_EQ(ICRegTcpService("other", 40005, "someone else's"), 1);
+    ASSERT_EQ(ICCreateSingleInst(m), 1);
+    EXPECT_EQ(Services("vxshop1_cy"), std::vector<std::string>{"vxshop1_cy_1 40010"});
+    EXPECT_EQ(Services("vxperf"), std::vector<std::string>{"vxperf 40021"});
+
+    // No config.js: nothing happens, no message.
+    MSInfo second = Added("shop2", 17000, 2);
+    std::string config = P + "/html/en_US/vxadmin/common/config.js";
+    std::string js = ReadWholeFile(config);
+    ASSERT_EQ(unlink(config.c_str()), 0);
+    s_errors.clear();
+    EXPECT_EQ(ICCreateSingleInst(second), 0);
+    EXPECT_EQ(s_errors, std::vector<std::string>());
+    EXPECT_TRUE(Services("vxshop2").empty());
+    ASSERT_TRUE(WriteWholeFile(config, js));
+    // No web macro product: message 126, nothing registered.
+    ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/Macrolin/pkginfo").c_str()), 0);
+    EXPECT_EQ(ICCreateSingleInst(second), 0);
+    EXPECT_EQ(s_errors, std::vector<std::string>{"Macrolin configuration failed.  Please install "
+                                                 "Macrolin and re-create the instance."});
+    EXPECT_TRUE(Services("vxshop2").empty());
+}
+
+TEST_F(LifecycleTest, OracleMigrationScriptAndTemplateRules) {
+    MSInfo m = Added("shop1", 16000, 2);
+    ASSERT_EQ(ICCreateSingleInst(m), 1);
+    m.DBType = DB_ORACLE;
+    ASSERT_EQ(CreatePayVaneMigCmd(m), 1);
+    const std::string PV = Rooted("/opt/Orvell_Payment_Server");
+    const std::string W = Rooted("/opt/WharfServer/usr/internet/server_root");
+    EXPECT_EQ(ReadWholeFile(P + "/vx_schema/oracle/migrate/migratePayvane.sh"),
+              Text({"#!/bin/sh", "# Creates the payment server's tables in the commerce database.",
+                    "if [ $# != 4 ]; then",
+                    "    echo \"Usage: migratePayvane.sh database user password <servicename>\"",
+                    "    exit 1", "fi",
+                    "export vxclasspath=" + PV + "/jre/lib/rt.jar:" + PV +
+                        "/jre/lib/i18n.jar:" + W + "/java/lib/classes.zip:" + PV +
+                        "/PayvaneClasses.zip:$ORACLE_HOME/jdbc/lib/classes111.zip:$JAVA_HOME/lib/"
+                        "classes.zip",
+                    "", "CLASSPATH=" + PV + "/jre/lib/rt.jar",
+                    "x0=" + P + "/vx_schema/oracle/payvane12_schema.ora.sql",
+                    "x1=oracle.jdbc.driver.OracleDriver", "x2=jdbc:oracle:thin:@$4:1521:$1",
+                    "x5=jdbc:oracle:thin:@$4:1521:$1",
+                    "$JAVA_HOME/bin/java -classpath $vxclasspath com.orvell.payvane.Migrate $x0 "
+                    "$x1 $x2 $2 $3 $x5"}));
+
+    // A start template whose Java line has "jre" elsewhere is copied; an unknown variable
+    // goes with its brackets; the previous script stays under its backup name.
+    m.DBType = DB_RELDA;
+    ASSERT_EQ(CreatePayVaneCmd(m), 1);
+    const std::string script = std::string(m.RootPath) + "/bin/PayVane";
+    const std::string first = ReadWholeFile(script);
+    ASSERT_TRUE(WriteWholeFile(P + "/server/admin/PayVane",
+                               "java -jre <JDBC_URL>\n"
+                               "nohup   $PVDIR/jre <nosuch>x<jdbc_url>\n"));
+    ASSERT_EQ(CreatePayVaneCmd(m), 1);
+    EXPECT_EQ(ReadWholeFile(script), "java -jre <JDBC_URL>\ncd " + std::string(m.RootPath) +
+                                         "/bin; nohup   $PVDIR/jre xjdbc:relda:shop1db\n");
+    EXPECT_EQ(ReadWholeFile(SysGetBackupName(script.c_str()).operator const char*()), first);
+}
+
+TEST_F(LifecycleTest, MigrationFromEachEarlierRelease) {
+    for (int release = 1; release <= 2; ++release) {
+        SCOPED_TRACE("release " + std::to_string(release));
+        ICString error;
+        ASSERT_EQ(SandboxAddRelease(Root().c_str(), release, error), 1) << (const char*)error;
+        MSInfo old;
+        old.Name = ("old" + std::to_string(release)).c_str();
+        std::string dir = Rooted("/srv/old" + std::to_string(release));
+        old.RootPath = (dir + "/root").c_str();
+        old.HtmlPath = (dir + "/config").c_str();
+        old.DocRoot = (dir + "/html").c_str();
+        old.CgiPath = (dir + "/cgi-bin").c_str();
+        old.VXLogPath = (dir + "/logs").c_str();
+        old.ISHost = "localhost";
+        old.DBName = ("olddb" + std::to_string(release)).c_str();
+        old.DBUser = SANDBOX_INSTANCE_USER;
+        old.DBOwner = SANDBOX_OWNER_USER;
+        old.MSProc = 2;
+        old.MSPort = 15000 + 100 * release;
+        ASSERT_EQ(SandboxAddInstance(Root().c_str(), release, old, error), 1) << (const char*)error;
+        s_errors.clear();
+        EXPECT_EQ(ICMigrate(), 1);
+        EXPECT_EQ(s_errors, std::vector<std::string>());
+        // The first release's files do not name the instance: it comes over as "mser".
+        std::string name = release == 1 ? "mser" : std::string(old.Name);
+        EXPECT_EQ(Services("vx" + name + "\t"),
+                  std::vector<std::string>{"vx" + name + " " + std::to_string(old.MSPort)});
+        EXPECT_NE(s_status.end(),
+                  std::find(s_status.begin(), s_status.end(),
+                            "Storix server instance " + name + " has been created successfully."));
+    }
+    char small[10];
+    EXPECT_EQ(ICGetVXIniFile("OLDDB2", small, sizeof small), 0);
+}
+
+} // namespace
