@@ -26,8 +26,7 @@ const std::string& Root() {
 }
 
 // The databases of one round: names unique over the whole run.
-MSList Instances(int round) {
-    MSList list;
+void Instances(int round, MSList& list) {
     for (int i = 0; i < kInstances; ++i) {
         MSInfo m;
         std::string name = "r" + std::to_string(round) + "d" + std::to_string(i);
@@ -40,7 +39,6 @@ MSList Instances(int round) {
         m.MSOption = 0;
         list.Add(m, 0);
     }
-    return list;
 }
 
 // The same schema script for as many databases, in one login shell of the owner.
@@ -63,7 +61,8 @@ void BM_CreateDatabases(benchmark::State& state) {
     double busy = 0, floor = 0;
     bCgiApp = 1;
     for (auto _ : state) {
-        MSList list = Instances(round);
+        MSList list;
+        Instances(round, list);
         int failures = -1;
         Clock::time_point start = Clock::now();
         if (!DBCreateDatabase(list, &failures) || failures != 0)

@@ -100,6 +100,9 @@ int CmdWeb(const VxCommand& self, const VxArgs& args);
 int CmdRegister(const VxCommand& self, const VxArgs& args);
 int CmdUnregister(const VxCommand& self, const VxArgs& args);
 int CmdWebconf(const VxCommand& self, const VxArgs& args);
+int CmdCreate(const VxCommand& self, const VxArgs& args);
+int CmdDelete(const VxCommand& self, const VxArgs& args);
+int CmdMigrate(const VxCommand& self, const VxArgs& args);
 int CmdCreatedb(const VxCommand& self, const VxArgs& args);
 
 #endif

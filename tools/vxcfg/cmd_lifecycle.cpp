@@ -1,0 +1,110 @@
+// vxcfg create, delete and migrate: the instances of the data file made, taken off the machine
+// (and out of the data file) or carried over from an earlier release, with the library's
+// status lines and a summary.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "frontend.h"
+#include "instance_args.h"
+#include "vxconfig/vxconfig.h"
+
+namespace {
+
+// The errors the library reported while a command ran, passed on to the usual printer.
+std::vector<std::string> s_errors;
+void (*s_printError)(const char*) = nullptr;
+void KeepError(const char* text) {
+    s_errors.push_back(text ? text : "");
+    if (s_printError)
+        s_printError(text);
+}
+
+struct ErrorWatch {
+    ErrorWatch() {
+        s_errors.clear();
+        s_printError = pfnError;
+        pfnError = KeepError;
+    }
+    ~ErrorWatch() { pfnError = s_printError; }
+    // Whether the library reported message id for name.
+    bool Reported(unsigned int id, const char* name) const {
+        ICString text;
+        ICLoadMessage(text, id, name);
+        for (const std::string& error : s_errors) {
+            if (error == static_cast<const char*>(text))
+                return true;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+int CmdCreate(const VxCommand&, const VxArgs& args) {
+    InstanceData data;
+    if (int rc = data.Open(args, false))
+        return rc;
+    std::vector<MSInfo> chosen;
+    if (args.operands.empty()) {
+        for (int i = 0; i < data.list.GetCount(); ++i) {
+            MSInfo info;
+            data.list.SetIndex(i);
+            data.list.GetCurrent(info);
+            chosen.push_back(info);
+        }
+    }
+    for (const char* name : args.operands) {
+        if (int rc = data.Select(name))
+            return rc;
+        MSInfo info;
+        data.list.GetCurrent(info);
+        chosen.push_back(info);
+    }
+    if (chosen.empty()) {
+        printf("No instances in %s: nothing to create.\n", Shown(data.path.c_str()).c_str());
+        return VX_EXIT_OK;
+    }
+    int created = 0;
+    {
+        ErrorWatch watch;
+        for (MSInfo& info : chosen) {
+            if (ICCreateSingleInst(info) && !watch.Reported(IC_MSG_INSTANCE_NOT_CREATED, info.Name))
+                ++created;
+        }
+    }
+    int total = static_cast<int>(chosen.size());
+    printf("Created %d of %d instance%s.%s\n", created, total, total == 1 ? "" : "s",
+           created ? " Next: vxcfg webconf, vxcfg createdb, vxcfg start NAME." : "");
+    return created == total ? VX_EXIT_OK : VX_EXIT_FAIL;
+}
+
+int CmdDelete(const VxCommand&, const VxArgs& args) {
+    InstanceData data;
+    if (int rc = data.Open(args, true))
+        return rc;
+    if (int rc = data.Select(args.operands[0]))
+        return rc;
+    MSInfo info;
+    data.list.GetCurrent(info);
+    if (!ICDeleteSingleInst(info, 0)) {
+        printf("%s stays in %s: the deletion did not complete.\n", Shown(info.Name).c_str(),
+               Shown(data.path.c_str()).c_str());
+        return VX_EXIT_FAIL;
+    }
+    data.list.Delete();
+    if (int rc = data.Store())
+        return rc;
+    printf("%s removed from %s.\n", Shown(info.Name).c_str(), Shown(data.path.c_str()).c_str());
+    return VX_EXIT_OK;
+}
+
+int CmdMigrate(const VxCommand&, const VxArgs&) {
+    if (!ICMigrate()) {
+        printf("Migration stopped: an instance could not be created or its web server "
+               "configured.\n");
+        return VX_EXIT_FAIL;
+    }
+    printf("Migration done.\n");
+    return VX_EXIT_OK;
+}
