@@ -39,3 +39,40 @@ for i in 4 5 6 7; do
 done
 wait
 vx list
+
+echo
+echo "== the whole road in a fresh sandbox: create, configure, start, stop, delete"
+road=$(mktemp -d /tmp/vxroot-XXXXXX)
+trap 'rm -rf "$root" "$road"' EXIT
+"$vxcfg" sandbox "$road" --release 2 >/dev/null
+export VXCONFIG_SLEEP_MS=50   # the waits of the service control, shortened for the demo
+on() { echo "\$ vxcfg $*"; "$vxcfg" --root "$road" "$@"; }
+mkdir -p "$road/logs"
+on add shop1 --host localhost --pvhost localhost --dbuser reldinst --dbpass Sandbox1 \
+    --logpath "$road/logs" --port 16570
+on add shop2 --host 127.0.0.2 --docroot "$road/srv/shop2/html" --db shop2 \
+    --dbuser reldinst --dbpass Sandbox1 --logpath "$road/logs" --port 16600
+on create
+echo "(services registered: $(grep -c '^vxshop' "$road/etc/services"), boot entries:" \
+    "$(grep -c '^#Vendrix Instance' "$road/etc/rc.vndx"))"
+on webconf
+on createdb
+on start shop1
+on pay start shop1
+on status shop1
+on pay status shop1
+on stop shop1
+on status shop1
+on delete shop2
+on list
+echo "== an installation of the earlier release, migrated"
+on migrate
+# Nothing of the sandbox may stay running (a stopped server is given a few seconds to exit).
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+    pgrep -f "$road" >/dev/null || break
+    sleep 0.5
+done
+if pgrep -f "$road" >/dev/null; then
+    echo "processes left running:"; pgrep -af "$road"; exit 1
+fi
+echo "== done: nothing left running"

@@ -21,6 +21,9 @@ const VxOption kSandboxOptions[] = {
      false, false},
     {"--force", nullptr, "lay out over a directory that already holds files", nullptr, false,
      false},
+    {"--release", "N",
+     "also lay out release 1 or 2 as installed before an upgrade, with one instance of it", nullptr,
+     false, false},
     {nullptr, nullptr, nullptr, nullptr, false, false},
 };
 
