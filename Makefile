@@ -5,7 +5,7 @@ ASAN      ?= build-asan
 BENCHDIR  ?= build-bench
 CMAKEFLAGS ?=
 
-.PHONY: all build demo test test-plain test-sanitize bench fuzz format format-check install clean
+.PHONY: all build demo test test-plain test-sanitize bench fuzz format format-check install package clean
 
 all: build
 
@@ -15,6 +15,10 @@ build:
 
 demo: build
 	bash tools/demo.sh $(BUILD)/bin
+
+# A Debian package of the libraries, headers, vxcfg and its manual page, in $(BUILD).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The suite as built, then the same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 test: test-plain test-sanitize

@@ -16,6 +16,9 @@ done
 
 exports=$(nm -D --defined-only "$lib" | awk '{print $3}')
 for sym in ICEncKey ICDecKey ICEncrypt ICDecrypt ICCheckPswd ICGetLastError \
+           ICCreateInstance ICSetISConf ICCreateDatabase ICMigrate ICCreateFixpackQXInit \
+           ICNetPerceptionConfig ICStartSvc ICStopSvc ICSetSvcAuto ICSetSvcManual ICIsSvcAuto \
+           ICIsSvcActive ICGetRELDAService ICUpdateRegVX \
            pfnError pfnInfo pfnUpdate pfnProgress bCgiApp ic_mscfgStrTbl; do
     grep -qx "$sym" <<<"$exports" || { echo "plain export $sym missing"; exit 1; }
 done

@@ -10,6 +10,7 @@ const VxOption kGlobalOptions[] = {
      nullptr, false, false},
     {"--help", nullptr, "show this text (COMMAND --help: that command's)", nullptr, false, false},
     {"--version", nullptr, "show the version", nullptr, false, false},
+    {"--man", nullptr, "print the manual page (roff)", nullptr, false, false},
     {nullptr, nullptr, nullptr, nullptr, false, false},
 };
 

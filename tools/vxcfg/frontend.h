@@ -78,6 +78,8 @@ std::string UsageOf(const VxCommand& command);
 // The whole --help text, or one command's.
 void PrintHelp();
 void PrintCommandHelp(const VxCommand& command);
+// The manual page in roff, from the same tables.
+void PrintManPage();
 // A value as it may be shown in a one-line message: control characters as \ooo.
 std::string Shown(const char* value);
 

@@ -64,6 +64,10 @@ int Run(int argc, char** argv) {
         PrintHelp();
         return VX_EXIT_OK;
     }
+    if (global.Has("--man")) {
+        PrintManPage();
+        return VX_EXIT_OK;
+    }
     if (global.Has("--version")) {
         printf("vxcfg %s\n", VX_VERSION);
         return VX_EXIT_OK;
