@@ -40,28 +40,25 @@ typedef std::map<std::string, std::string, Caseless> Variables;
 std::string Substitute(const std::string& line, const Variables& values) {
     std::string out, piece;
     bool variable = false;
+    auto flush = [&] {
+        if (!variable) {
+            out += piece;
+        } else {
+            auto found = values.find(piece);
+            if (found != values.end())
+                out += found->second;
+        }
+        piece.clear();
+    };
     for (char c : line) {
         if (c != '<' && c != '>') {
             piece += c;
             continue;
         }
-        if (variable) {
-            auto found = values.find(piece);
-            if (found != values.end())
-                out += found->second;
-        } else {
-            out += piece;
-        }
-        piece.clear();
+        flush();
         variable = !variable;
     }
-    if (variable) {
-        auto found = values.find(piece);
-        if (found != values.end())
-            out += found->second;
-    } else {
-        out += piece;
-    }
+    flush();
     return out;
 }
 

@@ -5,41 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "errorwatch.h"
 #include "frontend.h"
 #include "instance_args.h"
 #include "vxconfig/vxconfig.h"
-
-namespace {
-
-// The errors the library reported while a command ran, passed on to the usual printer.
-std::vector<std::string> s_errors;
-void (*s_printError)(const char*) = nullptr;
-void KeepError(const char* text) {
-    s_errors.push_back(text ? text : "");
-    if (s_printError)
-        s_printError(text);
-}
-
-struct ErrorWatch {
-    ErrorWatch() {
-        s_errors.clear();
-        s_printError = pfnError;
-        pfnError = KeepError;
-    }
-    ~ErrorWatch() { pfnError = s_printError; }
-    // Whether the library reported message id for name.
-    bool Reported(unsigned int id, const char* name) const {
-        ICString text;
-        ICLoadMessage(text, id, name);
-        for (const std::string& error : s_errors) {
-            if (error == static_cast<const char*>(text))
-                return true;
-        }
-        return false;
-    }
-};
-
-} // namespace
 
 int CmdCreate(const VxCommand&, const VxArgs& args) {
     InstanceData data;

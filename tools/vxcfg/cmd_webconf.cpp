@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "errorwatch.h"
 #include "frontend.h"
 #include "instance_args.h"
 #include "vxconfig/vxconfig.h"
@@ -31,14 +32,6 @@ void Remember(const char* path, const char*, size_t, void* context) {
         {path, existed, std::string(content, static_cast<size_t>(content.GetLength()))});
 }
 
-int s_errors = 0;
-void (*s_printError)(const char*) = nullptr;
-void CountError(const char* text) {
-    ++s_errors;
-    if (s_printError)
-        s_printError(text);
-}
-
 } // namespace
 
 int CmdWebconf(const VxCommand&, const VxArgs& args) {
@@ -50,13 +43,15 @@ int CmdWebconf(const VxCommand&, const VxArgs& args) {
         return VX_EXIT_OK;
     }
     std::vector<Touched> touched;
-    s_errors = 0;
-    s_printError = pfnError;
-    pfnError = CountError;
-    SysObserveWrites(Remember, &touched);
-    int configured = ICSetISConf(data.list);
-    SysObserveWrites(nullptr, nullptr);
-    pfnError = s_printError;
+    int configured = 0;
+    bool errors = false;
+    {
+        ErrorWatch watch;
+        SysObserveWrites(Remember, &touched);
+        configured = ICSetISConf(data.list);
+        SysObserveWrites(nullptr, nullptr);
+        errors = watch.Count() > 0;
+    }
 
     int changed = 0;
     for (const Touched& file : touched) {
@@ -69,7 +64,7 @@ int CmdWebconf(const VxCommand&, const VxArgs& args) {
         ++changed;
     }
     printf("Web server configuration %s: %d file%s changed, %d unchanged.\n",
-           configured && !s_errors ? "done" : "failed", changed, changed == 1 ? "" : "s",
+           configured && !errors ? "done" : "failed", changed, changed == 1 ? "" : "s",
            static_cast<int>(touched.size()) - changed);
-    return configured && !s_errors ? VX_EXIT_OK : VX_EXIT_FAIL;
+    return configured && !errors ? VX_EXIT_OK : VX_EXIT_FAIL;
 }

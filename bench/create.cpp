@@ -1,0 +1,100 @@
+// Creating 10 and then 100 more instances in one sandbox (files, TCP services, boot entries,
+// payment scripts), reporting the time per instance at both sizes, against the floor of writing
+// the same files once with the same durability, measured in the same run. The services file
+// and the boot registry grow with every instance, so some growth per instance is expected.
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "bench_root.h"
+#include "vxconfig/vxconfig.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Written {
+    std::string path, content;
+};
+
+void Remember(const char* path, const char* content, size_t length, void* context) {
+    static_cast<std::vector<Written>*>(context)->push_back({path, std::string(content, length)});
+}
+
+MSInfo Instance(const std::string& name, int port) {
+    const std::string& root = BenchRoot();
+    std::string dir = root + "/inst/" + name;
+    MSInfo m;
+    m.Name = name.c_str();
+    m.RootPath = dir.c_str();
+    m.CachePath = (dir + "/cache").c_str();
+    m.VXLogPath = (dir + "/logs").c_str();
+    m.HtmlPath = (dir + "/config").c_str();
+    m.DocRoot = (root + "/srv/" + name).c_str();
+    m.CgiPath = (root + "/srv/cgi-bin").c_str();
+    m.MacroPath = (root + "/opt/Orvellvndx/Vendrix3/macro/en_US").c_str();
+    m.ISHost = "localhost";
+    m.PVHost = "localhost";
+    m.DBName = name.c_str();
+    m.DBUser = SANDBOX_INSTANCE_USER;
+    m.DBOwner = SANDBOX_OWNER_USER;
+    m.MSProc = 2;
+    m.MSPort = port;
+    m.MSOption = MS_OPT_PAYVANE;
+    return m;
+}
+
+// Seconds to write each file once durably in a scratch directory: a temporary written and
+// synced, renamed, the directory synced.
+double DurableWrites(const std::vector<Written>& files) {
+    std::string dir = BenchRoot() + "/tmp";
+    std::string target = dir + "/floor", temp = target + ".tmp";
+    Clock::time_point start = Clock::now();
+    for (const Written& f : files) {
+        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 ||
+            write(fd, f.content.data(), f.content.size()) !=
+                static_cast<ssize_t>(f.content.size()) ||
+            fsync(fd) != 0 || close(fd) != 0 || rename(temp.c_str(), target.c_str()) != 0)
+            abort();
+        int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void BM_CreateInstances(benchmark::State& state) {
+    int count = static_cast<int>(state.range(0));
+    static int made = 0;
+    bCgiApp = 1;
+    double busy = 0, floor = 0;
+    size_t files = 0;
+    for (auto _ : state) {
+        std::vector<Written> written;
+        SysObserveWrites(Remember, &written);
+        Clock::time_point start = Clock::now();
+        for (int i = 0; i < count; ++i, ++made) {
+            MSInfo m = Instance("b" + std::to_string(made), 20000 + 20 * made);
+            ICCreateSingleInst(m);
+        }
+        busy += std::chrono::duration<double>(Clock::now() - start).count();
+        SysObserveWrites(nullptr, nullptr);
+        files += written.size();
+        floor += DurableWrites(written);
+    }
+    double n = static_cast<double>(state.iterations()) * count;
+    state.counters["per_instance_ms"] = busy / n * 1e3;
+    state.counters["files_per_instance"] = static_cast<double>(files) / n;
+    state.counters["durable_floor_ms"] = floor / n * 1e3;
+    state.counters["ratio"] = busy / floor;
+}
+
+BENCHMARK(BM_CreateInstances)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();
