@@ -20,6 +20,8 @@ namespace {
 // The size of the encrypted administrator password the schema scripts take.
 constexpr int kEncryptedAdminSize = 33;
 const char kQbxLog[] = "qbxdata.log";
+// The number the schema run has always been given; the runner does not use it.
+constexpr int kSchemaRunNumber = 400;
 
 std::string Text(const ICString& value) {
     return static_cast<const char*>(value);
@@ -84,7 +86,8 @@ int CreateDB(MSInfo& info, const char* installDir) {
     char encrypted[kEncryptedAdminSize] = "";
     ICEncryptWithMerKey(database::kDefaultAdministrator, encrypted, sizeof encrypted, info.MerKey);
     ICString schemaDir = ICString(installDir ? installDir : "") ^ "vx_schema" ^ "relda";
-    SysExecDBScript(SchemaScript(info, schemaDir, encrypted).c_str(), info, schemaDir, 400);
+    SysExecDBScript(SchemaScript(info, schemaDir, encrypted).c_str(), info, schemaDir,
+                    kSchemaRunNumber);
     ICString log = info.VXLogPath ^ (info.DBName + ".log");
     if (database::ScanDatabaseLog(log, info.DBName, false) != database::kLogClean)
         return 0;
