@@ -36,10 +36,9 @@ int CmdSet(const VxCommand& self, const VxArgs& args) {
     InstanceData data;
     if (int rc = data.Open(args, true))
         return rc;
-    if (int rc = data.Select(args.operands[0]))
-        return rc;
     MSInfo info;
-    data.list.GetCurrent(info);
+    if (int rc = data.Select(args.operands[0], &info))
+        return rc;
     if (int rc = ApplyInstanceOptions(self, args, info))
         return rc;
     if (int bits = data.list.MergeCurrent(info))

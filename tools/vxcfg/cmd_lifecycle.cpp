@@ -24,10 +24,9 @@ int CmdCreate(const VxCommand&, const VxArgs& args) {
         }
     }
     for (const char* name : args.operands) {
-        if (int rc = data.Select(name))
-            return rc;
         MSInfo info;
-        data.list.GetCurrent(info);
+        if (int rc = data.Select(name, &info))
+            return rc;
         chosen.push_back(info);
     }
     if (chosen.empty()) {
@@ -52,10 +51,9 @@ int CmdDelete(const VxCommand&, const VxArgs& args) {
     InstanceData data;
     if (int rc = data.Open(args, true))
         return rc;
-    if (int rc = data.Select(args.operands[0]))
-        return rc;
     MSInfo info;
-    data.list.GetCurrent(info);
+    if (int rc = data.Select(args.operands[0], &info))
+        return rc;
     if (!ICDeleteSingleInst(info, 0)) {
         printf("%s stays in %s: the deletion did not complete.\n", Shown(info.Name).c_str(),
                Shown(data.path.c_str()).c_str());

@@ -119,10 +119,9 @@ int CmdShow(const VxCommand&, const VxArgs& args) {
     InstanceData data;
     if (int rc = data.Open(args, false))
         return rc;
-    if (int rc = data.Select(args.operands[0]))
-        return rc;
     MSInfo info;
-    data.list.GetCurrent(info);
+    if (int rc = data.Select(args.operands[0], &info))
+        return rc;
     for (const ShowLine& line : kShowLines)
         ShowField(line, info);
     return VX_EXIT_OK;

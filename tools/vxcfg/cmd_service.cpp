@@ -19,10 +19,7 @@ int LoadInstance(const VxArgs& args, const char* name, MSInfo& info) {
     InstanceData data;
     if (int rc = data.Open(args, false))
         return rc;
-    if (int rc = data.Select(name))
-        return rc;
-    data.list.GetCurrent(info);
-    return VX_EXIT_OK;
+    return data.Select(name, &info);
 }
 
 int Said(int ok) {

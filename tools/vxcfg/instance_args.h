@@ -18,9 +18,9 @@ public:
     // goes, so that concurrent commands take turns instead of losing each other's changes.
     // VX_EXIT_OK or VX_EXIT_FAIL (reported).
     int Open(const VxArgs& args, bool forChange);
-    // Makes the instance called name (letter case aside) current; VX_EXIT_OK, or VX_EXIT_FAIL
-    // after the system's message.
-    int Select(const char* name);
+    // Makes the instance called name (letter case aside) current, and copies it into out when
+    // given; VX_EXIT_OK, or VX_EXIT_FAIL after the system's message.
+    int Select(const char* name, MSInfo* out = nullptr);
     // Replaces the file in one step; the product's own data file gets its directory made
     // when the installation has none yet. VX_EXIT_OK or VX_EXIT_FAIL (reported).
     int Store();

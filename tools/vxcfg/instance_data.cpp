@@ -70,12 +70,15 @@ int InstanceData::Open(const VxArgs& args, bool forChange) {
     return VX_EXIT_OK;
 }
 
-int InstanceData::Select(const char* name) {
+int InstanceData::Select(const char* name, MSInfo* out) {
     MSInfo info;
     for (int i = 0; i < list.GetCount(); ++i) {
         list.SetIndex(i);
-        if (list.GetCurrent(info) && stricmp(info.Name, name) == 0)
+        if (list.GetCurrent(info) && stricmp(info.Name, name) == 0) {
+            if (out)
+                *out = info;
             return VX_EXIT_OK;
+        }
     }
     ICShowError(IC_MSG_NO_SUCH_INSTANCE, Shown(name).c_str());
     return VX_EXIT_FAIL;
