@@ -2,6 +2,7 @@
 // boot entries, the web server's block, the database's tables, processes running and gone,
 // the data file; creation twice; and vxcfg create and delete killed at random moments.
 #include <csignal>
+#include <cstdlib>
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <random>
@@ -74,8 +75,15 @@ protected:
 };
 
 TEST_F(RoadTest, FromAnEmptySandboxToARunningInstanceAndBack) {
-    Add("shop1", "localhost", 16570);
-    Add("shop2", "127.0.0.2", 16600);
+    // Ports nothing listens on, so that tests running beside this one never answer for it.
+    int first = FreePort(), second = FreePort();
+    while (std::abs(first - second) < 30 || first > 60000 || second > 60000 || first < 1100 ||
+           second < 1100) {
+        first = FreePort();
+        second = FreePort();
+    }
+    Add("shop1", "localhost", first);
+    Add("shop2", "127.0.0.2", second);
     const std::string services = Rooted("/etc/services");
     ProgramResult create = Vxcfg({"create"});
     ASSERT_EQ(create.exitCode, 0) << create.err << create.out;
