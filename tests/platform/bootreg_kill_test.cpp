@@ -1,8 +1,5 @@
 // Boot registration killed at random moments: the registry and the three boot scripts are
 // always one whole generation (before or after a registration), never missing or cut.
-#include <csignal>
-#include <random>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "sandbox_fixture.h"
@@ -31,41 +28,37 @@ TEST_F(BootRegKillTest, KilledRegistrationsLeaveEveryFileWhole) {
     for (const std::string& f : files)
         removed.push_back(ReadWholeFile(f));
 
-    std::mt19937 random(20261206);
-    std::uniform_int_distribution<int> delay(0, 40000);
-    for (int round = 0; round < 100; ++round) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+    KillAtRandom(
+        100, 20261206, 40000,
+        [&] {
             for (;;) {
                 SysRegVXSvc(m);
                 SysUnregVXSvc(m);
             }
-        }
-        usleep(static_cast<useconds_t>(delay(random)));
-        ASSERT_EQ(kill(child, SIGKILL), 0);
-        ASSERT_EQ(waitpid(child, nullptr, 0), child);
-        // The registry may hold the comment more than once (a registration repeated after a
-        // killed one keeps the earlier comment), but only whole lines of the two kinds.
-        std::string registry = ReadWholeFile(files[0]);
-        ASSERT_EQ(registry.compare(0, removed[0].size(), removed[0]), 0) << registry;
-        std::string rest = registry.substr(removed[0].size());
-        std::string comment = "#Vendrix Instance - shopk\n";
-        std::string start = registered[0].substr(registered[0].rfind("su - "));
-        while (!rest.empty()) {
-            size_t take = rest.compare(0, comment.size(), comment) == 0 ? comment.size()
-                          : rest.compare(0, start.size(), start) == 0   ? start.size()
-                                                                        : 0;
-            ASSERT_NE(take, 0u) << "round " << round << ":\n" << registry;
-            rest.erase(0, take);
-        }
-        for (size_t i = 1; i < files.size(); ++i) {
-            std::string now = ReadWholeFile(files[i]);
-            ASSERT_TRUE(now == registered[i] || now == removed[i])
-                << "round " << round << " " << files[i] << ":\n"
-                << now;
-        }
-    }
+        },
+        [&](int round) {
+            // The registry may hold the comment more than once (a registration repeated after a
+            // killed one keeps the earlier comment), but only whole lines of the two kinds.
+            std::string registry = ReadWholeFile(files[0]);
+            ASSERT_EQ(registry.compare(0, removed[0].size(), removed[0]), 0) << registry;
+            std::string rest = registry.substr(removed[0].size());
+            std::string comment = "#Vendrix Instance - shopk\n";
+            std::string start = registered[0].substr(registered[0].rfind("su - "));
+            while (!rest.empty()) {
+                size_t take = rest.compare(0, comment.size(), comment) == 0 ? comment.size()
+                              : rest.compare(0, start.size(), start) == 0   ? start.size()
+                                                                            : 0;
+                ASSERT_NE(take, 0u) << "round " << round << ":\n" << registry;
+                rest.erase(0, take);
+            }
+            for (size_t i = 1; i < files.size(); ++i) {
+                std::string now = ReadWholeFile(files[i]);
+                ASSERT_TRUE(now == registered[i] || now == removed[i])
+                    << "round " << round << " " << files[i] << ":\n"
+                    << now;
+            }
+        });
+    ASSERT_FALSE(HasFatalFailure());
     // The next registration ends the file with the instance's two lines, as always.
     ASSERT_EQ(SysRegVXSvc(m), 1);
     std::string registry = ReadWholeFile(files[0]);

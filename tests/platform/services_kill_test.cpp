@@ -1,6 +1,3 @@
-#include <csignal>
-#include <random>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform_fixture.h"
@@ -17,26 +14,23 @@ TEST_F(PlatformTest, ServicesFileSurvivesKilledRegistrations) {
     ASSERT_EQ(ICRegTcpService("vxkilled", 6100, "killed"), 1);
     ASSERT_EQ(ICUnregTcpService("vxkilled"), 1);
 
-    std::mt19937 random(20001120);
-    std::uniform_int_distribution<int> delay(0, 6000);
-    for (int round = 0; round < 300; ++round) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+    KillAtRandom(
+        300, 20001120, 6000,
+        [] {
             for (;;) {
                 ICRegTcpService("vxkilled", 6100, "killed");
                 ICUnregTcpService("vxkilled");
             }
-        }
-        usleep(static_cast<useconds_t>(delay(random)));
-        ASSERT_EQ(kill(child, SIGKILL), 0);
-        ASSERT_EQ(waitpid(child, nullptr, 0), child);
-        for (const std::string& file : {path, Rooted("/etc/services.old")}) {
-            std::string now = ReadWholeFile(file);
-            ASSERT_TRUE(now == without || now == with) << "round " << round << " " << file << ":\n"
-                                                       << now;
-        }
-    }
+        },
+        [&](int round) {
+            for (const std::string& file : {path, Rooted("/etc/services.old")}) {
+                std::string now = ReadWholeFile(file);
+                ASSERT_TRUE(now == without || now == with)
+                    << "round " << round << " " << file << ":\n"
+                    << now;
+            }
+        });
+    ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(ICRegTcpService("vxkilled", 6100, "killed"), 1);
     EXPECT_EQ(ReadWholeFile(path), with);
     EXPECT_EQ(Temporaries(Rooted("/etc")), std::vector<std::string>());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -10,6 +11,7 @@
 #include <ftw.h>
 #include <grp.h>
 #include <netinet/in.h>
+#include <random>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -150,6 +152,26 @@ void SandboxTest::TearDown() {
     Restore("PATH", m_savedPath);
     Restore("VXCONFIG_SLEEP_MS", m_savedSleep);
     m_dir.reset();
+}
+
+void KillAtRandom(int rounds, unsigned seed, int maxDelayUs, const std::function<void()>& work,
+                  const std::function<void(int round)>& check) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delay(0, maxDelayUs);
+    for (int round = 0; round < rounds; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            work();
+            _exit(0);
+        }
+        usleep(static_cast<useconds_t>(delay(random)));
+        ASSERT_EQ(kill(child, SIGKILL), 0);
+        ASSERT_EQ(waitpid(child, nullptr, 0), child);
+        check(round);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
 }
 
 int FreePort() {

@@ -44,6 +44,12 @@ private:
     std::string m_path;
 };
 
+// rounds times: runs work in a child process (work never returns), kills it with SIGKILL after
+// a random pause of up to maxDelayUs (the same pauses for the same seed), waits for it and
+// calls check with the round's number. Stops at the first fatal failure.
+void KillAtRandom(int rounds, unsigned seed, int maxDelayUs, const std::function<void()>& work,
+                  const std::function<void(int round)>& check);
+
 // Runs check in a child process that cannot override file permissions (a process running as
 // root gives up to the user "nobody" first); true when check returned true there.
 bool RunUnprivileged(const std::function<bool()>& check);

@@ -2,11 +2,8 @@
 // the Orvell server with one and two instances, the Netscape servers' obj.conf and mime.types;
 // a second run changes nothing (apart from the empty line after the Netscape plug-in block),
 // the user's own lines stay, and files that cannot be read are reported and kept.
-#include <csignal>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "sandbox_fixture.h"
@@ -207,26 +204,22 @@ TEST_F(WebConfTest, KilledRewritesLeaveEveryFileWhole) {
     const std::string edited = ReadWholeFile(httpd);
     const std::string cache = ReadWholeFile(magnus);
     // The child edits the file and puts the user's file back, over and over.
-    std::mt19937 random(20261207);
-    std::uniform_int_distribution<int> delay(0, 20000);
-    for (int round = 0; round < 100; ++round) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+    KillAtRandom(
+        100, 20261207, 20000,
+        [&] {
             for (;;) {
                 ISSetOrvellConf(list, P.c_str());
                 SysWriteFile(httpd.c_str(), original.data(), original.size());
             }
-        }
-        usleep(static_cast<useconds_t>(delay(random)));
-        ASSERT_EQ(kill(child, SIGKILL), 0);
-        ASSERT_EQ(waitpid(child, nullptr, 0), child);
-        for (const std::string& file : {httpd, httpd + ".old"}) {
-            std::string now = ReadWholeFile(file);
-            ASSERT_TRUE(now == original || now == edited) << "round " << round << ": " << now;
-        }
-        ASSERT_EQ(ReadWholeFile(magnus), cache) << "round " << round;
-    }
+        },
+        [&](int round) {
+            for (const std::string& file : {httpd, httpd + ".old"}) {
+                std::string now = ReadWholeFile(file);
+                ASSERT_TRUE(now == original || now == edited) << "round " << round << ": " << now;
+            }
+            ASSERT_EQ(ReadWholeFile(magnus), cache) << "round " << round;
+        });
+    ASSERT_FALSE(HasFatalFailure());
     // The next run clears what the killed ones left beside the files.
     ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
     EXPECT_EQ(ReadWholeFile(httpd), edited);

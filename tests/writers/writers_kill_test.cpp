@@ -1,10 +1,7 @@
 // The main and controller files rewritten over and over and killed at random moments: each
 // file and its backup is always one whole generation, never missing or cut, and the next run
 // leaves no temporary behind.
-#include <csignal>
-#include <random>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "sandbox_fixture.h"
@@ -43,27 +40,24 @@ TEST_F(WritersKillTest, KilledRewritesLeaveEveryFileWhole) {
         return text == generation[i][0] || text == generation[i][1];
     };
 
-    std::mt19937 random(20261206);
-    std::uniform_int_distribution<int> delay(0, 20000);
-    for (int round = 0; round < 300; ++round) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+    KillAtRandom(
+        300, 20261206, 20000,
+        [&] {
             for (int n = 0;; ++n) {
                 MSInfo m = n % 2 ? a : b;
                 CreateMSInit(m, "/opt/p");
                 CreateCtrlInit(m);
             }
-        }
-        usleep(static_cast<useconds_t>(delay(random)));
-        ASSERT_EQ(kill(child, SIGKILL), 0);
-        ASSERT_EQ(waitpid(child, nullptr, 0), child);
-        for (int i = 0; i < 2; ++i) {
-            ASSERT_TRUE(whole(i, ReadWholeFile(files[i]))) << "round " << round << " " << files[i];
-            ASSERT_TRUE(whole(i, ReadWholeFile(backups[i])))
-                << "round " << round << " " << backups[i];
-        }
-    }
+        },
+        [&](int round) {
+            for (int i = 0; i < 2; ++i) {
+                ASSERT_TRUE(whole(i, ReadWholeFile(files[i])))
+                    << "round " << round << " " << files[i];
+                ASSERT_TRUE(whole(i, ReadWholeFile(backups[i])))
+                    << "round " << round << " " << backups[i];
+            }
+        });
+    ASSERT_FALSE(HasFatalFailure());
     MSInfo m = a;
     ASSERT_EQ(CreateMSInit(m, "/opt/p"), 1);
     ASSERT_EQ(CreateCtrlInit(m), 1);
