@@ -48,10 +48,11 @@ trap 'rm -rf "$root" "$road"' EXIT
 export VXCONFIG_SLEEP_MS=50   # the waits of the service control, shortened for the demo
 on() { echo "\$ vxcfg $*"; "$vxcfg" --root "$road" "$@"; }
 mkdir -p "$road/logs"
+# Ports away from the defaults, which tests running at the same time may be using.
 on add shop1 --host localhost --pvhost localhost --dbuser reldinst --dbpass Sandbox1 \
-    --logpath "$road/logs" --port 16570
+    --logpath "$road/logs" --port 26570
 on add shop2 --host 127.0.0.2 --docroot "$road/srv/shop2/html" --db shop2 \
-    --dbuser reldinst --dbpass Sandbox1 --logpath "$road/logs" --port 16600
+    --dbuser reldinst --dbpass Sandbox1 --logpath "$road/logs" --port 26600
 on create
 echo "(services registered: $(grep -c '^vxshop' "$road/etc/services"), boot entries:" \
     "$(grep -c '^#Vendrix Instance' "$road/etc/rc.vndx"))"
