@@ -5,6 +5,7 @@
 
 #include "vxconfig/bootreg.h"
 #include "vxconfig/capture.h"
+#include "vxconfig/changes.h"
 #include "vxconfig/cipher.h"
 #include "vxconfig/database.h"
 #include "vxconfig/datafile.h"
