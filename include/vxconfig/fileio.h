@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include "vxconfig/icstring.h"
@@ -88,6 +89,19 @@ VX_API void SysObserveWrites(SysWriteObserver observer, void* context);
 // The whole content of a file into out (a text may hold any bytes). 1, or 0 with errno and
 // the reason set.
 VX_API int SysReadFile(const char* path, ICString& out);
+
+// The system calls the library examines and changes files with, as the seam gives them:
+// they answer as the calls do (0, or -1 with errno), see a check run's overlay first, and
+// note the state of what they change beforehand (vxconfig/changes.h).
+VX_API int SysAccess(const char* path, int mode);
+VX_API int SysStat(const char* path, struct stat* st);
+VX_API int SysLstat(const char* path, struct stat* st);
+// fopen(path, "re").
+VX_API FILE* SysOpenRead(const char* path);
+// A file, a symbolic link or an empty directory.
+VX_API int SysRemove(const char* path);
+VX_API int SysRename(const char* from, const char* to);
+VX_API int SysSymlink(const char* target, const char* path);
 
 // The advisory lock that serialises the rewrites of a file among processes, held for the
 // lifetime of the object. It is taken on the directory that holds the file (after symbolic

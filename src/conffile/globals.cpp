@@ -29,7 +29,7 @@ const int kMaxChain = 16;
 
 bool Exists(const char* path) {
     struct stat st;
-    return stat(path, &st) == 0;
+    return SysStat(path, &st) == 0;
 }
 
 int LoadDefaults(MSInfo& out, const ICString& dir, int depth);

@@ -87,7 +87,7 @@ int conffile::AppendUserLines(std::string& content, const char* oldPath) {
 // the result replaces the file in one step.
 int MergeIniFiles(ICString& path) {
     ICString backup = SysGetBackupName(path);
-    if (access(backup, F_OK) != 0)
+    if (SysAccess(backup, F_OK) != 0)
         return 1;
     ICString current;
     if (!SysReadFile(path, current))

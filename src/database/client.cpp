@@ -62,7 +62,7 @@ int SetupDBOrvellClient(MSInfo& info) {
     if (!CreateDBOrvellClientCmd(files.command, info))
         return 0;
     int result = SysExecDBScript(files.command, info, files.logDir, 0);
-    unlink(files.command);
+    SysRemove(files.command);
     return result;
 }
 
@@ -96,8 +96,9 @@ int SysCreateHWLDB(MSInfo& info) {
     text += "mkdir " + Text(files.marker) + "\n";
     if (!database::WritePrivateScript(script, text, info.DBOwner))
         return 0;
+    SysRemove(files.marker); // one a killed earlier run left
     int result = SysExecCmd(script, admin, info.DBOwner);
-    rmdir(files.marker);
-    unlink(script);
+    SysRemove(files.marker);
+    SysRemove(script);
     return result;
 }

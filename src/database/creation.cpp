@@ -9,6 +9,7 @@
 #include "vxconfig/cipher.h"
 #include "vxconfig/database.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/svcctl.h"
@@ -29,7 +30,7 @@ std::string Text(const ICString& value) {
 
 bool IsDirectory(const char* path) {
     struct stat st;
-    return path && *path && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+    return path && *path && SysStat(path, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // The schema script's command for the instance: the local schema script, or for a remote
@@ -68,7 +69,7 @@ bool AddHostingTables(MSInfo& info) {
         return true;
     ICString log = info.VXLogPath ^ kQbxLog;
     ICCreateBackup(log);
-    unlink(log);
+    SysRemove(log);
     ICCreateDB(info);
     if (database::ScanDatabaseLog(log, info.DBName, true) != database::kLogClean)
         return false;

@@ -5,6 +5,7 @@
 
 #include "database/dbfiles.h"
 #include "platform/passwd.h"
+#include "vxconfig/changes.h"
 #include "vxconfig/database.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
@@ -32,7 +33,7 @@ int RunCommandFile(MSInfo& info, const DBFiles& files, const std::string& text) 
     if (!WritePrivateScript(files.command, text, info.DBOwner))
         return kNotWritten;
     int result = SysExecDBScript(files.command, info, files.logDir, 0);
-    unlink(files.command);
+    SysRemove(files.command);
     return result;
 }
 
@@ -80,9 +81,13 @@ int SysExecDBScript(const char* script, MSInfo& info, const char* dir, int) {
         copies.push_back({product ^ "bin" ^ "vndxpswd", user.home ^ "sqllib/function/vndxpswd"});
     if (SysGetDBOrvellPath(relda))
         copies.push_back({relda ^ "lib" ^ "relda.o", user.home ^ "sqllib/lib/relda.o"});
-    for (const Copy& copy : copies) {
-        if (SysCopyFile(copy.from, copy.to))
-            ChownPath(copy.to, user.uid, user.gid, 0);
+    {
+        // The copies stay: a query asked in a check run does not make them.
+        SysProbePause lasting;
+        for (const Copy& copy : copies) {
+            if (SysCopyFile(copy.from, copy.to))
+                SysChown(copy.to, info.DBUser, 0);
+        }
     }
 
     database::DBFiles files(info);
@@ -91,8 +96,10 @@ int SysExecDBScript(const char* script, MSInfo& info, const char* dir, int) {
         ICShowError(IC_MSG_CANNOT_CREATE_DB_SCRIPT);
         return 0;
     }
+    // A marker a killed earlier run left would pass for this run's.
+    SysRemove(files.marker);
     int result = SysExecCmd(wrapper, dir, info.DBOwner);
-    rmdir(files.marker);
-    unlink(wrapper);
+    SysRemove(files.marker);
+    SysRemove(wrapper);
     return result;
 }

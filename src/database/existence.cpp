@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "database/dbfiles.h"
+#include "vxconfig/changes.h"
 #include "vxconfig/database.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
@@ -33,15 +34,19 @@ template <typename Each> int ReadAnswer(MSInfo& info, const ICString& output, Ea
             }
         }
     }
-    unlink(output);
+    SysRemove(output);
     return answer;
 }
 
 } // namespace
 
 int IsExistDBOrvell(MSInfo& info) {
+    // Only asks: a check run gets the database's real answer.
+    SysProbe probe((std::string("whether the database ") + static_cast<const char*>(info.DBName) +
+                    " exists (relda list database directory)")
+                       .c_str());
     database::DBFiles files(info);
-    unlink(files.listing);
+    SysRemove(files.listing);
     std::string text = std::string(kEnglish) + "relda list database directory > " +
                        static_cast<const char*>(files.listing) + "\n";
     if (database::RunCommandFile(info, files, text) == database::kNotWritten)
@@ -61,8 +66,11 @@ int IsExistDBOrvell(MSInfo& info) {
 }
 
 int IsExistHWLDBOrvell(MSInfo& info) {
+    SysProbe probe((std::string("whether the database ") + static_cast<const char*>(info.DBName) +
+                    " holds the hosting additions (relda select from ofs)")
+                       .c_str());
     database::DBFiles files(info);
-    unlink(files.query);
+    SysRemove(files.query);
     std::string text = kEnglish;
     if (info.MSOption & MS_OPT_DB_REMOTE) {
         // The connect command names the password: it is run from a private file, never from
@@ -84,7 +92,7 @@ int IsExistHWLDBOrvell(MSInfo& info) {
             "vendor='Orvell' and product='VX'\" > ";
     text += std::string(static_cast<const char*>(files.query)) + "\n";
     database::RunCommandFile(info, files, text);
-    unlink(files.connect);
+    SysRemove(files.connect);
     // The heading line and its underline, then one line per row led by its number.
     bool underline = false;
     return ReadAnswer(info, files.query, [&](char* line) {

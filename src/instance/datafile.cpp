@@ -236,7 +236,7 @@ const mode_t kPrivateMode = 0600;
 // data file (and not empty) is never replaced.
 template <class StoreFn> int StoreToPath(const char* path, StoreFn store) {
     struct stat st;
-    if (path && stat(path, &st) == 0 && st.st_size > 0 && !MSList::IsDataFile(path)) {
+    if (path && SysStat(path, &st) == 0 && st.st_size > 0 && !MSList::IsDataFile(path)) {
         // The loader's reason starts with the path, which is said once.
         ICString why = SysGetLastReason();
         const char* detail = why;
@@ -270,7 +270,7 @@ template <class StoreFn> int StoreToPath(const char* path, StoreFn store) {
 
 // Opens path for the loaders; the reason names it when it cannot be read.
 FILE* OpenForLoading(const char* path) {
-    FILE* fp = path ? fopen(path, "re") : nullptr;
+    FILE* fp = SysOpenRead(path);
     if (!fp) {
         SysSetFileReason(path, path ? errno : EINVAL);
         return nullptr;

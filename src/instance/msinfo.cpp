@@ -147,7 +147,7 @@ int MSInfo::CheckNESServer(const char* dir) {
     if (!dir || !SysIsSafeValue(dir, SYS_VALUE_PATH))
         return 0;
     ICString objConf = ICString(dir) ^ "obj.conf";
-    return access(objConf, F_OK) == 0 ? 1 : 0;
+    return SysAccess(objConf, F_OK) == 0 ? 1 : 0;
 }
 
 // Four dot-separated decimal pieces of at most 255; an empty inner piece counts as 0, but the

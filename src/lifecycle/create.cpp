@@ -6,6 +6,7 @@
 #include "lifecycle/instservices.h"
 #include "vxconfig/bootreg.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
@@ -84,7 +85,7 @@ int ICCreateSingleInst(MSInfo& info) {
         ok = CreatePayVaneCmd(info) && ok;
         ok = CreatePayVaneMigCmd(info) && ok;
     } else {
-        unlink(PayvaneMigrationScript(info, dir));
+        SysRemove(PayvaneMigrationScript(info, dir));
     }
     if (SysIsPersonalizationInstalled())
         ICNetPerceptionConfig(info);

@@ -7,6 +7,7 @@
 
 #include "vxconfig/capture.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/mslist.h"
 #include "vxconfig/sysutil.h"
@@ -56,7 +57,7 @@ int ICMigrate() {
             // The user's web macro settings come back after the deletion set them aside.
             ICString macro = info.DocRoot ^ "reldawww.ini";
             ICString aside = SysGetBackupName(macro);
-            if (access(aside, F_OK) == 0)
+            if (SysAccess(aside, F_OK) == 0)
                 SysCopyFile(aside, macro);
         }
         if (!ICCreateSingleInst(info))

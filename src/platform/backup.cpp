@@ -18,13 +18,13 @@ ICString SysGetBackupName(const char* path) {
 
 int ICCreateBackup(const char* path, const char* backupPath) {
     struct stat st;
-    if (!path || stat(path, &st) != 0)
+    if (!path || SysStat(path, &st) != 0)
         return 0;
     ICString backup = backupPath ? ICString(backupPath) : SysGetBackupName(path);
     // The rename replaces an earlier backup in the same step, so there is always one. The
     // writers do not move a file away first (the file would be missing until they are done):
     // they give the backup name to SysWriteFile.
-    if (rename(path, backup) != 0) {
+    if (SysRename(path, backup) != 0) {
         SysSetFileReason(backup, errno);
         return 0;
     }

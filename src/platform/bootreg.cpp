@@ -236,8 +236,8 @@ std::string DriverLinkName(const std::string& path) {
 // Replaces link (under the rooted "/usr/lib") by a symbolic link to target.
 void LinkDriver(const std::string& target, const std::string& link) {
     ICString path = SysRootPath(("/usr/lib/" + link).c_str());
-    unlink(path);
-    if (symlink(target.c_str(), path) != 0)
+    SysRemove(path);
+    if (SysSymlink(target.c_str(), path) != 0)
         SysSetFileReason(path, errno);
 }
 

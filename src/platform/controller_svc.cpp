@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/adminhttp.h"
+#include "platform/overlay.h"
 #include "platform/svcproc.h"
 #include "vxconfig/bootreg.h"
 #include "vxconfig/discovery.h"
@@ -58,15 +59,15 @@ ICString RegisteredDir(MSInfo& instance) {
 ICString StartOutput() {
     ICString path = SysRootPath(kStartOutput);
     struct stat st;
-    if (lstat(path, &st) == 0 && (!S_ISREG(st.st_mode) || st.st_uid != geteuid()))
+    if (SysLstat(path, &st) == 0 && (!S_ISREG(st.st_mode) || st.st_uid != geteuid()))
         return kDiscard;
     return path;
 }
 
 void RemoveIfPresent(const ICString& path) {
     struct stat st;
-    if (lstat(path, &st) == 0)
-        unlink(path);
+    if (SysLstat(path, &st) == 0)
+        SysRemove(path);
 }
 
 // The exchange with the controller: 1 when nothing failed and the reply had a body.
@@ -141,22 +142,22 @@ int GetVXSvcPid(MSInfo& instance, int& pid) {
 int ForceStopVXSvc(MSInfo& instance) {
     int pid = 0;
     if (GetVXSvcPid(instance, pid)) {
-        kill(static_cast<pid_t>(pid), SIGKILL);
+        platform::SvcSignal(static_cast<pid_t>(pid), SIGKILL);
         RemoveIfPresent(SvcDirFile(instance.HtmlPath, kPidFileName));
     }
     // The markers are listed by the C library, without any pattern the directory's own name
     // could take part in; each name is taken only as a process id.
     ICString dir = instance.HtmlPath.IsEmpty() ? SysGetRoot() : instance.HtmlPath;
-    DIR* listing = opendir(dir.IsEmpty() ? "/" : static_cast<const char*>(dir));
-    if (!listing) {
+    std::vector<std::string> names;
+    if (!platform::ListDirectory(dir.IsEmpty() ? "/" : static_cast<const char*>(dir), names)) {
         if (errno == ENOENT || errno == ENOTDIR)
             return 1;
         SysSetFileReason(dir, errno);
         return 0;
     }
     std::vector<pid_t> members;
-    while (dirent* entry = readdir(listing)) {
-        const char* name = entry->d_name;
+    for (const std::string& entry : names) {
+        const char* name = entry.c_str();
         size_t length = strlen(name);
         // "*.vxpid" as the shell expands it: not a hidden name.
         if (name[0] == '.' || length < kMarkerSuffixLength ||
@@ -166,9 +167,8 @@ int ForceStopVXSvc(MSInfo& instance) {
         if (SvcParsePid(name, strcspn(name, "."), member))
             members.push_back(member);
     }
-    closedir(listing);
     for (pid_t member : members) {
-        kill(member, SIGKILL);
+        platform::SvcSignal(member, SIGKILL);
         char marker[kCommandSize];
         if (snprintf(marker, sizeof marker, kMarkerFormat, static_cast<const char*>(dir),
                      static_cast<int>(member)) < static_cast<int>(sizeof marker))

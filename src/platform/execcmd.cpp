@@ -2,10 +2,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <string>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/overlay.h"
 #include "platform/svcproc.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/safevalue.h"
@@ -25,12 +27,22 @@ static int CommandTimeoutMs() {
     return static_cast<int>(seconds * 1000);
 }
 
+// text as one word of a shell line, for the record of what was run.
+static std::string Quoted(const char* text) {
+    std::string out = "'";
+    for (const char* c = text; *c; ++c)
+        out += *c == '\'' ? std::string("'\\''") : std::string(1, *c);
+    return out + "'";
+}
+
 // As another user: a login shell of that user runs the command in directory. Only the wait
 // is judged; callers check the files the command leaves. The run has a process group of its
 // own, so that one that outlives its bound is killed with everything it started.
 static int ExecAsUser(const char* command, const char* directory, const char* user) {
     // Everything the child needs is built before the fork.
     ICString text = ICString("cd ") + directory + ";" + command + " > /dev/null";
+    if (!platform::RunsCommand(std::string("su - ") + user + " -c " + Quoted(text)))
+        return 1;
     ICString su = SysRootPath("/bin/su");
     int timeoutMs = CommandTimeoutMs();
     pid_t pid = fork();
@@ -56,6 +68,9 @@ static int ExecAsUser(const char* command, const char* directory, const char* us
 
 // As the calling user: the shell runs in directory, and the working directory is restored.
 static int ExecHere(const char* command, const char* directory) {
+    std::string shown = std::string("cd ") + (directory ? directory : "") + " && " + command;
+    if (!platform::RunsCommand(directory && *directory ? shown : std::string(command)))
+        return 1;
     char saved[kDirSize];
     if (!getcwd(saved, sizeof saved))
         return 0;

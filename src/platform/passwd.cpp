@@ -4,6 +4,7 @@
 #include <cstring>
 #include <pwd.h>
 
+#include "vxconfig/fileio.h"
 #include "vxconfig/sysroot.h"
 
 static void CopyEntry(const passwd& pw, SysPasswdEntry& out) {
@@ -24,7 +25,7 @@ int SysLookupUser(const char* user, SysPasswdEntry& out) {
         CopyEntry(*pw, out);
         return 1;
     }
-    FILE* fp = fopen(SysRootPath("/etc/passwd"), "r");
+    FILE* fp = SysOpenRead(SysRootPath("/etc/passwd"));
     if (!fp)
         return 0;
     int found = 0;

@@ -11,7 +11,7 @@
 
 // 1 when the package information file is readable by the caller.
 static int IsReadable(const char* fixedPath) {
-    return access(SysRootPath(fixedPath), R_OK) == 0 ? 1 : 0;
+    return SysAccess(SysRootPath(fixedPath), R_OK) == 0 ? 1 : 0;
 }
 
 int SysIsHWLInstalled() {
@@ -31,8 +31,8 @@ int SysIsPayvaneInstalled() {
         return 0;
     // The payment server's user exit library must not be loaded by the product's daemons.
     ICString library = SysRootPath("/opt/Orvell_Payment_Server/lib/libuserexit.so");
-    if (access(library, F_OK) == 0)
-        rename(library, library + ".Payvane");
+    if (SysAccess(library, F_OK) == 0)
+        SysRename(library, library + ".Payvane");
     return 1;
 }
 

@@ -2,6 +2,8 @@
 // the path, so nothing in it can run as a command.
 #include "platform/runprogram.h"
 
+#include "platform/overlay.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -18,6 +20,13 @@ int ReadProgramOutput(const char* const* argv, std::string& out) {
     out.clear();
     int pipeFds[2];
     const char* program = argv ? argv[0] : nullptr;
+    if (program) {
+        // What it prints is read, nothing is changed: the running system answers.
+        std::string shown;
+        for (const char* const* arg = argv; *arg; ++arg)
+            shown += (shown.empty() ? "" : " ") + std::string(*arg);
+        NoteProbe(shown);
+    }
     if (!program || !*program || pipe2(pipeFds, O_CLOEXEC) != 0)
         return 0;
     // Reported by the child through a second pipe when the exec fails.

@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/overlay.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/safevalue.h"
 #include "vxconfig/sysroot.h"
@@ -95,6 +96,7 @@ int SvcParsePid(const char* text, size_t length, pid_t& out) {
 
 int SvcReadProcessList(std::string& out) {
     out.clear();
+    NoteProbe("the process list (ps -ef)");
     ICString program = SysRootPath(kProcessLister);
     int outFds[2];
     if (pipe2(outFds, O_CLOEXEC) != 0)
@@ -169,6 +171,8 @@ int SvcReadProcessList(std::string& out) {
 }
 
 int SvcRunShell(const ICString& command) {
+    if (!RunsCommand(static_cast<const char*>(command)))
+        return 1;
     pid_t pid = fork();
     if (pid < 0)
         return 0;
@@ -187,6 +191,15 @@ int SvcRunShell(const ICString& command) {
         return 0;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 1 : 0;
+}
+
+int SvcSignal(pid_t pid, int signal) {
+    const char* name = signal == SIGKILL ? "KILL" : signal == SIGTERM ? "TERM" : nullptr;
+    std::string text = "kill -" + (name ? std::string(name) : std::to_string(signal)) + " " +
+                       std::to_string(static_cast<long>(pid));
+    if (!RunsCommand(text))
+        return 0;
+    return kill(pid, signal);
 }
 
 int SvcCheckName(const char* value, const char* what) {

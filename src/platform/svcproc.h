@@ -39,6 +39,10 @@ void Reap(pid_t pid);
 // status was 0.
 int SvcRunShell(const ICString& command);
 
+// Sends signal to the process pid, as kill(2) does; a check run records it instead ("kill
+// -KILL 1234") and answers 0.
+int SvcSignal(pid_t pid, int signal);
+
 // 1 when every value may stand in a shell command line unquoted: users as non-empty names,
 // paths as paths. Otherwise 0 with the reason naming what (what: "database owner", ...).
 int SvcCheckName(const char* value, const char* what);

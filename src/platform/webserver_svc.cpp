@@ -100,7 +100,7 @@ int SysStartSvc(const char*) {
     ICString profile = SysRootPath(kProfile);
     ICString script = SysRootPath(kStartScript);
     std::string content;
-    if (access(profile, R_OK) == 0)
+    if (SysAccess(profile, R_OK) == 0)
         content += std::string(". ") + static_cast<const char*>(profile) + "\n";
     content += std::string(SysRootPath(kWebServer)) + "\n";
     SysWriteOptions options;
@@ -125,7 +125,7 @@ int SysStopSvc(const char* pattern) {
         std::string token = Token(line, 1);
         pid_t pid = 0;
         if (SvcParsePid(token.data(), token.size(), pid))
-            kill(pid, SIGTERM);
+            platform::SvcSignal(pid, SIGTERM);
         return true;
     });
     return 1;

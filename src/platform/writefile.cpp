@@ -12,6 +12,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "platform/overlay.h"
 #include "platform/passwd.h"
 #include "platform/pathparts.h"
 #include "vxconfig/fileio.h"
@@ -124,7 +125,7 @@ int FindTarget(const char* path, bool noFollow, Target& target) {
     if (noFollow) {
         // A link or another user's file under a fixed name is somebody else's trap.
         struct stat st;
-        if (lstat(path, &st) == 0) {
+        if (lstat(platform::ReadPath(path), &st) == 0) {
             if (S_ISLNK(st.st_mode)) {
                 SysSetLastReason("%s: is a symbolic link, which is not followed here", path);
                 errno = ELOOP;
@@ -142,7 +143,7 @@ int FindTarget(const char* path, bool noFollow, Target& target) {
     } else if (!SysResolveLinks(path, target.path)) {
         return Fail(path, errno);
     }
-    if (stat(target.path, &target.previous) == 0) {
+    if (stat(platform::ReadPath(target.path), &target.previous) == 0) {
         if (!S_ISREG(target.previous.st_mode))
             return Fail(target.path, S_ISDIR(target.previous.st_mode) ? EISDIR : EINVAL);
         target.existed = true;
@@ -269,7 +270,7 @@ int SysResolveLinks(const char* path, ICString& out) {
 }
 
 int SysReadFile(const char* path, ICString& out) {
-    int fd = path ? open(path, O_RDONLY | O_CLOEXEC) : -1;
+    int fd = path ? open(platform::ReadPath(path), O_RDONLY | O_CLOEXEC) : -1;
     if (fd < 0)
         return Fail(path, path ? errno : EINVAL);
     struct stat st;
@@ -321,9 +322,15 @@ int SysWriteFile(const char* path, const char* content, size_t length,
     if (!lock.Held())
         return 0;
     bool keepBackup = options.backup && *options.backup;
-    RemoveStaleTemporaries(target.path, keepBackup ? options.backup : nullptr);
+    bool overlaid = platform::Overlaid();
+    // A check run leaves the directory as it is, temporaries of killed runs included.
+    if (!overlaid)
+        RemoveStaleTemporaries(target.path, keepBackup ? options.backup : nullptr);
     // The lock was waited for: what stands there now is what gets replaced.
-    target.existed = stat(target.path, &target.previous) == 0;
+    target.existed = stat(platform::ReadPath(target.path), &target.previous) == 0;
+    platform::NoteBefore(target.path);
+    if (keepBackup)
+        platform::NoteBefore(options.backup);
 
     uid_t uid = static_cast<uid_t>(-1);
     gid_t gid = static_cast<gid_t>(-1);
@@ -346,6 +353,12 @@ int SysWriteFile(const char* path, const char* content, size_t length,
 
     if (s_observer)
         s_observer(path, content ? content : "", length, s_observerContext);
+    if (overlaid) {
+        if (platform::OverlayWrite(target.path, content ? content : "", length, mode,
+                                   keepBackup && target.existed ? options.backup : nullptr) != 0)
+            return Fail(target.path, errno);
+        return 1;
+    }
     if (keepBackup && target.existed && !KeepBackup(target, options.backup))
         return 0;
     return WriteAndRename(target.path, content ? content : "", length, mode, uid, gid,

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/webconf.h"
@@ -58,7 +59,7 @@ int ICSetISConf(MSList& list) {
             EditEngine(info, loomwork, !hosting);
             // The hosting server also runs in the secure server's engine.
             ICString secureDir = loomwork + "-443";
-            if (hosting && access(secureDir, F_OK) == 0)
+            if (hosting && SysAccess(secureDir, F_OK) == 0)
                 EditEngine(info, secureDir, false);
         }
         orvell = orvell || info.ISType == IS_WHARF;

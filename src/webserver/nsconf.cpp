@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/webconf.h"
@@ -67,7 +68,7 @@ const webserver::UrlRow kPrefixes[] = {
 const char* const kRedirects[] = {"vxhelp/catalog/panelinf", "vxadmin/ictmgr", "servlet"};
 
 bool Readable(const char* path) {
-    return access(path, R_OK) == 0;
+    return SysAccess(path, R_OK) == 0;
 }
 
 // The secure server's servlet engine and its files.
@@ -81,7 +82,7 @@ struct SecureEngine {
         plugin = dir ^ "plugins" ^ "sun" ^ "libns36.so";
     }
     bool Usable() const { return !dir.IsEmpty() && Readable(bootstrap) && Readable(plugin); }
-    bool Exists() const { return !dir.IsEmpty() && access(dir, F_OK) == 0; }
+    bool Exists() const { return !dir.IsEmpty() && SysAccess(dir, F_OK) == 0; }
 };
 
 bool Begins(const char* line, const char* text) {

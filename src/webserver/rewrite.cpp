@@ -25,7 +25,7 @@ void Report(const EditedFile& file, unsigned int id, const char* path = nullptr)
 
 int RewriteWithCopy(const EditedFile& file, const LineEditor& edit) {
     SysFileLock lock(file.path);
-    if (access(file.path, R_OK) != 0) {
+    if (SysAccess(file.path, R_OK) != 0) {
         SysSetFileReason(file.path, errno);
         Report(file, IC_MSG_CANNOT_ACCESS_FILE, file.path);
         return 0;

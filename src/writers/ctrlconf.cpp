@@ -83,7 +83,7 @@ int CreateCtrlInit(MSInfo& info) {
     writers::MergeGlobalDefaults(info);
     ICString early = SysRootPath(kEarlyConfigDir);
     if (!SysCheckVersion(3) && strcmp(info.HtmlPath, early) != 0 &&
-        access(info.HtmlPath, W_OK) == 0)
+        SysAccess(info.HtmlPath, W_OK) == 0)
         info.SetHtmlPath(early);
     writers::ConfigFile file;
     file.path = info.HtmlPath ^ VX_CTRL_CONF;

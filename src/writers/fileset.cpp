@@ -44,12 +44,12 @@ const char kEarlyCgiDir[] = "/opt/WharfServer/usr/internet/server_root/cgi-bin";
 const char kGroupLensPort[] = "9000";
 
 bool Exists(const char* path) {
-    return access(path, F_OK) == 0;
+    return SysAccess(path, F_OK) == 0;
 }
 
 bool IsDirectory(const char* path) {
     struct stat st;
-    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+    return SysStat(path, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // MakeDir with message 1 on failure.

@@ -27,7 +27,7 @@ int CreatePAProperties(MSInfo& info, const char* productDir, int remove) {
     return writers::WriteConfigFile(file, [&](FILE* out, ICString&) {
         // The other instances' lines, from the map being replaced (or the copy a run that
         // was stopped halfway left).
-        const char* previous = access(file.path, F_OK) == 0 ? file.path : file.backup;
+        const char* previous = SysAccess(file.path, F_OK) == 0 ? file.path : file.backup;
         SysLineReader in(previous);
         while (char* line = in.IsOpen() ? in.Next() : nullptr) {
             if (!MapsHost(line, info.ISHost))

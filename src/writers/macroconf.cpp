@@ -24,7 +24,7 @@ const char kOdbcMark[] = "(QLW_ODBC)";
 const char kScopeLine[] = "QLW_VARIABLE_SCOPE GLOBAL\n";
 
 bool Exists(const char* path) {
-    return access(path, F_OK) == 0;
+    return SysAccess(path, F_OK) == 0;
 }
 
 // The web server's document directory, which the processor's own file may live in.

@@ -48,7 +48,7 @@ private:
 // rewrite leaves, so that the previous file is found where a completed one would put it.
 void KeepAsBackup(const char* path, const char* backup) {
     ICString previous;
-    if (access(path, F_OK) != 0 || !SysReadFile(path, previous))
+    if (SysAccess(path, F_OK) != 0 || !SysReadFile(path, previous))
         return;
     SysWriteOptions options;
     options.keepMode = true;
@@ -101,7 +101,7 @@ int WriteConfigFile(const ConfigFile& file, const LineWriter& lines) {
     }
     if (file.keepUserLines) {
         // The lines of the file being replaced, or of the backup an earlier run left.
-        const char* previous = access(file.path, F_OK) == 0 ? file.path : backup;
+        const char* previous = SysAccess(file.path, F_OK) == 0 ? file.path : backup;
         conffile::AppendUserLines(content, previous);
     }
     SysWriteOptions options;

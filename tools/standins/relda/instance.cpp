@@ -81,7 +81,8 @@ bool FindInstance(Instance& instance) {
 }
 
 InstanceLock::InstanceLock(const Instance& instance)
-    : fd_(open(instance.File("relda.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+    // The instance directory itself is locked, so a query leaves no file behind.
+    : fd_(open(instance.sqllib.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     if (fd_ >= 0)
         flock(fd_, LOCK_EX);
 }

@@ -1,0 +1,197 @@
+// Check runs and recorded runs at the seam: the overlay holds every change back from the real
+// files while reads see it, it refuses what the system would refuse, commands are recorded
+// instead of run, probes run for real, and the report is the net change.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform_fixture.h"
+#include "vxconfig/changes.h"
+#include "vxconfig/services.h"
+#include "vxconfig/sysutil.h"
+
+namespace {
+
+class ChangesTest : public PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        // The scratch trees go to a directory of the test's own, so none can be left unseen.
+        tmp = Rooted("/scratch");
+        ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+        const char* old = getenv("TMPDIR");
+        savedTmp = old ? old : "";
+        hadTmp = old != nullptr;
+        setenv("TMPDIR", tmp.c_str(), 1);
+    }
+    void TearDown() override {
+        SysEndChanges();
+        if (hadTmp)
+            setenv("TMPDIR", savedTmp.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+        PlatformTest::TearDown();
+    }
+    static int Write(const std::string& path, const std::string& text,
+                     const char* backup = nullptr) {
+        SysWriteOptions options;
+        options.mode = 0640;
+        options.backup = backup;
+        return SysWriteFile(path.c_str(), text.data(), text.size(), options);
+    }
+    static std::string Seen(const std::string& path) {
+        ICString text;
+        return SysReadFile(path.c_str(), text) ? std::string(text) : "(unreadable)";
+    }
+    static bool Exists(const std::string& path) {
+        struct stat st;
+        return SysLstat(path.c_str(), &st) == 0;
+    }
+    int ScratchEntries() {
+        int n = 0;
+        if (DIR* dir = opendir(tmp.c_str())) {
+            while (dirent* entry = readdir(dir))
+                n += entry->d_name[0] != '.';
+            closedir(dir);
+        }
+        return n;
+    }
+    // "action path" of each change, the root left out.
+    std::vector<std::string> Actions(const SysChangeReport& report) {
+        std::vector<std::string> out;
+        for (const SysFileChange& file : report.files)
+            out.push_back(file.action + " " + file.path.substr(Root().size()) +
+                          (file.to.empty() ? "" : " " + file.to.substr(Root().size())));
+        return out;
+    }
+    std::string tmp, savedTmp;
+    bool hadTmp = false;
+};
+
+TEST_F(ChangesTest, CheckRunHoldsEveryChangeBackAndReportsTheNetEffect) {
+    std::string conf = Rooted("/etc/app.conf"), gone = Rooted("/etc/gone.conf");
+    std::string dir = Rooted("/opt/newdir"), link = Rooted("/etc/link.conf");
+    ASSERT_TRUE(WriteWholeFile(conf, "a\nb\n"));
+    ASSERT_TRUE(WriteWholeFile(gone, "old\n"));
+    ASSERT_EQ(symlink(conf.c_str(), link.c_str()), 0);
+
+    ASSERT_EQ(SysBeginChanges(SYS_CHANGES_CHECK), 1);
+    EXPECT_EQ(SysIsCheckRun(), 1);
+    EXPECT_EQ(ScratchEntries(), 1);
+    // Written through the link, with a backup: the overlay answers, the disk keeps its bytes.
+    EXPECT_EQ(Write(link, "a\nB\n", Rooted("/etc/app.old.conf").c_str()), 1);
+    EXPECT_EQ(Seen(conf), "a\nB\n");
+    EXPECT_EQ(Seen(link), "a\nB\n");
+    EXPECT_EQ(Seen(Rooted("/etc/app.old.conf")), "a\nb\n");
+    SysLineReader lines(conf.c_str());
+    ASSERT_TRUE(lines.IsOpen());
+    EXPECT_STREQ(lines.Next(), "a\n");
+    EXPECT_STREQ(lines.Next(), "B\n");
+    // Removed, made, renamed; a file rewritten to its old content is no change.
+    EXPECT_EQ(SysRemove(gone.c_str()), 0);
+    EXPECT_FALSE(Exists(gone));
+    EXPECT_EQ(SysAccess(gone.c_str(), F_OK), -1);
+    EXPECT_EQ(SysMkdir(dir.c_str(), nullptr, 0750), 1);
+    EXPECT_EQ(Write(dir + "/x", "x\n"), 1);
+    EXPECT_EQ(SysRename((dir + "/x").c_str(), (dir + "/y").c_str()), 0);
+    EXPECT_EQ(Seen(dir + "/y"), "x\n");
+    EXPECT_FALSE(Exists(dir + "/x"));
+    EXPECT_EQ(Write(Rooted("/etc/passwd"), ReadWholeFile(Rooted("/etc/passwd"))), 1);
+    EXPECT_EQ(SysChmod(Rooted("/etc/passwd").c_str(), 0600), 1);
+    EXPECT_EQ(SysChmod(Rooted("/etc/passwd").c_str(), ModeOf(Rooted("/etc/passwd"))), 1);
+
+    // What the system would refuse, the overlay refuses.
+    EXPECT_EQ(Write(Rooted("/nowhere/file"), "x"), 0);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(SysRemove(dir.c_str()), -1);
+    EXPECT_EQ(errno, ENOTEMPTY);
+    EXPECT_EQ(SysMkdir(dir.c_str(), nullptr, 0750), 0);
+    EXPECT_EQ(SysRemove(gone.c_str()), -1);
+    EXPECT_EQ(errno, ENOENT);
+
+    // Nothing of it reached the disk.
+    EXPECT_EQ(ReadWholeFile(conf), "a\nb\n");
+    EXPECT_EQ(ReadWholeFile(gone), "old\n");
+    EXPECT_FALSE(FileExists(Rooted("/etc/app.old.conf")));
+    EXPECT_FALSE(FileExists(dir));
+
+    SysChangeReport report;
+    SysGetChanges(report);
+    EXPECT_EQ(Actions(report),
+              (std::vector<std::string>{"changed /etc/app.conf", "created /etc/app.old.conf",
+                                        "removed /etc/gone.conf", "created /opt/newdir",
+                                        "created /opt/newdir/y"}));
+    ASSERT_EQ(report.files.size(), 5u);
+    EXPECT_EQ(report.files[0].before, "a\nb\n");
+    EXPECT_EQ(report.files[0].after, "a\nB\n");
+    EXPECT_EQ(report.files[3].directory, true);
+    EXPECT_EQ(report.files[3].modeAfter, 0750u & ~CurrentUmask());
+    EXPECT_TRUE(report.Changed());
+
+    SysEndChanges();
+    EXPECT_EQ(ScratchEntries(), 0);
+    EXPECT_EQ(Seen(conf), "a\nb\n");
+}
+
+TEST_F(ChangesTest, RecordedRunReportsRenamesServicesAndCommands) {
+    std::string services = Rooted("/etc/services");
+    ASSERT_TRUE(WriteWholeFile(services, "ftp\t\t21/tcp\nvxold\t\t4000/tcp\n"));
+    std::string marker = Rooted("/tmp/ran");
+    ASSERT_EQ(SysBeginChanges(SYS_CHANGES_RECORD), 1);
+    EXPECT_EQ(SysIsCheckRun(), 0);
+    EXPECT_EQ(ICRegTcpService("vxnew", 5000, "new"), 1);
+    EXPECT_EQ(ICUnregTcpService("vxold"), 1);
+    EXPECT_EQ(ICCreateBackup(Rooted("/etc/passwd").c_str(), Rooted("/etc/passwd.keep").c_str()), 1);
+    EXPECT_EQ(ICExecCmd(("touch " + marker).c_str(), Root().c_str()), 1);
+    EXPECT_TRUE(FileExists(marker));
+
+    SysChangeReport report;
+    SysGetChanges(report);
+    std::vector<std::string> actions = Actions(report);
+    EXPECT_EQ(actions, (std::vector<std::string>{
+                           "changed /etc/services", "created /etc/services.old",
+                           "renamed /etc/passwd /etc/passwd.keep", "created /etc/passwd.keep"}));
+    ASSERT_EQ(report.services.size(), 2u);
+    EXPECT_EQ(report.services[0].name + " " + report.services[0].port + " " +
+                  report.services[0].action,
+              "vxnew 5000/tcp registered");
+    EXPECT_EQ(report.services[1].name + " " + report.services[1].action, "vxold released");
+    ASSERT_EQ(report.commands.size(), 1u);
+    EXPECT_EQ(report.commands[0], "cd " + Root() + " && touch " + marker);
+}
+
+TEST_F(ChangesTest, CommandsAreRecordedNotRunAndProbesRunForReal) {
+    std::string marker = Rooted("/tmp/ran"), asked = Rooted("/tmp/asked");
+    ASSERT_EQ(SysBeginChanges(SYS_CHANGES_CHECK), 1);
+    // A value that a shell would take apart stays one word in the record.
+    EXPECT_EQ(ICExecCmd(("touch " + marker + " '; rm -rf /'").c_str(), Root().c_str()), 1);
+    EXPECT_FALSE(FileExists(marker));
+    EXPECT_EQ(SysExecCmd("true", Root().c_str(), "nobody"), 1);
+    {
+        SysProbe probe("whether the answer is there");
+        EXPECT_EQ(Write(asked, "question\n"), 1);
+        EXPECT_EQ(ICExecCmd(("cp " + asked + " " + marker).c_str(), Root().c_str()), 1);
+        EXPECT_EQ(ReadWholeFile(marker), "question\n");
+        EXPECT_EQ(SysRemove(asked.c_str()), 0);
+        {
+            SysProbePause lasting;
+            EXPECT_EQ(Write(Rooted("/tmp/kept"), "kept\n"), 1);
+        }
+        EXPECT_FALSE(FileExists(Rooted("/tmp/kept")));
+    }
+    // No waiting for what was not started: a second of sleep would be a minute here.
+    setenv("VXCONFIG_SLEEP_MS", "60000", 1);
+    time_t start = time(nullptr);
+    SysSleep(1);
+    EXPECT_LT(time(nullptr) - start, 5);
+    SysChangeReport report;
+    SysGetChanges(report);
+    EXPECT_EQ(Actions(report), (std::vector<std::string>{"created /tmp/kept"}));
+    EXPECT_EQ(report.commands,
+              (std::vector<std::string>{"cd " + Root() + " && touch " + marker + " '; rm -rf /'",
+                                        "su - nobody -c 'cd " + Root() + ";true > /dev/null'"}));
+    EXPECT_EQ(report.probes, (std::vector<std::string>{"whether the answer is there"}));
+    EXPECT_FALSE(FileExists(asked));
+}
+
+} // namespace
