@@ -11,6 +11,16 @@ const VxOption kGlobalOptions[] = {
     {"--help", nullptr, "show this text (COMMAND --help: that command's)", nullptr, false, false},
     {"--version", nullptr, "show the version", nullptr, false, false},
     {"--man", nullptr, "print the manual page (roff)", nullptr, false, false},
+    {"--check", nullptr,
+     "change nothing: list every file, service and command the command would change or run "
+     "(exit 0 when nothing would change, 3 when something would)",
+     nullptr, false, false},
+    {"--diff", nullptr, "with the list, a unified diff of each text file (patch -p1 in the root)",
+     nullptr, false, false},
+    {"--json", nullptr,
+     "the list as one JSON document (changed, files, services, commands, probes), also after a "
+     "real run",
+     nullptr, false, false},
     {nullptr, nullptr, nullptr, nullptr, false, false},
 };
 

@@ -9,7 +9,8 @@
 
 class MSInfo;
 
-enum { VX_EXIT_OK = 0, VX_EXIT_FAIL = 1, VX_EXIT_USAGE = 2 };
+// VX_EXIT_WOULD_CHANGE: a check run found that the command would change the system.
+enum { VX_EXIT_OK = 0, VX_EXIT_FAIL = 1, VX_EXIT_USAGE = 2, VX_EXIT_WOULD_CHANGE = 3 };
 
 // One option of a command.
 struct VxOption {
@@ -82,6 +83,12 @@ void PrintCommandHelp(const VxCommand& command);
 void PrintManPage();
 // A value as it may be shown in a one-line message: control characters as \ooo.
 std::string Shown(const char* value);
+
+// Runs command as --check, --diff and --json in global ask: with the library's change notes
+// on, then the report of what it changed or would change on standard output (with --json
+// the only thing there; the command's own output goes to standard error). A check run that
+// would change something ends VX_EXIT_WOULD_CHANGE instead of VX_EXIT_OK.
+int RunReported(const VxCommand& command, const VxArgs& args, const VxArgs& global);
 
 int CmdEncrypt(const VxCommand& self, const VxArgs& args);
 int CmdDecrypt(const VxCommand& self, const VxArgs& args);

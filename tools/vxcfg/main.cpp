@@ -93,7 +93,7 @@ int Run(int argc, char** argv) {
     if (int rc = ParseArgs(command, subArgc, subArgv, args))
         return rc;
     SysClearLastReason();
-    return command.run(command, args);
+    return RunReported(command, args, global);
 }
 
 } // namespace

@@ -65,5 +65,6 @@ void PrintManPage() {
            "milliseconds one second of the library's waits lasts\n.TP\n"
            "\\fBVXCONFIG_COMMAND_SECONDS\\fR\nthe longest a command run as another user may "
            "take (default 3600)\n");
-    printf(".SH EXIT STATUS\n0 success, 1 failure, 2 wrong usage.\n");
+    printf(".SH EXIT STATUS\n0 success (with --check: nothing would change), 1 failure, 2 wrong "
+           "usage, 3 with --check: something would change.\n");
 }

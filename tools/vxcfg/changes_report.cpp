@@ -1,0 +1,208 @@
+// --check, --diff and --json: a command run with the library's change notes on, followed by
+// the report of what it changed or, in a check run, would change.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "frontend.h"
+#include "vxconfig/vxconfig.h"
+
+namespace {
+
+// Commands that work on something other than the seam: the sandbox is laid out by its own
+// code, and the payment server is asked over its protocol.
+const char* const kUncheckable[] = {"sandbox", "pay"};
+
+bool Checkable(const VxCommand& command) {
+    for (const char* name : kUncheckable) {
+        if (strcmp(command.name, name) == 0)
+            return false;
+    }
+    return true;
+}
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7f) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// The path below the root, as the diff names it: "etc/services" of ROOT/etc/services.
+std::string Label(const std::string& path) {
+    std::string root = static_cast<const char*>(SysGetRoot());
+    std::string below = path;
+    if (!root.empty() && below.compare(0, root.size(), root) == 0 && below[root.size()] == '/')
+        below = below.substr(root.size());
+    return below.substr(below.find_first_not_of('/'));
+}
+
+bool IsText(const std::string& text) {
+    return text.find('\0') == std::string::npos;
+}
+
+// The diff of a plain file's change; empty for directories and links, a note for binaries.
+std::string DiffOf(const SysFileChange& file) {
+    if (file.directory || file.link)
+        return std::string();
+    if (!IsText(file.before) || !IsText(file.after))
+        return "Binary file " + Label(file.path) + " differs\n";
+    return SysUnifiedDiff(Label(file.path), file.existedBefore ? &file.before : nullptr,
+                          file.existsAfter ? &file.after : nullptr);
+}
+
+std::string Mode(mode_t mode) {
+    char text[8];
+    snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode));
+    return text;
+}
+
+// The verb of an action as a check run or a done run says it.
+std::string Verb(const std::string& action, bool check) {
+    static const struct {
+        const char* action;
+        const char* would;
+        const char* did;
+    } kVerbs[] = {{"created", "would create", "created"},
+                  {"changed", "would change", "changed"},
+                  {"removed", "would remove", "removed"},
+                  {"renamed", "would rename", "renamed"},
+                  {"registered", "would register service", "registered service"},
+                  {"released", "would release service", "released service"}};
+    for (const auto& verb : kVerbs) {
+        if (action == verb.action)
+            return check ? verb.would : verb.did;
+    }
+    return action;
+}
+
+void PrintText(const SysChangeReport& report, bool check, bool diff) {
+    for (const SysFileChange& file : report.files) {
+        std::string line = Verb(file.action, check) + " " + file.path;
+        if (!file.to.empty())
+            line += " -> " + file.to;
+        else if (file.link && file.existsAfter)
+            line += " (link to " + file.after + ")";
+        if (file.existedBefore && file.existsAfter && file.modeBefore != file.modeAfter)
+            line += " (mode " + Mode(file.modeBefore) + " -> " + Mode(file.modeAfter) + ")";
+        printf("%s\n", Shown(line.c_str()).c_str());
+    }
+    for (const SysServiceChange& service : report.services)
+        printf("%s %s %s\n", Verb(service.action, check).c_str(),
+               Shown(service.name.c_str()).c_str(), Shown(service.port.c_str()).c_str());
+    for (const std::string& command : report.commands)
+        printf("%s %s\n", check ? "would run" : "ran", Shown(command.c_str()).c_str());
+    for (const std::string& probe : report.probes)
+        printf("asked the running system: %s\n", Shown(probe.c_str()).c_str());
+    if (diff) {
+        for (const SysFileChange& file : report.files)
+            fputs(DiffOf(file).c_str(), stdout);
+    }
+    size_t files = report.files.size(), commands = report.commands.size();
+    if (!report.Changed())
+        printf("%s\n", check ? "Check: nothing would change." : "Nothing was changed.");
+    else
+        printf("%s: %zu file%s and %zu command%s%s.\n", check ? "Check" : "Done", files,
+               files == 1 ? "" : "s", commands, commands == 1 ? "" : "s",
+               check ? " would change this system" : "");
+}
+
+void PrintJson(const SysChangeReport& report, bool check, bool diff, int rc) {
+    printf("{\"check\": %s, \"changed\": %s, \"exit\": %d,\n \"files\": [",
+           check ? "true" : "false", report.Changed() ? "true" : "false", rc);
+    const char* separator = "";
+    for (const SysFileChange& file : report.files) {
+        std::string entry = "{\"path\": " + JsonString(file.path) +
+                            ", \"action\": " + JsonString(file.action) + ", \"type\": " +
+                            JsonString(file.directory ? "directory"
+                                       : file.link    ? "link"
+                                                      : "file");
+        if (file.link && file.existsAfter)
+            entry += ", \"target\": " + JsonString(file.after);
+        if (!file.to.empty())
+            entry += ", \"to\": " + JsonString(file.to);
+        if (file.existsAfter)
+            entry += ", \"mode\": " + JsonString(Mode(file.modeAfter));
+        if (diff)
+            entry += ", \"diff\": " + JsonString(DiffOf(file));
+        printf("%s\n  %s}", separator, entry.c_str());
+        separator = ",";
+    }
+    printf("],\n \"services\": [");
+    separator = "";
+    for (const SysServiceChange& service : report.services) {
+        printf("%s\n  {\"name\": %s, \"port\": %s, \"action\": %s}", separator,
+               JsonString(service.name).c_str(), JsonString(service.port).c_str(),
+               JsonString(service.action).c_str());
+        separator = ",";
+    }
+    for (const char* key : {"commands", "probes"}) {
+        const auto& list = strcmp(key, "commands") == 0 ? report.commands : report.probes;
+        printf("],\n \"%s\": [", key);
+        separator = "";
+        for (const std::string& item : list) {
+            printf("%s\n  %s", separator, JsonString(item).c_str());
+            separator = ",";
+        }
+    }
+    printf("]}\n");
+}
+
+} // namespace
+
+int RunReported(const VxCommand& command, const VxArgs& args, const VxArgs& global) {
+    bool check = global.Has("--check");
+    bool diff = global.Has("--diff");
+    bool json = global.Has("--json");
+    if (!check && !diff && !json)
+        return command.run(command, args);
+    if (check && !Checkable(command))
+        return UsageError(g_globalCommand,
+                          "--check: '%s' cannot be checked: it works outside "
+                          "the files and commands a check run can hold back",
+                          command.name);
+    if (!SysBeginChanges(check ? SYS_CHANGES_CHECK : SYS_CHANGES_RECORD))
+        return Failure("cannot begin noting the changes: %s", SysGetLastReason());
+    // With --json the report is the only thing on standard output.
+    int saved = -1;
+    if (json) {
+        fflush(stdout);
+        saved = dup(STDOUT_FILENO);
+        if (saved < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+            SysEndChanges();
+            return Failure("cannot set standard output aside: %s", strerror(errno));
+        }
+    }
+    int rc = command.run(command, args);
+    if (json) {
+        fflush(stdout);
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+    }
+    SysChangeReport report;
+    SysGetChanges(report);
+    SysEndChanges();
+    if (rc == VX_EXIT_OK && check && report.Changed())
+        rc = VX_EXIT_WOULD_CHANGE;
+    if (json)
+        PrintJson(report, check, diff, rc);
+    else
+        PrintText(report, check, diff);
+    return rc;
+}
