@@ -8,7 +8,8 @@
 //    that "x" at the end of one text and "x\n" in the other differ; a last line without line
 //    end is followed by "\ No newline at end of file";
 //  - "--- a/LABEL" and "+++ b/LABEL", with "/dev/null" for the side that is null, and no
-//    time stamps; the label is written as given;
+//    time stamps; a label with a quote, a backslash or a control character in it is written
+//    in double quotes with C escapes, as GNU diff writes such names and GNU patch reads them;
 //  - empty when the texts are equal, and also when one side is null and the other empty: a
 //    file created or removed while empty has no line a patch could carry.
 // The edit script is a shortest one (Myers' O(ND) algorithm in its linear space form), each
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,6 +28,34 @@
 namespace {
 
 const long CONTEXT = 3;
+
+// prefix + label for a header line; quoted when a character of it would end or break the
+// line (a newline in a file name would otherwise start a line of its own).
+std::string FileName(const char* prefix, const std::string& label) {
+    std::string plain = prefix + label;
+    bool quote = false;
+    for (unsigned char c : plain)
+        quote = quote || c < 0x20 || c == 0x7f || c == '"' || c == '\\';
+    if (!quote)
+        return plain;
+    std::string out = "\"";
+    for (unsigned char c : plain) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c >= '\a' && c <= '\r') {
+            out += '\\';
+            out += "abtnvfr"[c - '\a'];
+        } else if (c < 0x20 || c == 0x7f) {
+            char octal[8];
+            snprintf(octal, sizeof octal, "\\%03o", c);
+            out += octal;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
 
 // Cuts text into lines, each with its '\n' if it has one; no line at all for "".
 std::vector<std::string_view> SplitLines(const std::string* text) {
@@ -302,8 +332,8 @@ std::string SysUnifiedDiff(const std::string& label, const std::string* before,
     std::vector<Change> changes = CollectChanges(delA, insB);
 
     std::string out;
-    out += before ? "--- a/" + label + "\n" : std::string("--- /dev/null\n");
-    out += after ? "+++ b/" + label + "\n" : std::string("+++ /dev/null\n");
+    out += before ? "--- " + FileName("a/", label) + "\n" : std::string("--- /dev/null\n");
+    out += after ? "+++ " + FileName("b/", label) + "\n" : std::string("+++ /dev/null\n");
     const long n = static_cast<long>(a.size());
     for (size_t first = 0; first < changes.size();) {
         // The hunk takes in every next change whose context would touch or overlap its own.

@@ -69,6 +69,9 @@ TEST(UnifiedDiff, NullSidesMissingLineEndsAndEqualTexts) {
               "--- /dev/null\n+++ b/f\n@@ -0,0 +1,2 @@\n+x\n+y\n");
     EXPECT_EQ(SysUnifiedDiff("f", &text, nullptr),
               "--- a/f\n+++ /dev/null\n@@ -1,2 +0,0 @@\n-x\n-y\n");
+    // A name that would break the header line is quoted with C escapes.
+    EXPECT_EQ(SysUnifiedDiff("a\"b\n\\c\001", &text, nullptr),
+              "--- \"a/a\\\"b\\n\\\\c\\001\"\n+++ /dev/null\n@@ -1,2 +0,0 @@\n-x\n-y\n");
     EXPECT_EQ(SysUnifiedDiff("f", nullptr, &none), "");
     EXPECT_EQ(SysUnifiedDiff("f", &none, nullptr), "");
     EXPECT_EQ(SysUnifiedDiff("f", nullptr, nullptr), "");
@@ -194,13 +197,17 @@ TEST(UnifiedDiff, GnuPatchAppliesItBackToTheByte) {
 
     char dirTemplate[] = "/tmp/udiff_test.XXXXXX";
     ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-    const std::string dir = dirTemplate, file = dir + "/app.conf", diffFile = dir + "/change.diff";
+    // Every other pair under a name that must be quoted in the header lines.
+    const std::string dir = dirTemplate, diffFile = dir + "/change.diff";
+    const std::string names[] = {"app.conf", "odd \"na\\me\"\n\t.conf"};
     for (size_t k = 0; k < pairs.size(); ++k) {
         const Pair& p = pairs[k];
+        const std::string& name = names[k % 2];
+        const std::string file = dir + "/" + name;
         unlink(file.c_str());
         if (p.hasBefore)
             WriteFile(file, p.before);
-        std::string diff = SysUnifiedDiff("app.conf", p.hasBefore ? &p.before : nullptr,
+        std::string diff = SysUnifiedDiff(name, p.hasBefore ? &p.before : nullptr,
                                           p.hasAfter ? &p.after : nullptr);
         EXPECT_FALSE(diff.empty()) << "pair " << k;
         WriteFile(diffFile, diff);
@@ -211,8 +218,11 @@ TEST(UnifiedDiff, GnuPatchAppliesItBackToTheByte) {
         else
             EXPECT_NE(stat(file.c_str(), &st), 0) << "pair " << k;
     }
-    for (const std::string& left : {file, file + ".rej", file + ".orig", diffFile})
-        unlink(left.c_str());
+    for (const std::string& name : names) {
+        for (const char* suffix : {"", ".rej", ".orig"})
+            unlink((dir + "/" + name + suffix).c_str());
+    }
+    unlink(diffFile.c_str());
     EXPECT_EQ(rmdir(dir.c_str()), 0);
 }
 

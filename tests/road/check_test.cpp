@@ -1,0 +1,216 @@
+// vxcfg --check, --diff and --json along the road: a check run changes no byte of the
+// sandbox, names exactly what the real run then changes, and its diff, applied with patch
+// to a copy, gives the real run's files.
+#include <dirent.h>
+#include <map>
+#include <regex>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "run_program.h"
+#include "sandbox_fixture.h"
+
+namespace {
+
+// path below the root -> "type mode content" (a link's target as its content).
+using Listing = std::map<std::string, std::string>;
+
+void Walk(const std::string& root, const std::string& below, Listing& out) {
+    std::string path = root + below;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return;
+    char mode[8];
+    snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    if (S_ISLNK(st.st_mode)) {
+        char target[4096];
+        ssize_t n = readlink(path.c_str(), target, sizeof target);
+        out[below] = std::string("link ") + std::string(target, n > 0 ? n : 0);
+    } else if (S_ISDIR(st.st_mode)) {
+        out[below] = std::string("dir ") + mode;
+        if (DIR* dir = opendir(path.c_str())) {
+            std::vector<std::string> names;
+            while (dirent* entry = readdir(dir)) {
+                if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+                    names.push_back(entry->d_name);
+            }
+            closedir(dir);
+            for (const std::string& name : names)
+                Walk(root, below + "/" + name, out);
+        }
+    } else {
+        out[below] = std::string("file ") + mode + " " + ReadWholeFile(path);
+    }
+}
+
+Listing ListTree(const std::string& root) {
+    Listing out;
+    Walk(root, "", out);
+    return out;
+}
+
+// The paths whose entry differs between two listings.
+std::set<std::string> Differing(const Listing& a, const Listing& b) {
+    std::set<std::string> out;
+    for (const auto& entry : a) {
+        auto other = b.find(entry.first);
+        if (other == b.end() || other->second != entry.second)
+            out.insert(entry.first);
+    }
+    for (const auto& entry : b) {
+        if (!a.count(entry.first))
+            out.insert(entry.first);
+    }
+    return out;
+}
+
+// "action path" of every file entry of a --json report, the root left out.
+std::set<std::string> Reported(const std::string& json, const std::string& root) {
+    std::set<std::string> out;
+    static const std::regex entry("\\{\"path\": \"([^\"]*)\", \"action\": \"([a-z]*)\"");
+    for (std::sregex_iterator it(json.begin(), json.end(), entry), end; it != end; ++it) {
+        std::string path = (*it)[1];
+        EXPECT_EQ(path.compare(0, root.size(), root), 0) << path;
+        out.insert((*it)[2].str() + " " + path.substr(root.size()));
+    }
+    return out;
+}
+
+std::set<std::string> PathsOf(const std::set<std::string>& reported) {
+    std::set<std::string> out;
+    for (const std::string& line : reported)
+        out.insert(line.substr(line.find(' ') + 1));
+    return out;
+}
+
+class CheckTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        setenv("VXCONFIG_SLEEP_MS", "20", 1);
+        ProgramResult layout =
+            RunProgram("vxcfg", {"sandbox", Root(), "--force", "--release", "2"});
+        ASSERT_EQ(layout.exitCode, 0) << layout.err;
+        logs = Rooted("/logs");
+        ASSERT_EQ(mkdir(logs.c_str(), 0755), 0);
+    }
+    ProgramResult Vxcfg(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--root", Root()});
+        return RunProgram("vxcfg", args);
+    }
+    // Checks args, runs it for real, and compares: the sandbox untouched by the check, the
+    // check's report equal to the real run's, the real run's report equal to what changed
+    // (when the operation runs no command that writes files of its own), the diff applied
+    // to a copy giving the real run's text files.
+    void Step(const std::vector<std::string>& args, bool commandsWrite = false) {
+        SCOPED_TRACE(args[0]);
+        Listing before = ListTree(Root());
+        ScratchDir copy;
+        ASSERT_EQ(system(("cp -a " + Root() + "/. " + copy.Path()).c_str()), 0);
+        std::vector<std::string> check = {"--check", "--diff"}, json = {"--check", "--json"},
+                                 real = {"--json"};
+        for (auto* list : {&check, &json, &real})
+            list->insert(list->end(), args.begin(), args.end());
+        ProgramResult diff = Vxcfg(check);
+        ProgramResult checked = Vxcfg(json);
+        EXPECT_EQ(diff.exitCode, 3) << diff.err;
+        EXPECT_EQ(checked.exitCode, 3) << checked.err;
+        EXPECT_EQ(Differing(before, ListTree(Root())), std::set<std::string>());
+
+        ProgramResult done = Vxcfg(real);
+        ASSERT_EQ(done.exitCode, 0) << done.err;
+        Listing after = ListTree(Root());
+        std::set<std::string> wouldDo = Reported(checked.out, Root());
+        std::set<std::string> did = Reported(done.out, Root());
+        EXPECT_FALSE(did.empty());
+        if (commandsWrite) {
+            // What the check names, the real run did; the real run did more through the
+            // commands that the check only lists.
+            for (const std::string& line : wouldDo)
+                EXPECT_TRUE(did.count(line)) << line;
+            EXPECT_EQ(Commands(checked.out), Commands(done.out));
+            return;
+        }
+        EXPECT_EQ(wouldDo, did);
+        EXPECT_EQ(PathsOf(did), Differing(before, after));
+
+        std::string patchFile = copy.Path() + ".patch";
+        std::string text = diff.out.substr(diff.out.find("\n--- ") + 1);
+        text = text.substr(0, text.rfind("Check: "));
+        ASSERT_TRUE(WriteWholeFile(patchFile, text));
+        EXPECT_EQ(system(("patch -p1 -s --no-backup-if-mismatch -d " + copy.Path() + " -i " +
+                          patchFile + " > /dev/null")
+                             .c_str()),
+                  0);
+        unlink(patchFile.c_str());
+        for (const std::string& path : PathsOf(did)) {
+            auto entry = after.find(path);
+            if (entry == after.end()) {
+                EXPECT_FALSE(FileExists(copy.Path() + path)) << path;
+            } else if (entry->second.compare(0, 5, "file ") == 0) {
+                EXPECT_TRUE(ReadWholeFile(copy.Path() + path) == ReadWholeFile(Root() + path))
+                    << path;
+            }
+        }
+    }
+    static std::string Commands(const std::string& json) {
+        size_t start = json.find("\"commands\": [");
+        return json.substr(start, json.find("]", start) - start);
+    }
+    std::string logs;
+};
+
+TEST_F(CheckTest, EveryStepOfTheRoadIsCheckedFirst) {
+    int port = FreePort();
+    while (port < 1100 || port > 60000)
+        port = FreePort();
+    Step({"add", "shop1", "--host", "localhost", "--db", "shop1", "--dbuser", SANDBOX_INSTANCE_USER,
+          "--dbpass", SANDBOX_PASSWORD, "--logpath", logs, "--port", std::to_string(port)});
+    Step({"create"});
+    Step({"webconf"});
+    Step({"createdb"}, true);
+    Step({"set", "shop1", "--procs", "3"});
+    Step({"create", "shop1"});
+    Step({"register", "shop1"});
+    Step({"migrate"});
+    Step({"delete", "shop1"});
+}
+
+TEST_F(CheckTest, ExitCodesReportsAndWhatCannotBeChecked) {
+    ASSERT_EQ(Vxcfg({"add", "shop1", "--host", "localhost", "--dbuser", SANDBOX_INSTANCE_USER,
+                     "--dbpass", SANDBOX_PASSWORD, "--logpath", logs})
+                  .exitCode,
+              0);
+    // In this installation the second creation moves the controller's configuration to the
+    // early directory, and the third keeps a backup of it there.
+    for (int run = 0; run < 3; ++run)
+        ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
+    // Creation from then on changes only the boot registry, whose entry keeps its earlier
+    // comment line, and that file's backup.
+    ProgramResult again = Vxcfg({"--json", "create"});
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_EQ(Reported(again.out, Root()),
+              (std::set<std::string>{"changed /etc/rc.vndx", "changed /etc/rc.vndx.old"}));
+    EXPECT_EQ(again.out.compare(0, 40, "{\"check\": false, \"changed\": true, \"exit\""), 0)
+        << again.out.substr(0, 80);
+    // The command's own messages went to standard error.
+    EXPECT_NE(again.err.find("Created 1 of 1 instance."), std::string::npos);
+
+    ProgramResult list = Vxcfg({"--check", "list"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_NE(list.out.find("Check: nothing would change.\n"), std::string::npos) << list.out;
+    ProgramResult none = Vxcfg({"--check", "--json", "set", "shop1", "--procs", "6"});
+    EXPECT_EQ(none.exitCode, 3);
+    EXPECT_EQ(
+        Reported(none.out, Root()),
+        (std::set<std::string>{"changed /opt/Orvellvndx/Vendrix3/server/admin/vxconfig.dat"}));
+    // A failing operation keeps its exit code; commands outside the seam are refused.
+    EXPECT_EQ(Vxcfg({"--check", "delete", "nosuchshop"}).exitCode, 1);
+    ProgramResult sandbox = Vxcfg({"--check", "sandbox", Root() + "/other"});
+    EXPECT_EQ(sandbox.exitCode, 2);
+    EXPECT_NE(sandbox.err.find("'sandbox' cannot be checked"), std::string::npos) << sandbox.err;
+    EXPECT_FALSE(FileExists(Root() + "/other"));
+}
+
+} // namespace
