@@ -53,6 +53,18 @@ on add shop1 --host localhost --pvhost localhost --dbuser reldinst --dbpass Sand
     --logpath "$road/logs" --port 26570
 on add shop2 --host 127.0.0.2 --docroot "$road/srv/shop2/html" --db shop2 \
     --dbuser reldinst --dbpass Sandbox1 --logpath "$road/logs" --port 26600
+echo "== first a check run: what creation would do, with the diff of the services file"
+before=$(cd "$road" && find . -type f -exec md5sum {} + | sort | md5sum)
+rc=0
+"$vxcfg" --root "$road" --check --diff create > "$road/check.out" || rc=$?
+grep -c '^would create' "$road/check.out" | sed 's/^/files and directories it would create: /'
+grep '^would change\|^would register service vxshop1 \|^would run' "$road/check.out" || true
+sed -n '/^--- a\/etc\/services$/,/^--- /p' "$road/check.out" | sed '$d' | head -n 12
+tail -n 1 "$road/check.out"
+rm -f "$road/check.out"
+after=$(cd "$road" && find . -type f -exec md5sum {} + | sort | md5sum)
+echo "(exit code $rc; the sandbox is $([ "$before" = "$after" ] && echo unchanged || echo CHANGED))"
+[ "$rc" = 3 ] && [ "$before" = "$after" ]
 on create
 echo "(services registered: $(grep -c '^vxshop' "$road/etc/services"), boot entries:" \
     "$(grep -c '^#Vendrix Instance' "$road/etc/rc.vndx"))"
