@@ -1,7 +1,9 @@
 // Creating 10 and then 100 more instances in one sandbox (files, TCP services, boot entries,
 // payment scripts), reporting the time per instance at both sizes, against the floor of writing
-// the same files once with the same durability, measured in the same run. The services file
-// and the boot registry grow with every instance, so some growth per instance is expected.
+// the same files once with the same durability, measured in the same run; and a check run of
+// more creations against the real ones and against writing their files without syncing. The
+// services file and the boot registry grow with every instance, so some growth per instance is
+// expected.
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <fcntl.h>
@@ -94,6 +96,58 @@ void BM_CreateInstances(benchmark::State& state) {
 }
 
 BENCHMARK(BM_CreateInstances)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Seconds to write each file once into a scratch directory, without syncing: what an overlay
+// of the same files costs at least.
+double PlainWrites(const std::vector<Written>& files) {
+    std::string target = BenchRoot() + "/tmp/plain";
+    Clock::time_point start = Clock::now();
+    for (const Written& f : files) {
+        int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 ||
+            write(fd, f.content.data(), f.content.size()) !=
+                static_cast<ssize_t>(f.content.size()) ||
+            close(fd) != 0)
+            abort();
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A check run of the creation of 10 new instances beside the 110 above, each created for real
+// afterwards: the check against the real creation and against plain writes of its files.
+void BM_CheckInstances(benchmark::State& state) {
+    const int count = 10;
+    static int made = 1000;
+    double checking = 0, creating = 0, floor = 0;
+    for (auto _ : state) {
+        std::vector<MSInfo> instances;
+        for (int i = 0; i < count; ++i, ++made)
+            instances.push_back(Instance("c" + std::to_string(made), 30000 + 20 * (made - 1000)));
+        std::vector<Written> written;
+        SysObserveWrites(Remember, &written);
+        Clock::time_point start = Clock::now();
+        if (!SysBeginChanges(SYS_CHANGES_CHECK))
+            abort();
+        for (MSInfo& m : instances)
+            ICCreateSingleInst(m);
+        SysEndChanges();
+        Clock::time_point checked = Clock::now();
+        SysObserveWrites(nullptr, nullptr);
+        for (MSInfo& m : instances)
+            ICCreateSingleInst(m);
+        checking += std::chrono::duration<double>(checked - start).count();
+        creating += std::chrono::duration<double>(Clock::now() - checked).count();
+        floor += PlainWrites(written);
+    }
+    double n = static_cast<double>(state.iterations()) * count;
+    state.counters["check_ms"] = checking / n * 1e3;
+    state.counters["create_ms"] = creating / n * 1e3;
+    state.counters["plain_floor_ms"] = floor / n * 1e3;
+    state.counters["check_vs_create"] = checking / creating;
+    state.counters["ratio"] = checking / floor;
+}
+
+BENCHMARK(BM_CheckInstances)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include "platform/overlay.h"
-#include "platform/pathparts.h"
 #include "vxconfig/changes.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/sysroot.h"
@@ -298,10 +297,14 @@ int ListDirectory(const char* dir, std::vector<std::string>& names) {
     std::string key = Normalize(dir);
     bool overlaid = N().mode == SYS_CHANGES_CHECK && !N().overlay.empty();
     const Kind* kind = overlaid ? Lookup(key) : nullptr;
-    if (kind && *kind == kGone)
-        return Refuse(ENOENT) + 1;
+    if (kind && *kind == kGone) {
+        errno = ENOENT;
+        return 0;
+    }
+    // The real directory and its place in the scratch tree, which holds what the overlay
+    // made in it.
     bool listed = false;
-    for (const std::string& path : {key, kind ? TreePath(key) : std::string()}) {
+    for (const std::string& path : {key, overlaid ? TreePath(key) : std::string()}) {
         if (path.empty())
             continue;
         DIR* listing = opendir(path.c_str());
@@ -516,7 +519,7 @@ int SysIsCheckRun() {
 void SysGetChanges(SysChangeReport& out) {
     out = SysChangeReport();
     Notes& notes = N();
-    ICString services = SysRootPath("/etc/services");
+    std::string services = Normalize(SysRootPath("/etc/services"));
     for (const std::string& key : notes.order) {
         const State& before = notes.before[key];
         State after = Capture(key);
@@ -539,7 +542,7 @@ void SysGetChanges(SysChangeReport& out) {
         } else {
             change.action = !before.exists ? "created" : !after.exists ? "removed" : "changed";
         }
-        if (key == Normalize(services) && !change.directory)
+        if (key == services && !change.directory)
             AddServiceChanges(change, out.services);
         out.files.push_back(change);
     }

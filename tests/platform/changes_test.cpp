@@ -100,6 +100,16 @@ TEST_F(ChangesTest, CheckRunHoldsEveryChangeBackAndReportsTheNetEffect) {
     EXPECT_EQ(SysChmod(Rooted("/etc/passwd").c_str(), 0600), 1);
     EXPECT_EQ(SysChmod(Rooted("/etc/passwd").c_str(), ModeOf(Rooted("/etc/passwd"))), 1);
 
+    // A directory emptied: what it really holds and what the overlay put there both go.
+    std::string cache = Rooted("/opt/cache");
+    ASSERT_EQ(mkdir(cache.c_str(), 0755), 0);
+    ASSERT_TRUE(WriteWholeFile(cache + "/real", "r\n"));
+    EXPECT_EQ(Write(cache + "/made", "m\n"), 1);
+    SysFlushVXCache(cache.c_str());
+    EXPECT_FALSE(Exists(cache + "/real"));
+    EXPECT_FALSE(Exists(cache + "/made"));
+    EXPECT_TRUE(FileExists(cache + "/real"));
+
     // What the system would refuse, the overlay refuses.
     EXPECT_EQ(Write(Rooted("/nowhere/file"), "x"), 0);
     EXPECT_EQ(errno, ENOENT);
@@ -120,8 +130,8 @@ TEST_F(ChangesTest, CheckRunHoldsEveryChangeBackAndReportsTheNetEffect) {
     EXPECT_EQ(Actions(report),
               (std::vector<std::string>{"changed /etc/app.conf", "created /etc/app.old.conf",
                                         "removed /etc/gone.conf", "created /opt/newdir",
-                                        "created /opt/newdir/y"}));
-    ASSERT_EQ(report.files.size(), 5u);
+                                        "created /opt/newdir/y", "removed /opt/cache/real"}));
+    ASSERT_EQ(report.files.size(), 6u);
     EXPECT_EQ(report.files[0].before, "a\nb\n");
     EXPECT_EQ(report.files[0].after, "a\nB\n");
     EXPECT_EQ(report.files[3].directory, true);

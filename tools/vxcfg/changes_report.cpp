@@ -92,7 +92,7 @@ std::string Verb(const std::string& action, bool check) {
     return action;
 }
 
-void PrintText(const SysChangeReport& report, bool check, bool diff) {
+void PrintText(const SysChangeReport& report, bool check, bool diff, bool unjudged) {
     for (const SysFileChange& file : report.files) {
         std::string line = Verb(file.action, check) + " " + file.path;
         if (!file.to.empty())
@@ -114,6 +114,9 @@ void PrintText(const SysChangeReport& report, bool check, bool diff) {
         for (const SysFileChange& file : report.files)
             fputs(DiffOf(file).c_str(), stdout);
     }
+    if (unjudged)
+        printf("The commands were not run: what was reported after them about their outcome "
+               "need not hold for the real run.\n");
     size_t files = report.files.size(), commands = report.commands.size();
     if (!report.Changed())
         printf("%s\n", check ? "Check: nothing would change." : "Nothing was changed.");
@@ -123,9 +126,10 @@ void PrintText(const SysChangeReport& report, bool check, bool diff) {
                check ? " would change this system" : "");
 }
 
-void PrintJson(const SysChangeReport& report, bool check, bool diff, int rc) {
-    printf("{\"check\": %s, \"changed\": %s, \"exit\": %d,\n \"files\": [",
-           check ? "true" : "false", report.Changed() ? "true" : "false", rc);
+void PrintJson(const SysChangeReport& report, bool check, bool diff, bool unjudged, int rc) {
+    printf("{\"check\": %s, \"changed\": %s, \"exit\": %d, \"outcome_known\": %s,\n \"files\": [",
+           check ? "true" : "false", report.Changed() ? "true" : "false", rc,
+           unjudged ? "false" : "true");
     const char* separator = "";
     for (const SysFileChange& file : report.files) {
         std::string entry = "{\"path\": " + JsonString(file.path) +
@@ -198,11 +202,14 @@ int RunReported(const VxCommand& command, const VxArgs& args, const VxArgs& glob
     SysChangeReport report;
     SysGetChanges(report);
     SysEndChanges();
-    if (rc == VX_EXIT_OK && check && report.Changed())
+    // A failure seen after a command that was not run may only be its missing effect (a
+    // log not written, a server not started): the real run would run it.
+    bool unjudged = check && rc == VX_EXIT_FAIL && !report.commands.empty();
+    if (check && report.Changed() && (rc == VX_EXIT_OK || unjudged))
         rc = VX_EXIT_WOULD_CHANGE;
     if (json)
-        PrintJson(report, check, diff, rc);
+        PrintJson(report, check, diff, unjudged, rc);
     else
-        PrintText(report, check, diff);
+        PrintText(report, check, diff, unjudged);
     return rc;
 }

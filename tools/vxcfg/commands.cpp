@@ -12,8 +12,9 @@ const VxOption kGlobalOptions[] = {
     {"--version", nullptr, "show the version", nullptr, false, false},
     {"--man", nullptr, "print the manual page (roff)", nullptr, false, false},
     {"--check", nullptr,
-     "change nothing: list every file, service and command the command would change or run "
-     "(exit 0 when nothing would change, 3 when something would)",
+     "change nothing: list every file, service and command the command would change or run, "
+     "and what the running system was asked (exit 0 when nothing would change, 3 when "
+     "something would; not for sandbox and pay)",
      nullptr, false, false},
     {"--diff", nullptr, "with the list, a unified diff of each text file (patch -p1 in the root)",
      nullptr, false, false},
