@@ -278,7 +278,8 @@ int AdminExchange(int port, const char* command, AdminReply& reply) {
     std::string what = "the controller on port " + std::to_string(port) + " (" + command + ")";
     if (strcmp(command, ADMIN_LIST_SERVERS) == 0)
         NoteProbe(what);
-    else if (!RunsCommand("ask " + what))
+    else if (!RunsCommand(std::string(ADMIN_AGENT) + " request " + command + " to " + kLoopback +
+                          ":" + std::to_string(port)))
         return 0;
     Socket socket;
     if (socket.Fd() < 0)
