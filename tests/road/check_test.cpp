@@ -154,6 +154,14 @@ protected:
             }
         }
     }
+    // A controller port with room for the instance's ports above it, where nothing listens
+    // (a controller of a test running beside this one would answer for the instance).
+    static int Port() {
+        int port = FreePort();
+        while (port < 1100 || port > 60000)
+            port = FreePort();
+        return port;
+    }
     static std::string Commands(const std::string& json) {
         size_t start = json.find("\"commands\": [");
         return json.substr(start, json.find("]", start) - start);
@@ -162,9 +170,7 @@ protected:
 };
 
 TEST_F(CheckTest, EveryStepOfTheRoadIsCheckedFirst) {
-    int port = FreePort();
-    while (port < 1100 || port > 60000)
-        port = FreePort();
+    int port = Port();
     Step({"add", "shop1", "--host", "localhost", "--db", "shop1", "--dbuser", SANDBOX_INSTANCE_USER,
           "--dbpass", SANDBOX_PASSWORD, "--logpath", logs, "--port", std::to_string(port)});
     Step({"create"});
@@ -178,8 +184,9 @@ TEST_F(CheckTest, EveryStepOfTheRoadIsCheckedFirst) {
 }
 
 TEST_F(CheckTest, ExitCodesReportsAndWhatCannotBeChecked) {
+    const std::string port = std::to_string(Port());
     ASSERT_EQ(Vxcfg({"add", "shop1", "--host", "localhost", "--dbuser", SANDBOX_INSTANCE_USER,
-                     "--dbpass", SANDBOX_PASSWORD, "--logpath", logs})
+                     "--dbpass", SANDBOX_PASSWORD, "--logpath", logs, "--port", port})
                   .exitCode,
               0);
     // In this installation the second creation moves the controller's configuration to the
@@ -205,6 +212,19 @@ TEST_F(CheckTest, ExitCodesReportsAndWhatCannotBeChecked) {
     EXPECT_EQ(
         Reported(none.out, Root()),
         (std::set<std::string>{"changed /opt/Orvellvndx/Vendrix3/server/admin/vxconfig.dat"}));
+    // Starting waits for a controller that the check did not start: the outcome is not
+    // judged, the start commands are listed, nothing is changed.
+    Listing before = ListTree(Root());
+    ProgramResult start = Vxcfg({"--check", "--json", "start", "shop1"});
+    EXPECT_EQ(start.exitCode, 3) << start.err;
+    EXPECT_NE(start.out.find("\"outcome_known\": false"), std::string::npos);
+    EXPECT_NE(start.out.find("srvrctrl -i " + Root()), std::string::npos) << start.out;
+    EXPECT_NE(
+        start.out.find("\"probes\": [\n  \"the controller on port " + port + " (/ListServers/)\""),
+        std::string::npos)
+        << start.out;
+    EXPECT_EQ(Differing(before, ListTree(Root())), std::set<std::string>());
+
     // A failing operation keeps its exit code; commands outside the seam are refused.
     EXPECT_EQ(Vxcfg({"--check", "delete", "nosuchshop"}).exitCode, 1);
     ProgramResult sandbox = Vxcfg({"--check", "sandbox", Root() + "/other"});
