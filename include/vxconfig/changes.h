@@ -65,7 +65,7 @@ VX_API void SysGetChanges(SysChangeReport& out);
 // among the probes.
 class VX_API SysProbe {
 public:
-    explicit SysProbe(const char* what);
+    explicit SysProbe(const std::string& what);
     ~SysProbe();
     SysProbe(const SysProbe&) = delete;
     SysProbe& operator=(const SysProbe&) = delete;

@@ -38,13 +38,17 @@ template <typename Each> int ReadAnswer(MSInfo& info, const ICString& output, Ea
     return answer;
 }
 
+// What an existence query asks, as a check run lists it among the probes.
+std::string Asked(const MSInfo& info, const char* question) {
+    return std::string("whether the database ") + static_cast<const char*>(info.DBName) + " " +
+           question;
+}
+
 } // namespace
 
 int IsExistDBOrvell(MSInfo& info) {
     // Only asks: a check run gets the database's real answer.
-    SysProbe probe((std::string("whether the database ") + static_cast<const char*>(info.DBName) +
-                    " exists (relda list database directory)")
-                       .c_str());
+    SysProbe probe(Asked(info, "exists (relda list database directory)"));
     database::DBFiles files(info);
     SysRemove(files.listing);
     std::string text = std::string(kEnglish) + "relda list database directory > " +
@@ -66,9 +70,7 @@ int IsExistDBOrvell(MSInfo& info) {
 }
 
 int IsExistHWLDBOrvell(MSInfo& info) {
-    SysProbe probe((std::string("whether the database ") + static_cast<const char*>(info.DBName) +
-                    " holds the hosting additions (relda select from ofs)")
-                       .c_str());
+    SysProbe probe(Asked(info, "holds the hosting additions (relda select from ofs)"));
     database::DBFiles files(info);
     SysRemove(files.query);
     std::string text = kEnglish;

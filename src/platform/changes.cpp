@@ -9,14 +9,15 @@
 #include <fcntl.h>
 #include <map>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/overlay.h"
+#include "platform/pathparts.h"
+#include "platform/servicesfile.h"
 #include "vxconfig/changes.h"
 #include "vxconfig/fileio.h"
-#include "vxconfig/sysroot.h"
+#include "vxconfig/services.h"
 
 namespace {
 
@@ -71,8 +72,7 @@ std::string Normalize(const char* path) {
 }
 
 std::string ParentOf(const std::string& key) {
-    size_t slash = key.rfind('/');
-    return slash == 0 || slash == std::string::npos ? "/" : key.substr(0, slash);
+    return static_cast<const char*>(platform::DirectoryOf(key.c_str()));
 }
 
 std::string TreePath(const std::string& key) {
@@ -105,26 +105,6 @@ std::string ViewOf(const std::string& key) {
     return *kind == kGone ? NowherePath() : TreePath(key);
 }
 
-int ReadWhole(const std::string& path, std::string& out) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    out.clear();
-    char buffer[65536];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) != 0) {
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            close(fd);
-            return 0;
-        }
-        out.append(buffer, static_cast<size_t>(n));
-    }
-    close(fd);
-    return 1;
-}
-
 State Capture(const std::string& key) {
     State state;
     std::string view = ViewOf(key);
@@ -142,7 +122,9 @@ State Capture(const std::string& key) {
         if (n > 0)
             state.content.assign(target, static_cast<size_t>(n));
     } else if (S_ISREG(st.st_mode)) {
-        ReadWhole(view, state.content);
+        ICString content;
+        if (SysReadFile(view.c_str(), content))
+            state.content.assign(content, static_cast<size_t>(content.GetLength()));
     }
     return state;
 }
@@ -190,18 +172,8 @@ int PutFile(const std::string& key, const std::string& content, mode_t mode) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return -1;
-    size_t done = 0;
-    while (done < content.size()) {
-        ssize_t n = write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            close(fd);
-            return -1;
-        }
-        done += static_cast<size_t>(n);
-    }
-    int ok = fchmod(fd, mode | S_IRUSR) == 0;
+    int ok =
+        platform::WriteAll(fd, content.data(), content.size()) && fchmod(fd, mode | S_IRUSR) == 0;
     close(fd);
     if (!ok)
         return -1;
@@ -240,34 +212,6 @@ void Forget(const std::string& key) {
 bool Same(const State& a, const State& b) {
     return a.exists == b.exists && (!a.exists || (a.directory == b.directory && a.link == b.link &&
                                                   a.mode == b.mode && a.content == b.content));
-}
-
-// The entries "name port/protocol" of a services file.
-std::set<std::pair<std::string, std::string>> ServiceEntries(const std::string& text) {
-    std::set<std::pair<std::string, std::string>> entries;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        line = line.substr(0, line.find('#'));
-        std::istringstream words(line);
-        std::string name, port;
-        if (words >> name >> port)
-            entries.insert({name, port});
-    }
-    return entries;
-}
-
-void AddServiceChanges(const SysFileChange& file, std::vector<SysServiceChange>& out) {
-    auto before = ServiceEntries(file.before);
-    auto after = ServiceEntries(file.after);
-    for (const auto& entry : after) {
-        if (!before.count(entry))
-            out.push_back({entry.first, entry.second, "registered"});
-    }
-    for (const auto& entry : before) {
-        if (!after.count(entry))
-            out.push_back({entry.first, entry.second, "released"});
-    }
 }
 
 } // namespace
@@ -519,7 +463,9 @@ int SysIsCheckRun() {
 void SysGetChanges(SysChangeReport& out) {
     out = SysChangeReport();
     Notes& notes = N();
-    std::string services = Normalize(SysRootPath("/etc/services"));
+    ICString servicesFile;
+    SysGetSvcFile(servicesFile);
+    std::string services = Normalize(servicesFile);
     for (const std::string& key : notes.order) {
         const State& before = notes.before[key];
         State after = Capture(key);
@@ -543,15 +489,15 @@ void SysGetChanges(SysChangeReport& out) {
             change.action = !before.exists ? "created" : !after.exists ? "removed" : "changed";
         }
         if (key == services && !change.directory)
-            AddServiceChanges(change, out.services);
+            platform::CompareServiceEntries(change.before, change.after, out.services);
         out.files.push_back(change);
     }
     out.commands = notes.commands;
     out.probes = notes.probed;
 }
 
-SysProbe::SysProbe(const char* what) {
-    platform::NoteProbe(what ? what : "");
+SysProbe::SysProbe(const std::string& what) {
+    platform::NoteProbe(what);
     ++N().probes;
 }
 

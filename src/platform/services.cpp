@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <netdb.h>
+#include <set>
 #include <string>
 
+#include "platform/servicesfile.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msinfo.h"
@@ -24,8 +26,10 @@ namespace {
 struct ServiceLine {
     const char* name = nullptr; // into the line; not terminated
     size_t nameLength = 0;
-    int port = -1;        // the decimal digits at the start of the second token (atoi)
-    bool hasPort = false; // the second token is a port number followed by "/"
+    int port = -1;                  // the decimal digits at the start of the second token (atoi)
+    bool hasPort = false;           // the second token is a port number followed by "/"
+    const char* portText = nullptr; // the second token ("16000/tcp"); not terminated
+    size_t portLength = 0;
 
     explicit ServiceLine(const char* line) {
         size_t content = strcspn(line, "#");
@@ -39,6 +43,8 @@ struct ServiceLine {
         if (at >= content)
             return;
         const char* number = line + at;
+        portText = number;
+        portLength = std::min(strcspn(number, SYS_SEPARATORS), content - at);
         char* end = nullptr;
         long value = strtol(number, &end, 10);
         port = atoi(number);
@@ -234,3 +240,41 @@ int MSInfo::GetTotalProcesses() const {
     }
     return count;
 }
+
+namespace platform {
+
+namespace {
+
+// The entries of a services text as "name" and "port/protocol".
+std::set<std::pair<std::string, std::string>> ServiceEntries(const std::string& text) {
+    std::set<std::pair<std::string, std::string>> entries;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        std::string line = text.substr(at, end == std::string::npos ? end : end - at);
+        at = end == std::string::npos ? text.size() : end + 1;
+        ServiceLine entry(line.c_str());
+        if (entry.hasPort)
+            entries.insert({std::string(entry.name, entry.nameLength),
+                            std::string(entry.portText, entry.portLength)});
+    }
+    return entries;
+}
+
+} // namespace
+
+void CompareServiceEntries(const std::string& before, const std::string& after,
+                           std::vector<SysServiceChange>& out) {
+    auto was = ServiceEntries(before);
+    auto is = ServiceEntries(after);
+    for (const auto& entry : is) {
+        if (!was.count(entry))
+            out.push_back({entry.first, entry.second, "registered"});
+    }
+    for (const auto& entry : was) {
+        if (!is.count(entry))
+            out.push_back({entry.first, entry.second, "released"});
+    }
+}
+
+} // namespace platform

@@ -35,24 +35,6 @@ const char* BaseNameOf(const char* path) {
     return slash ? slash + 1 : path;
 }
 
-} // namespace platform
-
-namespace {
-
-using platform::BaseNameOf;
-using platform::DirectoryOf;
-
-// Temporaries are the target's name, this mark and six characters of mkstemp.
-const char kTempMark[] = ".vxnew-";
-const size_t kTempSuffix = 6;
-// Links are followed at most this deep, as the kernel does.
-const int kMaxLinks = 40;
-
-int Fail(const char* path, int error) {
-    SysSetFileReason(path, error);
-    return 0;
-}
-
 int WriteAll(int fd, const char* data, size_t length) {
     while (length > 0) {
         ssize_t n = write(fd, data, length);
@@ -67,6 +49,25 @@ int WriteAll(int fd, const char* data, size_t length) {
         length -= static_cast<size_t>(n);
     }
     return 1;
+}
+
+} // namespace platform
+
+namespace {
+
+using platform::BaseNameOf;
+using platform::DirectoryOf;
+using platform::WriteAll;
+
+// Temporaries are the target's name, this mark and six characters of mkstemp.
+const char kTempMark[] = ".vxnew-";
+const size_t kTempSuffix = 6;
+// Links are followed at most this deep, as the kernel does.
+const int kMaxLinks = 40;
+
+int Fail(const char* path, int error) {
+    SysSetFileReason(path, error);
+    return 0;
 }
 
 mode_t NewFileMode() {

@@ -1,0 +1,20 @@
+// What the change report asks of the services file's reader (services.cpp).
+#ifndef VX_PLATFORM_SERVICESFILE_H
+#define VX_PLATFORM_SERVICESFILE_H
+
+#include <string>
+#include <vector>
+
+#include "vxconfig/changes.h"
+
+namespace platform {
+
+// Appends the entries of the services file text after that before did not hold
+// ("registered"), then those it no longer holds ("released"), each as name and port token
+// ("16000/tcp"), read as every function of the services file reads its lines.
+void CompareServiceEntries(const std::string& before, const std::string& after,
+                           std::vector<SysServiceChange>& out);
+
+} // namespace platform
+
+#endif
