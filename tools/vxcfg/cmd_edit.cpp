@@ -34,10 +34,8 @@ int CmdSet(const VxCommand& self, const VxArgs& args) {
     if (!any)
         return UsageError(self, "no option given, nothing to change");
     InstanceData data;
-    if (int rc = data.Open(args, true))
-        return rc;
     MSInfo info;
-    if (int rc = data.Select(args.operands[0], &info))
+    if (int rc = data.OpenNamed(args, true, &info))
         return rc;
     if (int rc = ApplyInstanceOptions(self, args, info))
         return rc;
@@ -48,9 +46,7 @@ int CmdSet(const VxCommand& self, const VxArgs& args) {
 
 int CmdRemove(const VxCommand&, const VxArgs& args) {
     InstanceData data;
-    if (int rc = data.Open(args, true))
-        return rc;
-    if (int rc = data.Select(args.operands[0]))
+    if (int rc = data.OpenNamed(args, true))
         return rc;
     data.list.Delete();
     return data.Store();

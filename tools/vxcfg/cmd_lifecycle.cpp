@@ -49,10 +49,8 @@ int CmdCreate(const VxCommand&, const VxArgs& args) {
 
 int CmdDelete(const VxCommand&, const VxArgs& args) {
     InstanceData data;
-    if (int rc = data.Open(args, true))
-        return rc;
     MSInfo info;
-    if (int rc = data.Select(args.operands[0], &info))
+    if (int rc = data.OpenNamed(args, true, &info))
         return rc;
     if (!ICDeleteSingleInst(info, 0)) {
         printf("%s stays in %s: the deletion did not complete.\n", Shown(info.Name).c_str(),

@@ -117,10 +117,8 @@ int CmdList(const VxCommand&, const VxArgs& args) {
 
 int CmdShow(const VxCommand&, const VxArgs& args) {
     InstanceData data;
-    if (int rc = data.Open(args, false))
-        return rc;
     MSInfo info;
-    if (int rc = data.Select(args.operands[0], &info))
+    if (int rc = data.OpenNamed(args, false, &info))
         return rc;
     for (const ShowLine& line : kShowLines)
         ShowField(line, info);

@@ -21,6 +21,8 @@ public:
     // Makes the instance called name (letter case aside) current, and copies it into out when
     // given; VX_EXIT_OK, or VX_EXIT_FAIL after the system's message.
     int Select(const char* name, MSInfo* out = nullptr);
+    // Open, then Select of the command's first operand.
+    int OpenNamed(const VxArgs& args, bool forChange, MSInfo* out = nullptr);
     // Replaces the file in one step; the product's own data file gets its directory made
     // when the installation has none yet. VX_EXIT_OK or VX_EXIT_FAIL (reported).
     int Store();

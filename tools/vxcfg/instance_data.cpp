@@ -70,6 +70,12 @@ int InstanceData::Open(const VxArgs& args, bool forChange) {
     return VX_EXIT_OK;
 }
 
+int InstanceData::OpenNamed(const VxArgs& args, bool forChange, MSInfo* out) {
+    if (int rc = Open(args, forChange))
+        return rc;
+    return Select(args.operands[0], out);
+}
+
 int InstanceData::Select(const char* name, MSInfo* out) {
     MSInfo info;
     for (int i = 0; i < list.GetCount(); ++i) {
