@@ -22,6 +22,8 @@ VX_API int SysUnregVXSvc(MSInfo& instance);
 // 1: this one is stopped but no longer started). 1 when all three were written.
 VX_API int SysConfigReboot(MSInfo& instance, int removing);
 // Writes the boot script at path (mode 0744); message 3 naming path when it cannot. 1 / 0.
+// Its stop function builds the stop requests in a private directory of its own (mktemp -d),
+// never at a fixed name in /tmp; with nothing to start, the start branch holds ":".
 VX_API int SysCreateRCFile(const char* path, MSInfo& instance, int removing);
 // The configuration directory registered for the instance in "/etc/rc.vndx" into out (empty
 // when the instance has no entry). 0 only when the file cannot be read.

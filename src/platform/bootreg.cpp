@@ -48,7 +48,10 @@ const char* const kBootScripts[] = {
 const char kTokenEnd[] = " &\t\r\n\"";
 
 // Boot script lines. "{R}" stands for the system root (empty on a real system), so that a
-// script generated in a sandbox runs there; every other byte is the script's own.
+// script generated in a sandbox runs there; every other byte is the script's own. The stop
+// requests are built in a private directory that mktemp makes (mode 0700, a fresh name): fixed
+// names in /tmp would let any user plant a link or a file there that root then appends to or
+// runs at shutdown, and noclobber cannot help, as it still opens a FIFO or device put there.
 const char* const kScriptHead[] = {
     "#Orvell Vendrix Startup/Stop Scripts ",
     " ",
@@ -81,27 +84,24 @@ const char* const kScriptHead[] = {
     "",
     "stop_server() ",
     "{ ",
-    "\tif [ -f {R}/tmp/stop.sh ]",
-    "\tthen",
-    "\t\trm {R}/tmp/stop.sh",
-    "\tfi",
+    "\tstopdir=`mktemp -d {R}/tmp/vxstop.XXXXXX` || return 1",
     "",
-    "\techo \"export CONTENT_LENGTH=20\" >> {R}/tmp/stop.sh",
-    "\techo \"export REQUEST_METHOD=POST\" >> {R}/tmp/stop.sh",
+    "\techo \"export CONTENT_LENGTH=20\" >> $stopdir/stop.sh",
+    "\techo \"export REQUEST_METHOD=POST\" >> $stopdir/stop.sh",
     "",
 };
 // The four stop lines of one instance: {F} its request file, {N} its name.
 const char* const kScriptStop[] = {
     "\techo \"\\$COMMAND=STOP_SERVER\" >> {F}",
     "\techo \"NAME={N}\" >> {F}",
-    "\techo \"{R}/opt/Orvellvndx/Vendrix3/server/admin/webconfig < {F}\" >> {R}/tmp/stop.sh",
+    "\techo \"{R}/opt/Orvellvndx/Vendrix3/server/admin/webconfig < {F}\" >> $stopdir/stop.sh",
     "",
 };
 const char* const kScriptMiddle[] = {
-    "\tchmod a+x {R}/tmp/stop.sh",
-    "\t{R}/tmp/stop.sh 2>/dev/null 1>/dev/null",
+    "\tchmod a+x $stopdir/stop.sh",
+    "\t$stopdir/stop.sh 2>/dev/null 1>/dev/null",
     "",
-    "\trm {R}/tmp/stop*.sh",
+    "\trm -r $stopdir",
     "\treturn ",
     " } ",
     "",
@@ -114,6 +114,8 @@ const char* const kScriptMiddle[] = {
     "\t\t\t# Starting the different servers ",
 };
 const char kScriptStart[] = "\t\t\t{S} ";
+// Stands in for the start lines when there are none: an empty branch is a syntax error.
+const char kScriptNoStart[] = "\t\t\t: ";
 const char* const kScriptTail[] = {
     "\t\telse ",
     "\t\t\techo \"WARNING: srvrctrl processes are already running\" ",
@@ -343,25 +345,31 @@ int SysCreateRCFile(const char* path, MSInfo& instance, int removing) {
     MSList list;
     bool listed = ICGetInstPath(inst) && ICGetVXConfig(list, 3);
     if (listed) {
-        ICString root = SysGetRoot();
         for (int i = 0; i < list.GetCount(); ++i) {
             MSInfo other;
             if (!list.SetIndex(i) || !list.GetCurrent(other))
                 continue;
-            std::string file = std::string(root) + "/tmp/stop" + std::to_string(i) + ".sh";
+            std::string file = "$stopdir/stop" + std::to_string(i) + ".sh";
             AppendStopLines(text, other.Name, file.c_str());
         }
-        AppendStopLines(text, instance.Name, (std::string(root) + "/tmp/stopcurrent.sh").c_str());
+        AppendStopLines(text, instance.Name, "$stopdir/stopcurrent.sh");
         AppendLines(text, kScriptMiddle);
+        bool started = false;
         for (int i = 0; i < list.GetCount(); ++i) {
             MSInfo other;
-            if (list.SetIndex(i) && list.GetCurrent(other))
+            if (list.SetIndex(i) && list.GetCurrent(other)) {
                 AppendLine(text, kScriptStart, "", "",
                            SysGetStartCommand(other, ControllerConf(other)));
+                started = true;
+            }
         }
-        if (!removing)
+        if (!removing) {
             AppendLine(text, kScriptStart, "", "",
                        SysGetStartCommand(instance, ControllerConf(instance)));
+            started = true;
+        }
+        if (!started)
+            AppendLine(text, kScriptNoStart);
         AppendLines(text, kScriptTail);
     }
     // The script is written whole or not at all; an incomplete one would stop nothing.

@@ -1,8 +1,13 @@
 // Boot registration in a sandbox: the lines of the instance registry, the look-behind of the
-// removal, the registered-directory lookup and the generated boot script, byte for byte.
+// removal, the registered-directory lookup, the generated boot script byte for byte (and as
+// shell that parses), and its stop function against what a user plants in /tmp.
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 #include "installations.h"
 #include "sandbox_fixture.h"
@@ -30,6 +35,7 @@ protected:
     }
 };
 
+const uid_t kNobody = 65534;
 const char kHeader[] = "#! /bin/ksh\n# rc.vndx - Orvell Vendrix initialization file.\n#\n";
 
 TEST_F(BootRegTest, RegistryLinesAreAddedReplacedAndRemovedWithTheirComment) {
@@ -90,9 +96,10 @@ TEST_F(BootRegTest, TheRegisteredDirectoryOfTheLastEntryIsFoundAfterOtherComment
     EXPECT_EQ(SysGetIniPath(shop1, dir), 0);
 }
 
-// The boot script of one registered instance, written from the script's line list with the
-// sandbox root before the fixed paths it names.
-std::string ExpectedScript(const std::string& r, const std::string& start, bool removing) {
+// The boot script for the instance shop1 listed `listed` times (0 or 1) and the given start
+// lines, written from the script's line list with the sandbox root before the fixed paths.
+std::string ExpectedScript(const std::string& r, int listed,
+                           const std::vector<std::string>& starts) {
     std::string s =
         "#Orvell Vendrix Startup/Stop Scripts \n \nif [ ! -d " + r +
         "/opt ]\nthen \t\t # /opt is not mounted\n\texit\nfi\n\nis_running()\n{\n"
@@ -101,22 +108,25 @@ std::string ExpectedScript(const std::string& r, const std::string& start, bool 
         "not_running() \n{ \n"
         "\tpid=`ps -e | grep $1 | awk '{ print $1 }'` \n\tif [ \"${pid}\" = \"\" ] \n\tthen \n"
         "\t\treturn 0 \t # success \n\telse \n\t\treturn 1 \t # failure \n\tfi \n} \n\n"
-        "stop_server() \n{ \n\tif [ -f " +
-        r + "/tmp/stop.sh ]\n\tthen\n\t\trm " + r + "/tmp/stop.sh\n\tfi\n\n" +
-        "\techo \"export CONTENT_LENGTH=20\" >> " + r + "/tmp/stop.sh\n" +
-        "\techo \"export REQUEST_METHOD=POST\" >> " + r + "/tmp/stop.sh\n\n";
-    for (const std::string& f : {r + "/tmp/stop0.sh", r + "/tmp/stopcurrent.sh"})
+        "stop_server() \n{ \n\tstopdir=`mktemp -d " +
+        r + "/tmp/vxstop.XXXXXX` || return 1\n\n" +
+        "\techo \"export CONTENT_LENGTH=20\" >> $stopdir/stop.sh\n" +
+        "\techo \"export REQUEST_METHOD=POST\" >> $stopdir/stop.sh\n\n";
+    std::vector<std::string> files(listed, "$stopdir/stop0.sh");
+    files.push_back("$stopdir/stopcurrent.sh");
+    for (const std::string& f : files)
         s += "\techo \"\\$COMMAND=STOP_SERVER\" >> " + f + "\n\techo \"NAME=shop1\" >> " + f +
              "\n\techo \"" + r + "/opt/Orvellvndx/Vendrix3/server/admin/webconfig < " + f +
-             "\" >> " + r + "/tmp/stop.sh\n\n";
-    s += "\tchmod a+x " + r + "/tmp/stop.sh\n\t" + r +
-         "/tmp/stop.sh 2>/dev/null 1>/dev/null\n\n\trm " + r +
-         "/tmp/stop*.sh\n\treturn \n } \n\ncase  \"$1\" in \n'start') \n\tif [ -x " + r +
+             "\" >> $stopdir/stop.sh\n\n";
+    s += "\tchmod a+x $stopdir/stop.sh\n\t$stopdir/stop.sh 2>/dev/null 1>/dev/null\n\n"
+         "\trm -r $stopdir\n\treturn \n } \n\ncase  \"$1\" in \n'start') \n\tif [ -x " +
+         r +
          "/opt/Orvellvndx/Vendrix3/bin/srvrctrl ] \n\tthen \n\t\tif not_running srvrctrl \n"
          "\t\tthen \n\t\t\t# Starting the different servers \n";
-    s += "\t\t\t" + start + " \n";
-    if (!removing)
+    for (const std::string& start : starts)
         s += "\t\t\t" + start + " \n";
+    if (starts.empty())
+        s += "\t\t\t: \n";
     s += "\t\telse \n\t\t\techo \"WARNING: srvrctrl processes are already running\" \n"
          "\t\t\techo \"WARNING: srvrctrl automatic process aborted.\" \n\t\tfi \n\tfi \n\t;; \n\n"
          "'stop') \n\tif is_running srvrctrl \n\tthen \n\t\tstop_server srvrctrl \n\tfi \n\t;; \n"
@@ -128,30 +138,79 @@ TEST_F(BootRegTest, BootScriptsStopEveryInstanceAndStartAllButTheRemovedOne) {
     MSInfo shop1 = Instance("shop1");
     shop1.SetDocRoot((Root() + "/docs/shop1").c_str());
     shop1.SetISHost("host1");
+    std::string start = StartLine("shop1");
+    start.pop_back();
+    std::string rc2 = Rooted("/etc/rc2.d/S88vx3_mserverd");
+    // Both shells that run the scripts at boot must accept them; ksh may be missing here.
+    std::string ksh = Rooted("/bin/ksh");
+    bool haveKsh = system((ksh + " -c true 2>/dev/null").c_str()) == 0;
+    auto parses = [&](const std::string& script) {
+        return system(("sh -n " + script).c_str()) == 0 &&
+               (!haveKsh || system((ksh + " -n " + script + " 2>/dev/null").c_str()) == 0);
+    };
+    // The last instance removed: nothing left to start, and still a script the shell can run.
+    ASSERT_EQ(SysConfigReboot(shop1, 1), 1);
+    EXPECT_EQ(ReadWholeFile(rc2), ExpectedScript(Root(), 0, {}));
+    EXPECT_TRUE(parses(rc2));
+
     // The instance as a configured machine has it: its files, its registry entry.
     ICString error;
     ASSERT_EQ(SandboxAddInstance(Root().c_str(), 3, shop1, error), 1) << (const char*)error;
     ASSERT_EQ(SysRegVXSvc(shop1), 1);
-    std::string start = StartLine("shop1");
-    start.pop_back();
     // The registered instance is listed, and the current one is added once more.
     for (const char* script : {"/etc/rc0.d/K54vx3_mserverd", "/etc/rc1.d/K54vx3_mserverd",
                                "/etc/rc2.d/S88vx3_mserverd"}) {
-        EXPECT_EQ(ReadWholeFile(Rooted(script)), ExpectedScript(Root(), start, false)) << script;
+        EXPECT_EQ(ReadWholeFile(Rooted(script)), ExpectedScript(Root(), 1, {start, start}))
+            << script;
         struct stat st;
         ASSERT_EQ(stat(Rooted(script).c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 0744u);
     }
+    EXPECT_TRUE(parses(rc2));
     ASSERT_EQ(SysConfigReboot(shop1, 1), 1);
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/rc2.d/S88vx3_mserverd")),
-              ExpectedScript(Root(), start, true));
+    EXPECT_EQ(ReadWholeFile(rc2), ExpectedScript(Root(), 1, {start}));
+    EXPECT_TRUE(parses(rc2));
 
     // A directory standing where a script goes: message 3, the other two still written.
     RemoveTree(Rooted("/etc/rc1.d/K54vx3_mserverd"));
     ASSERT_EQ(mkdir(Rooted("/etc/rc1.d/K54vx3_mserverd").c_str(), 0755), 0);
-    std::remove(Rooted("/etc/rc2.d/S88vx3_mserverd").c_str());
+    std::remove(rc2.c_str());
     EXPECT_EQ(SysConfigReboot(shop1, 0), 0);
-    EXPECT_TRUE(FileExists(Rooted("/etc/rc2.d/S88vx3_mserverd")));
+    EXPECT_TRUE(FileExists(rc2));
+    if (!haveKsh)
+        GTEST_SKIP() << "no ksh on this machine: the scripts were checked with sh -n only";
+}
+
+TEST_F(BootRegTest, StopAtShutdownWritesNothingThroughWhatAUserPlantedInTmp) {
+    MSInfo shop1 = Instance("shop1");
+    ASSERT_EQ(SysConfigReboot(shop1, 0), 1);
+    // webconfig records each request it is given, with the request's environment.
+    std::string got = Rooted("/requests");
+    ASSERT_TRUE(WriteWholeFile(
+        Inst() + "/server/admin/webconfig",
+        "#!/bin/sh\n{ echo \"$REQUEST_METHOD $CONTENT_LENGTH\"; cat; } >> " + got + "\n", 0755));
+    // nobody links the stop scripts' old fixed names to a root-only file, and keeps a script of
+    // its own whose name matches them.
+    std::string victim = Rooted("/etc/shadow");
+    std::string before = ReadWholeFile(victim);
+    for (const char* name : {"/tmp/stop.sh", "/tmp/stopcurrent.sh"}) {
+        ASSERT_EQ(symlink(victim.c_str(), Rooted(name).c_str()), 0);
+        ASSERT_EQ(lchown(Rooted(name).c_str(), kNobody, kNobody), 0);
+    }
+    ASSERT_TRUE(WriteWholeFile(Rooted("/tmp/stopwatch.sh"), "mine\n"));
+    ASSERT_EQ(chown(Rooted("/tmp/stopwatch.sh").c_str(), kNobody, kNobody), 0);
+
+    std::string run =
+        "sh -c '. " + Rooted("/etc/rc2.d/S88vx3_mserverd") + " >/dev/null && stop_server'";
+    ASSERT_EQ(system(run.c_str()), 0);
+    EXPECT_EQ(ReadWholeFile(victim), before);
+    EXPECT_EQ(ReadWholeFile(Rooted("/tmp/stopwatch.sh")), "mine\n");
+    EXPECT_EQ(ReadWholeFile(got), "POST 20\n$COMMAND=STOP_SERVER\nNAME=shop1\n");
+    // Nothing of the stop is left behind; what the user put there stays.
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(Rooted("/tmp")))
+        left.insert(entry.path().filename());
+    EXPECT_EQ(left, (std::set<std::string>{"stop.sh", "stopcurrent.sh", "stopwatch.sh"}));
 }
 
 TEST_F(BootRegTest, OracleStartsWithoutTheManagerAndLeavesTheReldaLinkAlone) {
