@@ -56,6 +56,14 @@ std::string Resolved(const std::string& path) {
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
+// The program a process runs, "" when it is gone.
+std::string ExeOf(int pid) {
+    char target[PATH_MAX];
+    ssize_t n =
+        readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target - 1);
+    return n > 0 ? std::string(target, size_t(n)) : "";
+}
+
 } // namespace
 
 std::string Exchange(int port, const std::string& request, int timeoutMs, bool* closed) {
@@ -125,13 +133,6 @@ bool Alive(int pid) {
     size_t close = stat.rfind(')');
     return pid > 0 && close != std::string::npos && close + 2 < stat.size() &&
            stat[close + 2] != 'Z';
-}
-
-std::string ExeOf(int pid) {
-    char target[PATH_MAX];
-    ssize_t n =
-        readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target - 1);
-    return n > 0 ? std::string(target, size_t(n)) : "";
 }
 
 int PidIn(const std::string& path) {

@@ -24,8 +24,6 @@ bool CanConnect(int port);
 bool WaitFor(const std::function<bool()>& check, int timeoutMs);
 // The process exists and is not a zombie.
 bool Alive(int pid);
-// The program a process runs, "" when it is gone.
-std::string ExeOf(int pid);
 // The first number of a pid file, 0 when there is none.
 int PidIn(const std::string& path);
 // The process ids named by the PID.vxpid files of dir, ascending.
