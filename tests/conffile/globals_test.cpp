@@ -60,10 +60,6 @@ TEST_F(Globals, EmptyLineOrUnreadableMainFileGivesNothing) {
     // Missing files are skipped.
     ICString empty(Dir("empty").c_str());
     EXPECT_EQ(Filled(ICGetGlobalDefault(out, empty), out.DBName), "");
-    if (getuid() != 0) {
-        ASSERT_TRUE(WriteWholeFile(a + "/vxtrade.conf", "DBNAME adb\n", 0));
-        EXPECT_EQ(ICGetGlobalDefault(out, dir), 0);
-    }
 }
 
 TEST_F(Globals, KeywordIsGlobalWhenAFileNamesIt) {

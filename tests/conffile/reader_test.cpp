@@ -1,4 +1,4 @@
-// The keyword tables and the reader of keyword/value files and of the web server block.
+// The reader of keyword/value files with each release's keywords, and of the web server block.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -32,56 +32,6 @@ protected:
     ScratchDir m_scratch;
     std::string m_dir;
 };
-
-TEST(KeywordTable, ReleasesDifferOnlyInTheirSlots) {
-    VXKeyword k{};
-    // The texts of the given slots, "-" for an unused one.
-    auto slots = [&k](std::initializer_list<int> at) {
-        std::vector<std::string> texts;
-        for (int i : at)
-            texts.push_back(k.m_pszKeyword[i] ? k.m_pszKeyword[i] : "-");
-        return texts;
-    };
-    k.SetKeyword();
-    EXPECT_EQ(slots({0, 2, 10, 29, 64, 62, 82, 86}),
-              (std::vector<std::string>{"SERVICE_NAME_PREFIX", "DBNAME", "-", "MACRO_PATH",
-                                        "MACRO_PATH", "ENVIRONMENT", "CMSPASS", "AddType"}));
-    VXKeyword current = k;
-    k.SetKeywordV2();
-    EXPECT_EQ(slots({2, 3, 5, 9, 10, 30, 31}),
-              (std::vector<std::string>{"MS_DBNAME", "MS_DBINST", "MS_DBPASS", "MS_NUM_CHILD",
-                                        "MS_PORT", "WWW_HTML_PATH", "MS_CGIBIN_PATH"}));
-    k.SetKeywordV1();
-    EXPECT_EQ(slots({31, 10}), (std::vector<std::string>{"WWW_CGIBIN_PATH", "MS_PORT"}));
-    int differing = 0;
-    for (int slot = 0; slot < VX_KEYWORD_SLOTS; ++slot)
-        differing += k.m_pszKeyword[slot] != current.m_pszKeyword[slot];
-    EXPECT_EQ(differing, 7);
-
-    // Back to the current set: the old spellings are gone again.
-    k.SetKeyword();
-    EXPECT_EQ(slots({2, 10}), (std::vector<std::string>{"DBNAME", "-"}));
-}
-
-TEST(KeywordTable, TablesHaveTheirRowsInOrder) {
-    auto rows = [](const ParmEntry* t) {
-        int n = 0;
-        while (t[n].keyword)
-            ++n;
-        return n;
-    };
-    EXPECT_EQ((std::vector<int>{rows(s_tblMSCfg), rows(s_tblMLCfg), rows(s_tblPBCfg),
-                                rows(s_tblPVCfg), rows(s_tblISCfg)}),
-              (std::vector<int>{49, 8, 3, 12, 7}));
-    // Rows point at slots, not texts: the keyword is fetched when a line is read.
-    EXPECT_EQ(s_tblMSCfg[9].keyword, &s_keyword.m_pszKeyword[10]);
-    EXPECT_EQ(s_tblMSCfg[29].keyword, &s_keyword.m_pszKeyword[31]);
-    EXPECT_EQ(s_tblMSCfg[48].keyword, &s_keyword.m_pszKeyword[53]);
-    EXPECT_EQ(s_tblPBCfg[2].target, static_cast<void*>(&s_msInfo.PBProc));
-    EXPECT_EQ(s_tblISCfg[0].flags, 2u);
-    EXPECT_EQ(s_tblISCfg[3].flags, 4u);
-    EXPECT_EQ(s_tblISCfg[6].flags, 1u);
-}
 
 TEST_F(ReaderTest, KeywordsMatchByFirstTokenIgnoringCase) {
     // Each file in turn; a line that does not match leaves the previous value. Everything after
@@ -136,12 +86,17 @@ TEST_F(ReaderTest, ServerPortIsReadOnlyWithTheOlderKeywords) {
     Parse("MS_PORT 4001\nWWW_CGIBIN_PATH /cgi\nMS_CGIBIN_PATH /no\n", s_tblMSCfg);
     EXPECT_EQ(s_msInfo.MSPort, 4001);
     EXPECT_STREQ(s_msInfo.CgiPath, "/cgi");
+    // Back to the current set: the old spellings are not read any more.
+    s_keyword.SetKeyword();
+    Parse("MS_PORT 4002\nWWW_CGIBIN_PATH /old\nMS_DBNAME older\n", s_tblMSCfg);
+    EXPECT_EQ(s_msInfo.MSPort, 4001);
+    EXPECT_STREQ(s_msInfo.CgiPath, "/cgi");
+    EXPECT_STREQ(s_msInfo.DBName, "old");
     // Without a chosen set no line matches.
-    VXKeyword saved = s_keyword;
     s_keyword = VXKeyword{};
     Parse("DBNAME none\n", s_tblMSCfg);
     EXPECT_STREQ(s_msInfo.DBName, "old");
-    s_keyword = saved;
+    s_keyword.SetKeyword();
 }
 
 TEST_F(ReaderTest, MacroFileKeepsOtherLinesWhole) {
@@ -210,22 +165,6 @@ TEST_F(ReaderTest, GarbageIsIgnoredWithoutHarm) {
     EXPECT_EQ(Parse("", s_tblMSCfg), 1);
     EXPECT_EQ(Filled(Parse("DBNAME last-without-newline", s_tblMSCfg), s_msInfo.DBName),
               "last-without-newline");
-}
-
-TEST_F(ReaderTest, DirectivesOfGetNVList) {
-    const char* kw = "Pass";
-    ParmList<NameValue> list;
-    ParmEntry host{&kw, PARM_NVLIST, &list, PARM_NV_MATCH};
-    char v1[] = "/a/* /b/* myhost\n", v2[] = "/a/* /b/*\n", v3[] = "/c/* /d/* any\n",
-         v4[] = "   \n";
-    EXPECT_EQ(GetNVList(host, v1, "MyHost"), 1);
-    EXPECT_EQ(GetNVList(host, v2, "myhost"), 0);
-    EXPECT_EQ(GetNVList(host, v3, nullptr), 1); // without a match text the host is not checked
-    EXPECT_EQ(GetNVList(host, v4, "myhost"), 1);
-    EXPECT_EQ(Pairs(list), (std::vector<std::string>{"/a/*=/b/*", "/c/*=/d/*"}));
-    char replace[] = "/a/* /new/* myhost";
-    GetNVList(host, replace, "myhost");
-    EXPECT_EQ(Pairs(list), (std::vector<std::string>{"/a/*=/new/*", "/c/*=/d/*"}));
 }
 
 } // namespace
