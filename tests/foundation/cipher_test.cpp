@@ -1,3 +1,4 @@
+// The credential cipher's bounds and stability, and the password check against a root's users.
 #include <crypt.h>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +35,8 @@ std::string Decrypt(const std::string& stored, int outSize = 17) {
 
 } // namespace
 
-TEST(MerchantKey, OnlySixteenHexDigitsAreEnciphered) {
+// The round trips themselves are the front end's tests; these pin the bounds.
+TEST(MerchantKey, OnlySixteenHexDigitsAndThirtyTwoCharacterFormsAreAccepted) {
     char out[33];
     for (const char* bad :
          {"0123456789abcde", "0123456789abcdef0", "0123456789abcdeg", "", "0123456789 bcdef"}) {
@@ -42,48 +44,22 @@ TEST(MerchantKey, OnlySixteenHexDigitsAreEnciphered) {
         EXPECT_EQ(0, ICEncKey(bad, out)) << bad;
         EXPECT_EQ('#', out[0]) << bad;
     }
-    ASSERT_EQ(1, ICEncKey("0123456789ABCDEF", out));
-    EXPECT_EQ(32u, strlen(out));
-    EXPECT_TRUE(IsPrintableLine(out));
-    char clear[17];
-    ASSERT_EQ(1, ICDecKey(out, clear));
-    EXPECT_STREQ("0123456789ABCDEF", clear);
-    // Enciphering is repeatable, so the stored form of a key never changes between runs.
-    char again[33];
-    ICEncKey("0123456789ABCDEF", again);
-    EXPECT_STREQ(out, again);
-}
-
-TEST(MerchantKey, DecipheringRejectsWrongLengths) {
     char clear[17] = "untouched";
-    EXPECT_EQ(0, ICDecKey("", clear));
-    EXPECT_STREQ("", clear);
-    strcpy(clear, "untouched");
     EXPECT_EQ(0, ICDecKey(std::string(31, 'a').c_str(), clear));
     EXPECT_EQ(0, ICDecKey(std::string(33, 'a').c_str(), clear));
-    EXPECT_STREQ("untouched", clear);
     // 32 characters that are no hexadecimal stored form decipher to nothing of 16 characters.
     EXPECT_EQ(0, ICDecKey(IC_NO_MERKEY, clear));
     EXPECT_STREQ("untouched", clear);
+    EXPECT_EQ(0, ICDecKey("", clear));
+    EXPECT_STREQ("", clear);
+    // Enciphering is repeatable, so the stored form of a key never changes between runs.
+    char again[33];
+    ASSERT_EQ(1, ICEncKey("0123456789ABCDEF", out));
+    ASSERT_EQ(1, ICEncKey("0123456789ABCDEF", again));
+    EXPECT_STREQ(out, again);
 }
 
-TEST(Passwords, StoredFormsRoundTripAndAreCut) {
-    EXPECT_EQ("", Encrypt(""));
-    EXPECT_EQ("", Decrypt(""));
-    std::string stored = Encrypt("sixteen-chars-pw");
-    EXPECT_EQ(32u, stored.size());
-    EXPECT_EQ("sixteen-chars-pw", Decrypt(stored));
-    EXPECT_NE(Encrypt("secret"), Encrypt("secreT"));
-    // A longer text is cut to the 32 characters of a stored form, which hold its first 16.
-    std::string cut = Encrypt("seventeen-chars-x");
-    EXPECT_EQ(32u, cut.size());
-    EXPECT_EQ("seventeen-chars-", Decrypt(cut));
-    // The output size bounds the clear text as well.
-    EXPECT_EQ("sev", Decrypt(cut, 4));
-    EXPECT_EQ(6u, Encrypt("secret", 7).size());
-}
-
-TEST(Passwords, EveryCharacterGivesOnePrintableLine) {
+TEST(Passwords, EveryCharacterGivesOnePrintableLineAndLongTextsAreCut) {
     std::string all;
     for (int c = 1; c < 256; ++c)
         all += static_cast<char>(c);
@@ -93,6 +69,15 @@ TEST(Passwords, EveryCharacterGivesOnePrintableLine) {
         EXPECT_TRUE(IsPrintableLine(stored.c_str())) << at;
         EXPECT_EQ(clear, Decrypt(stored)) << at;
     }
+    EXPECT_EQ("", Encrypt(""));
+    EXPECT_EQ("", Decrypt(""));
+    // A longer text is cut to the 32 characters of a stored form, which hold its first 16.
+    std::string cut = Encrypt("seventeen-chars-x");
+    EXPECT_EQ(32u, cut.size());
+    EXPECT_EQ("seventeen-chars-", Decrypt(cut));
+    // The output size bounds the clear text as well.
+    EXPECT_EQ("sev", Decrypt(cut, 4));
+    EXPECT_EQ(6u, Encrypt("secret", 7).size());
 }
 
 TEST(Passwords, MerchantKeyCipherNeedsAValidStoredKey) {
@@ -172,7 +157,7 @@ protected:
     std::string root, saved;
 };
 
-TEST_F(PasswordCheck, ShadowedAndPlainAccounts) {
+TEST_F(PasswordCheck, ShadowedAndPlainAccountsOfTheRootInForce) {
     EXPECT_EQ(1, ICCheckPswd("right-pw", "alice"));
     EXPECT_EQ(0, ICCheckPswd("wrong-pw", "alice"));
     EXPECT_EQ(0, ICCheckPswd("", "alice"));
@@ -184,10 +169,6 @@ TEST_F(PasswordCheck, ShadowedAndPlainAccounts) {
     EXPECT_EQ(0, ICCheckPswd("", "dave"));
     EXPECT_EQ(0, ICCheckPswd("right-pw", "nobody-here"));
     EXPECT_EQ(0, ICCheckPswd("right-pw", nullptr));
-}
-
-TEST_F(PasswordCheck, UsersComeFromTheRootInForce) {
-    EXPECT_EQ(1, ICCheckPswd("right-pw", "alice"));
     setenv("VXCONFIG_ROOT", "/tmp/vxroot-none-such", 1);
     EXPECT_EQ(0, ICCheckPswd("right-pw", "alice"));
 }

@@ -1,3 +1,4 @@
+// The list with a cursor: walks, deletions during a walk, copies and case-blind uniqueness.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -24,43 +25,30 @@ ParmList<ICString> ListOf(std::initializer_list<const char*> items) {
 
 } // namespace
 
-TEST(ParmList, GetNextWalksThenStartsAgainAtTheHead) {
-    ParmList<ICString> list = ListOf({"a", "b", "c"});
-    ICString s;
-    // The copy leaves the cursor on the last node, so the walk starts with the cursor run off.
-    EXPECT_EQ(0, list.GetNext(s));
-    EXPECT_EQ("a", Filled(list.GetNext(s), s));
-    EXPECT_EQ(1, list.GetNext(s));
-    EXPECT_EQ("c", Filled(list.GetNext(s), s));
-    EXPECT_EQ(0, list.GetNext(s));
-    EXPECT_STREQ("c", s); // unchanged by the failed step
-    EXPECT_EQ(nullptr, list.GetCurrentNode());
-    EXPECT_EQ("a", Filled(list.GetNext(s), s));
-}
-
-TEST(ParmList, EmptyListOperationsFailWithoutMovingTheCursor) {
-    ParmList<ICString> list;
+TEST(ParmList, TheCursorFollowsAdditionsAndRunsOffBeforeStartingAgain) {
+    ParmList<ICString> empty;
     ICString s("keep");
-    EXPECT_EQ(0, list.GetFirst(s));
-    EXPECT_EQ(0, list.GetNext(s));
-    EXPECT_EQ(0, list.Replace(ICString("x")));
-    EXPECT_EQ(0, list.Delete());
+    EXPECT_EQ(0, empty.GetFirst(s));
+    EXPECT_EQ(0, empty.GetNext(s));
+    EXPECT_EQ(0, empty.Replace(ICString("x")));
+    EXPECT_EQ(0, empty.Delete());
     EXPECT_STREQ("keep", s);
-    list.AddHead(s);
-    EXPECT_EQ(list.GetHeadNode(), list.GetTailNode());
-    EXPECT_EQ(list.GetHeadNode(), list.GetCurrentNode());
-}
 
-TEST(ParmList, AddHeadAndAddTailMoveTheCursorToTheNewNode) {
+    // Additions at either end move the cursor to the new node.
     ParmList<ICString> list;
     list.AddTail(ICString("m"));
     list.AddHead(ICString("h"));
-    ICString s;
     EXPECT_EQ(1, list.Replace(ICString("H")));
     list.AddTail(ICString("t"));
     EXPECT_EQ(1, list.Replace(ICString("T")));
+    // On the last node, the walk runs off first, then starts again at the head.
     EXPECT_EQ(0, list.GetNext(s));
-    EXPECT_EQ((std::vector<std::string>{"H", "m", "T"}), Walk(list));
+    EXPECT_STREQ("keep", s); // unchanged by the failed step
+    EXPECT_EQ(nullptr, list.GetCurrentNode());
+    EXPECT_EQ("H", Filled(list.GetNext(s), s));
+    EXPECT_EQ("m", Filled(list.GetNext(s), s));
+    EXPECT_EQ("T", Filled(list.GetNext(s), s));
+    EXPECT_EQ(0, list.GetNext(s));
 }
 
 TEST(ParmList, DeleteDuringAWalkKeepsTheWalkGoing) {
@@ -76,26 +64,20 @@ TEST(ParmList, DeleteDuringAWalkKeepsTheWalkGoing) {
     EXPECT_EQ((std::vector<std::string>{"keep1", "drop1", "drop2", "keep2", "drop3"}), seen);
     EXPECT_EQ((std::vector<std::string>{"keep1", "keep2"}), Walk(list));
 
-    // Deleting every element leaves head, tail and cursor null.
-    while (list.GetNext(s))
-        list.Delete();
+    // Deleting the first node puts the cursor before the head; deleting every element leaves
+    // head, tail and cursor null.
+    EXPECT_EQ("keep1", Filled(list.GetFirst(s), s));
+    EXPECT_EQ(1, list.Delete());
+    EXPECT_EQ(nullptr, list.GetCurrentNode());
+    EXPECT_EQ("keep2", Filled(list.GetNext(s), s));
+    EXPECT_EQ(nullptr, list.GetHeadNode()->prev);
+    EXPECT_EQ(1, list.Delete());
     EXPECT_EQ(nullptr, list.GetHeadNode());
     EXPECT_EQ(nullptr, list.GetTailNode());
     EXPECT_EQ(nullptr, list.GetCurrentNode());
     list.AddTail(ICString("again"));
     EXPECT_EQ(list.GetHeadNode(), list.GetTailNode());
     EXPECT_EQ("again", Filled(list.GetFirst(s), s));
-}
-
-TEST(ParmList, DeleteOfTheFirstNodePutsTheCursorBeforeTheHead) {
-    ParmList<ICString> list = ListOf({"a", "b"});
-    ICString s;
-    list.GetFirst(s);
-    EXPECT_EQ(1, list.Delete());
-    EXPECT_EQ(nullptr, list.GetCurrentNode());
-    EXPECT_EQ("b", Filled(list.GetNext(s), s));
-    EXPECT_EQ(list.GetHeadNode(), list.GetTailNode());
-    EXPECT_EQ(nullptr, list.GetHeadNode()->prev);
 }
 
 TEST(ParmList, AssignmentCopiesEveryElement) {
