@@ -31,21 +31,7 @@ TEST_F(PayServerTest, BrokenRepliesEndEarlyWithoutLeakingSockets) {
     }
 }
 
-TEST_F(PayServerTest, ASynchronousCallToAServerThatNeverAnswersEndsWhenItHangsUp) {
-    PaymentServerSession* s = Open();
-    server_->SetFault(Fault::Hold);
-    int before = Descriptors();
-    std::thread hangUp([this] {
-        AwaitRequests(1);
-        server_->DropHeld();
-    });
-    int rc = -1;
-    EXPECT_EQ(Codes(16, 323), Codes(pvDeposit(s, nullptr, 3, nullptr, nullptr, nullptr, &rc), rc));
-    hangUp.join();
-    EXPECT_EQ(before, Descriptors());
-}
-
-TEST_F(PayServerTest, RefusedConnectionsAndUnknownHostsFailCleanly) {
+TEST_F(PayServerTest, RefusedConnectionsFailCleanly) {
     // A bound socket that does not listen: connecting to its port is refused.
     int closedPort = 0;
     int blocker = LoopbackSocket(false, &closedPort);
@@ -60,8 +46,6 @@ TEST_F(PayServerTest, RefusedConnectionsAndUnknownHostsFailCleanly) {
     EXPECT_EQ(Codes(16, 321), Codes(pvAbout(s, &rc, &reply), rc));
     EXPECT_EQ(Codes(16, 321), Codes(pvShutdownTill(s, &rc), rc));
     pvCloseAPI(&s);
-    EXPECT_EQ(nullptr, pvInitializeAPI(0, "999.999.999.999", 1, 1, &rc));
-    EXPECT_EQ(306, rc);
     EXPECT_EQ(before, Descriptors());
     close(blocker);
 

@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -49,6 +50,24 @@ inline int LoopbackSocket(bool listening, int* port) {
     EXPECT_EQ(0, getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len));
     *port = ntohs(addr.sin_port);
     return fd;
+}
+
+// One whole request frame read from a raw connection, length first; "" when none came in time.
+inline std::string ReadRequest(int peer) {
+    std::string got;
+    char buffer[512];
+    pollfd watch = {peer, POLLIN, 0};
+    while (poll(&watch, 1, 2000) == 1) {
+        ssize_t n = recv(peer, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        got.append(buffer, size_t(n));
+        if (got.size() >= 4 &&
+            got.size() - 4 >= (uint32_t(uint8_t(got[0])) << 24 | uint32_t(uint8_t(got[1])) << 16 |
+                               uint32_t(uint8_t(got[2])) << 8 | uint8_t(got[3])))
+            return got;
+    }
+    return "";
 }
 
 inline int OpenDescriptors() {

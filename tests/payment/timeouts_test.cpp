@@ -1,7 +1,5 @@
 // Bounded calls: servers that never answer, answer in drips or stall, replies that claim more
 // than the protocol allows, and the session's time-out itself.
-#include <poll.h>
-
 #include <cstdlib>
 #include <functional>
 #include <vector>
@@ -17,24 +15,6 @@ double Timed(const std::function<void()>& call) {
     auto start = std::chrono::steady_clock::now();
     call();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Reads one request frame from a raw connection, so that the client is past sending.
-bool ReadRequest(int peer) {
-    std::string got;
-    char buffer[512];
-    pollfd watch = {peer, POLLIN, 0};
-    while (poll(&watch, 1, 2000) == 1) {
-        ssize_t n = recv(peer, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            return false;
-        got.append(buffer, size_t(n));
-        if (got.size() >= 4 &&
-            got.size() - 4 >= (uint32_t(uint8_t(got[0])) << 24 | uint32_t(uint8_t(got[1])) << 16 |
-                               uint32_t(uint8_t(got[2])) << 8 | uint8_t(got[3])))
-            return true;
-    }
-    return false;
 }
 
 PaymentServerSession* OpenOn(int mode, int apiPort, int adminPort, int timeout) {
@@ -54,7 +34,6 @@ TEST(PayTimeout, DefaultsToThirtySecondsAndRefusesValuesBelowOne) {
     int seconds = -1;
     EXPECT_EQ(Codes(0, 0), Codes(pvGetTimeout(s, &seconds, &rc), rc));
     EXPECT_EQ(30, seconds);
-    EXPECT_EQ(PV_DEFAULT_TIMEOUT_SECONDS, seconds);
 
     // Refused values leave the time-out as it was.
     EXPECT_EQ(Codes(16, 311), Codes(pvSetTimeout(s, 0, &rc), rc));
@@ -153,7 +132,7 @@ TEST(PayWire, AReplyDrippedByteByByteCannotOutlastTheTimeOut) {
     std::thread drip([listener] {
         int peer = accept(listener, nullptr, nullptr);
         ASSERT_GE(peer, 0);
-        EXPECT_TRUE(ReadRequest(peer));
+        EXPECT_NE("", ReadRequest(peer));
         const std::string reply = std::string("\0\1\0\2\0\0\0\x14", 8) + std::string(20, 'x');
         for (char byte : reply) {
             if (send(peer, &byte, 1, MSG_NOSIGNAL) != 1)

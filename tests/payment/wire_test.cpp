@@ -1,8 +1,7 @@
 // The exact bytes each command puts on the wire, and how replies come back.
-#include <poll.h>
-
 #include <climits>
 #include <cstdlib>
+#include <functional>
 
 #include "pay_fixture.h"
 
@@ -13,22 +12,6 @@ const std::string kKey = Parm("ORDERNUMBER     ", "1234") + Parm("MERCHANTNUMBER
 const Key kKeyRecord = {1234, 77};
 
 } // namespace
-
-TEST_F(PayServerTest, CancelOrderFramesExactlyTheseBytes) {
-    PaymentServerSession* s = Open();
-    int rc = -1;
-    EXPECT_EQ(Codes(7, 9), Codes(pvCancelOrder(s, &kKeyRecord, nullptr, &rc), rc));
-    const char raw[] = "CANCELORDER    "
-                       "\0\0\0\x01"
-                       "PVAPIVERSION    2"
-                       "\0\0\0\x04"
-                       "ORDERNUMBER     1234"
-                       "\0\0\0\x02"
-                       "MERCHANTNUMBER  77"
-                       "\0\0\0\x01"
-                       "DELETEORDER     1";
-    EXPECT_EQ(std::string(raw, sizeof raw - 1), Last());
-}
 
 TEST_F(PayServerTest, ReceivePaymentSendsEveryGivenPartInOrder) {
     PaymentServerSession* s = Open();
@@ -73,93 +56,91 @@ TEST_F(PayServerTest, ReceivePaymentSendsEveryGivenPartInOrder) {
     EXPECT_EQ(0, reply.length);
 }
 
-TEST_F(PayServerTest, AcceptPaymentPassesProtocolDataUncheckedAndPadsTheCurrency) {
+// Each command's parameters in their order, optional ones only when given.
+TEST_F(PayServerTest, EachCommandSendsItsParametersInOrder) {
     PaymentServerSession* s = Open();
-    // Not a valid parameter sequence; accepting bounds only the size.
-    char odd[3] = {'a', 'b', 'c'};
-    ProtocolData pd = {odd, 3};
-    Amount amount = {5, 3, 36};
-    Approve approve = {8, 5, -1, nullptr};
     int rc = -1;
-    EXPECT_EQ(7,
-              pvAcceptPayment(s, nullptr, &amount, nullptr, nullptr, &approve, &pd, &rc, nullptr));
-    EXPECT_EQ("ACCEPTPAYMENT  " + kVersion + Parm("AMOUNT          ", "5") +
-                  Parm("AMOUNTEXP10     ", "3") + Parm("CURRENCY        ", "036") + "abc" +
-                  Parm("APPROVEFLAG     ", "1") + Parm("PAYMENTNUMBER   ", "8") +
-                  Parm("PAYMENTAMOUNT   ", "5") + Parm("SPLITALLOWED    ", "-1"),
-              Last());
-}
-
-TEST_F(PayServerTest, ApproveDepositAndRefundFamilies) {
-    PaymentServerSession* s = Open();
     Amount amount = {100, 0, 978};
     const std::string amt = Parm("AMOUNT          ", "100") + Parm("AMOUNTEXP10     ", "0") +
                             Parm("CURRENCY        ", "978");
-    unsigned long batch = 31;
+    unsigned long batch = 31, batch4 = 4;
     DepositRequest noBatch = {nullptr};
     DepositRequest withBatch = {&batch};
-    int rc = -1;
+    ProtocolData terminal = {nullptr, 0};
+    ASSERT_EQ(0, pvAddProtocolDataString(&terminal, "TERMINAL        ", "T1", 2, &rc));
+    // Not a valid parameter sequence; accepting bounds only the size.
+    char odd[3] = {'a', 'b', 'c'};
+    ProtocolData unchecked = {odd, 3};
+    Amount small = {5, 3, 36};
+    Approve approve = {8, 5, -1, nullptr};
+    Key widest = {ULONG_MAX, ULONG_MAX};
+    Amount widestAmount = {ULONG_MAX, LONG_MIN, UINT_MAX};
+    unsigned long widestBatch = ULONG_MAX;
+    DepositRequest widestDeposit = {&widestBatch};
+    Approve widestApprove = {ULONG_MAX, ULONG_MAX, LONG_MIN, &widestDeposit};
     const std::string head = kVersion + kKey + amt, pay = Parm("PAYMENTNUMBER   ", "6"),
                       credit = Parm("CREDITNUMBER    ", "2"),
                       batchId = Parm("BATCHID         ", "31"),
-                      deposit = Parm("DEPOSITFLAG     ", "1");
-    const std::string split0 = Parm("SPLITALLOWED    ", "0");
-    EXPECT_EQ(7, pvApprove(s, &kKeyRecord, 6, &amount, 1, &noBatch, nullptr, &rc));
-    EXPECT_EQ("APPROVE        " + head + pay + Parm("SPLITALLOWED    ", "1") + deposit, Last());
-    EXPECT_EQ(7, pvApprove(s, &kKeyRecord, 6, &amount, 0, &withBatch, nullptr, &rc));
-    EXPECT_EQ("APPROVE        " + head + pay + split0 + deposit + batchId, Last());
-    EXPECT_EQ(7, pvApproveReversal(s, &kKeyRecord, 6, &amount, 0, nullptr, &rc));
-    EXPECT_EQ("APPROVEREVERSAL" + head + pay + split0, Last());
-    EXPECT_EQ(7, pvDeposit(s, &kKeyRecord, 6, &amount, nullptr, nullptr, &rc));
-    EXPECT_EQ("DEPOSIT        " + head + pay, Last());
-    EXPECT_EQ(7, pvDepositReversal(s, &kKeyRecord, 6, &amount, nullptr, &rc));
-    EXPECT_EQ("DEPOSITREVERSAL" + head + pay, Last());
-    EXPECT_EQ(7, pvRefund(s, &kKeyRecord, 2, &amount, &batch, nullptr, &rc));
-    EXPECT_EQ("REFUND         " + head + credit + batchId, Last());
-    EXPECT_EQ(7, pvRefundReversal(s, &kKeyRecord, 2, &amount, nullptr, &rc));
-    EXPECT_EQ("REFUNDREVERSAL " + head + credit, Last());
-    EXPECT_EQ(9, rc);
-}
-
-TEST_F(PayServerTest, BatchCommandsPutProtocolDataLast) {
-    PaymentServerSession* s = Open();
-    ProtocolData pd = {nullptr, 0};
-    int rc = -1;
-    ASSERT_EQ(0, pvAddProtocolDataString(&pd, "TERMINAL        ", "T1", 2, &rc));
-    EXPECT_EQ(7, pvBatchOpen(s, 77, 0, nullptr, nullptr, nullptr, &rc));
-    EXPECT_EQ("BATCHOPEN      " + kVersion + Parm("MERCHANTNUMBER  ", "77") +
-                  Parm("PAYMENTTYPE     ", ""),
-              Last());
-    unsigned long batch = 4;
-    const std::string ids = Parm("BATCHID         ", "4") + Parm("ACCOUNTNUMBER   ", "3") +
+                      deposit = Parm("DEPOSITFLAG     ", "1"),
+                      split0 = Parm("SPLITALLOWED    ", "0"),
+                      ids = Parm("BATCHID         ", "4") + Parm("ACCOUNTNUMBER   ", "3") +
                             Parm("MERCHANTNUMBER  ", "77"),
-                      terminal = Parm("TERMINAL        ", "T1");
-    EXPECT_EQ(7, pvBatchOpen(s, 77, 3, &batch, "SET", &pd, &rc));
-    EXPECT_EQ("BATCHOPEN      " + kVersion + ids + Parm("PAYMENTTYPE     ", "SET") + terminal,
-              Last());
-    EXPECT_EQ(7, pvBatchClose(s, 77, 3, &batch, &pd, &rc));
-    EXPECT_EQ("BATCHCLOSE     " + kVersion + ids + terminal, Last());
-    free(pd.data);
-}
-
-TEST_F(PayServerTest, WidestNumbersAreSentInFull) {
-    PaymentServerSession* s = Open();
-    Key key = {ULONG_MAX, ULONG_MAX};
-    Amount amount = {ULONG_MAX, LONG_MIN, UINT_MAX};
-    unsigned long batch = ULONG_MAX;
-    DepositRequest deposit = {&batch};
-    Approve approve = {ULONG_MAX, ULONG_MAX, LONG_MIN, &deposit};
-    int rc = -1;
-    EXPECT_EQ(7,
-              pvAcceptPayment(s, &key, &amount, nullptr, nullptr, &approve, nullptr, &rc, nullptr));
-    const std::string max = "18446744073709551615", min = "-9223372036854775808";
-    EXPECT_EQ("ACCEPTPAYMENT  " + kVersion + Parm("ORDERNUMBER     ", max) +
-                  Parm("MERCHANTNUMBER  ", max) + Parm("AMOUNT          ", max) +
-                  Parm("AMOUNTEXP10     ", min) + Parm("CURRENCY        ", "4294967295") +
-                  Parm("APPROVEFLAG     ", "1") + Parm("PAYMENTNUMBER   ", max) +
-                  Parm("PAYMENTAMOUNT   ", max) + Parm("SPLITALLOWED    ", min) +
-                  Parm("DEPOSITFLAG     ", "1") + Parm("BATCHID         ", max),
-              Last());
+                      t1 = Parm("TERMINAL        ", "T1"), max = "18446744073709551615",
+                      min = "-9223372036854775808";
+    const struct {
+        std::function<int()> call;
+        std::string sent;
+    } cases[] = {
+        {[&] { return pvCancelOrder(s, &kKeyRecord, nullptr, &rc); },
+         "CANCELORDER    " + kVersion + kKey + Parm("DELETEORDER     ", "1")},
+        {[&] { return pvApprove(s, &kKeyRecord, 6, &amount, 1, &noBatch, nullptr, &rc); },
+         "APPROVE        " + head + pay + Parm("SPLITALLOWED    ", "1") + deposit},
+        {[&] { return pvApprove(s, &kKeyRecord, 6, &amount, 0, &withBatch, nullptr, &rc); },
+         "APPROVE        " + head + pay + split0 + deposit + batchId},
+        {[&] { return pvApproveReversal(s, &kKeyRecord, 6, &amount, 0, nullptr, &rc); },
+         "APPROVEREVERSAL" + head + pay + split0},
+        {[&] { return pvDeposit(s, &kKeyRecord, 6, &amount, nullptr, nullptr, &rc); },
+         "DEPOSIT        " + head + pay},
+        {[&] { return pvDepositReversal(s, &kKeyRecord, 6, &amount, nullptr, &rc); },
+         "DEPOSITREVERSAL" + head + pay},
+        {[&] { return pvRefund(s, &kKeyRecord, 2, &amount, &batch, nullptr, &rc); },
+         "REFUND         " + head + credit + batchId},
+        {[&] { return pvRefundReversal(s, &kKeyRecord, 2, &amount, nullptr, &rc); },
+         "REFUNDREVERSAL " + head + credit},
+        {[&] { return pvBatchOpen(s, 77, 0, nullptr, nullptr, nullptr, &rc); },
+         "BATCHOPEN      " + kVersion + Parm("MERCHANTNUMBER  ", "77") +
+             Parm("PAYMENTTYPE     ", "")},
+        {[&] { return pvBatchOpen(s, 77, 3, &batch4, "SET", &terminal, &rc); },
+         "BATCHOPEN      " + kVersion + ids + Parm("PAYMENTTYPE     ", "SET") + t1},
+        {[&] { return pvBatchClose(s, 77, 3, &batch4, &terminal, &rc); },
+         "BATCHCLOSE     " + kVersion + ids + t1},
+        // Protocol data passed on as it is; the currency padded to three digits.
+        {[&] {
+             return pvAcceptPayment(s, nullptr, &small, nullptr, nullptr, &approve, &unchecked, &rc,
+                                    nullptr);
+         },
+         "ACCEPTPAYMENT  " + kVersion + Parm("AMOUNT          ", "5") +
+             Parm("AMOUNTEXP10     ", "3") + Parm("CURRENCY        ", "036") + "abc" +
+             Parm("APPROVEFLAG     ", "1") + Parm("PAYMENTNUMBER   ", "8") +
+             Parm("PAYMENTAMOUNT   ", "5") + Parm("SPLITALLOWED    ", "-1")},
+        // The widest numbers are sent in full.
+        {[&] {
+             return pvAcceptPayment(s, &widest, &widestAmount, nullptr, nullptr, &widestApprove,
+                                    nullptr, &rc, nullptr);
+         },
+         "ACCEPTPAYMENT  " + kVersion + Parm("ORDERNUMBER     ", max) +
+             Parm("MERCHANTNUMBER  ", max) + Parm("AMOUNT          ", max) +
+             Parm("AMOUNTEXP10     ", min) + Parm("CURRENCY        ", "4294967295") +
+             Parm("APPROVEFLAG     ", "1") + Parm("PAYMENTNUMBER   ", max) +
+             Parm("PAYMENTAMOUNT   ", max) + Parm("SPLITALLOWED    ", min) +
+             Parm("DEPOSITFLAG     ", "1") + Parm("BATCHID         ", max)},
+    };
+    for (const auto& c : cases) {
+        rc = -1;
+        EXPECT_EQ(Codes(7, 9), Codes(c.call(), rc)) << c.sent.substr(0, 15);
+        EXPECT_EQ(c.sent, Last());
+    }
+    free(terminal.data);
 }
 
 TEST_F(PayServerTest, AboutAndStopGoToTheAdministrationPort) {
@@ -191,16 +172,14 @@ TEST(PayWire, RequestFrameCarriesItsLengthFirst) {
     EXPECT_EQ(Codes(16, 330), Codes(pvDepositReversal(s, nullptr, 9, nullptr, nullptr, &rc), rc));
     int peer = accept(listener, nullptr, nullptr);
     ASSERT_GE(peer, 0);
-    std::string got;
-    char buffer[512];
-    pollfd watch = {peer, POLLIN, 0};
-    while (got.size() < 61 && poll(&watch, 1, 2000) == 1) {
-        ssize_t n = recv(peer, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        got.append(buffer, size_t(n));
-    }
-    EXPECT_EQ(Be32(57) + "DEPOSITREVERSAL" + kVersion + Parm("PAYMENTNUMBER   ", "9"), got);
+    std::string got = ReadRequest(peer);
+    const char raw[] = "\0\0\0\x39"
+                       "DEPOSITREVERSAL"
+                       "\0\0\0\x01"
+                       "PVAPIVERSION    2"
+                       "\0\0\0\x01"
+                       "PAYMENTNUMBER   9";
+    EXPECT_EQ(std::string(raw, sizeof raw - 1), got);
     // Answered with a header only: no data comes back, and that is success.
     const char header[8] = {0, 1, 0, 2, 0, 0, 0, 0};
     ASSERT_EQ(8, send(peer, header, 8, 0));
