@@ -16,7 +16,9 @@
 extern "C" VX_API int ICCreateDatabase(const char* dataFile);
 VX_API int DBCreateDatabase(MSList& list, int* failures = nullptr);
 // The database of one instance, created, found or catalogued. 1 when it exists at the end;
-// the record is as it was when the call returns.
+// the record is as it was when the call returns. Runs for instances whose logs share a
+// directory take turns there (waiting an hour at most), and files a killed earlier run left
+// are removed first. A database whose existence cannot be told is neither found nor created.
 VX_API int DBCreateSingle(MSInfo& info);
 // Runs the schema script for the instance and judges its log. 1 when the database was made.
 VX_API int CreateDB(MSInfo& info, const char* installDir);
@@ -27,18 +29,22 @@ VX_API int SysCreateHWLDB(MSInfo& info);
 VX_API int ICMigrateDB(const char* script, MSInfo& info, const char* dir, int n);
 
 // Writes script and a marker line into dir/dbmaster.sh, runs it as the database owner in dir
-// and removes it. The result of the run, or 0 after message 21 (no such database instance
-// user) or 13 (the script could not be written). The run is bounded like every command run
-// as another user (VXCONFIG_COMMAND_SECONDS, else an hour).
+// and removes it; runs in the same dir take turns (an hour's wait at most, else message 24
+// with the reason). The result of the run, or 0 after message 21 (no such database instance
+// user), 24 or 13 (the script could not be written). The run is bounded like every command
+// run as another user (VXCONFIG_COMMAND_SECONDS, else an hour).
 VX_API int SysExecDBScript(const char* script, MSInfo& info, const char* dir, int n);
 // Writes path through the write path: script, a newline and "mkdir MARKER"; mode 0700 and
 // owner the given user from the first byte (generated scripts may hold a clear password).
+// Whatever stood at path is removed first, and a link planted there is never followed.
 VX_API int CreateDBScript(const char* path, const char* script, const char* marker,
                           const char* owner = nullptr);
 
-// 1 when the instance database is catalogued (or cannot be determined: message 32), else 0.
+// 1 when the query ran and found the instance database catalogued; 0 when it did not, and
+// after message 32 when the query could not run or its answer could not be read.
 VX_API int IsExistDBOrvell(MSInfo& info);
-// 1 when the hosting edition's additions exist (or cannot be determined: message 32), else 0.
+// 1 when the query ran and found the hosting edition's additions; 0 when it did not, and
+// after message 32 when the query could not run or its answer could not be read.
 VX_API int IsExistHWLDBOrvell(MSInfo& info);
 // Catalogues the database of another machine on this client and registers its service.
 // The result of the catalogue run; 0 when there is no service name or nothing could be set up.

@@ -59,7 +59,8 @@ int SetupDBOrvellClient(MSInfo& info) {
     if (!ICRegRemoteDBService(info.DBService, DB_REMOTE_PORT))
         return 0;
     database::DBFiles files(info);
-    if (!CreateDBOrvellClientCmd(files.command, info))
+    database::DirectoryTurn turn(files.workDir);
+    if (!turn.Held() || !CreateDBOrvellClientCmd(files.command, info))
         return 0;
     int result = SysExecDBScript(files.command, info, files.logDir, 0);
     SysRemove(files.command);
@@ -94,7 +95,9 @@ int SysCreateHWLDB(MSInfo& info) {
         text += "relda catalog database " + name + " as r" + name + " at node n" + name + "\n\n";
     }
     text += "mkdir " + Text(files.marker) + "\n";
-    if (!database::WritePrivateScript(script, text, info.DBOwner))
+    // The script's name is fixed: one run at a time writes it.
+    database::DirectoryTurn turn(admin);
+    if (!turn.Held() || !database::WritePrivateScript(script, text, info.DBOwner))
         return 0;
     SysRemove(files.marker); // one a killed earlier run left
     int result = SysExecCmd(script, admin, info.DBOwner);

@@ -65,8 +65,9 @@ bool RegisterDataSource(MSInfo& info) {
 // The hosting edition's additions, when missing: made, and judged by their log. false when
 // they failed (reported).
 bool AddHostingTables(MSInfo& info) {
-    if (IsExistHWLDBOrvell(info))
-        return true;
+    database::Existence existence = database::AskHostingTables(info);
+    if (existence != database::kAbsent)
+        return existence == database::kPresent;
     ICString log = info.VXLogPath ^ kQbxLog;
     ICCreateBackup(log);
     SysRemove(log);
@@ -87,12 +88,15 @@ int CreateDB(MSInfo& info, const char* installDir) {
     char encrypted[kEncryptedAdminSize] = "";
     ICEncryptWithMerKey(database::kDefaultAdministrator, encrypted, sizeof encrypted, info.MerKey);
     ICString schemaDir = ICString(installDir ? installDir : "") ^ "vx_schema" ^ "relda";
+    // The run is judged by its log: one an earlier run left must not pass for it.
+    ICString log = info.VXLogPath ^ (info.DBName + ".log");
+    ICCreateBackup(log);
+    SysRemove(log);
     SysExecDBScript(SchemaScript(info, schemaDir, encrypted).c_str(), info, schemaDir,
                     kSchemaRunNumber);
-    ICString log = info.VXLogPath ^ (info.DBName + ".log");
     if (database::ScanDatabaseLog(log, info.DBName, false) != database::kLogClean)
         return 0;
-    if (!IsExistDBOrvell(info))
+    if (database::AskDatabase(info) != database::kPresent)
         return 0;
     RegisterDataSource(info);
     return 1;
@@ -108,16 +112,28 @@ int DBCreateSingle(MSInfo& info) {
         info = saved;
         return 0;
     }
+    // Runs for instances whose logs share a directory take turns: the files there have
+    // fixed names. What a killed earlier run left goes first.
+    database::DirectoryTurn turn(info.VXLogPath);
+    if (!turn.Held()) {
+        info = saved;
+        return 0;
+    }
+    database::RemoveLeftovers(info);
     bool exists = false;
     bool created = false;
     bool checkHosting = true;
+    database::Existence existence = database::kAbsent;
     if (info.DBType == DB_ORACLE) {
         exists = true;
         checkHosting = false;
         ICUpdateStatus(IC_MSG_DATABASE_MANUAL, info.DBName);
-    } else if (IsExistDBOrvell(info)) {
+    } else if ((existence = database::AskDatabase(info)) == database::kPresent) {
         exists = true;
         ICUpdateStatus(IC_MSG_DATABASE_EXISTS, info.DBName);
+    } else if (existence == database::kUnknown) {
+        // Reported: neither found nor to be created over what may be there.
+        checkHosting = false;
     } else if (info.MSOption & MS_OPT_DB_CLIENT) {
         if (SetupDBOrvellClient(info)) {
             exists = true;

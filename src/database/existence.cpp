@@ -1,5 +1,7 @@
 // Whether the instance database and the hosting edition's additions exist, asked of the
 // command line processor in a shell of the database owner and read from its output files.
+// Only an answer that was read counts: a query that could not run or left no answer, or a
+// directory listing that reports an error of the processor, leaves the question open.
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -15,27 +17,49 @@
 
 namespace {
 
+using database::Existence;
+
 const char kEnglish[] = "LANG=en_US;export LANG;";
 
-// The output file of a query, line by line; each(line) answers true when it decides.
-// 1 / 0 from the lines, or unknown (message 32, answered as existing) when there is none.
-template <typename Each> int ReadAnswer(MSInfo& info, const ICString& output, Each each) {
-    int answer = 0;
+Existence Unknown(MSInfo& info) {
+    ICShowError(IC_MSG_EXISTENCE_UNKNOWN, info.DBName);
+    return database::kUnknown;
+}
+
+// The answer a query left in output, line by line; found(line) is true for a line that
+// shows what was asked. Unknown when there is no answer, or with errorsOpen when it reports
+// an error of the processor.
+template <typename Found>
+Existence ReadAnswer(MSInfo& info, const ICString& output, bool errorsOpen, Found found) {
+    Existence answer = database::kAbsent;
+    bool failed = false;
     {
         SysLineReader in(output);
-        if (!in.IsOpen()) {
-            ICShowError(IC_MSG_EXISTENCE_UNKNOWN, info.DBName);
-            return 1;
-        }
-        while (char* line = in.Next()) {
-            if (each(line)) {
-                answer = 1;
+        failed = !in.IsOpen();
+        while (!failed && answer == database::kAbsent) {
+            char* line = in.Next();
+            if (!line)
                 break;
-            }
+            if (errorsOpen && database::IsErrorLine(line))
+                failed = true;
+            else if (found(line))
+                answer = database::kPresent;
         }
+        failed = failed || in.Failed();
     }
     SysRemove(output);
-    return answer;
+    return failed ? Unknown(info) : answer;
+}
+
+// A row of the query's output: its number alone on the line, right-aligned in its column
+// or not. The closing "N record(s) selected." line is not one.
+bool IsPositiveRow(const char* line) {
+    const char* number = line + strspn(line, SYS_SEPARATORS);
+    if (!isdigit(static_cast<unsigned char>(*number)))
+        return false;
+    char* end = nullptr;
+    long value = strtol(number, &end, 10);
+    return end[strspn(end, SYS_SEPARATORS)] == '\0' && value > 0;
 }
 
 // What an existence query asks, as a check run lists it among the probes.
@@ -46,18 +70,25 @@ std::string Asked(const MSInfo& info, const char* question) {
 
 } // namespace
 
-int IsExistDBOrvell(MSInfo& info) {
+namespace database {
+
+Existence AskDatabase(MSInfo& info) {
+    // Made before the probe: a check run's query is asked from a place of its own.
+    QueryPlace place(info);
     // Only asks: a check run gets the database's real answer.
     SysProbe probe(Asked(info, "exists (relda list database directory)"));
-    database::DBFiles files(info);
+    DBFiles files(info);
+    DirectoryTurn turn(files.workDir);
+    if (!place.Ready() || !turn.Held())
+        return Unknown(info);
     SysRemove(files.listing);
     std::string text = std::string(kEnglish) + "relda list database directory > " +
                        static_cast<const char*>(files.listing) + "\n";
-    if (database::RunCommandFile(info, files, text) == database::kNotWritten)
-        return 0;
+    if (RunCommandFile(info, files, text) == kNotWritten)
+        return kAbsent;
     ICString label;
     ICLoadMessage(label, IC_MSG_DATABASE_ALIAS);
-    return ReadAnswer(info, files.listing, [&](char* line) {
+    return ReadAnswer(info, files.listing, true, [&](char* line) {
         if (!strstr(line, label))
             return false;
         for (char* token = strtok(line, SYS_SEPARATORS); token;
@@ -69,9 +100,13 @@ int IsExistDBOrvell(MSInfo& info) {
     });
 }
 
-int IsExistHWLDBOrvell(MSInfo& info) {
+Existence AskHostingTables(MSInfo& info) {
+    QueryPlace place(info);
     SysProbe probe(Asked(info, "holds the hosting additions (relda select from ofs)"));
-    database::DBFiles files(info);
+    DBFiles files(info);
+    DirectoryTurn turn(files.workDir);
+    if (!place.Ready() || !turn.Held())
+        return Unknown(info);
     SysRemove(files.query);
     std::string text = kEnglish;
     if (info.MSOption & MS_OPT_DB_REMOTE) {
@@ -82,10 +117,8 @@ int IsExistHWLDBOrvell(MSInfo& info) {
         std::string connect = std::string("connect to ") + static_cast<const char*>(info.DBName) +
                               " user " + static_cast<const char*>(info.DBOwner) + " using " +
                               static_cast<const char*>(password) + "\n";
-        if (!database::WritePrivateScript(files.connect, connect, info.DBOwner)) {
-            ICShowError(IC_MSG_EXISTENCE_UNKNOWN, info.DBName);
-            return 1;
-        }
+        if (!WritePrivateScript(files.connect, connect, info.DBOwner))
+            return Unknown(info);
         text += std::string("\nrelda -f ") + static_cast<const char*>(files.connect) + "\n";
     } else {
         text += std::string("\nrelda connect to ") + static_cast<const char*>(info.DBName) + "\n";
@@ -93,11 +126,12 @@ int IsExistHWLDBOrvell(MSInfo& info) {
     text += "relda \"select refnum from ofs where name='vx3_shipRule' and version=1.0 and "
             "vendor='Orvell' and product='VX'\" > ";
     text += std::string(static_cast<const char*>(files.query)) + "\n";
-    database::RunCommandFile(info, files, text);
+    RunCommandFile(info, files, text);
     SysRemove(files.connect);
-    // The heading line and its underline, then one line per row led by its number.
+    // The heading line and its underline, then one line per row led by its number. A query
+    // the processor refused (no such database or table yet) found no row.
     bool underline = false;
-    return ReadAnswer(info, files.query, [&](char* line) {
+    return ReadAnswer(info, files.query, false, [&](char* line) {
         if (strstr(line, "REFNUM")) {
             underline = true;
             return false;
@@ -106,7 +140,16 @@ int IsExistHWLDBOrvell(MSInfo& info) {
             underline = false;
             return false;
         }
-        // The closing "N record(s) selected." line is led by blanks, a row by its number.
-        return isdigit(static_cast<unsigned char>(line[0])) && atoi(line) > 0;
+        return IsPositiveRow(line);
     });
+}
+
+} // namespace database
+
+int IsExistDBOrvell(MSInfo& info) {
+    return database::AskDatabase(info) == database::kPresent ? 1 : 0;
+}
+
+int IsExistHWLDBOrvell(MSInfo& info) {
+    return database::AskHostingTables(info) == database::kPresent ? 1 : 0;
 }

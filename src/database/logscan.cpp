@@ -30,6 +30,10 @@ void Report(const std::string& text) {
 
 } // namespace
 
+bool IsErrorLine(const char* line) {
+    return line && (FirstTokenIs(line, "RELDA", 'E') || FirstTokenIs(line, "SQL", 'N'));
+}
+
 LogVerdict ScanDatabaseLog(const char* path, const char* database, bool sqlRule) {
     SysLineReader in(path);
     if (!in.IsOpen())

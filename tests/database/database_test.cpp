@@ -4,10 +4,13 @@
 // and hanging scripts, and what the runs leave behind (no scripts, no clear password).
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <dirent.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "sandbox_fixture.h"
@@ -93,6 +96,22 @@ protected:
                 return true;
         }
         return false;
+    }
+    // Processes of this sandbox still running: those whose command line names its root.
+    int RunningHere() {
+        int count = 0;
+        for (const std::string& pid : Entries("/proc")) {
+            std::string cmdline = ReadWholeFile("/proc/" + pid + "/cmdline");
+            count += cmdline.find(Root()) != std::string::npos;
+        }
+        return count;
+    }
+    // work() run in a child process, which exits 0 when it returned 1.
+    static pid_t InChild(const std::function<int()>& work) {
+        pid_t pid = fork();
+        if (pid == 0)
+            _exit(work() == 1 ? 0 : 1);
+        return pid;
     }
     int Create(MSInfo m) {
         MSList list;
@@ -241,11 +260,11 @@ TEST_F(DatabaseTest, BadInstancesAndBadDataFiles) {
     EXPECT_TRUE(Tables("MSER").empty());
 
     // A database instance user the system does not know: error 21, nothing runs, and the
-    // existence that could not be asked counts as given.
+    // existence that could not be asked is not taken for given: the database is not ready.
     s_errors.clear();
     MSInfo stranger = Instance("shop2", "mser2");
     stranger.DBUser = "nobody2";
-    EXPECT_EQ(Create(stranger), 0);
+    EXPECT_EQ(Create(stranger), 1);
     EXPECT_EQ(s_errors, (std::vector<std::string>{"The database user name is not valid.",
                                                   "Unable to determine database existence for "
                                                   "mser2."}));
@@ -324,6 +343,97 @@ TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
     EXPECT_EQ(Create(wrong), 1);
     EXPECT_EQ(s_errors, std::vector<std::string>{"Cannot create database mser4."});
     EXPECT_TRUE(Tables("MSER4").empty());
+}
+
+constexpr uid_t kNobody = 65534;
+
+TEST_F(DatabaseTest, LinksTheUsersPlantedRedirectNothing) {
+    MSInfo m = Instance("shop1", "mser", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
+    m.DBNode = "node1";
+    m.DBHost = "127.0.0.1";
+    const std::string logs = Rooted("/logs/shop1"), shadow = Rooted("/etc/shadow");
+    const std::string lib = Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/lib");
+    const std::string secret = ReadWholeFile(shadow);
+    // The owner's log directory and the instance user's library directory hold links to a
+    // root file under the names root writes there.
+    for (const std::string& link :
+         {logs + "/mser.cmd", logs + "/mser.connect", logs + "/dbmaster.sh", lib + "/relda.o"}) {
+        ASSERT_EQ(symlink(shadow.c_str(), link.c_str()), 0);
+        ASSERT_EQ(lchown(link.c_str(), kNobody, kNobody), 0);
+    }
+    ASSERT_EQ(lchown(logs.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(lchown(lib.c_str(), kNobody, kNobody), 0);
+
+    // A check run asks from a place of its own and leaves the log directory as it was.
+    ASSERT_EQ(SysBeginChanges(SYS_CHANGES_CHECK), 1);
+    DBCreateSingle(m);
+    SysEndChanges();
+    EXPECT_EQ(ReadWholeFile(shadow), secret);
+    EXPECT_EQ(Entries(logs), (std::vector<std::string>{"dbmaster.sh", "mser.cmd", "mser.connect"}));
+
+    s_errors.clear();
+    EXPECT_EQ(DBCreateSingle(m), 1);
+    EXPECT_EQ(s_errors, std::vector<std::string>());
+    struct stat st;
+    ASSERT_EQ(lstat(shadow.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode) && st.st_uid == 0);
+    EXPECT_EQ(ReadWholeFile(shadow), secret);
+    EXPECT_EQ(Entries(logs), (std::vector<std::string>{"mser.log", "qbxdata.log"}));
+    EXPECT_EQ(ReadWholeFile(lib + "/relda.o"), "relda client object\n");
+}
+
+TEST_F(DatabaseTest, RunsKilledMidwayLeaveNoClearPasswordOnceARunSucceeds) {
+    MSInfo m = Instance("shop1", "mser", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
+    m.DBNode = "node1";
+    m.DBHost = "127.0.0.1";
+    // Killed while the schema script runs, then while the additions are made: each time the
+    // script, left running, is let go and finishes on its own.
+    for (const std::string& dir : {Schema, Schema + "/migrate"}) {
+        std::string log = Rooted("/logs/shop1/") + (dir == Schema ? "mser.log" : "qbxdata.log");
+        ASSERT_TRUE(WriteWholeFile(dir + "/HANG", ""));
+        pid_t run = InChild([&] { return DBCreateSingle(m); });
+        for (int i = 0; i < 400 && !FileExists(log); ++i)
+            usleep(50 * 1000);
+        kill(run, SIGKILL);
+        waitpid(run, nullptr, 0);
+        ASSERT_TRUE(FileExists(log)) << "the script never ran";
+        ASSERT_EQ(unlink((dir + "/HANG").c_str()), 0);
+        for (int i = 0; i < 400 && RunningHere() > 0; ++i)
+            usleep(50 * 1000);
+        ASSERT_EQ(RunningHere(), 0);
+    }
+    ASSERT_TRUE(FileExists(Rooted("/opt/Orvellvndx/Vendrix3/server/admin/reldaconfig")));
+    EXPECT_EQ(Create(m), 0);
+    EXPECT_FALSE(SandboxHolds(Root(), SANDBOX_PASSWORD));
+}
+
+TEST_F(DatabaseTest, RunsWhoseLogsShareADirectoryTakeTurns) {
+    std::vector<MSInfo> shops = {Instance("shop1", "mser"), Instance("shop2", "mser2")};
+    const std::string logs = Rooted("/logs/shared");
+    ASSERT_EQ(mkdir(logs.c_str(), 0755), 0);
+    // The first run's schema script waits; the second run, started meanwhile, waits its turn
+    // instead of running beside it.
+    ASSERT_TRUE(WriteWholeFile(Schema + "/HANG", ""));
+    std::vector<pid_t> runs;
+    for (MSInfo& m : shops) {
+        m.VXLogPath = logs.c_str();
+        runs.push_back(InChild([&] { return DBCreateSingle(m); }));
+        std::string log = logs + "/" + static_cast<const char*>(m.DBName) + ".log";
+        for (int i = 0; i < 40 && !FileExists(log); ++i)
+            usleep(50 * 1000);
+    }
+    ASSERT_TRUE(FileExists(logs + "/mser.log"));
+    EXPECT_FALSE(FileExists(logs + "/mser2.log"));
+    ASSERT_EQ(unlink((Schema + "/HANG").c_str()), 0);
+    for (pid_t run : runs) {
+        int status = -1;
+        ASSERT_EQ(waitpid(run, &status, 0), run);
+        EXPECT_EQ(status, 0);
+    }
+    EXPECT_EQ(Tables("MSER"), kProductTables);
+    EXPECT_EQ(Tables("MSER2"), kProductTables);
+    EXPECT_EQ(Entries(logs), (std::vector<std::string>{"mser.log", "mser2.log"}));
+    EXPECT_FALSE(FileExists(Schema + "/dbmaster.sh"));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The product's database scripts, small but real: the schema scripts create the commerce
 // database and its tables through the relda stand-in (SQLite underneath) and write the log the
 // library reads; the hosting edition's script adds its tables. A file FAIL beside a script
-// makes it fail with an error report in its log, a file HANG makes it hang first.
+// makes it fail with an error report in its log, a file HANG makes it wait while it is there.
 #include <string>
 
 #include "sandbox_parts.h"
@@ -52,8 +52,8 @@ std::string FillDatabase(const std::string& dir) {
 
 // The failure and hang switches of a script in dir; the report goes to the log.
 std::string Switches(const std::string& dir, const char* report) {
-    return "if [ -f " + dir +
-           "/HANG ]; then sleep 300; fi\n"
+    return "while [ -f " + dir +
+           "/HANG ]; do sleep 1; done\n"
            "if [ -f " +
            dir +
            "/FAIL ]; then\n"

@@ -1,5 +1,5 @@
 // Query results are collected before printing, as every column is as wide as its widest
-// value or its name.
+// value or its name; numbers stand right-aligned in their column.
 #include "sqlrun.h"
 
 #include <cctype>
@@ -23,20 +23,27 @@ std::string ValueText(sqlite3_stmt* stmt, int column) {
     return text ? reinterpret_cast<const char*>(text) : "";
 }
 
-// The cells padded to their column widths, one blank apart, without trailing blanks.
-void PrintLine(const Row& cells, const std::vector<size_t>& widths) {
+// The cells padded to their column widths, one blank apart, without trailing blanks; the
+// cells of the right-aligned columns are padded in front.
+void PrintLine(const Row& cells, const std::vector<size_t>& widths,
+               const std::vector<bool>& right) {
     std::string line;
     for (size_t i = 0; i < cells.size(); ++i) {
         if (i)
             line += ' ';
+        size_t pad = widths[i] - cells[i].size();
+        if (right[i])
+            line.append(pad, ' ');
         line += cells[i];
-        if (i + 1 < cells.size())
-            line.append(widths[i] - cells[i].size(), ' ');
+        if (!right[i] && i + 1 < cells.size())
+            line.append(pad, ' ');
     }
     printf("%s\n", line.c_str());
 }
 
-void PrintTable(const Row& heading, const std::vector<Row>& rows) {
+// numeric: the columns whose values are all numbers (or NULL).
+void PrintTable(const Row& heading, const std::vector<Row>& rows,
+                const std::vector<bool>& numeric) {
     std::vector<size_t> widths;
     for (const std::string& h : heading)
         widths.push_back(h.size());
@@ -47,10 +54,11 @@ void PrintTable(const Row& heading, const std::vector<Row>& rows) {
     Row underline;
     for (size_t w : widths)
         underline.push_back(std::string(w, '-'));
-    PrintLine(heading, widths);
-    PrintLine(underline, widths);
+    const std::vector<bool> left(heading.size(), false);
+    PrintLine(heading, widths, left);
+    PrintLine(underline, widths, left);
     for (const Row& r : rows)
-        PrintLine(r, widths);
+        PrintLine(r, widths, numeric);
     printf("\n  %zu record(s) selected.\n", rows.size());
 }
 
@@ -79,18 +87,23 @@ Outcome RunOne(sqlite3* db, sqlite3_stmt* stmt) {
     for (int i = 0; i < columns; ++i)
         heading.push_back(Upper(sqlite3_column_name(stmt, i)));
     std::vector<Row> rows;
+    std::vector<bool> numeric(static_cast<size_t>(columns), true);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         Row row;
-        for (int i = 0; i < columns; ++i)
+        for (int i = 0; i < columns; ++i) {
+            int type = sqlite3_column_type(stmt, i);
+            if (type != SQLITE_INTEGER && type != SQLITE_FLOAT && type != SQLITE_NULL)
+                numeric[static_cast<size_t>(i)] = false;
             row.push_back(ValueText(stmt, i));
+        }
         rows.push_back(row);
     }
     if (rc != SQLITE_DONE)
         return SayEngineError(sqlite3_errmsg(db));
     if (columns == 0)
         return Say(kMsgSqlCompleted);
-    PrintTable(heading, rows);
+    PrintTable(heading, rows, numeric);
     return kOutcomeOk;
 }
 
