@@ -221,6 +221,11 @@ TEST_F(GoldenTest, ControllerFileWithAndWithoutThePaymentServerAndHosting) {
               expected(D + "/vxtrade," + D + "/pay_back," + D + "/pay_payvane," + D +
                            "/scheduler," + D + "/pay_cyber",
                        true));
+    // A user's line does not survive the controller's file.
+    const std::string full = ReadWholeFile(D + "/srvrctrl.conf");
+    ASSERT_TRUE(WriteWholeFile(D + "/srvrctrl.conf", full + "MY_LINE gone\n"));
+    ASSERT_EQ(CreateCtrlInit(m), 1);
+    EXPECT_EQ(ReadWholeFile(D + "/srvrctrl.conf"), full);
     // Without both products the pool is the main server and the scheduler.
     ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/OrvellPS/pkginfo").c_str()), 0);
     ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/OrvellQBX/pkginfo").c_str()), 0);
@@ -309,14 +314,17 @@ TEST_F(GoldenTest, MemberDaemonFiles) {
                                                             "MS_LOGLEVEL 0",
                                                             "PAYSYS_CONTROLLER 0"}));
 
-    // A user's line survives in the payment server's file and not in the background daemon's.
-    for (const char* name : {"/pay_payvane.conf", "/pay_back.conf"})
+    // A user's line survives in the payment server's file and not in the background daemon's
+    // or the scheduler's.
+    for (const char* name : {"/pay_payvane.conf", "/pay_back.conf", "/scheduler.conf"})
         ASSERT_TRUE(WriteWholeFile(D + name, ReadWholeFile(D + name) + "MY_LINE kept\n"));
     ASSERT_EQ(CreatePayetInit(m, P.c_str()), 1);
     ASSERT_EQ(CreatePaybkInit(m, P.c_str()), 1);
+    ASSERT_EQ(CreateSchedInit(m, P.c_str()), 1);
     EXPECT_NE(ReadWholeFile(D + "/pay_payvane.conf").find("PAYSYS_CONTROLLER 0\nMY_LINE kept\n"),
               std::string::npos);
     EXPECT_EQ(ReadWholeFile(D + "/pay_back.conf").find("MY_LINE"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(D + "/scheduler.conf").find("MY_LINE"), std::string::npos);
 
     ASSERT_TRUE(WriteWholeFile(D + "/merchant_conf", "MERCHANT_ID 7\n"));
     ASSERT_EQ(CreatePaycyInit(m, P.c_str()), 1);

@@ -119,25 +119,6 @@ TEST_F(RewriteTest, ASecondRunGivesTheSameFilesAndOneBackup) {
     EXPECT_EQ(st.st_mode & 07777, 0444u);
 }
 
-TEST_F(RewriteTest, OnlyTheMainFileKeepsTheUsersOwnLines) {
-    WriteAll();
-    for (const char* name : {"vxtrade.conf", "srvrctrl.conf", "scheduler.conf"}) {
-        std::string path = conf + "/" + name;
-        ASSERT_TRUE(WriteWholeFile(path, ReadWholeFile(path) + "MY_KEY 1\nDBNAME olddb\n"));
-    }
-    MSInfo m = info;
-    m.DBName = "default";
-    ASSERT_EQ(CreateMSInit(m, product.c_str()), 1);
-    ASSERT_EQ(CreateCtrlInit(m), 1);
-    ASSERT_EQ(CreateSchedInit(m, product.c_str()), 1);
-    std::string main = ReadWholeFile(conf + "/vxtrade.conf");
-    // The user's key comes back at the end; the name the writer leaves out does not.
-    EXPECT_EQ(main.substr(main.size() - 9), "MY_KEY 1\n");
-    EXPECT_EQ(main.find("DBNAME"), std::string::npos);
-    for (const char* name : {"srvrctrl.conf", "scheduler.conf"})
-        EXPECT_EQ(ReadWholeFile(conf + "/" + name).find("MY_KEY"), std::string::npos) << name;
-}
-
 TEST_F(RewriteTest, FailuresNameTheFileAndKeepItAsItWas) {
     // A configuration directory that does not exist.
     MSInfo m = info;

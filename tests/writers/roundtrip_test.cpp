@@ -1,5 +1,5 @@
 // What the writers write, the readers read back: the files of one instance parsed with each
-// release's keyword set, and the whole capture of a registered instance.
+// release's keyword set.
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -143,30 +143,6 @@ TEST_F(WriterRoundTrip, EachKeywordSetReadsBackTheKeysItShares) {
         EXPECT_STREQ(got.DocRoot, set.currentNames ? static_cast<const char*>(info.DocRoot) : "");
         EXPECT_STREQ(got.CgiPath, set.currentCgi ? static_cast<const char*>(info.CgiPath) : "");
     }
-}
-
-TEST_F(WriterRoundTrip, ARegisteredInstanceIsCapturedAsItWasWritten) {
-    ASSERT_EQ(CreateCtrlInit(info), 1);
-    ASSERT_EQ(ICRegTcpService("vxshop1", 4000, "Vendrix - Server Controller"), 1);
-    ASSERT_EQ(SysRegVXSvc(info), 1) << SysGetLastReason();
-    WriteAll();
-    MSList list;
-    ASSERT_EQ(ICGetVXConfig(list, 3), 1);
-    ASSERT_EQ(list.GetCount(), 1);
-    MSInfo got = At(list, 0);
-    for (ICString MSInfo::*f :
-         {&MSInfo::Name, &MSInfo::RootPath, &MSInfo::HtmlPath, &MSInfo::DocRoot, &MSInfo::MacroPath,
-          &MSInfo::CgiPath, &MSInfo::VXLogPath, &MSInfo::CachePath, &MSInfo::DBName,
-          &MSInfo::DBUser, &MSInfo::DBOwner, &MSInfo::DBPswd, &MSInfo::MerKey, &MSInfo::CMSPswd,
-          &MSInfo::ISHost})
-        EXPECT_STREQ(got.*f, info.*f);
-    EXPECT_EQ(got.MSProc, 3);
-    EXPECT_EQ(got.MSPort, 4000);
-    EXPECT_EQ(got.ISType, IS_WHARF);
-    EXPECT_EQ(got.DBType, DB_RELDA);
-    EXPECT_EQ(got.PBProc, 2);
-    EXPECT_EQ(got.PVTmout, 1800);
-    EXPECT_TRUE(got.MSOption & MS_OPT_CACHE_ON);
 }
 
 } // namespace
