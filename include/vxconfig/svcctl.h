@@ -38,16 +38,33 @@ VX_API int SysStartVXSvc(MSInfo& instance);
 // Sends "/CloseAll/", then ForceStopVXSvc, then stops the payment server when it is
 // installed. Always 1.
 VX_API int SysStopVXSvc(MSInfo& instance);
-// 1 when the controller on 127.0.0.1:MS_PORT answers "/ListServers/" with a non-empty body
-// within the time-outs (60 s to send, 180 s to receive).
+// 1 when the instance's own controller answers "/ListServers/" on 127.0.0.1:MS_PORT within
+// the time-outs (60 s to send, 180 s to receive): the answer's first line is
+// "srvrctrl PID vxNAME PORT" with the instance's name and port, and PID is a process running
+// the controller with the instance's configuration as root or a database user of it.
 VX_API int SysIsVXSvcActive(MSInfo& instance);
+
+// What a probe of an instance's controller port found.
+enum VXSvcState {
+    VX_SVC_STOPPED = 0, // nothing listens on the port
+    VX_SVC_RUNNING = 1, // the instance's own controller answered
+    VX_SVC_FOREIGN = 2, // another program answered there
+    VX_SVC_SILENT = 3,  // something listens there but gave no answer in time (or none at all)
+};
+// The probe of SysIsVXSvcActive, bounded by timeoutMs in all (0: its own time-outs); one of
+// VXSvcState.
+VX_API int SysProbeVXSvc(MSInfo& instance, int timeoutMs);
 // The controller's process id from its "srvrctrl.pid" (in the directory registered in
 // "/etc/rc.vndx" when that differs from the record's, so the rooted "/srvrctrl.pid" without
 // an entry): the first token of the first line. 1 when it is a process id greater than 1;
 // else 0 and pid 0.
 VX_API int GetVXSvcPid(MSInfo& instance, int& pid);
 // Kills (SIGKILL) the controller and every daemon named by a PID.vxpid file of the
-// configuration directory, removing the files. 0 only when the files cannot be listed.
+// configuration directory, removing the files. A process is killed only when it is the
+// instance's own (its command line a program of the instance with its configuration, run as
+// root or a database user of it) and its file is a regular file of such a user or lies in a
+// directory only such a user can write; any other is left alone, with an information message
+// naming the process, the file and the reason. 0 only when the files cannot be listed.
 VX_API int ForceStopVXSvc(MSInfo& instance);
 
 // The payment server of an instance, probed and stopped through the payment client on the
@@ -78,7 +95,8 @@ VX_API int ICStartVXServer(const char* path);
 VX_API int ICRestartHWLWebServer();
 
 // The Sys operations with their status messages (already in the wanted state, success,
-// failure) for the instance name.
+// failure) for the instance name. ICStartVXSvc starts nothing when another program holds the
+// instance's port: an error names the port, then the failure status follows.
 VX_API int ICStartVXSvc(MSInfo& instance);
 VX_API int ICStopVXSvc(MSInfo& instance);
 VX_API int ICStartPSSvc(MSInfo& instance);

@@ -77,7 +77,8 @@ private:
     int m_fd;
 };
 
-int Connect(int fd, int port, Clock::time_point deadline) {
+// 1 when connected; 0 with refused set when nothing listens on the port.
+int Connect(int fd, int port, Clock::time_point deadline, int& refused) {
     sockaddr_in address;
     memset(&address, 0, sizeof address);
     address.sin_family = AF_INET;
@@ -86,13 +87,18 @@ int Connect(int fd, int port, Clock::time_point deadline) {
         return 0;
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
         return 1;
-    if (errno != EINPROGRESS && errno != EINTR)
+    if (errno != EINPROGRESS && errno != EINTR) {
+        refused = errno == ECONNREFUSED;
         return 0;
+    }
     if (!WaitFor(fd, POLLOUT, deadline))
         return 0;
     int error = 0;
     socklen_t length = sizeof error;
-    return getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+    if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        return 0;
+    refused = error == ECONNREFUSED;
+    return error == 0;
 }
 
 int SendAll(int fd, const std::string& text, Clock::time_point deadline) {
@@ -211,6 +217,7 @@ int Receive(int fd, Clock::time_point deadline, AdminReply& reply) {
             return 0;
         if (n == 0)
             break;
+        reply.received = 1;
         data.append(buffer, static_cast<size_t>(n));
         if (bodyAt == std::string::npos) {
             size_t headLength = 0;
@@ -269,7 +276,7 @@ std::string AdminRequestText(const char* command, int port) {
     return text;
 }
 
-int AdminExchange(int port, const char* command, AdminReply& reply) {
+int AdminExchange(int port, const char* command, AdminReply& reply, int boundMs) {
     reply = AdminReply();
     reply.error = 1;
     if (port <= 0 || port > kMaxPort || !command)
@@ -284,15 +291,22 @@ int AdminExchange(int port, const char* command, AdminReply& reply) {
     Socket socket;
     if (socket.Fd() < 0)
         return 0;
+    auto bound = Clock::now() + std::chrono::milliseconds(boundMs);
     auto sendDeadline =
-        Clock::now() + std::chrono::milliseconds(AdminTimeoutMs(ADMIN_SEND_TIMEOUT_MS));
-    if (!Connect(socket.Fd(), port, sendDeadline) ||
+        boundMs > 0
+            ? bound
+            : Clock::now() + std::chrono::milliseconds(AdminTimeoutMs(ADMIN_SEND_TIMEOUT_MS));
+    if (!Connect(socket.Fd(), port, sendDeadline, reply.refused) ||
         !SendAll(socket.Fd(), AdminRequestText(command, port), sendDeadline))
         return 0;
     auto receiveDeadline =
-        Clock::now() + std::chrono::milliseconds(AdminTimeoutMs(ADMIN_RECEIVE_TIMEOUT_MS));
+        boundMs > 0
+            ? bound
+            : Clock::now() + std::chrono::milliseconds(AdminTimeoutMs(ADMIN_RECEIVE_TIMEOUT_MS));
     AdminReply got;
-    if (!Receive(socket.Fd(), receiveDeadline, got))
+    int received = Receive(socket.Fd(), receiveDeadline, got);
+    reply.received = got.received;
+    if (!received)
         return 0;
     reply = got;
     reply.error = 0;

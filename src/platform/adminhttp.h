@@ -24,12 +24,18 @@
 //   body                       (N bytes, or up to the end of the connection)
 //
 // The controller closes the connection after the reply. A "/ListServers/" reply of a running
-// instance has a non-empty body (its list of servers); what "/CloseAll/" answers is not used.
+// instance has a non-empty body, its list of servers, whose first line names the controller:
+//
+//   srvrctrl PID SERVICE PORT
+//
+// (blank-separated: its process id, its own service name "vx" + instance name, its port),
+// followed by one line per member. What "/CloseAll/" answers is not used.
 //
 // Time-outs: connecting and sending the request share one time-out of 60 s, reading the
 // whole reply one of 180 s (poll-based; not scaled by VXCONFIG_SLEEP_MS). For tests the
 // environment variable VXCONFIG_ADMIN_TIMEOUT_MS=k (read at each request, a positive
-// decimal number) replaces both with k milliseconds. A body longer than 1 MiB is an error.
+// decimal number) replaces both with k milliseconds. A caller may instead bound the whole
+// exchange by one time-out of its own. A body longer than 1 MiB is an error.
 #ifndef VX_PLATFORM_ADMINHTTP_H
 #define VX_PLATFORM_ADMINHTTP_H
 
@@ -57,6 +63,10 @@ struct AdminReply {
     // The reply's status code (0 when none was read).
     int status = 0;
     std::string body;
+    // 1 when the connection was refused: nothing listens on the port.
+    int refused = 0;
+    // 1 when bytes came back, even if they were no reply.
+    int received = 0;
 };
 
 // A time-out in milliseconds: VXCONFIG_ADMIN_TIMEOUT_MS when it holds a positive decimal
@@ -67,8 +77,9 @@ int AdminTimeoutMs(int defaultMs);
 std::string AdminRequestText(const char* command, int port);
 
 // Sends the request for command (ADMIN_LIST_SERVERS or ADMIN_CLOSE_ALL) to 127.0.0.1:port and
-// reads the reply. Returns 1 when no step failed (reply.error 0), else 0.
-int AdminExchange(int port, const char* command, AdminReply& reply);
+// reads the reply. Returns 1 when no step failed (reply.error 0), else 0. boundMs > 0 bounds
+// the whole exchange instead of the time-outs above.
+int AdminExchange(int port, const char* command, AdminReply& reply, int boundMs = 0);
 
 } // namespace platform
 

@@ -1,6 +1,8 @@
 // The server controller of an instance: started in a login shell of the database user,
 // probed and stopped through its administrative port, and finally stopped for good by
-// killing every process its pid files name. Pid files are read as untrusted numbers.
+// killing every process its pid files name. Pid files are read as untrusted numbers, and a
+// process they name is killed only when it proves to be the instance's own; an answer on the
+// port counts only when it is the instance's own controller that gives it.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include <dirent.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 #include <vector>
 
@@ -21,6 +24,7 @@
 #include "vxconfig/msgids.h"
 #include "vxconfig/msinfo.h"
 #include "vxconfig/mslist.h"
+#include "vxconfig/portplan.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysroot.h"
 #include "vxconfig/sysutil.h"
@@ -42,6 +46,9 @@ const char kManagerStartFormat[] = "su - %s -c \"reldastart\"";
 const char kStartOutput[] = "/tmp/test.txt";
 const char kDiscard[] = "/dev/null";
 constexpr size_t kCommandSize = 4096;
+// The first word of the controller's "/ListServers/" answer.
+const char kControllerWord[] = "srvrctrl";
+constexpr int kMaxPort = 65535;
 
 // The directory the controller files of the instance are read from: the one registered for
 // it when that differs from the record's (with no registry entry: the empty directory).
@@ -70,10 +77,41 @@ void RemoveIfPresent(const ICString& path) {
         SysRemove(path);
 }
 
-// The exchange with the controller: 1 when nothing failed and the reply had a body.
-int ControllerAnswers(MSInfo& instance, const char* command) {
+// Whether body is the "/ListServers/" answer of the instance's own controller: its first line
+// "srvrctrl PID SERVICE PORT" names the instance's service and port, and PID is the
+// instance's controller. Anything else listening on the port could answer some body.
+bool IsOwnControllerAnswer(MSInfo& instance, const std::string& body) {
+    std::string first = body.substr(0, body.find('\n'));
+    std::vector<std::string> words;
+    for (size_t at = first.find_first_not_of(SYS_SEPARATORS); at != std::string::npos;) {
+        size_t end = first.find_first_of(SYS_SEPARATORS, at);
+        words.push_back(first.substr(at, end == std::string::npos ? end : end - at));
+        at = end == std::string::npos ? end : first.find_first_not_of(SYS_SEPARATORS, end);
+    }
+    ICString service;
+    GetVXServicePfx(instance.Name, service);
+    pid_t pid = 0;
+    if (words.size() < 4 || words[0] != kControllerWord ||
+        words[2] != static_cast<const char*>(service) ||
+        words[3] != std::to_string(instance.MSPort) ||
+        !SvcParsePid(words[1].data(), words[1].size(), pid))
+        return false;
+    std::string why;
+    platform::SvcInstanceIds ids = platform::SvcIdsOf(instance, RegisteredDir(instance));
+    return platform::SvcIsInstanceProcess(pid, ids, why, kControllerWord) == 1;
+}
+
+// What listens on the instance's port (VXSvcState), asked with "/ListServers/" within
+// boundMs (0: the request's own time-outs).
+int ProbeController(MSInfo& instance, int boundMs) {
+    if (instance.MSPort <= 0 || instance.MSPort > kMaxPort)
+        return VX_SVC_STOPPED;
     platform::AdminReply reply;
-    return platform::AdminExchange(instance.MSPort, command, reply) && !reply.body.empty();
+    if (platform::AdminExchange(instance.MSPort, platform::ADMIN_LIST_SERVERS, reply, boundMs))
+        return IsOwnControllerAnswer(instance, reply.body) ? VX_SVC_RUNNING : VX_SVC_FOREIGN;
+    if (reply.refused)
+        return VX_SVC_STOPPED;
+    return reply.received ? VX_SVC_FOREIGN : VX_SVC_SILENT;
 }
 
 } // namespace
@@ -83,7 +121,11 @@ int SysAutoVXSvc(MSInfo&) {
 }
 
 int SysIsVXSvcActive(MSInfo& instance) {
-    return ControllerAnswers(instance, platform::ADMIN_LIST_SERVERS);
+    return ProbeController(instance, 0) == VX_SVC_RUNNING ? 1 : 0;
+}
+
+int SysProbeVXSvc(MSInfo& instance, int timeoutMs) {
+    return ProbeController(instance, timeoutMs > 0 ? timeoutMs : 0);
 }
 
 int SysStartVXSvc(MSInfo& instance) {
@@ -140,9 +182,12 @@ int GetVXSvcPid(MSInfo& instance, int& pid) {
 }
 
 int ForceStopVXSvc(MSInfo& instance) {
+    ICString registered = RegisteredDir(instance);
+    platform::SvcInstanceIds ids = platform::SvcIdsOf(instance, registered);
     int pid = 0;
     if (GetVXSvcPid(instance, pid)) {
-        platform::SvcSignal(static_cast<pid_t>(pid), SIGKILL);
+        platform::SvcSignalInstanceProcess(static_cast<pid_t>(pid),
+                                           SvcDirFile(registered, kPidFileName), ids, SIGKILL);
         RemoveIfPresent(SvcDirFile(instance.HtmlPath, kPidFileName));
     }
     // The markers are listed by the C library, without any pattern the directory's own name
@@ -168,18 +213,20 @@ int ForceStopVXSvc(MSInfo& instance) {
             members.push_back(member);
     }
     for (pid_t member : members) {
-        platform::SvcSignal(member, SIGKILL);
         char marker[kCommandSize];
         if (snprintf(marker, sizeof marker, kMarkerFormat, static_cast<const char*>(dir),
-                     static_cast<int>(member)) < static_cast<int>(sizeof marker))
-            RemoveIfPresent(marker);
+                     static_cast<int>(member)) >= static_cast<int>(sizeof marker))
+            continue;
+        platform::SvcSignalInstanceProcess(member, marker, ids, SIGKILL);
+        RemoveIfPresent(marker);
     }
     return 1;
 }
 
 int SysStopVXSvc(MSInfo& instance) {
     // What the controller answers does not matter: the kills below stop what is left.
-    ControllerAnswers(instance, platform::ADMIN_CLOSE_ALL);
+    platform::AdminReply reply;
+    platform::AdminExchange(instance.MSPort, platform::ADMIN_CLOSE_ALL, reply);
     ForceStopVXSvc(instance);
     if (SysIsPayvaneInstalled())
         SysStopPSSvc(instance);
@@ -187,9 +234,22 @@ int SysStopVXSvc(MSInfo& instance) {
 }
 
 int ICStartVXSvc(MSInfo& instance) {
-    if (SysIsVXSvcActive(instance)) {
+    int state = ProbeController(instance, 0);
+    if (state == VX_SVC_RUNNING) {
         ICUpdateStatus(IC_MSG_SERVERS_ACTIVE, instance.Name);
         return 1;
+    }
+    // The controller could not listen there; waiting for it would only take a quarter hour.
+    if (state != VX_SVC_STOPPED) {
+        std::string text =
+            "port " + std::to_string(instance.MSPort) + " of instance " +
+            static_cast<const char*>(instance.Name) + " is taken by another program: " +
+            (state == VX_SVC_FOREIGN ? "what answers there is not the instance's controller"
+                                     : "it accepts connections but gives no answer");
+        SysSetLastReason("%s", text.c_str());
+        OutputError(text.c_str());
+        ICUpdateStatus(IC_MSG_CANNOT_START_SERVERS, instance.Name);
+        return 0;
     }
     int started = SysStartVXSvc(instance);
     ICUpdateStatus(started ? IC_MSG_SERVERS_STARTED : IC_MSG_CANNOT_START_SERVERS, instance.Name);

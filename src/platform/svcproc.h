@@ -1,14 +1,18 @@
-// What the service functions share: untrusted process ids read as numbers only, the process
-// listing of "ps" read without a shell, shell commands whose values were checked first, and
-// the controller's files in its configuration directory.
+// What the service functions share: untrusted process ids read as numbers only and signalled
+// only when the process proves to be the instance's own, the process listing of "ps" read
+// without a shell, shell commands whose values were checked first, and the controller's files
+// in its configuration directory.
 #ifndef VX_PLATFORM_SVCPROC_H
 #define VX_PLATFORM_SVCPROC_H
 
 #include <cstddef>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 #include "vxconfig/icstring.h"
+
+class MSInfo;
 
 namespace platform {
 
@@ -47,6 +51,36 @@ int SvcSignal(pid_t pid, int signal);
 // paths as paths. Otherwise 0 with the reason naming what (what: "database owner", ...).
 int SvcCheckName(const char* value, const char* what);
 int SvcCheckPath(const char* value, const char* what);
+
+// Who the daemons of an instance are: the configuration directories their command lines name
+// (the record's and the one registered for it), and the users they may run as (root, the
+// database owner and the database instance user).
+struct SvcInstanceIds {
+    std::string name;              // the instance, for messages
+    std::vector<std::string> dirs; // without repeated or trailing "/"
+    std::vector<uid_t> users;
+};
+
+// The ids of instance, whose controller files are read from registeredDir (may be empty).
+SvcInstanceIds SvcIdsOf(const MSInfo& instance, const char* registeredDir);
+
+// 1 when pid is a daemon of the instance: it runs (real and effective user) as one of its
+// users, and its command line is a program of the instance given "-i" and a configuration
+// file directly in one of its directories; the program is program when given ("srvrctrl"),
+// else "srvrctrl", "server" or a member named after that configuration file (D/NAME for
+// "-i D/NAME.conf"). 0 with the reason in why when it is not; -1 when there is no such
+// process.
+int SvcIsInstanceProcess(pid_t pid, const SvcInstanceIds& ids, std::string& why,
+                         const char* program = nullptr);
+
+// Sends signal to process pid, which file (a pid file or a marker) names, only when both may
+// be trusted: file is a regular file owned by a user of the instance or lies in a directory
+// that only such a user can write, and the process is the instance's own
+// (SvcIsInstanceProcess). The process is held by a process descriptor from the check to the
+// signal, so that an id recycled meanwhile is never hit. Otherwise the process is left alone,
+// and an information message names it, the file and why. 1 when signalled (or recorded by a
+// check run), else 0.
+int SvcSignalInstanceProcess(pid_t pid, const char* file, const SvcInstanceIds& ids, int signal);
 
 // A file of the controller in directory dir: dir joined with name, or the rooted "/" + name
 // when dir is empty (a fixed path then, never the real root's file in a sandbox).

@@ -71,10 +71,9 @@ protected:
     // processes, registered in etc/rc.vndx.
     MSInfo ControllerInstance() {
         MSInfo m = SvcInstance(Root(), "shop", FreePort());
-        std::ofstream(Rooted("/etc/services"), std::ios::app)
-            << "vxshop_ctl " << m.MSPort << "/tcp\n";
+        std::ofstream(Rooted("/etc/services"), std::ios::app) << "vxshop " << m.MSPort << "/tcp\n";
         std::ofstream(Conf() + "/srvrctrl.conf")
-            << "CONTROL_SERVICE vxshop_ctl\nCONTROL_POOL_CONFIG " << Conf() << "/vxshop_srv\n";
+            << "CONTROL_SERVICE vxshop\nCONTROL_POOL_CONFIG " << Conf() << "/vxshop_srv\n";
         std::ofstream(Conf() + "/vxshop_srv.conf") << "PROCESSES 2\n";
         std::ofstream(Rooted("/etc/rc.vndx"))
             << "#!/bin/sh\n#Vendrix Instance - shop\nsu - " << SANDBOX_INSTANCE_USER

@@ -20,6 +20,18 @@ namespace {
 // How long the fake waits for a request's head before it gives up on the connection.
 constexpr int kRequestWaitMs = 5000;
 constexpr int kSleeperSeconds = 60;
+constexpr int kLookalikeStartMs = 5000;
+constexpr int kExecFailed = 127;
+const char kLookalikeVariable[] = "VXTEST_LOOKALIKE";
+
+// This program run again as a look-alike only waits, before any test is set up.
+[[maybe_unused]] const bool g_lookalike = [] {
+    if (!getenv(kLookalikeVariable))
+        return false;
+    struct timespec t = {kSleeperSeconds, 0};
+    nanosleep(&t, nullptr);
+    _exit(0);
+}();
 
 std::vector<std::string> g_statusLines;
 std::mutex g_statusMutex;
@@ -190,6 +202,55 @@ int WaitForEnd(pid_t pid, int timeoutMs) {
         }
         usleep(2000);
     }
+}
+
+Lookalike::Lookalike(const std::vector<std::string>& args, uid_t uid) {
+    std::vector<char*> argv;
+    std::string expected;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+        expected += arg + '\0';
+    }
+    argv.push_back(nullptr);
+    std::string variable = std::string(kLookalikeVariable) + "=1";
+    char* envp[] = {const_cast<char*>(variable.c_str()), nullptr};
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (uid != 0 && (setgid(uid) != 0 || setuid(uid) != 0))
+            _exit(kExecFailed);
+        execve("/proc/self/exe", argv.data(), envp);
+        _exit(kExecFailed);
+    }
+    if (pid < 0) {
+        ADD_FAILURE() << "cannot fork: " << strerror(errno);
+        return;
+    }
+    m_pid = pid;
+    // Until the exec the child still shows this program's command line.
+    std::string cmdline = "/proc/" + std::to_string(pid) + "/cmdline";
+    for (int waited = 0; waited < kLookalikeStartMs && ReadWholeFile(cmdline) != expected;
+         waited += 10)
+        usleep(10000);
+    EXPECT_EQ(expected, ReadWholeFile(cmdline)) << "the look-alike did not start";
+}
+
+Lookalike::~Lookalike() {
+    if (m_pid > 0) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+}
+
+int Lookalike::End(int timeoutMs) {
+    if (m_pid <= 0)
+        return 0;
+    int result = WaitForEnd(m_pid, timeoutMs);
+    m_pid = -1;
+    return result;
+}
+
+std::string ControllerLine(pid_t pid, const char* name, int port) {
+    return "srvrctrl " + std::to_string(pid) + " vx" + name + " " + std::to_string(port) + "\n";
 }
 
 bool WriteScript(const std::string& path, const std::string& body) {

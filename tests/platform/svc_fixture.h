@@ -75,6 +75,26 @@ pid_t StartSleeper();
 // after timeoutMs (it is then killed and reaped).
 int WaitForEnd(pid_t pid, int timeoutMs);
 
+// A process that shows the command line args (args[0] the program name it shows) and waits
+// to be killed, at most a minute, running as uid: this test program run again. Killed and
+// reaped with the object unless End found it ended.
+class Lookalike {
+public:
+    explicit Lookalike(const std::vector<std::string>& args, uid_t uid = 0);
+    ~Lookalike();
+    Lookalike(const Lookalike&) = delete;
+    Lookalike& operator=(const Lookalike&) = delete;
+    pid_t Pid() const { return m_pid; }
+    // WaitForEnd for the process.
+    int End(int timeoutMs);
+
+private:
+    pid_t m_pid = -1;
+};
+
+// The first line of a controller's "/ListServers/" answer: "srvrctrl PID vxNAME PORT".
+std::string ControllerLine(pid_t pid, const char* name, int port);
+
 // Writes an executable shell script (mode 0755), creating its directory.
 bool WriteScript(const std::string& path, const std::string& body);
 

@@ -1,6 +1,7 @@
 // The controller of an instance: the administrative request on the wire, the probe's
-// answer for every kind of reply, the start commands and the polling counts, the pid files,
-// the stop that kills what the pid files name, and the status lines.
+// answer for every kind of reply and for other programs on the port, the start commands and
+// the polling counts, the pid files, the stop that kills what the pid files name and only
+// what they prove to be the instance's, and the status lines.
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -9,9 +10,36 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "run_program.h"
 #include "svc_fixture.h"
 
 namespace {
+
+constexpr uid_t kNobody = 65534;
+
+// The library's information and error messages during a test, in order.
+std::vector<std::string> g_said;
+class SaidLines {
+public:
+    SaidLines() : m_cgi(bCgiApp) {
+        g_said.clear();
+        bCgiApp = 1;
+        pfnInfo = pfnError = [](const char* text) { g_said.push_back(text ? text : ""); };
+    }
+    ~SaidLines() {
+        pfnInfo = pfnError = nullptr;
+        bCgiApp = m_cgi;
+    }
+
+private:
+    int m_cgi;
+};
+
+long MillisSince(std::chrono::steady_clock::time_point start) {
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - start)
+                                 .count());
+}
 
 // A loopback port nobody listens on: bound, then closed.
 int ClosedPort() {
@@ -66,46 +94,60 @@ protected:
     }
 
     std::string Inst() const { return Rooted("/opt/Orvellvndx/Vendrix3"); }
+
+    // The command line of the instance's controller.
+    std::vector<std::string> ControllerArgs(const MSInfo& m) const {
+        return {Inst() + "/bin/srvrctrl", "-i", std::string(m.HtmlPath) + "/srvrctrl.conf"};
+    }
 };
 
-TEST_F(ControllerTest, ProbeSendsListServersAndNeedsANonEmptyBody) {
-    {
-        FakeController fake([](int) { return ReplyWithBody("vxshop_srv_1 running\n"); });
-        MSInfo m = SvcInstance(Root(), "shop", fake.Port());
-        EXPECT_EQ(1, SysIsVXSvcActive(m));
-        EXPECT_EQ(1, ICIsVXSvcActive(m));
-        ASSERT_EQ(2u, fake.Requests().size());
-        EXPECT_EQ(ExpectedRequest("/cgi-bin/vxtrade3/ListServers/", fake.Port()),
-                  fake.Requests()[0]);
-    }
+TEST_F(ControllerTest, ProbeSendsListServersAndNeedsTheControllersAnswer) {
+    std::vector<std::string> replies;
+    FakeController fake([&](int i) { return RawReply(replies.at(static_cast<size_t>(i))); });
+    MSInfo m = SvcInstance(Root(), "shop", fake.Port());
+    Lookalike controller(ControllerArgs(m));
+    const std::string line = ControllerLine(controller.Pid(), "shop", fake.Port());
+    const std::string length = "Content-Length: " + std::to_string(line.size());
+    replies = {"HTTP/1.0 200 OK\r\n" + length + "\r\n\r\n" + line + "4242 vxshop_1\n",
+               "HTTP/1.0 200 OK\r\n\r\n" + line};
+    EXPECT_EQ(1, SysIsVXSvcActive(m));
+    EXPECT_EQ(1, ICIsVXSvcActive(m));
+    ASSERT_EQ(2u, fake.Requests().size());
+    EXPECT_EQ(ExpectedRequest("/cgi-bin/vxtrade3/ListServers/", fake.Port()), fake.Requests()[0]);
     struct Case {
         const char* what;
         std::string reply;
         int active;
     };
     const Case cases[] = {
-        {"body up to the close", "HTTP/1.0 200 OK\r\n\r\nlist", 1},
-        {"bare line feeds", "HTTP/1.1 200 OK\nContent-Length: 4\n\nlist", 1},
-        {"an error status still answers", "HTTP/1.0 500 Oops\r\nContent-Length: 2\r\n\r\nno", 1},
-        {"extra bytes beyond the length", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nabcdef", 1},
+        {"bare line feeds", "HTTP/1.1 200 OK\n" + length + "\n\n" + line, 1},
+        {"an error status still answers", "HTTP/1.0 500 Oops\r\n\r\n" + line, 1},
+        {"extra bytes beyond the length", "HTTP/1.0 200 OK\r\n" + length + "\r\n\r\n" + line + "ab",
+         1},
+        {"a line of another instance",
+         "HTTP/1.0 200 OK\r\n\r\n" + ControllerLine(controller.Pid(), "shop2", fake.Port()), 0},
+        {"a line of another port",
+         "HTTP/1.0 200 OK\r\n\r\n" + ControllerLine(controller.Pid(), "shop", fake.Port() + 1), 0},
+        {"a process that is not the controller",
+         "HTTP/1.0 200 OK\r\n\r\n" + ControllerLine(getpid(), "shop", fake.Port()), 0},
+        {"some other server's page", "HTTP/1.0 200 OK\r\n\r\n<html>It works!</html>\n", 0},
         {"empty body", "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", 0},
         {"empty body up to the close", "HTTP/1.0 200 OK\r\n\r\n", 0},
         {"head without its end", "HTTP/1.0 200 OK\r\n", 0},
-        {"not HTTP", "list of servers\r\n\r\nbody", 0},
-        {"bad status code", "HTTP/1.0 2x0 OK\r\n\r\nbody", 0},
-        {"body shorter than its length", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc", 0},
+        {"not HTTP", line + "\r\n\r\n" + line, 0},
+        {"bad status code", "HTTP/1.0 2x0 OK\r\n\r\n" + line, 0},
+        {"body shorter than its length", "HTTP/1.0 200 OK\r\nContent-Length: 90\r\n\r\n" + line, 0},
         {"length that is no number", "HTTP/1.0 200 OK\r\nContent-Length: -1\r\n\r\nabc", 0},
         {"body over 1 MiB", "HTTP/1.0 200 OK\r\n\r\n" + std::string(1024 * 1024 + 1, 'x'), 0},
         {"claimed length over 1 MiB", "HTTP/1.0 200 OK\r\nContent-Length: 2000000\r\n\r\nab", 0},
         {"endless head", "HTTP/1.0 200 OK\r\n" + std::string(70000, 'h'), 0},
     };
     for (const Case& c : cases) {
-        FakeController fake([&](int) { return RawReply(c.reply); });
-        MSInfo m = SvcInstance(Root(), "shop", fake.Port());
+        replies.push_back(c.reply);
         EXPECT_EQ(c.active, SysIsVXSvcActive(m)) << c.what;
     }
     FakeController closer([](int) { return CloseAtOnce(); });
-    MSInfo m = SvcInstance(Root(), "shop", closer.Port());
+    m.MSPort = closer.Port();
     EXPECT_EQ(0, SysIsVXSvcActive(m)) << "closed without a word";
     for (int port : {ClosedPort(), 0, -5, 70000}) {
         m.MSPort = port;
@@ -127,8 +169,11 @@ TEST_F(ControllerTest, SilentControllerIsNotActiveWithinTheTimeOut) {
 }
 
 TEST_F(ControllerTest, StartOfAnActiveInstanceSays46AndRunsNothing) {
-    FakeController fake([](int) { return ReplyWithBody("running"); });
+    std::string line;
+    FakeController fake([&](int) { return ReplyWithBody(line); });
     MSInfo m = SvcInstance(Root(), "shop", fake.Port());
+    Lookalike controller(ControllerArgs(m));
+    line = ControllerLine(controller.Pid(), "shop", fake.Port());
     StatusLines status;
     EXPECT_EQ(1, ICStartVXSvc(m));
     EXPECT_EQ(std::vector<std::string>{"Storix servers for instance shop are already active."},
@@ -150,19 +195,17 @@ TEST_F(ControllerTest, StartWithoutDatabaseUserSays74AndRunsNothing) {
 TEST_F(ControllerTest, StartRunsManagerAndControllerAsTheDatabaseUserAndPolls) {
     for (eDBType type : {DB_RELDA, DB_ORACLE}) {
         RemoveTree(Rooted("/su.log"));
-        // The check and two probes find the controller still silent, the third probe finds it
-        // running.
-        FakeController fake([](int i) { return i < 3 ? ReplyWithBody("") : ReplyWithBody("up"); });
+        // Two probes find the controller still silent, the third finds it running.
+        std::string line;
+        FakeController fake([&](int i) { return ReplyWithBody(i < 2 ? "" : line); });
         MSInfo m = SvcInstance(Root(), "shop", fake.Port());
         m.DBType = type;
         std::string conf = std::string(m.HtmlPath);
         Register(m, conf);
-        StatusLines status;
-        EXPECT_EQ(1, ICStartVXSvc(m));
-        EXPECT_EQ(4, fake.Connections()) << "the already-active check and three probes";
-        EXPECT_EQ(
-            std::vector<std::string>{"Storix servers for instance shop started successfully."},
-            status.Lines());
+        Lookalike running(ControllerArgs(m));
+        line = ControllerLine(running.Pid(), "shop", fake.Port());
+        EXPECT_EQ(1, SysStartVXSvc(m));
+        EXPECT_EQ(3, fake.Connections()) << "three probes";
         std::string user = type == DB_RELDA ? SANDBOX_INSTANCE_USER : SANDBOX_OWNER_USER;
         std::string controller = Inst() + "/bin/srvrctrl -i " + conf + "/srvrctrl.conf&";
         std::string start = type == DB_RELDA ? "reldastart; " + controller : controller;
@@ -177,11 +220,8 @@ TEST_F(ControllerTest, StartGivesUpAfter180SilentProbes) {
     FakeController fake([](int) { return ReplyWithBody(""); });
     MSInfo m = SvcInstance(Root(), "shop", fake.Port());
     Register(m, std::string(m.HtmlPath));
-    StatusLines status;
-    EXPECT_EQ(0, ICStartVXSvc(m));
-    EXPECT_EQ(181, fake.Connections()) << "the already-active check and 180 probes";
-    EXPECT_EQ(std::vector<std::string>{"Cannot start Storix servers for instance shop."},
-              status.Lines());
+    EXPECT_EQ(0, SysStartVXSvc(m));
+    EXPECT_EQ(180, fake.Connections());
 }
 
 TEST_F(ControllerTest, HostileValuesRunNothing) {
@@ -217,9 +257,12 @@ TEST_F(ControllerTest, StartOutputNeverWritesThroughAPlantedLink) {
     ASSERT_EQ(0, symlink(Rooted("/victim").c_str(), Rooted("/tmp/test.txt").c_str()));
     // The fake su prints something, which must not reach the link's target.
     ASSERT_TRUE(WriteScript(Rooted("/bin/su"), "echo output\necho >> " + Rooted("/su.log") + "\n"));
-    FakeController fake([](int i) { return ReplyWithBody(i < 1 ? "" : "up"); });
+    std::string line;
+    FakeController fake([&](int i) { return ReplyWithBody(i < 1 ? "" : line); });
     MSInfo m = SvcInstance(Root(), "shop", fake.Port());
     Register(m, std::string(m.HtmlPath));
+    Lookalike controller(ControllerArgs(m));
+    line = ControllerLine(controller.Pid(), "shop", fake.Port());
     EXPECT_EQ(1, SysStartVXSvc(m));
     SuLines(2);
     EXPECT_EQ("keep\n", ReadWholeFile(Rooted("/victim")));
@@ -265,14 +308,16 @@ TEST_F(ControllerTest, StopOfAStoppedInstanceKillsWhatThePidFilesName) {
     MSInfo m = SvcInstance(Root(), "shop", ClosedPort());
     std::string conf = std::string(m.HtmlPath);
     Register(m, conf);
-    pid_t controller = StartSleeper();
-    pid_t member1 = StartSleeper();
-    pid_t member2 = StartSleeper();
+    Lookalike controller(ControllerArgs(m));
+    Lookalike member1({conf + "/vxtrade", "-i", conf + "/vxtrade.conf", "--member"});
+    // The payment server as it is started: two slashes before its file name.
+    Lookalike member2(
+        {Inst() + "/bin/server", "-i", conf + "//pay_payvane.conf", "-s", "vxshop_pe_1"});
     pid_t bystander = StartSleeper();
-    ASSERT_TRUE(controller > 0 && member1 > 0 && member2 > 0 && bystander > 0);
-    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(controller) + " 1\n"));
-    for (pid_t p : {member1, member2})
-        ASSERT_TRUE(WriteWholeFile(conf + "/" + std::to_string(p) + ".vxpid", ""));
+    ASSERT_GT(bystander, 0);
+    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(controller.Pid()) + " 1\n"));
+    for (Lookalike* p : {&member1, &member2})
+        ASSERT_TRUE(WriteWholeFile(conf + "/" + std::to_string(p->Pid()) + ".vxpid", ""));
     // Names that are no process id stay as they are.
     for (const char* junk : {"abc.vxpid", "x12.vxpid", "12x.vxpid"})
         ASSERT_TRUE(WriteWholeFile(conf + "/" + junk, ""));
@@ -283,11 +328,12 @@ TEST_F(ControllerTest, StopOfAStoppedInstanceKillsWhatThePidFilesName) {
     EXPECT_EQ(1, ICStopVXSvc(m));
     EXPECT_EQ(std::vector<std::string>{"Storix servers for instance shop stopped successfully."},
               status.Lines());
-    for (pid_t p : {controller, member1, member2})
-        EXPECT_EQ(SIGKILL, WaitForEnd(p, 5000)) << p;
+    std::vector<pid_t> killed = {controller.Pid(), member1.Pid(), member2.Pid()};
+    for (Lookalike* p : {&controller, &member1, &member2})
+        EXPECT_EQ(SIGKILL, p->End(5000));
     EXPECT_EQ(-1, WaitForEnd(bystander, 100)) << "still running";
     EXPECT_FALSE(FileExists(conf + "/srvrctrl.pid"));
-    for (pid_t p : {member1, member2})
+    for (pid_t p : killed)
         EXPECT_FALSE(FileExists(conf + "/" + std::to_string(p) + ".vxpid"));
     for (const char* junk : {"abc.vxpid", "x12.vxpid", "12x.vxpid"})
         EXPECT_TRUE(FileExists(conf + "/" + junk)) << junk;
@@ -299,14 +345,14 @@ TEST_F(ControllerTest, StopOfAStoppedInstanceKillsWhatThePidFilesName) {
 TEST_F(ControllerTest, StopSendsCloseAllFirst) {
     FakeController fake([](int) { return ReplyWithBody("closing"); });
     MSInfo m = SvcInstance(Root(), "shop", fake.Port());
-    pid_t member = StartSleeper();
-    ASSERT_GT(member, 0);
-    std::string marker = std::string(m.HtmlPath) + "/" + std::to_string(member) + ".vxpid";
+    std::string conf = std::string(m.HtmlPath);
+    Lookalike member({conf + "/scheduler", "-i", conf + "/scheduler.conf"});
+    std::string marker = conf + "/" + std::to_string(member.Pid()) + ".vxpid";
     ASSERT_TRUE(WriteWholeFile(marker, ""));
     EXPECT_EQ(1, SysStopVXSvc(m));
     ASSERT_GE(fake.Requests().size(), 1u);
     EXPECT_EQ(ExpectedRequest("/cgi-bin/vxtrade3/CloseAll/", fake.Port()), fake.Requests()[0]);
-    EXPECT_EQ(SIGKILL, WaitForEnd(member, 5000));
+    EXPECT_EQ(SIGKILL, member.End(5000));
     EXPECT_FALSE(FileExists(marker));
 }
 
@@ -328,6 +374,131 @@ TEST_F(ControllerTest, StartOfEveryInstanceOfTheDataFile) {
                                          "Database owner must be a valid system user.",
                                          "Database owner must be a valid system user."};
     EXPECT_EQ(expected, status.Lines());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ControllerTest, StopLeavesAloneWhatItsFilesCannotProveToBeTheInstances) {
+    MSInfo m = SvcInstance(Root(), "shop", ClosedPort());
+    std::string conf = std::string(m.HtmlPath);
+    Register(m, conf);
+    // The configuration directory as other users can write it.
+    ASSERT_EQ(0, chmod(conf.c_str(), 0777));
+    pid_t rootsOwn = StartSleeper();
+    pid_t unrelated = StartSleeper();
+    ASSERT_TRUE(rootsOwn > 0 && unrelated > 0);
+    Lookalike planted({conf + "/vxtrade", "-i", conf + "/vxtrade.conf"});
+    Lookalike otherInstance({Inst() + "/bin/srvrctrl", "-i", Rooted("/conf/other/srvrctrl.conf")});
+    Lookalike asNobody({conf + "/scheduler", "-i", conf + "/scheduler.conf"}, kNobody);
+    Lookalike genuine({conf + "/vxtrade", "-i", conf + "/vxtrade.conf"});
+    // A stale pid file of root's naming an unrelated process, markers planted by nobody.
+    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(unrelated) + "\n"));
+    auto marker = [&](pid_t pid, uid_t owner) {
+        std::string path = conf + "/" + std::to_string(pid) + ".vxpid";
+        return WriteWholeFile(path, "") && lchown(path.c_str(), owner, owner) == 0;
+    };
+    ASSERT_TRUE(marker(rootsOwn, kNobody) && marker(planted.Pid(), kNobody) &&
+                marker(otherInstance.Pid(), 0) && marker(asNobody.Pid(), 0) &&
+                marker(genuine.Pid(), 0));
+    struct Case {
+        pid_t pid;
+        std::string file;
+        std::string why;
+    };
+    const std::string mine = std::to_string(getpid());
+    const Case cases[] = {
+        {rootsOwn, mine, "the file belongs to user 65534"},
+        {unrelated, "srvrctrl", "its command line ("},
+        {planted.Pid(), mine, "the file belongs to user 65534"},
+        {otherInstance.Pid(), mine, "is not a daemon of instance shop"},
+        {asNobody.Pid(), mine, "it runs as user 65534"},
+    };
+    SaidLines said;
+    EXPECT_EQ(1, SysStopVXSvc(m));
+    EXPECT_EQ(SIGKILL, genuine.End(5000)) << "the instance's own daemon still goes";
+    for (const Case& c : cases) {
+        std::string file = c.file == "srvrctrl" ? conf + "/srvrctrl.pid"
+                                                : conf + "/" + std::to_string(c.pid) + ".vxpid";
+        std::string head =
+            "process " + std::to_string(c.pid) + " named by " + file + " is left alone: ";
+        int found = 0;
+        for (const std::string& line : g_said)
+            found +=
+                line.compare(0, head.size(), head) == 0 && line.find(c.why) != std::string::npos;
+        EXPECT_EQ(1, found) << head << c.why;
+    }
+    EXPECT_EQ(5u, g_said.size());
+    for (pid_t p : {rootsOwn, unrelated})
+        EXPECT_EQ(-1, WaitForEnd(p, 100)) << "still running";
+    for (Lookalike* p : {&planted, &otherInstance, &asNobody})
+        EXPECT_EQ(-1, p->End(100)) << "still running";
+}
+
+TEST_F(ControllerTest, AnotherProgramOnTheControllersPortIsNotTakenForIt) {
+    ScopedEnv timeout("VXCONFIG_ADMIN_TIMEOUT_MS", "300");
+    struct Case {
+        const char* what;
+        FakeAction action;
+        int state;
+    };
+    const Case cases[] = {
+        {"a web server", ReplyWithBody("<html>It works!</html>\n"), VX_SVC_FOREIGN},
+        {"a listener that never answers", HoldSilent(), VX_SVC_SILENT},
+        {"a listener that closes", CloseAtOnce(), VX_SVC_SILENT},
+    };
+    for (const Case& c : cases) {
+        FakeController fake([&](int) { return c.action; });
+        MSInfo m = SvcInstance(Root(), "shop", fake.Port());
+        Register(m, std::string(m.HtmlPath));
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(c.state, SysProbeVXSvc(m, 500)) << c.what;
+        EXPECT_LT(MillisSince(start), 3000) << c.what;
+        StatusLines status;
+        SaidLines said;
+        EXPECT_EQ(0, ICStartVXSvc(m)) << c.what;
+        EXPECT_EQ(std::vector<std::string>{"Cannot start Storix servers for instance shop."},
+                  status.Lines());
+        ASSERT_EQ(1u, g_said.size()) << c.what;
+        EXPECT_EQ(0u, g_said[0].find("port " + std::to_string(fake.Port()) +
+                                     " of instance shop is taken by another program: "))
+            << g_said[0];
+        EXPECT_FALSE(FileExists(Rooted("/su.log"))) << c.what;
+    }
+    MSInfo m = SvcInstance(Root(), "shop", ClosedPort());
+    EXPECT_EQ(VX_SVC_STOPPED, SysProbeVXSvc(m, 500));
+}
+
+TEST_F(ControllerTest, VxcfgStatusAnswersInTimeAndNamesThePortTaken) {
+    FakeController fake(
+        [](int i) { return i == 0 ? HoldSilent() : ReplyWithBody("<html>It works!</html>\n"); });
+    const std::string port = std::to_string(fake.Port());
+    auto vxcfg = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--root", Root()});
+        return RunProgram("vxcfg", args);
+    };
+    ProgramResult add = vxcfg({"add", "shop", "--host", "web1", "--docroot", "/srv/d1", "--db",
+                               "db1", "--dbuser", SANDBOX_INSTANCE_USER, "--port", port});
+    ASSERT_EQ(0, add.exitCode) << add.err;
+    auto start = std::chrono::steady_clock::now();
+    ProgramResult silent = vxcfg({"status", "shop", "--timeout", "1"});
+    EXPECT_LT(MillisSince(start), 5000);
+    EXPECT_EQ(1, silent.exitCode);
+    EXPECT_EQ("vxcfg: shop: cannot tell whether it runs: port " + port +
+                  " accepts connections but gave no answer within 1 s\n",
+              silent.err);
+    ProgramResult other = vxcfg({"status", "shop"});
+    EXPECT_EQ(0, other.exitCode) << other.err;
+    EXPECT_EQ("shop: stopped (port " + port + " is taken by another program)\n", other.out);
+    ProgramResult started = vxcfg({"start", "shop"});
+    EXPECT_EQ(1, started.exitCode);
+    EXPECT_EQ("Cannot start Storix servers for instance shop.\n", started.out);
+    EXPECT_EQ("vxcfg: port " + port +
+                  " of instance shop is taken by another program: what answers there is not "
+                  "the instance's controller\n",
+              started.err);
+    EXPECT_EQ(2, vxcfg({"status", "shop", "--timeout", "0"}).exitCode);
 }
 
 } // namespace

@@ -57,7 +57,8 @@ const PayAction kActions[] = {
     {"stop", PayStop},
 };
 
-// A number option: its value within lo..hi, or a usage error naming it.
+} // namespace
+
 int NumberOption(const VxCommand& self, const VxArgs& args, const char* name, long lo, long hi,
                  int& out) {
     const char* value = args.Value(name);
@@ -69,8 +70,6 @@ int NumberOption(const VxCommand& self, const VxArgs& args, const char* name, lo
                           Shown(value).c_str(), lo, hi);
     return VX_EXIT_OK;
 }
-
-} // namespace
 
 int CmdPay(const VxCommand& self, const VxArgs& args) {
     // With an instance's name the action is about that instance's payment server.

@@ -3,6 +3,7 @@
 // of an instance (register, unregister). The library's status lines arrive through pfnUpdate.
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
 #include "frontend.h"
@@ -13,6 +14,10 @@ namespace {
 
 // The seconds the web server is given to stop before a start is refused.
 const int kWebStopWaits = 180;
+// How long status waits for an answer on the controller's port, unless --timeout says.
+const int kStatusSeconds = 10;
+const int kMaxStatusSeconds = 86400;
+const int kMillisPerSecond = 1000;
 
 // The named instance of the data file into info; VX_EXIT_OK or the failure already reported.
 int LoadInstance(const VxArgs& args, const char* name, MSInfo& info) {
@@ -74,8 +79,29 @@ int CmdStop(const VxCommand&, const VxArgs& args) {
     return RunDaemon(kController, "stop", args, args.operands[0]);
 }
 
-int CmdStatus(const VxCommand&, const VxArgs& args) {
-    return RunDaemon(kController, "status", args, args.operands[0]);
+int CmdStatus(const VxCommand& self, const VxArgs& args) {
+    int seconds = kStatusSeconds;
+    if (int rc = NumberOption(self, args, "--timeout", 1, kMaxStatusSeconds, seconds))
+        return rc;
+    MSInfo info;
+    if (int rc = LoadInstance(args, args.operands[0], info))
+        return rc;
+    std::string name = Shown(info.Name);
+    switch (SysProbeVXSvc(info, seconds * kMillisPerSecond)) {
+    case VX_SVC_RUNNING:
+        PrintState("", info.Name, 1);
+        return VX_EXIT_OK;
+    case VX_SVC_STOPPED:
+        PrintState("", info.Name, 0);
+        return VX_EXIT_OK;
+    case VX_SVC_FOREIGN:
+        printf("%s: stopped (port %d is taken by another program)\n", name.c_str(), info.MSPort);
+        return VX_EXIT_OK;
+    default:
+        return Failure("%s: cannot tell whether it runs: port %d accepts connections but gave "
+                       "no answer within %d s",
+                       name.c_str(), info.MSPort, seconds);
+    }
 }
 
 int CmdPayService(const VxCommand& self, const VxArgs& args) {

@@ -48,6 +48,13 @@ const VxOption kPayOptions[] = {
     {nullptr, nullptr, nullptr, nullptr, false, false},
 };
 
+const VxOption kStatusOptions[] = {
+    {"--timeout", "SECONDS",
+     "give up waiting for an answer after this many seconds, 1 to 86400 (default 10)", nullptr,
+     false, false},
+    {nullptr, nullptr, nullptr, nullptr, false, false},
+};
+
 } // namespace
 
 const VxOption g_dataOption[] = {
@@ -146,7 +153,7 @@ const VxCommand g_commands[] = {
      1,
      "say whether the controller of an instance answers",
      CmdStatus,
-     {g_dataOption, nullptr}},
+     {kStatusOptions, g_dataOption, nullptr}},
     {"web", "start|stop|status", 1, 1, "start, stop or probe the web server", CmdWeb, {nullptr}},
     {"register",
      "NAME",

@@ -72,6 +72,10 @@ int Failure(const char* why, ...) __attribute__((format(printf, 1, 2)));
 // Writes the text of message id (with its arguments) followed by the library's reason for
 // the failure that just happened, and returns VX_EXIT_FAIL.
 int FailWithReason(unsigned int id, const char* arg1 = nullptr, const char* arg2 = nullptr);
+// Option name's value, when given, as a whole decimal number within lo..hi into out (else
+// out is left as it is). VX_EXIT_OK, or a usage error (already reported) naming the option.
+int NumberOption(const VxCommand& self, const VxArgs& args, const char* name, long lo, long hi,
+                 int& out);
 // The table entry of a subcommand, for its usage line.
 const VxCommand& FindCommand(const char* name);
 // The usage line of a command: operands, then every option with its argument.

@@ -144,6 +144,8 @@ void Controller::Fail(const std::string& reason) {
 }
 
 void Controller::StartMember(const std::string& base) {
+    // A member shows its configuration in its command line, as the product's daemons do.
+    std::string conf = base + ".conf";
     int go[2];
     if (pipe2(go, O_CLOEXEC) != 0)
         Fail(std::string("pipe: ") + strerror(errno));
@@ -159,7 +161,7 @@ void Controller::StartMember(const std::string& base) {
         }
         if (n != 1)
             _exit(1);
-        execl("/proc/self/exe", base.c_str(), "--member", m_s.dir.c_str(),
+        execl("/proc/self/exe", base.c_str(), "-i", conf.c_str(), "--member",
               static_cast<char*>(nullptr));
         _exit(127);
     }

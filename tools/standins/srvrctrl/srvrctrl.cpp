@@ -11,8 +11,9 @@
 //
 // The daemon listens on 127.0.0.1:PORT, writes its pid as "srvrctrl.pid" in CONF's directory
 // and starts, for every pool member BASE, as many member processes as BASE.conf's PROCESSES
-// says (one when it says nothing): small sleeping processes named after the member, each
-// with an empty marker PID.vxpid in that directory. A member lives while its marker exists.
+// says (one when it says nothing): small sleeping processes with the command line
+// "BASE -i BASE.conf --member", each with an empty marker PID.vxpid in the directory of
+// BASE. A member lives while its marker exists.
 //
 // Administrative requests (HTTP/1.0 GET; the command is the target's last segment):
 //   ListServers  200, the body lists the controller and its members, one per line
@@ -65,8 +66,8 @@ std::string Absolute(const char* path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && strcmp(argv[1], "--member") == 0)
-        return srvrctrl::RunMember(argv[0], argv[2]);
+    if (argc == 4 && strcmp(argv[1], "-i") == 0 && strcmp(argv[3], "--member") == 0)
+        return srvrctrl::RunMember(argv[0], standin::DirOf(argv[2]));
     if (argc != 3 || strcmp(argv[1], "-i") != 0 || !*argv[2])
         return Usage();
     srvrctrl::Settings s;
