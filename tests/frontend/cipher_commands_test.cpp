@@ -1,3 +1,4 @@
+// The cipher commands of vxcfg and its usage errors, as a user runs them.
 #include <gtest/gtest.h>
 
 #include "run_program.h"
@@ -23,7 +24,7 @@ int CountLines(const std::string& text) {
 
 } // namespace
 
-TEST(VxcfgCipher, PasswordsRoundTripThroughTheCommandLine) {
+TEST(VxcfgCipher, PasswordsAndMerchantKeysRoundTripAndTheMarkerMeansNone) {
     ProgramResult enc = Vxcfg({"encrypt", "s3cret-Pass"});
     ASSERT_EQ(0, enc.exitCode) << enc.err;
     std::string stored = Line(enc.out);
@@ -32,12 +33,10 @@ TEST(VxcfgCipher, PasswordsRoundTripThroughTheCommandLine) {
     EXPECT_EQ(0, dec.exitCode);
     EXPECT_EQ("s3cret-Pass\n", dec.out);
     EXPECT_EQ("", dec.err);
-}
 
-TEST(VxcfgCipher, MerchantKeysRoundTripAndTheMarkerMeansNone) {
-    ProgramResult enc = Vxcfg({"enckey", "00aa11BB22cc33DD"});
+    enc = Vxcfg({"enckey", "00aa11BB22cc33DD"});
     ASSERT_EQ(0, enc.exitCode) << enc.err;
-    std::string stored = Line(enc.out);
+    stored = Line(enc.out);
     EXPECT_EQ(32u, stored.size());
     EXPECT_EQ("00aa11BB22cc33DD\n", Vxcfg({"deckey", stored}).out);
     EXPECT_EQ("Hb4WkQ9sTz2LmX7cRv1NyE5pUa8JdG3f\n", Vxcfg({"enckey", ""}).out);
@@ -74,7 +73,7 @@ TEST(VxcfgCipher, WrongArgumentsAreUsageErrors) {
     }
 }
 
-TEST(VxcfgCipher, HelpAndVersion) {
+TEST(VxcfgCipher, HelpListsTheCommandsAndVersionNamesTheProgram) {
     ProgramResult help = Vxcfg({"--help"});
     EXPECT_EQ(0, help.exitCode);
     for (const char* command : {"encrypt TEXT", "decrypt TEXT", "enckey KEY", "deckey TEXT"})
