@@ -87,7 +87,8 @@ int CaptureVXConfig(MSList& list, int version) {
         }
 
         // The reader stores what the files say without the setters' checks; a value that
-        // could run as a command drops the instance like a missing file does, and says why.
+        // could run as a command, or a directory that breaks the instance path rule, drops
+        // the instance like a missing file does, and says why.
         if (!failed && !s_msInfo.CheckValues()) {
             ICShowError(IC_MSG_INSTANCE_DEFINITION);
             failed = true;

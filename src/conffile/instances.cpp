@@ -63,7 +63,9 @@ int ReadBootRegistry(MSList& list) {
             continue;
         MSInfo info;
         info.SetName(pendingName);
-        info.SetHtmlPath(dir);
+        // Stored as found: a directory that breaks the instance path rule is refused, with
+        // the rule, when the capture checks the whole record.
+        info.HtmlPath = dir;
         list.Add(info, 0);
         ++added;
     }

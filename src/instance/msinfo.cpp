@@ -31,30 +31,65 @@ int SafeWithin(const char* text, size_t lo, size_t hi, SysValueKind kind) {
 }
 
 // The fields that reach command lines, scripts and file names, with the kind of each; a
-// record loaded or captured from a file must pass them all.
+// record loaded or captured from a file must pass them all. The instance's directories,
+// which files are written under, keep the instance path rule; the other paths are only
+// written into files as values.
 struct SafeField {
     const char* label;
     ICString MSInfo::*field;
     SysValueKind kind;
+    // The word that stands for "not chosen" in the field, accepted as it is: nothing is
+    // written under it, the writers leave its line out.
+    const char* unsetWord;
 };
 
 #define NAME(f)                                                                                    \
-    { #f, &MSInfo::f, SYS_VALUE_NAME }
+    { #f, &MSInfo::f, SYS_VALUE_NAME, nullptr }
 #define PATH(f)                                                                                    \
-    { #f, &MSInfo::f, SYS_VALUE_PATH }
+    { #f, &MSInfo::f, SYS_VALUE_PATH, nullptr }
+#define DIR(f)                                                                                     \
+    { #f, &MSInfo::f, SYS_VALUE_INSTANCE_PATH, nullptr }
+#define DIR_OR(f, word)                                                                            \
+    { #f, &MSInfo::f, SYS_VALUE_INSTANCE_PATH, word }
 
 const SafeField kSafeFields[] = {
-    NAME(Name),         PATH(RootPath),   PATH(VXLogPath),    PATH(ConfigPath), PATH(DefsDir),
-    PATH(MacroPath),    PATH(CgiPath),    PATH(HtmlPath),     PATH(DocRoot),    PATH(NESSecure),
-    PATH(NESNonsecure), NAME(IPAddr),     NAME(ISHost),       NAME(DBName),     NAME(DBUser),
-    NAME(DBOwner),      NAME(DBHost),     NAME(DBNode),       NAME(DBService),  NAME(PVHost),
-    PATH(PswdAdm),      PATH(PswdFile),   NAME(SvcPfx),       PATH(CachePath),  PATH(GPPath),
-    NAME(VXLang),       NAME(PVExitHost), NAME(PVExitSvcPfx), PATH(PVExec),     PATH(PVLogPath),
+    NAME(Name),
+    DIR(RootPath),
+    DIR(VXLogPath),
+    DIR(ConfigPath),
+    DIR_OR(DefsDir, "default"),
+    DIR(MacroPath),
+    DIR(CgiPath),
+    DIR(HtmlPath),
+    DIR(DocRoot),
+    DIR(NESSecure),
+    DIR(NESNonsecure),
+    NAME(IPAddr),
+    NAME(ISHost),
+    NAME(DBName),
+    NAME(DBUser),
+    NAME(DBOwner),
+    NAME(DBHost),
+    NAME(DBNode),
+    NAME(DBService),
+    NAME(PVHost),
+    PATH(PswdAdm),
+    PATH(PswdFile),
+    NAME(SvcPfx),
+    DIR(CachePath),
+    PATH(GPPath),
+    NAME(VXLang),
+    NAME(PVExitHost),
+    NAME(PVExitSvcPfx),
+    PATH(PVExec),
+    PATH(PVLogPath),
     PATH(PVCertPath),
 };
 
 #undef NAME
 #undef PATH
+#undef DIR
+#undef DIR_OR
 
 int Within(int value, int lo, int hi) {
     return value >= lo && value <= hi ? 1 : 0;
@@ -109,7 +144,7 @@ int MSInfo::CheckName(const char* name) {
     return SafeWithin(name, 1, kMaxNameLen, SYS_VALUE_NAME);
 }
 int MSInfo::CheckPath(const char* path) {
-    return SafeWithin(path, 1, kMaxPathLen, SYS_VALUE_PATH);
+    return SafeWithin(path, 1, kMaxPathLen, SYS_VALUE_INSTANCE_PATH);
 }
 int MSInfo::CheckHost(const char* host) {
     return SafeWithin(host, 1, kMaxHostLen, SYS_VALUE_NAME);
@@ -129,22 +164,27 @@ int MSInfo::CheckDBOwner(const char* owner) {
 
 int MSInfo::CheckValues() const {
     for (const SafeField& f : kSafeFields) {
-        if (!SysIsSafeValue(this->*f.field, f.kind)) {
-            // The name itself is shown only when it is harmless to print.
-            const char* name =
-                SysIsSafeValue(Name, SYS_VALUE_NAME) ? static_cast<const char*>(Name) : "?";
+        const ICString& value = this->*f.field;
+        if (SysIsSafeValue(value, f.kind) || (f.unsetWord && strcmp(value, f.unsetWord) == 0))
+            continue;
+        // The name and the value are shown only when they are harmless to print.
+        const char* name =
+            SysIsSafeValue(Name, SYS_VALUE_NAME) ? static_cast<const char*>(Name) : "?";
+        if (f.kind == SYS_VALUE_INSTANCE_PATH && SysIsSafeValue(value, SYS_VALUE_PATH))
+            SysSetLastReason("instance %s: %s '%s' is refused: %s", name, f.label,
+                             static_cast<const char*>(value), SYS_INSTANCE_PATH_RULE);
+        else
             SysSetLastReason("instance %s: %s holds characters that may not stand in a command "
                              "(letters, digits%s and %s only)",
-                             name, f.label, f.kind == SYS_VALUE_PATH ? ", /" : "",
+                             name, f.label, f.kind != SYS_VALUE_NAME ? ", /" : "",
                              SYS_SAFE_PUNCTUATION);
-            return 0;
-        }
+        return 0;
     }
     return 1;
 }
 
 int MSInfo::CheckNESServer(const char* dir) {
-    if (!dir || !SysIsSafeValue(dir, SYS_VALUE_PATH))
+    if (!SafeWithin(dir, 1, kMaxPathLen, SYS_VALUE_INSTANCE_PATH))
         return 0;
     ICString objConf = ICString(dir) ^ "obj.conf";
     return SysAccess(objConf, F_OK) == 0 ? 1 : 0;

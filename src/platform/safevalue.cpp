@@ -4,6 +4,7 @@
 #include <cstring>
 
 const char SYS_SAFE_PUNCTUATION[] = "._-+,:@=";
+const char SYS_INSTANCE_PATH_RULE[] = SYS_INSTANCE_PATH_RULE_TEXT;
 
 int SysIsSafeValue(const char* text, SysValueKind kind) {
     if (!text || !*text)
@@ -16,11 +17,14 @@ int SysIsSafeValue(const char* text, SysValueKind kind) {
             (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         if (letterOrDigit || strchr(SYS_SAFE_PUNCTUATION, c))
             continue;
-        if (c == '/' && kind == SYS_VALUE_PATH)
+        if (c == '/' && kind != SYS_VALUE_NAME)
             continue;
         return 0;
     }
     if (kind == SYS_VALUE_NAME && (strcmp(text, ".") == 0 || strcmp(text, "..") == 0))
+        return 0;
+    if (kind == SYS_VALUE_INSTANCE_PATH &&
+        (text[0] != '/' || strchr(text, '.') || strspn(text, "/") == strlen(text)))
         return 0;
     return 1;
 }

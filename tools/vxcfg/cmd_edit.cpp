@@ -22,6 +22,9 @@ int CmdAdd(const VxCommand& self, const VxArgs& args) {
     info.HtmlPath = info.HtmlPath ^ name;
     if (int rc = ApplyInstanceOptions(self, args, info))
         return rc;
+    // The directories made from the defaults and the name did not pass the setters.
+    if (!info.CheckValues())
+        return UsageError(self, "%s", Shown(SysGetLastReason()).c_str());
     if (int bits = data.list.Add(info, 1))
         return ReportConflicts(bits);
     return data.Store();

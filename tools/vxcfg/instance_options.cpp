@@ -68,7 +68,7 @@ int DBService(MSInfo& info, const char* value) {
 
 // The rules of the values, as the help text and the refusals state them.
 #define SAFE "letters, digits and . _ - + , : @ ="
-const char kPathRule[] = "a path of 1 to 1024 characters: " SAFE " /";
+const char kPathRule[] = SYS_INSTANCE_PATH_RULE_TEXT;
 const char kHostRule[] = "a host name of 1 to 64 characters: " SAFE;
 const char kShortRule[] = "1 to 8 characters: " SAFE;
 const char kPasswordRule[] = "a password of at most 16 characters";
@@ -90,9 +90,10 @@ const VxOption g_instanceOptions[] = {
     RECORD("--docroot", "DIR", kPathRule, Text<&MSInfo::SetDocRoot>),
     RECORD("--cgi", "DIR", kPathRule, Text<&MSInfo::SetCgiPath>),
     RECORD("--webserver", "wharf|netscape|brindle", "one of wharf, netscape, brindle", WebServer),
-    RECORD("--nes-secure", "DIR", "a directory (" SAFE " /) that holds obj.conf",
+    RECORD("--nes-secure", "DIR", "a directory that holds obj.conf, " SYS_INSTANCE_PATH_RULE_TEXT,
            Text<&MSInfo::SetNESSecure>),
-    RECORD("--nes-nonsecure", "DIR", "a directory (" SAFE " /) that holds obj.conf",
+    RECORD("--nes-nonsecure", "DIR",
+           "a directory that holds obj.conf, " SYS_INSTANCE_PATH_RULE_TEXT,
            Text<&MSInfo::SetNESNonsecure>),
     RECORD("--host", "HOST", kHostRule, Text<&MSInfo::SetISHost>),
     RECORD("--ip", "ADDR", "four numbers of 0 to 255 joined by dots", Text<&MSInfo::SetIPAddr>),
