@@ -11,7 +11,9 @@ extern "C" VX_API int ICCreateInstance(const char* dataFile);
 // Creates one instance: stops a running server of it, writes its controller configuration,
 // registers its TCP services and boot entries, writes all its configuration files and the
 // payment server scripts. 0 when the web macro product, the installation or its config.js is
-// missing; otherwise 1, with message 54 when every counted step succeeded, else 19.
+// missing, or when its port plan is refused (messages 87 and 19, the reason naming the port,
+// the service that holds it and the instance; nothing done); otherwise 1, with message 54 when
+// every counted step succeeded, else 19.
 VX_API int ICCreateSingleInst(MSInfo& info);
 // Takes one instance off the machine: stops it, removes its boot entries and TCP services,
 // moves its configuration files to their backup names. 1 when every counted step succeeded

@@ -4,7 +4,9 @@
 // on P0 + i, the payment background daemon on P0 + K + 1 and the six payment server services
 // on P0 + K + 2 .. P0 + K + 7 (administration P0 + K + 3, payment + 4, error + 5, SET payment
 // + 6, SET inquiry + 7); the database access port is P0 + K + 8. The instance's own servers
-// are the K + 3 ports from P0, the whole block K + 9 ports.
+// are the K + 3 ports from P0, the whole block K + 9 ports. The second block, chosen when the
+// instance is created, holds the hosting edition's payment daemon on its base B, the ten
+// schedulers on B + 1 .. B + 10 and the machine's performance monitor on B + 11.
 #ifndef VXCONFIG_PORTPLAN_H
 #define VXCONFIG_PORTPLAN_H
 
@@ -35,6 +37,18 @@ public:
     int JdbcPort() const { return m_base + m_procs + 8; }
     // The last port of the whole block.
     int BlockEnd() const { return m_base + m_procs + 8; }
+
+    // The number of ports of a second block, from its base to the performance monitor.
+    enum { kSecondBlockPorts = 12 };
+
+    // 1 when the instance called name may take every port of its plan: the block and, when
+    // secondBlock is above 0, the second block from there. Each port must lie in 1024..65535,
+    // must not be the reserved port, and may be registered in the services database only to
+    // the instance's own services (its prefix, alone or followed by "_" and a member's number
+    // or pool) or, on the performance monitor's port, to the monitor. Else 0 with the reason
+    // naming the first port refused, what the instance wants it for, the service that holds
+    // it and the instance. The services database is read once per call.
+    int Check(const char* name, int secondBlock = 0) const;
 
 private:
     int m_base;

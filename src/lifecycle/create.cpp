@@ -11,6 +11,7 @@
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/mslist.h"
+#include "vxconfig/portplan.h"
 #include "vxconfig/services.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysutil.h"
@@ -58,6 +59,19 @@ int ICCreateSingleInst(MSInfo& info) {
         return 0;
     webserver::ApplyPackaging(packaging, info.MSOption);
 
+    // The whole port plan is settled before anything is done for the instance: a port out of
+    // range or held by another service refuses it, and nothing is registered.
+    int block = lifecycle::FindSecondBlock(info);
+    if (!block)
+        SysSetLastReason("instance %s: no free second block of ports from %d up to 65535",
+                         static_cast<const char*>(info.Name), VX_SECOND_BLOCK_START);
+    if (!block || !VXPortPlan(info).Check(info.Name, block)) {
+        // The reason names the port, the service that holds it and the instance.
+        ICShowError(IC_MSG_PORT_IN_USE);
+        ICShowError(IC_MSG_INSTANCE_NOT_CREATED, info.Name);
+        return 0;
+    }
+
     ICString library = dir ^ "bin" ^ "libmassimpt";
     SysCopyFile(library + (info.DBType == DB_ORACLE ? "_odbc" : "_relda") + ".so", library + ".so");
     if (SysIsVXSvcActive(info))
@@ -70,8 +84,7 @@ int ICCreateSingleInst(MSInfo& info) {
     bool payment = SysIsPayvaneInstalled() != 0;
     if (payment)
         ok = RegisterAll(lifecycle::PaymentServices(info)) && ok;
-    int block = lifecycle::FindSecondBlock(info);
-    ok = block && RegisterAll(lifecycle::SecondBlockServices(info, block)) && ok;
+    ok = RegisterAll(lifecycle::SecondBlockServices(info, block)) && ok;
 
     CreateVXFiles(info, dir);
     CreateMSInit(info, dir);

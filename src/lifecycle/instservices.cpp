@@ -66,6 +66,17 @@ std::vector<InstanceService> SecondBlockServices(const MSInfo& info, int base) {
     return services;
 }
 
+namespace {
+
+// The second block from base would share a port with the instance's own first block, which
+// creation registers too.
+bool OverlapsFirstBlock(const MSInfo& info, int base) {
+    VXPortPlan plan(info);
+    return base <= plan.BlockEnd() && base + VXPortPlan::kSecondBlockPorts - 1 >= plan.Controller();
+}
+
+} // namespace
+
 int FindSecondBlock(const MSInfo& info) {
     // A re-created instance keeps the block it holds, so that its files stay the same.
     std::vector<int> own;
@@ -76,7 +87,7 @@ int FindSecondBlock(const MSInfo& info) {
     }
     if (!own.empty()) {
         int base = *std::min_element(own.begin(), own.end());
-        bool usable = true;
+        bool usable = !OverlapsFirstBlock(info, base);
         for (int port = base; port < base + kSecondBlockTest && usable; ++port) {
             bool mine = std::find(own.begin(), own.end(), port) != own.end();
             usable = mine || info.TestPort(port, 1);
@@ -85,7 +96,7 @@ int FindSecondBlock(const MSInfo& info) {
             return base;
     }
     for (int base = VX_SECOND_BLOCK_START; base + kSecondBlockTest <= 65535; base += 10) {
-        if (info.TestPort(base, kSecondBlockTest))
+        if (!OverlapsFirstBlock(info, base) && info.TestPort(base, kSecondBlockTest))
             return base;
     }
     return 0;

@@ -30,7 +30,8 @@ constexpr int kSecondBlockTest = 11;
 
 // The base of the instance's second block: the one it holds already (its services are
 // registered there and the ports are free or its own), else the first free block from 40000
-// in steps of 10. 0 when there is none below 65536.
+// in steps of 10; never one that shares a port with the instance's first block, so that it
+// can be chosen before the first block is registered. 0 when there is none below 65536.
 int FindSecondBlock(const MSInfo& info);
 
 } // namespace lifecycle

@@ -277,4 +277,24 @@ void CompareServiceEntries(const std::string& before, const std::string& after,
     }
 }
 
+std::vector<ServiceEntry> ReadServiceEntries() {
+    std::vector<ServiceEntry> entries;
+    if (SysHasRoot()) {
+        ICString path;
+        SysGetSvcFile(path);
+        SysLineReader in(path);
+        while (char* line = in.Next()) {
+            ServiceLine service(line);
+            if (service.hasPort)
+                entries.push_back({std::string(service.name, service.nameLength), service.port});
+        }
+        return entries;
+    }
+    setservent(0);
+    while (const servent* service = getservent())
+        entries.push_back({service->s_name, ntohs(static_cast<uint16_t>(service->s_port))});
+    endservent();
+    return entries;
+}
+
 } // namespace platform

@@ -1,4 +1,4 @@
-// What the change report asks of the services file's reader (services.cpp).
+// What the change report and the port plan ask of the services file's reader (services.cpp).
 #ifndef VX_PLATFORM_SERVICESFILE_H
 #define VX_PLATFORM_SERVICESFILE_H
 
@@ -14,6 +14,17 @@ namespace platform {
 // ("16000/tcp"), read as every function of the services file reads its lines.
 void CompareServiceEntries(const std::string& before, const std::string& after,
                            std::vector<SysServiceChange>& out);
+
+// One registration of the services database: a service and its port (any protocol).
+struct ServiceEntry {
+    std::string name;
+    int port;
+};
+
+// Every registration of the services database, read once: the rooted services file's lines
+// (read as every function of the services file reads them) when a system root is set, else
+// the system's database, the one getservbyport asks.
+std::vector<ServiceEntry> ReadServiceEntries();
 
 } // namespace platform
 

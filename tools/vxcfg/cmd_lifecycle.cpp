@@ -37,8 +37,14 @@ int CmdCreate(const VxCommand&, const VxArgs& args) {
     {
         ErrorWatch watch;
         for (MSInfo& info : chosen) {
-            if (ICCreateSingleInst(info) && !watch.Reported(IC_MSG_INSTANCE_NOT_CREATED, info.Name))
+            SysClearLastReason();
+            if (!ICCreateSingleInst(info)) {
+                // Refused before anything was done: say why, when the library said.
+                if (*SysGetLastReason())
+                    Failure("%s", Shown(SysGetLastReason()).c_str());
+            } else if (!watch.Reported(IC_MSG_INSTANCE_NOT_CREATED, info.Name)) {
                 ++created;
+            }
         }
     }
     int total = static_cast<int>(chosen.size());

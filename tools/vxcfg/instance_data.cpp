@@ -98,8 +98,16 @@ int InstanceData::Store() {
 
 int ReportConflicts(int bits) {
     for (const ConflictMessage& c : kConflictMessages) {
-        if (bits & c.bits)
+        if (!(bits & c.bits))
+            continue;
+        // A refused port plan leaves the port, its holder and the instance in the reason.
+        if (c.bits == MS_PORT_IN_USE && *SysGetLastReason()) {
+            ICString text;
+            ICLoadMessage(text, c.message);
+            Failure("%s: %s", static_cast<const char*>(text), Shown(SysGetLastReason()).c_str());
+        } else {
             ICShowError(c.message);
+        }
     }
     return VX_EXIT_FAIL;
 }

@@ -97,8 +97,14 @@ const VxOption g_instanceOptions[] = {
            Text<&MSInfo::SetNESNonsecure>),
     RECORD("--host", "HOST", kHostRule, Text<&MSInfo::SetISHost>),
     RECORD("--ip", "ADDR", "four numbers of 0 to 255 joined by dots", Text<&MSInfo::SetIPAddr>),
-    RECORD("--port", "N", "a port from 1024 to 65535, not 16560", Number<&MSInfo::SetMSPort>),
-    RECORD("--procs", "N", "a number of processes from 2 to 99", Number<&MSInfo::SetMSProc>),
+    RECORD("--port", "N",
+           "a port from 1024 to 65535, not 16560; the block N to N + procs + 8 must end by "
+           "65535 and hold no other service's port",
+           Number<&MSInfo::SetMSPort>),
+    RECORD("--procs", "N",
+           "a number of processes from 2 to 99; the block port to port + N + 8 must end by "
+           "65535 and hold no other service's port",
+           Number<&MSInfo::SetMSProc>),
     RECORD("--dbtype", "relda|oracle", "one of relda, oracle", Database),
     RECORD("--db", "NAME", kShortRule, Text<&MSInfo::SetDBName>),
     RECORD("--dbuser", "USER", kShortRule, Text<&MSInfo::SetDBUser>),
