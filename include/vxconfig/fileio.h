@@ -65,17 +65,23 @@ struct VX_API SysWriteOptions {
     // neither the file nor its backup is missing at any moment. Null: no backup.
     const char* backup = nullptr;
     // A fixed name in a directory others can write to: a symbolic link there, or a file of
-    // another owner, is never followed or written through. Without it a symbolic link is kept
-    // and the file it points to is replaced.
+    // another owner, is refused. Without it a symbolic link that may be trusted
+    // (SysResolveTrusted) is kept and the file it points to replaced; any other link is
+    // itself replaced by the new file, its target untouched, and the run is told so.
     bool noFollow = false;
 };
 
 // The one write path. The content goes into a temporary file beside the file (private to the
-// process from its first byte), which is flushed, synced, given its mode and owner, and
-// renamed over the file; the directory is synced. The file is therefore never missing and
-// never half written, whatever fails or is killed. Temporaries that a killed earlier run left
-// beside the file are removed. The rewrite holds the file's lock (SysFileLock). Returns 1, or
-// 0 with the file as it was, errno and the reason (SysGetLastReason) set.
+// process from its first byte), which is flushed, synced, given exactly its mode (whatever the
+// creation mask) and owner, and renamed over the file; the directory is synced. The temporary
+// and the rename are made in the file's directory as reached without following any link, so
+// a directory swapped for a link meanwhile cannot redirect them. The file is therefore never
+// missing and never half written, whatever fails or is killed. A file another user put into a
+// directory others may write (or a link replaced) passes on neither its owner, its mode nor a
+// backup; a backup never stays more open than the new file (its bits are those both share).
+// Temporaries that a killed earlier run left beside the file are removed. The rewrite holds
+// the file's lock (SysFileLock). Returns 1, or 0 with the file as it was, errno and the reason
+// (SysGetLastReason) set.
 VX_API int SysWriteFile(const char* path, const char* content, size_t length,
                         const SysWriteOptions& options = SysWriteOptions());
 
@@ -86,9 +92,35 @@ typedef void (*SysWriteObserver)(const char* path, const char* content, size_t l
                                  void* context);
 VX_API void SysObserveWrites(SysWriteObserver observer, void* context);
 
-// The whole content of a file into out (a text may hold any bytes). 1, or 0 with errno and
-// the reason set.
+// The whole content of a file into out (a text may hold any bytes), reached by the trust rule
+// (SysResolveTrusted): a last component that is a link that may not be followed is refused.
+// 1, or 0 with errno and the reason set.
 VX_API int SysReadFile(const char* path, ICString& out);
+// The whole content of a file that is about to be copied, as SysReadFile, but it must also be
+// a regular file (opened without waiting on a pipe) that no other user put into a directory
+// others may write: such a file or link is refused and nothing is read. mode (when given)
+// receives its mode word.
+VX_API int SysReadCopySource(const char* path, ICString& out, mode_t* mode = nullptr);
+
+// The trust rule of the paths root follows (that of OpenSSH's StrictModes and of the kernel's
+// protected_symlinks): a symbolic link is followed only when the link and every directory on
+// the way, of its own path and of where it points, belong to root or to this process's user
+// and nobody else may write them; a directory others may write with the sticky bit set (like
+// /tmp) is passed only where the entry in it belongs to root or this process's user. A link
+// that belongs to the user a file is written for is not trusted for it either.
+struct VX_API SysTrustedPath {
+    // Where the path leads: every trusted link followed, no link left among its directories
+    // (a part that does not exist yet is kept as written).
+    ICString path;
+    // 1 when the last component is a link that may not be followed: path names the link.
+    int untrustedLink = 0;
+    // Why not: the link, directory or entry that breaks the rule.
+    ICString why;
+};
+// Resolves path by the trust rule: 1 with out filled in; 0 when a link that may not be
+// followed stands among the directories of path (nothing may be done there), on a loop or an
+// unreadable link, with errno (ELOOP for a link refused) and the reason naming it and why.
+VX_API int SysResolveTrusted(const char* path, SysTrustedPath& out);
 
 // The system calls the library examines and changes files with, as the seam gives them:
 // they answer as the calls do (0, or -1 with errno), see a check run's overlay first, and
@@ -104,10 +136,10 @@ VX_API int SysRename(const char* from, const char* to);
 VX_API int SysSymlink(const char* target, const char* path);
 
 // The advisory lock that serialises the rewrites of a file among processes, held for the
-// lifetime of the object. It is taken on the directory that holds the file (after symbolic
-// links), so it leaves nothing behind and covers every file written there. Within one
-// process it may be taken again while held (the count is kept). Waits at most timeout
-// seconds for another process to let go.
+// lifetime of the object. It is taken on the directory that holds the file (after the links
+// the trust rule follows), so it leaves nothing behind and covers every file written there. Within
+// one process it may be taken again while held (the count is kept). Waits at most timeout seconds
+// for another process to let go.
 class VX_API SysFileLock {
 public:
     enum { kDefaultTimeout = 60 };
@@ -137,5 +169,8 @@ VX_API void SysClearLastReason();
 VX_API void SysSetLastReason(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Sets the reason "path: strerror(error)" and leaves errno at error.
 VX_API void SysSetFileReason(const char* path, int error);
+// Tells the user what the library did instead of what was asked, or left alone (a link it
+// did not follow, a directory it kept as it was): a line through the information callback.
+VX_API void SysNotice(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 #endif

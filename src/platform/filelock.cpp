@@ -79,13 +79,17 @@ int LockWithin(int fd, int timeout) {
 } // namespace
 
 SysFileLock::SysFileLock(const char* path, int timeout) : m_key(-1) {
-    ICString target;
-    if (!path || !*path || !SysResolveLinks(path, target)) {
-        SysSetFileReason(path, errno ? errno : EINVAL);
+    // The directory the file is written in: a link the trust rule does not follow is replaced
+    // there, not followed.
+    SysTrustedPath target;
+    if (!path || !*path) {
+        SysSetFileReason(path, EINVAL);
         return;
     }
+    if (!SysResolveTrusted(path, target))
+        return;
     // In a check run a directory the overlay made is locked in the scratch tree.
-    ICString dir = platform::ReadPath(platform::DirectoryOf(target));
+    ICString dir = platform::ReadPath(platform::DirectoryOf(target.path));
     int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) {

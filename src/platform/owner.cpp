@@ -1,18 +1,28 @@
 // Handing files and trees to a user.
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/overlay.h"
 #include "platform/passwd.h"
+#include "platform/trustpath.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/sysutil.h"
 
 int ChownPath(const char* path, uid_t uid, gid_t gid, int recursive) {
-    // The owner change follows a symbolic link to its target; the walk below does not.
-    if (!path || chown(path, uid, gid) != 0)
+    // The owner change follows a link the trust rule allows (to its target) and refuses any
+    // other; the walk below never descends through a link.
+    platform::OpenedParent parent;
+    if (!path || !platform::OpenParent(path, parent, false))
         return 0;
+    const char* base = parent.base.c_str();
+    if (fchownat(parent.fd, base, uid, gid, AT_SYMLINK_NOFOLLOW) != 0) {
+        SysSetFileReason(path, errno);
+        return 0;
+    }
     if (!recursive)
         return 1;
     struct stat st;
@@ -20,9 +30,13 @@ int ChownPath(const char* path, uid_t uid, gid_t gid, int recursive) {
         return 0;
     if (!S_ISDIR(st.st_mode))
         return 1;
-    DIR* dir = opendir(path);
-    if (!dir)
+    int fd = openat(parent.fd, base, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            close(fd);
         return 0;
+    }
     while (dirent* entry = readdir(dir)) {
         if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0)
             continue;

@@ -1,11 +1,12 @@
 // The reason of the last failure the library described, for the front end to show beside the
-// message of the table.
+// message of the table, and the notices of what it left alone.
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "vxconfig/fileio.h"
+#include "vxconfig/messages.h"
 
 namespace {
 
@@ -31,4 +32,13 @@ void SysSetLastReason(const char* format, ...) {
 void SysSetFileReason(const char* path, int error) {
     SysSetLastReason("%s: %s", path ? path : "(no file)", strerror(error));
     errno = error;
+}
+
+void SysNotice(const char* format, ...) {
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    OutputMessage(text);
 }

@@ -117,8 +117,9 @@ int WriteConfigFile(const ConfigFile& file, const LineWriter& lines) {
 
 int CopyWithOwner(const char* source, const char* destination, const char* owner, mode_t mode,
                   const char* backup) {
+    // A product file planted by a user (or a link to a file root alone may read) is no source.
     ICString content;
-    if (!SysReadFile(source, content))
+    if (!SysReadCopySource(source, content))
         return 0;
     SysWriteOptions options;
     options.mode = mode;
