@@ -10,17 +10,30 @@ struct hostent;
 
 VX_API int SysExecCmd(const char* command, const char* directory, const char* user);
 VX_API int ICExecCmd(const char* command, const char* directory);
+// Makes the directory (mode less the creation mask) in its parent as reached by the trust rule
+// (fileio.h), then gives it to user (none: the process's own). 1, or 0 with the reason set.
 VX_API int SysMkdir(const char* path, const char* user, mode_t mode);
 VX_API int SysCheckRoot(const char* path);
+// 1 when path is a directory of the system that no instance may take over, whose owner and
+// mode stay as they are: /, /tmp, /etc, /var, /usr, /opt, /home and their like (under the
+// system root and outside it), or the home directory of a user of the system.
+VX_API int SysIsSystemDirectory(const char* path);
 VX_API int SysCheckAccess();
 VX_API int ICCheckAccess();
+// Copies source (SysReadCopySource: a regular file reached by the trust rule, not planted by
+// another user) to destination through the write path, with the source's mode word. 1 / 0.
 VX_API int SysCopyFile(const char* source, const char* destination);
+// Like "cp SOURCE DESTINATION" without a shell: wildcards expanded, each match copied by
+// SysCopyFile (into DESTINATION when it is a directory). Always 1.
 VX_API int SysCopyFileBin(ICString source, ICString destination);
 VX_API int SysCopyJSPFiles(ICString source, ICString destination);
 // Every wait of the library goes through here; VXCONFIG_SLEEP_MS=k makes a second last k ms.
 VX_API void SysSleep(int seconds);
+// Gives path (and, recursive, the tree below it, not through links) to uid and gid. A link the
+// trust rule does not follow is refused, never its target changed. 1 / 0.
 VX_API int ChownPath(const char* path, uid_t uid, gid_t gid, int recursive);
 VX_API int SysChown(const char* path, const char* user, int recursive);
+// Sets the mode of path exactly; a link the trust rule does not follow is refused. 1 / 0.
 VX_API int SysChmod(const char* path, mode_t mode);
 VX_API int SysGetUserName(ICString& out);
 VX_API int ICGetUserName(ICString& out);

@@ -58,11 +58,17 @@ extern "C" VX_API const char* const catmacros[];
 extern "C" VX_API const char* const prodmacros[];
 extern "C" VX_API const char* const cahtml[];
 
-// A directory with its owner and mode: an existing one only gets them; a missing absolute
-// path is made component by component. 1 when the directory exists afterwards, else 0.
+// A directory with its owner and mode: a missing absolute path is made component by
+// component; an existing one only gets them, unless it is a system directory
+// (SysIsSystemDirectory) or belongs to another user than root, this process's user and owner:
+// those keep their owner and mode, and a notice says so. A link that the trust rule does not
+// follow is no directory. 1 when the directory exists afterwards, else 0.
 VX_API int MakeDir(const char* path, const char* owner, unsigned long mode);
 // The instance's directory tree, template-editor and catalogue macros, CGI programs and web
-// password file. 1 done; 0 after message 1, 2 or 24.
+// password file. Of the directories that exist already, only those this run made and those in
+// the instance's root and configuration trees (not system directories, not another user's)
+// get the table's owner and mode; the others are left as they are, with a notice. The
+// directories everybody writes into are 01777. 1 done; 0 after message 1, 2 or 24.
 VX_API int CreateVXFiles(MSInfo& info, const ICString& productDir);
 // Appends "keyword value" to file unless a line's first token (split at separators) is
 // keyword; the previous file is kept as the backup. 1 processed, 0 when it cannot be read or

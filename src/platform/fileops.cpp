@@ -2,14 +2,48 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <glob.h>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
 #include "platform/overlay.h"
+#include "platform/passwd.h"
+#include "platform/trustpath.h"
 #include "vxconfig/fileio.h"
+#include "vxconfig/sysroot.h"
 #include "vxconfig/sysutil.h"
+
+namespace {
+
+// The directories of the system that no instance may take over, as fixed paths.
+const char* const kSystemDirectories[] = {
+    "/",        "/bin",     "/boot",      "/dev",       "/etc",       "/home",
+    "/lib",     "/media",   "/mnt",       "/opt",       "/proc",      "/root",
+    "/run",     "/sbin",    "/srv",       "/sys",       "/tmp",       "/usr",
+    "/usr/bin", "/usr/lib", "/usr/local", "/usr/sbin",  "/usr/share", "/var",
+    "/var/lib", "/var/log", "/var/run",   "/var/spool", "/var/tmp",   "/var/www",
+};
+
+bool SameDirectory(const struct stat& st, const char* path) {
+    struct stat other;
+    return stat(path, &other) == 0 && other.st_dev == st.st_dev && other.st_ino == st.st_ino;
+}
+
+} // namespace
+
+int SysIsSystemDirectory(const char* path) {
+    struct stat st;
+    if (!path || SysStat(path, &st) != 0 || !S_ISDIR(st.st_mode))
+        return 0;
+    // The rooted ones, and the real ones too: a path from a record is used as given.
+    for (const char* dir : kSystemDirectories) {
+        if (SameDirectory(st, SysRootPath(dir)) || SameDirectory(st, dir))
+            return 1;
+    }
+    return SysIsUserHome(st);
+}
 
 int SysCheckRoot(const char* path) {
     return path && path[0] == '/' ? 1 : 0;
@@ -19,8 +53,19 @@ int SysMkdir(const char* path, const char* user, mode_t mode) {
     if (!path)
         return 0;
     platform::NoteBefore(path);
-    if ((platform::Overlaid() ? platform::OverlayMkdir(path, mode) : mkdir(path, mode)) != 0)
-        return 0;
+    if (platform::Overlaid()) {
+        if (platform::OverlayMkdir(path, mode) != 0)
+            return 0;
+    } else {
+        // Made in its directory as reached without a link, so nothing redirects it elsewhere.
+        platform::OpenedParent parent;
+        if (!platform::OpenParent(path, parent, false))
+            return 0;
+        if (mkdirat(parent.fd, parent.base.c_str(), mode) != 0) {
+            SysSetFileReason(path, errno);
+            return 0;
+        }
+    }
     return SysChown(path, user, 0);
 }
 
@@ -28,20 +73,29 @@ int SysChmod(const char* path, mode_t mode) {
     if (!path)
         return 0;
     platform::NoteBefore(path);
-    return (platform::Overlaid() ? platform::OverlayChmod(path, mode) : chmod(path, mode)) == 0 ? 1
-                                                                                                : 0;
+    if (platform::Overlaid())
+        return platform::OverlayChmod(path, mode) == 0 ? 1 : 0;
+    // A link the trust rule does not follow is refused, never its target changed.
+    platform::OpenedParent parent;
+    if (!platform::OpenParent(path, parent, false))
+        return 0;
+    if (fchmodat(parent.fd, parent.base.c_str(), mode, AT_SYMLINK_NOFOLLOW) != 0) {
+        SysSetFileReason(path, errno);
+        return 0;
+    }
+    return 1;
 }
 
 int SysCopyFile(const char* source, const char* destination) {
-    struct stat st;
-    if (!source || !destination || SysStat(source, &st) != 0)
+    if (!source || !destination)
         return 0;
     ICString content;
-    if (!SysReadFile(source, content))
+    mode_t mode = 0;
+    if (!SysReadCopySource(source, content, &mode))
         return 0;
     // The copy takes the source's whole mode word.
     SysWriteOptions options;
-    options.mode = st.st_mode & 07777;
+    options.mode = mode & 07777;
     return SysWriteFile(destination, content, static_cast<size_t>(content.GetLength()), options);
 }
 

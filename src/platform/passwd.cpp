@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <pwd.h>
+#include <sys/stat.h>
 
 #include "vxconfig/fileio.h"
 #include "vxconfig/sysroot.h"
@@ -37,5 +38,30 @@ int SysLookupUser(const char* user, SysPasswdEntry& out) {
         }
     }
     fclose(fp);
+    return found;
+}
+
+int SysIsUserHome(const struct stat& st) {
+    FILE* fp = nullptr;
+    if (SysHasRoot()) {
+        fp = SysOpenRead(SysRootPath("/etc/passwd"));
+        if (!fp)
+            return 0;
+    } else {
+        setpwent();
+    }
+    int found = 0;
+    while (passwd* pw = fp ? fgetpwent(fp) : getpwent()) {
+        struct stat home;
+        if (pw->pw_dir && *pw->pw_dir && stat(pw->pw_dir, &home) == 0 && home.st_dev == st.st_dev &&
+            home.st_ino == st.st_ino) {
+            found = 1;
+            break;
+        }
+    }
+    if (fp)
+        fclose(fp);
+    else
+        endpwent();
     return found;
 }

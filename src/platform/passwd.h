@@ -3,6 +3,7 @@
 #ifndef VX_PLATFORM_PASSWD_H
 #define VX_PLATFORM_PASSWD_H
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include "vxconfig/icstring.h"
@@ -17,5 +18,7 @@ struct SysPasswdEntry {
 
 // 1 when user is known, with its entry in out; else 0 and out unchanged.
 int SysLookupUser(const char* user, SysPasswdEntry& out);
+// 1 when the directory st describes is the home directory of a user of the system.
+int SysIsUserHome(const struct stat& st);
 
 #endif

@@ -2,10 +2,13 @@
 // and catalogue macros it edits, the CGI programs, the web password file, and the small edits
 // of an existing configuration file (a missing keyword line, the personalization variant).
 #include <cstring>
+#include <set>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "conffile/conftext.h"
+#include "platform/passwd.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
@@ -38,7 +41,9 @@ namespace {
 const char kProgramOwner[] = "bin";
 const char kCacheOwner[] = "nobody";
 const mode_t kDirMode = 0755;
-const mode_t kOpenDirMode = 0777;
+// The directories everybody writes into (the web server's and the macro processor's): the
+// sticky bit keeps anyone from removing or replacing a file that is not their own.
+const mode_t kOpenDirMode = 01777;
 // The CGI directory every installation before release 3 serves the product from.
 const char kEarlyCgiDir[] = "/opt/WharfServer/usr/internet/server_root/cgi-bin";
 const char kGroupLensPort[] = "9000";
@@ -52,9 +57,121 @@ bool IsDirectory(const char* path) {
     return SysStat(path, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// MakeDir with message 1 on failure.
-bool MakeReported(const char* path, const char* owner, mode_t mode) {
-    if (MakeDir(path, owner, mode))
+// The directories MakeDir made in this process: this run's own, in a check run too.
+std::set<std::string>& MadeHere() {
+    static std::set<std::string> made;
+    return made;
+}
+
+// path without trailing slashes.
+std::string Trimmed(const char* path) {
+    std::string text = path;
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+// Whether path is tree or lies below it.
+bool Within(const char* path, const char* tree) {
+    std::string p = Trimmed(path), t = Trimmed(tree);
+    return !t.empty() && p.compare(0, t.size(), t) == 0 &&
+           (p.size() == t.size() || p[t.size()] == '/');
+}
+
+// The instance's own trees, inside which an existing directory of root or of a user the
+// instance gives its directories to is the instance's to set up; outside them only what this
+// run made is.
+struct OwnTrees {
+    const char* root;
+    const char* config;
+    const char* users[3];
+};
+
+bool BelongsTo(const struct stat& st, const char* user) {
+    SysPasswdEntry entry;
+    return user && SysLookupUser(user, entry) && entry.uid == st.st_uid;
+}
+
+// Whether MakeDir may give an existing directory its owner and mode. Never a system directory
+// (SysIsSystemDirectory); always one this run made. Otherwise, with the instance's trees, one
+// of them or inside them that belongs to root, this process's user, owner or the instance's
+// users; without them (a bare MakeDir) any that belongs to root, this process's user or owner.
+bool IsOwnDirectory(const char* path, const char* owner, const OwnTrees* trees) {
+    if (MadeHere().count(Trimmed(path)))
+        return true;
+    struct stat st;
+    if (SysIsSystemDirectory(path) || SysStat(path, &st) != 0)
+        return false;
+    if (trees && !Within(path, trees->root) && !Within(path, trees->config))
+        return false;
+    if (st.st_uid == 0 || st.st_uid == geteuid() || BelongsTo(st, owner))
+        return true;
+    if (!trees)
+        return false;
+    for (const char* user : trees->users) {
+        if (BelongsTo(st, user))
+            return true;
+    }
+    return false;
+}
+
+// Gives an existing directory its owner and mode when it is the instance's own; else leaves it
+// as it is and says so where that differs from what was asked.
+void SetUpExisting(const char* path, const char* owner, mode_t mode, const OwnTrees* trees) {
+    if (IsOwnDirectory(path, owner, trees)) {
+        SysChown(path, owner, 0);
+        SysChmod(path, mode);
+        return;
+    }
+    struct stat st;
+    SysPasswdEntry entry;
+    bool sameOwner = !owner || (SysLookupUser(owner, entry) && SysStat(path, &st) == 0 &&
+                                st.st_uid == entry.uid);
+    if (SysStat(path, &st) == 0 && (!sameOwner || (st.st_mode & 07777) != mode))
+        SysNotice("%s: not the instance's own directory; its owner and mode %04o are left as "
+                  "they are",
+                  path, static_cast<unsigned>(st.st_mode & 07777));
+}
+
+// Creates path (each missing directory with mode, given to owner), or sets up the existing
+// one; then sets final as its mode where it is the instance's own. 1, or 0 (no directory).
+int MakeDirIn(const char* path, const char* owner, mode_t mode, mode_t final,
+              const OwnTrees* trees) {
+    if (!path)
+        return 0;
+    SysTrustedPath trusted;
+    if (Exists(path)) {
+        // A file standing where the directory should be is no directory, and it keeps its
+        // own owner and mode; nor is a link somebody else could have planted.
+        if (!IsDirectory(path) || !SysResolveTrusted(path, trusted) || trusted.untrustedLink)
+            return 0;
+        SetUpExisting(path, owner, final, trees);
+        return 1;
+    }
+    if (!SysCheckRoot(path))
+        return 0;
+    // Every missing prefix, at each "/" after the first and at the end.
+    ICString prefix;
+    for (const char* at = path + 1;; ++at) {
+        if (*at != '/' && *at != '\0')
+            continue;
+        prefix.CopyStr(path, static_cast<int>(at - path));
+        if (!IsDirectory(prefix)) {
+            if (!SysMkdir(prefix, owner, mode))
+                return 0;
+            MadeHere().insert(Trimmed(prefix));
+            // The mode exactly as asked, whatever the creation mask took away.
+            SysChmod(prefix, *at == '\0' ? final : mode);
+        }
+        if (*at == '\0')
+            return 1;
+    }
+}
+
+// MakeDirIn with message 1 on failure.
+bool MakeReported(const char* path, const char* owner, mode_t mode, const OwnTrees& trees,
+                  mode_t final = 0) {
+    if (MakeDirIn(path, owner, mode, final ? final : mode, &trees))
         return true;
     ICShowError(IC_MSG_CANNOT_CREATE_DIRECTORY, path);
     return false;
@@ -69,32 +186,33 @@ void CopyNamed(const char* const* names, const ICString& from, const ICString& t
 
 // The template-editor tree: its pages, the catalogue and product macros and, for the Pro
 // package, the catalogue assistant's pages.
-bool MakeEditorTree(const MSInfo& info, const ICString& product) {
+bool MakeEditorTree(const MSInfo& info, const ICString& product, const OwnTrees& trees) {
     const char* owner = info.DBOwner;
     ICString editor = info.RootPath ^ "teditor";
     ICString pages = product ^ "html" ^ "en_US" ^ "vxadmin" ^ "teditor";
     writers::CopyWithOwner(pages ^ "te_html" ^ "teditor.txt", editor ^ "te_html" ^ "teditor.txt",
                            owner, writers::kProgramMode);
-    if (!MakeReported(editor ^ "category", owner, kDirMode))
+    if (!MakeReported(editor ^ "category", owner, kDirMode, trees))
         return false;
     CopyNamed(catmacros, info.MacroPath ^ "category", editor ^ "category", owner,
               writers::kProgramMode);
-    if (!MakeReported(editor ^ "product", owner, kDirMode))
+    if (!MakeReported(editor ^ "product", owner, kDirMode, trees))
         return false;
     CopyNamed(prodmacros, info.MacroPath ^ "product", editor ^ "product", owner,
               writers::kProgramMode);
-    if (!MakeReported(editor ^ "general", owner, kDirMode))
+    if (!MakeReported(editor ^ "general", owner, kDirMode, trees))
         return false;
     if (info.MSOption & MS_OPT_START_PKG)
         return true;
-    if (!MakeReported(editor ^ "ca_html", owner, kDirMode))
+    if (!MakeReported(editor ^ "ca_html", owner, kDirMode, trees))
         return false;
     CopyNamed(cahtml, pages ^ "ca_html", editor ^ "ca_html", owner, writers::kProgramMode);
     return true;
 }
 
-// The directories of the instance, in the order they are made, with owner and mode.
-bool MakeInstanceDirs(const MSInfo& info) {
+// The directories of the instance, in the order they are made, with owner and mode (missing
+// directories above them are made kDirMode).
+bool MakeInstanceDirs(const MSInfo& info, const OwnTrees& trees) {
     const char* owner = info.DBOwner;
     const ICString& root = info.RootPath;
     struct Dir {
@@ -111,28 +229,26 @@ bool MakeInstanceDirs(const MSInfo& info) {
         {root ^ "teditor" ^ "te_html", owner, kDirMode},
     };
     for (const Dir& dir : dirs) {
-        if (!MakeReported(dir.path, dir.owner, dir.mode))
+        if (!MakeReported(dir.path, dir.owner, kDirMode, trees, dir.mode))
             return false;
     }
     return true;
 }
 
 // The directories the web server and the macro processor read from: opened to everyone.
-bool MakeServedDirs(const MSInfo& info) {
+bool MakeServedDirs(const MSInfo& info, const OwnTrees& trees) {
     const char* owner = info.DBOwner;
-    if (!MakeReported(info.MacroPath, owner, kDirMode))
-        return false;
-    SysChmod(info.MacroPath, kOpenDirMode);
-    return MakeReported(info.HtmlPath, owner, kOpenDirMode) &&
-           MakeReported(info.DocRoot, owner, kOpenDirMode);
+    return MakeReported(info.MacroPath, owner, kDirMode, trees, kOpenDirMode) &&
+           MakeReported(info.HtmlPath, owner, kDirMode, trees, kOpenDirMode) &&
+           MakeReported(info.DocRoot, owner, kDirMode, trees, kOpenDirMode);
 }
 
 // The product's CGI program in the web server's CGI directory, under both its names.
-bool InstallCgiProgram(MSInfo& info, const ICString& product) {
+bool InstallCgiProgram(MSInfo& info, const ICString& product, const OwnTrees& trees) {
     ICString early = SysRootPath(kEarlyCgiDir);
     if ((SysCheckVersion(1) || SysCheckVersion(2)) && strcmp(info.CgiPath, early) != 0)
         info.SetCgiPath(early);
-    if (!MakeReported(info.CgiPath, info.DBOwner, kDirMode))
+    if (!MakeReported(info.CgiPath, info.DBOwner, kDirMode, trees))
         return false;
     ICString program = product ^ "bin" ^ "vxtrade3";
     for (const char* name : {"vxtrade3", "vxtrade"})
@@ -144,41 +260,16 @@ bool InstallCgiProgram(MSInfo& info, const ICString& product) {
 
 int MakeDir(const char* path, const char* owner, unsigned long mode) {
     mode_t bits = static_cast<mode_t>(mode);
-    if (!path)
-        return 0;
-    if (Exists(path)) {
-        // A file standing where the directory should be is no directory, and it keeps its
-        // own owner and mode.
-        if (!IsDirectory(path))
-            return 0;
-        SysChown(path, owner, 0);
-        SysChmod(path, bits);
-        return 1;
-    }
-    if (!SysCheckRoot(path))
-        return 0;
-    // Every missing prefix, at each "/" after the first and at the end.
-    ICString prefix;
-    for (const char* at = path + 1;; ++at) {
-        if (*at != '/' && *at != '\0')
-            continue;
-        prefix.CopyStr(path, static_cast<int>(at - path));
-        if (!IsDirectory(prefix)) {
-            if (!SysMkdir(prefix, owner, bits))
-                return 0;
-            // The mode exactly as asked, whatever the creation mask took away.
-            SysChmod(prefix, bits);
-        }
-        if (*at == '\0')
-            return 1;
-    }
+    return MakeDirIn(path, owner, bits, bits, nullptr);
 }
 
 int CreateVXFiles(MSInfo& info, const ICString& productDir) {
     MSInfo saved = info;
     writers::MergeGlobalDefaults(info);
-    if (!MakeInstanceDirs(info) || !MakeEditorTree(info, productDir) || !MakeServedDirs(info) ||
-        !InstallCgiProgram(info, productDir))
+    const OwnTrees trees = {
+        info.RootPath, info.HtmlPath, {info.DBOwner, kProgramOwner, kCacheOwner}};
+    if (!MakeInstanceDirs(info, trees) || !MakeEditorTree(info, productDir, trees) ||
+        !MakeServedDirs(info, trees) || !InstallCgiProgram(info, productDir, trees))
         return 0;
     ISPath web;
     SysGetISOrvellInfo(web);
@@ -235,7 +326,7 @@ int ICNetPerceptionConfig(MSInfo& info) {
     for (const auto& key : keys) {
         ICIsParamInFile(key[0], conf, " ", key[1]);
         SysChown(conf, info.DBOwner, 0);
-        SysChmod(conf, writers::kConfigMode);
+        SysChmod(conf, writers::FileModeFor(conf, writers::kConfigMode));
     }
     ICString ours = info.RootPath ^ "teditor" ^ "product";
     for (const char* const* name = prodmacros; *name; ++name) {
