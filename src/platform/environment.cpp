@@ -35,6 +35,9 @@ const char kJvmFilesOwner[] = "bin";
 // The web server's boot scripts, sourcing the product profile like root's login shell.
 const char* const kWharfScripts[] = {"/etc/rc0.d/K54wharf_httpd", "/etc/rc1.d/K54wharf_httpd",
                                      "/etc/rc2.d/S88wharf_httpd"};
+// A profile or script made anew for a login shell: readable by all, written by its owner
+// only, whatever the creation mask of the caller.
+const mode_t kNewProfileMode = 0644;
 // The home directory is the fifth non-empty field of a passwd line.
 enum { kPasswdHomeField = 5 };
 // The queue bridge's arguments: server name, mode, channel, port; a vector of kPortArgc
@@ -63,11 +66,12 @@ int ReadLines(const char* path, std::vector<std::string>& lines, bool& missing) 
     return 1;
 }
 
-// Writes content over path, keeping the file's mode; with keepOld the previous content stays
-// beside it as path + ".old".
+// Writes content over path, keeping the file's mode (a new file gets kNewProfileMode); with
+// keepOld the previous content stays beside it as path + ".old".
 int Rewrite(const char* path, const std::string& content, bool keepOld) {
     ICString backup = ICString(path) + kBackupSuffix;
     SysWriteOptions options;
+    options.mode = kNewProfileMode;
     options.keepMode = true;
     options.backup = keepOld ? static_cast<const char*>(backup) : nullptr;
     return SysWriteFile(path, content.data(), content.size(), options);

@@ -27,6 +27,8 @@
 namespace {
 
 const char kProfile[] = "/etc/profile";
+// The system profile's mode where it does not keep its own, whatever the creation mask.
+const mode_t kProfileMode = 0644;
 const char kInstanceVariable[] = "RELDAINSTANCE";
 const char kCgiModule[] = "libvx_cgi_icapi.so";
 
@@ -143,6 +145,7 @@ bool NameReldaInstance(const MSInfo& info) {
     text += std::string(kInstanceVariable) + "=" + static_cast<const char*>(info.DBUser) + "\n";
     text += std::string("export ") + kInstanceVariable + "\n";
     SysWriteOptions options;
+    options.mode = kProfileMode;
     options.keepMode = true;
     return SysWriteFile(profile, text.data(), text.size(), options) == 1;
 }
