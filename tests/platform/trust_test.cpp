@@ -1,0 +1,209 @@
+// A second user against root: links planted where root writes, copies or changes modes, a
+// backup left more readable than its file, the creation mask, and directories that are not
+// the instance's. The second user is "nobody" (uid 65534), who owns what it plants.
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "run_program.h"
+#include "sandbox_fixture.h"
+#include "vxconfig/environment.h"
+
+namespace {
+
+const uid_t kNobody = 65534;
+std::vector<std::string> s_notices;
+
+class TrustTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        if (geteuid() != 0)
+            GTEST_SKIP() << "links of another user can only be planted by root";
+        s_notices.clear();
+        pfnInfo = [](const char* text) { s_notices.push_back(text); };
+        bCgiApp = 1;
+        shadow = Rooted("/etc/shadow");
+        secret = ReadWholeFile(shadow);
+        ASSERT_FALSE(secret.empty());
+    }
+    void TearDown() override {
+        pfnInfo = nullptr;
+        bCgiApp = 0;
+        SandboxTest::TearDown();
+    }
+    // A directory of the given owner and mode, and a link in it to target planted by nobody.
+    std::string Plant(const std::string& dir, uid_t owner, mode_t mode, const std::string& target) {
+        mkdir(dir.c_str(), 0755);
+        EXPECT_EQ(chown(dir.c_str(), owner, owner), 0);
+        EXPECT_EQ(chmod(dir.c_str(), mode), 0);
+        std::string link = dir + "/conf";
+        EXPECT_EQ(symlink(target.c_str(), link.c_str()), 0);
+        EXPECT_EQ(lchown(link.c_str(), kNobody, kNobody), 0);
+        return link;
+    }
+    // "MODE UID" in octal, "link ..." for a link, or "missing".
+    std::string Mode(const std::string& path) {
+        struct stat st;
+        char text[32];
+        if (lstat(path.c_str(), &st) != 0)
+            return "missing";
+        snprintf(text, sizeof text, "%s%o %u", S_ISLNK(st.st_mode) ? "link " : "",
+                 st.st_mode & 07777, static_cast<unsigned>(st.st_uid));
+        return text;
+    }
+    bool NoticeNames(const std::string& path) {
+        for (const std::string& notice : s_notices)
+            if (notice.find(path + ":") == 0)
+                return true;
+        return false;
+    }
+    std::string shadow, secret;
+};
+
+TEST_F(TrustTest, APlantedLinkIsReplacedAndWhatItPointsToIsLeftAlone) {
+    std::string shadowMode = Mode(shadow);
+    std::string lair = Rooted("/home/lair");
+    Plant(lair, kNobody, 0755, shadow);
+    const std::string links[] = {
+        Plant(Rooted("/srv"), 0, 0777, shadow),         // a world-writable directory
+        Plant(Rooted("/spool"), 0, 01777, shadow),      // a shared one, like /tmp
+        Plant(Rooted("/logs"), kNobody, 0755, shadow),  // the user's own, written for him
+        Plant(Rooted("/var"), 0, 0755, lair + "/conf"), // root's link into the user's
+    };
+    ASSERT_EQ(lchown(links[3].c_str(), 0, 0), 0);
+    for (const std::string& link : links) {
+        SysWriteOptions options;
+        options.mode = 0640;
+        options.owner = link == links[2] ? "nobody" : nullptr;
+        std::string backup = link + ".old";
+        options.backup = backup.c_str();
+        ASSERT_EQ(SysWriteFile(link.c_str(), "conf\n", 5, options), 1) << SysGetLastReason();
+        EXPECT_EQ(ReadWholeFile(link), "conf\n") << link;
+        EXPECT_EQ(Mode(link), link == links[2] ? "640 65534" : "640 0");
+        EXPECT_FALSE(FileExists(backup)) << link;
+        EXPECT_TRUE(NoticeNames(link)) << link;
+    }
+    // Nor does a mode or owner change follow such a link.
+    std::string again = Rooted("/srv/again");
+    ASSERT_EQ(symlink(shadow.c_str(), again.c_str()), 0);
+    ASSERT_EQ(lchown(again.c_str(), kNobody, kNobody), 0);
+    EXPECT_EQ(SysChmod(again.c_str(), 0666), 0);
+    EXPECT_EQ(ChownPath(again.c_str(), kNobody, kNobody, 0), 0);
+    EXPECT_NE(std::string(SysGetLastReason()).find(again + ": a symbolic link"), std::string::npos)
+        << SysGetLastReason();
+    // A directory on the way that is the user's link stops the write altogether.
+    ASSERT_EQ(symlink(Rooted("/etc").c_str(), (lair + "/etc").c_str()), 0);
+    ASSERT_EQ(lchown((lair + "/etc").c_str(), kNobody, kNobody), 0);
+    EXPECT_EQ(SysWriteFile((lair + "/etc/shadow").c_str(), "owned\n", 6), 0);
+    EXPECT_EQ(ReadWholeFile(shadow), secret);
+    EXPECT_EQ(Mode(shadow), shadowMode);
+}
+
+TEST_F(TrustTest, ABackupIsNoMoreReadableThanTheFileThatReplacesIt) {
+    std::string conf = Rooted("/etc/vxtrade.conf"), backup = Rooted("/etc/vxtrade.old.conf");
+    ASSERT_TRUE(WriteWholeFile(conf, "DBPassword=stored\n", 0644));
+    SysWriteOptions options;
+    options.mode = 0600;
+    options.backup = backup.c_str();
+    ASSERT_EQ(SysWriteFile(conf.c_str(), "DBPassword=new\n", 15, options), 1);
+    EXPECT_EQ(ReadWholeFile(backup), "DBPassword=stored\n");
+    EXPECT_EQ(Mode(backup), "600 0");
+}
+
+TEST_F(TrustTest, AMacroLinkPlantedInTheProductTreeIsNotCopied) {
+    std::string macros = Rooted("/opt/Orvellvndx/Vendrix3/macro/en_US/category");
+    ASSERT_EQ(chmod(macros.c_str(), 0777), 0);
+    std::string planted = macros + "/cat_bas1.d2w";
+    ASSERT_EQ(unlink(planted.c_str()), 0);
+    ASSERT_EQ(symlink(shadow.c_str(), planted.c_str()), 0);
+    ASSERT_EQ(lchown(planted.c_str(), kNobody, kNobody), 0);
+    std::string copy = Rooted("/tmp/copy");
+    EXPECT_EQ(SysCopyFile(planted.c_str(), copy.c_str()), 0);
+    EXPECT_NE(std::string(SysGetLastReason()).find(planted + ": a symbolic link"),
+              std::string::npos)
+        << SysGetLastReason();
+    EXPECT_FALSE(FileExists(copy));
+
+    MSInfo info;
+    std::string r = Rooted("/var/vx/shop1");
+    info.Name = "shop1";
+    info.RootPath = info.HtmlPath = info.CachePath = info.VXLogPath = r.c_str();
+    info.DocRoot = (r + "/www").c_str();
+    info.MacroPath = Rooted("/opt/Orvellvndx/Vendrix3/macro/en_US").c_str();
+    info.CgiPath = (r + "/cgi").c_str();
+    info.DBOwner = SANDBOX_OWNER_USER;
+    info.ISType = IS_WHARF;
+    ASSERT_EQ(CreateVXFiles(info, Rooted("/opt/Orvellvndx/Vendrix3").c_str()), 1);
+    EXPECT_FALSE(FileExists(r + "/teditor/category/cat_bas1.d2w"));
+    EXPECT_EQ(ReadWholeFile(r + "/teditor/category/cat_bas2.d2w"),
+              ReadWholeFile(macros + "/cat_bas2.d2w"));
+}
+
+TEST_F(TrustTest, ProfilesGetTheirModeWhateverTheCreationMask) {
+    MSInfo instance;
+    instance.DBUser = SANDBOX_INSTANCE_USER;
+    instance.DBType = DB_RELDA;
+    mode_t mask = umask(0);
+    int root = SysModFile(Rooted("/.profile").c_str(), instance);
+    int user = SysSetDBUserProfile(instance);
+    umask(mask);
+    ASSERT_EQ(root, 1);
+    ASSERT_EQ(user, 1);
+    EXPECT_EQ(Mode(Rooted("/.profile")), "644 0");
+    EXPECT_EQ(Mode(Rooted("/home/" SANDBOX_INSTANCE_USER "/.profile")), "644 0");
+}
+
+TEST_F(TrustTest, DirectoriesThatAreNotTheInstancesKeepOwnerAndMode) {
+    std::string docroot = Rooted("/srv/www"), home = Rooted("/home/" SANDBOX_OWNER_USER);
+    ASSERT_EQ(mkdir(Rooted("/srv").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(docroot.c_str(), 0755), 0);
+    std::string before[] = {Mode(Rooted("/tmp")), Mode(docroot), Mode(home)};
+    MSInfo info;
+    std::string r = Rooted("/var/vx/shop1");
+    info.Name = "shop1";
+    info.RootPath = info.HtmlPath = r.c_str();
+    info.VXLogPath = Rooted("/tmp").c_str();
+    info.CachePath = home.c_str();
+    info.DocRoot = docroot.c_str();
+    info.MacroPath = (r + "/macro").c_str();
+    info.CgiPath = (r + "/cgi").c_str();
+    info.DBOwner = SANDBOX_OWNER_USER;
+    info.ISType = IS_WHARF;
+    ASSERT_EQ(CreateVXFiles(info, Rooted("/opt/Orvellvndx/Vendrix3").c_str()), 1);
+    EXPECT_EQ(Mode(Rooted("/tmp")), before[0]);
+    EXPECT_EQ(Mode(docroot), before[1]);
+    EXPECT_EQ(Mode(home), before[2]);
+    EXPECT_TRUE(NoticeNames(docroot));
+    EXPECT_TRUE(NoticeNames(home));
+    // What the instance opens to everybody is sticky: nobody replaces another's file there.
+    for (const std::string& open : {r, r + "/macro"})
+        EXPECT_EQ(Mode(open), "1777 0");
+}
+
+TEST_F(TrustTest, CreateWritesNoConfigurationThroughALinkAUserPlanted) {
+    auto vxcfg = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--root", Root()});
+        return RunProgram("vxcfg", args);
+    };
+    ProgramResult r =
+        vxcfg({"add", "shop1", "--host", "shop1.example", "--dbpass", SANDBOX_PASSWORD, "--dbuser",
+               SANDBOX_INSTANCE_USER, "--pvhost", "localhost", "--port", "47310"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(vxcfg({"create"}).exitCode, 0);
+    // The configuration directory as an earlier release left it: writable by everybody.
+    std::string dir = Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1");
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+    std::string conf = dir + "/vxtrade.conf";
+    ASSERT_EQ(unlink(conf.c_str()), 0);
+    ASSERT_EQ(symlink(shadow.c_str(), conf.c_str()), 0);
+    ASSERT_EQ(lchown(conf.c_str(), kNobody, kNobody), 0);
+    r = vxcfg({"create"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(conf + ": the symbolic link"), std::string::npos) << r.out;
+    EXPECT_EQ(ReadWholeFile(shadow), secret);
+    EXPECT_NE(ReadWholeFile(conf).find("CONFIG_PATH " + dir), std::string::npos);
+    EXPECT_EQ(Mode(dir), "1777 0");
+}
+
+} // namespace
