@@ -1,7 +1,6 @@
-// The controller stand-in srvrctrl as the library relies on it: its pool started, the
-// administrative requests answered (and nothing else), one controller per port, and its
-// members kept alive by their markers alone after a forced stop.
-#include <csignal>
+// The controller stand-in srvrctrl as strict as the product: the administrative requests
+// answered and nothing else, one controller per port. (Starting, probing and stopping it are
+// the service tests' part.)
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -30,6 +29,7 @@ protected:
     std::string Ask(const char* command, bool* closed) {
         return Exchange(port, AdminRequest(command, port), kReplyMs, closed);
     }
+    // Nothing left of the controller: no pid file, markers, processes or listener.
 
     bool Down() {
         return WaitFor(
@@ -43,24 +43,6 @@ protected:
     int port = 0;
     std::string dir, conf;
 };
-
-TEST_F(ControllerTest, StartsItsPoolAnswersListServersAndClosesAll) {
-    // Two vxtrade processes (its PROCESSES) and one scheduler (its file is missing).
-    std::vector<int> members = MarkerPids(dir);
-    ASSERT_EQ(members.size(), 3u);
-    bool closed;
-    std::string list = Ask("ListServers", &closed);
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(StatusOf(list), 200) << list;
-    for (int pid : members)
-        EXPECT_NE(BodyOf(list).find(std::to_string(pid) + " "), std::string::npos) << list;
-
-    EXPECT_EQ(StatusOf(Ask("CloseAll", &closed)), 200);
-    // Everything was down before the answer came.
-    EXPECT_FALSE(FileExists(dir + "/srvrctrl.pid"));
-    EXPECT_TRUE(MarkerPids(dir).empty());
-    EXPECT_TRUE(Down());
-}
 
 // Anything but the library's own request is refused, so that a change of the request's form
 // fails the library's tests; a client that never finishes holds up nobody.
@@ -91,27 +73,10 @@ TEST_F(ControllerTest, RefusesWhatIsNotItsRequestAndServesTheNextClient) {
     EXPECT_EQ(SandboxPids().size(), 4u); // the first controller and its three members
 }
 
-TEST_F(ControllerTest, StopsOnSignalOrWithoutItsFileAndMembersLiveByTheirMarkers) {
-    kill(PidIn(dir + "/srvrctrl.pid"), SIGTERM);
-    EXPECT_TRUE(Down());
-
-    // Killed the way a forced stop kills it: the members stay until their markers go.
-    ASSERT_EQ(StartController(conf), 0);
-    int controller = PidIn(dir + "/srvrctrl.pid");
-    kill(controller, SIGKILL);
-    ASSERT_TRUE(WaitFor([&] { return !Alive(controller); }, kGoneMs));
-    std::vector<int> members = MarkerPids(dir);
-    ASSERT_EQ(members.size(), 3u);
-    ASSERT_EQ(unlink((dir + "/" + std::to_string(members[0]) + ".vxpid").c_str()), 0);
-    EXPECT_TRUE(WaitFor([&] { return !Alive(members[0]); }, kGoneMs));
-    EXPECT_TRUE(Alive(members[1]) && Alive(members[2]));
-    for (int pid : {members[1], members[2]})
-        unlink((dir + "/" + std::to_string(pid) + ".vxpid").c_str());
-    ASSERT_TRUE(WaitFor([&] { return SandboxPids().empty(); }, kGoneMs));
-    unlink((dir + "/srvrctrl.pid").c_str());
-
-    // A controller whose configuration is gone (its sandbox removed) ends with its pool.
-    ASSERT_EQ(StartController(conf), 0);
+// A controller whose configuration is gone (its sandbox removed) ends with its pool, so that
+// no test leaves daemons behind.
+TEST_F(ControllerTest, EndsWithItsPoolWhenItsConfigurationIsGone) {
+    ASSERT_EQ(MarkerPids(dir).size(), 3u);
     ASSERT_EQ(unlink(conf.c_str()), 0);
     EXPECT_TRUE(Down());
 }

@@ -104,11 +104,6 @@ int StatusOf(const std::string& reply) {
     return words.size() >= 2 && words[0].compare(0, 5, "HTTP/") == 0 ? atoi(words[1].c_str()) : 0;
 }
 
-std::string BodyOf(const std::string& reply) {
-    size_t end = reply.find("\r\n\r\n");
-    return end == std::string::npos ? "" : reply.substr(end + 4);
-}
-
 bool CanConnect(int port) {
     int fd = ConnectTo(port);
     if (fd >= 0)

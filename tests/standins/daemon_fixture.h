@@ -15,9 +15,8 @@
 std::string Exchange(int port, const std::string& request, int timeoutMs, bool* closed);
 // The library's administrative request for command ("ListServers", "CloseAll").
 std::string AdminRequest(const char* command, int port);
-// The status code of an HTTP reply (0 for none) and its body (after the empty line).
+// The status code of an HTTP reply (0 for none).
 int StatusOf(const std::string& reply);
-std::string BodyOf(const std::string& reply);
 bool CanConnect(int port);
 
 // Polls check every 20 ms until it holds or timeoutMs passed.
