@@ -158,22 +158,6 @@ TEST_F(RewriteTest, FailuresNameTheFileAndKeepItAsItWas) {
               std::string::npos);
 }
 
-TEST_F(RewriteTest, AnUnwritableDirectoryLeavesTheFileAlone) {
-    WriteAll();
-    std::string main = ReadWholeFile(conf + "/vxtrade.conf");
-    ASSERT_EQ(chmod(conf.c_str(), 0555), 0);
-    MSInfo m = info;
-    m.LogLevel = 9;
-    std::string product = this->product;
-    bool failed = RunUnprivileged([&] {
-        return CreateMSInit(m, product.c_str()) == 0 && g_errors.size() == 1 &&
-               std::string(SysGetLastReason()).find("Permission denied") != std::string::npos;
-    });
-    ASSERT_EQ(chmod(conf.c_str(), 0755), 0);
-    EXPECT_TRUE(failed);
-    EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.conf"), main);
-}
-
 TEST_F(RewriteTest, LongTemplateLinesAndLongListsStayWhole) {
     std::string templ = Rooted("/opt/OrvellMacrolin/docs/reldawww.ini");
     std::string longWord(1500, 'w');
