@@ -95,23 +95,11 @@ TEST_F(VxcfgSafetyTest, HostileNamesAndRootsRunNothing) {
     char saved[4096];
     ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
     ASSERT_EQ(chdir(watched.c_str()), 0);
+    // Each option with the shapes of attack; the character rule itself is the safe-value
+    // tests' part.
     const std::vector<std::string> hostile = {
-        "a;touch PWNED",
-        "$(touch PWNED)",
-        "`touch PWNED`",
-        "a b",
-        "a\nb",
-        "..",
-        ".",
-        "x/y",
-        "'q'",
-        "\"q\"",
-        "a|b",
-        "a&b",
-        "-rf",
-        std::string("a\x01", 2),
-        "a>PWNED",
-        "*",
+        "a;touch PWNED", "$(touch PWNED)",        "`touch PWNED`", "a>PWNED", "a\nb", "..",
+        "-rf",           std::string("a\x01", 2),
     };
     for (const std::string& value : hostile) {
         for (std::vector<std::string> cmd : {std::vector<std::string>{"add", value},
@@ -121,9 +109,9 @@ TEST_F(VxcfgSafetyTest, HostileNamesAndRootsRunNothing) {
                                              {"add", "shop1", "--dbnode", value},
                                              {"add", "shop1", "--docroot", "/srv/" + value},
                                              {"add", "shop1", "--rootpath", "/srv/" + value}}) {
-            // Inside a path, slashes, dots and a dash after a slash are harmless.
+            // Inside a path, dots and a dash after a slash are harmless.
             if (cmd.size() > 2 && cmd[3].rfind("/srv/", 0) == 0 &&
-                (value == ".." || value == "." || value == "x/y" || value == "-rf"))
+                (value == ".." || value == "-rf"))
                 continue;
             ProgramResult r = Vxcfg(cmd);
             EXPECT_EQ(r.exitCode, 2)
