@@ -1,4 +1,5 @@
 // Directories, copies, modes and emptying a directory.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -59,8 +60,11 @@ int SysMkdir(const char* path, const char* user, mode_t mode) {
     } else {
         // Made in its directory as reached without a link, so nothing redirects it elsewhere.
         platform::OpenedParent parent;
-        if (!platform::OpenParent(path, parent, false))
+        if (!platform::OpenParent(path, parent, false)) {
+            if (errno != ELOOP)
+                SysSetFileReason(path, errno);
             return 0;
+        }
         if (mkdirat(parent.fd, parent.base.c_str(), mode) != 0) {
             SysSetFileReason(path, errno);
             return 0;
@@ -79,11 +83,7 @@ int SysChmod(const char* path, mode_t mode) {
     platform::OpenedParent parent;
     if (!platform::OpenParent(path, parent, false))
         return 0;
-    if (fchmodat(parent.fd, parent.base.c_str(), mode, AT_SYMLINK_NOFOLLOW) != 0) {
-        SysSetFileReason(path, errno);
-        return 0;
-    }
-    return 1;
+    return fchmodat(parent.fd, parent.base.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0 ? 1 : 0;
 }
 
 int SysCopyFile(const char* source, const char* destination) {

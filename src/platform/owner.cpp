@@ -19,10 +19,8 @@ int ChownPath(const char* path, uid_t uid, gid_t gid, int recursive) {
     if (!path || !platform::OpenParent(path, parent, false))
         return 0;
     const char* base = parent.base.c_str();
-    if (fchownat(parent.fd, base, uid, gid, AT_SYMLINK_NOFOLLOW) != 0) {
-        SysSetFileReason(path, errno);
+    if (fchownat(parent.fd, base, uid, gid, AT_SYMLINK_NOFOLLOW) != 0)
         return 0;
-    }
     if (!recursive)
         return 1;
     struct stat st;

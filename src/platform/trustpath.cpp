@@ -221,11 +221,9 @@ int OpenParent(const char* path, OpenedParent& out, bool acceptLink) {
     const char* resolved = out.target.path;
     out.base = BaseNameOf(resolved);
     out.fd = OpenDirectoryNoFollow(DirectoryOf(resolved));
-    if (out.fd < 0) {
-        SysSetFileReason(DirectoryOf(resolved), errno);
-        return 0;
-    }
-    return 1;
+    if (out.fd < 0 && errno == ELOOP)
+        return Refuse(path, "a directory on the way was replaced by a link", ELOOP);
+    return out.fd >= 0 ? 1 : 0;
 }
 
 bool IsPlanted(const struct stat& dir, const struct stat& st) {
@@ -238,8 +236,8 @@ int OpenTrusted(const char* path, int extra) {
     if (!OpenParent(path, parent, false))
         return -1;
     int fd = openat(parent.fd, parent.base.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | extra);
-    if (fd < 0)
-        SysSetFileReason(path, errno);
+    if (fd < 0 && errno == ELOOP)
+        Refuse(path, "it appeared while the file was opened", ELOOP);
     return fd;
 }
 

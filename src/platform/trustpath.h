@@ -19,7 +19,8 @@ int OpenDirectoryNoFollow(const char* dir);
 
 // Where the last component of a path lies: its directory opened as above and its name there.
 // A last component that is a symbolic link nobody may trust is refused (ELOOP, reason set)
-// unless acceptLink; then base names the link itself and untrustedLink is set.
+// unless acceptLink; then base names the link itself and untrustedLink is set. Other
+// failures leave the reason alone (errno says why).
 struct OpenedParent {
     int fd = -1;
     SysTrustedPath target;
@@ -34,7 +35,8 @@ int OpenParent(const char* path, OpenedParent& out, bool acceptLink);
 bool IsPlanted(const struct stat& dir, const struct stat& st);
 
 // Opens path for reading (O_RDONLY plus extra flags) by the trust rule: through trusted links
-// only and with no link in its last component. -1 with errno and the reason set.
+// only and with no link in its last component. -1 with errno; the reason is set only for a
+// link refused (ELOOP).
 int OpenTrusted(const char* path, int extra = 0);
 
 } // namespace platform
