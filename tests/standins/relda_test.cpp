@@ -35,17 +35,6 @@ bool StartsWithError(const ShellResult& r) {
     return !r.lines.empty() && !WordsOf(r.lines[0]).empty() && IsErrorToken(WordsOf(r.lines[0])[0]);
 }
 
-// The aliases named by the listing's "Database alias" lines.
-std::vector<std::string> Aliases(const ShellResult& listing) {
-    std::vector<std::string> aliases;
-    for (const std::string& line : LinesWith(listing.lines, "Database alias")) {
-        std::vector<std::string> w = WordsOf(line.substr(line.find("Database alias")));
-        if (w.size() == 4 && w[2] == "=")
-            aliases.push_back(w[3]);
-    }
-    return aliases;
-}
-
 } // namespace
 
 class ReldaTest : public SandboxTest {
@@ -70,27 +59,18 @@ protected:
     }
 };
 
+// A query that finds a row is read by the library's existence checks in the database tests;
+// these are the answers those tests cannot bring about.
 TEST_F(ReldaTest, QueriesSeeTheConnectionOfTheirOwnScriptOnly) {
-    MakeShipRules("relda \"insert into ofs values (7, 'vx3_shipRule', 1.0, 'Orvell', 'VX')\"\n"
-                  "relda \"insert into ofs values (9, 'other', 1.0, 'Orvell', 'VX')\"\n");
+    MakeShipRules("relda \"insert into ofs values (9, 'other', 1.0, 'Orvell', 'VX')\"\n");
     std::string out = Rooted("/home/" SANDBOX_OWNER_USER "/q.tmp");
     // The shape of the library's query script: connect, then the query into a file.
     ShellResult r = RunAs(SANDBOX_OWNER_USER, "LANG=en_US;export LANG;\nrelda connect to mser\n" +
-                                                  std::string(kQuery) + " > " + out +
-                                                  "\nrelda 'select refnum from ofs where "
-                                                  "refnum > 100' > " +
-                                                  out + "0\n");
+                                                  std::string(kQuery) + " > " + out + "\n");
     EXPECT_EQ(r.exitCode, 0) << r.out;
-    ShellResult q = RunShell("cat " + out);
-    ASSERT_GE(q.lines.size(), 3u) << q.out;
-    EXPECT_EQ(WordsOf(q.lines[0]), std::vector<std::string>{"REFNUM"}) << q.out;
-    EXPECT_TRUE(IsUnderline(q.lines[1])) << q.out;
-    EXPECT_EQ(WordsOf(q.lines[2]), std::vector<std::string>{"7"}) << q.out;
-    EXPECT_EQ(LinesWith(q.lines, "record(s) selected."),
-              std::vector<std::string>{"  1 record(s) selected."});
     // No rows: heading, underline and count only.
     std::vector<std::string> nonBlank;
-    for (const std::string& l : RunShell("cat " + out + "0").lines)
+    for (const std::string& l : RunShell("cat " + out).lines)
         if (!WordsOf(l).empty())
             nonBlank.push_back(l);
     ASSERT_EQ(nonBlank.size(), 3u);
@@ -102,18 +82,6 @@ TEST_F(ReldaTest, QueriesSeeTheConnectionOfTheirOwnScriptOnly) {
     ShellResult later = RunAs(SANDBOX_OWNER_USER, std::string(kQuery) + "\n");
     EXPECT_TRUE(StartsWithError(later)) << later.out;
     EXPECT_NE(later.exitCode, 0);
-    // bash runs the last command of a command text in its own process, in place of a child.
-    ShellResult inPlace = RunShell("bash -c \"relda connect to mser >/dev/null; relda 'select "
-                                   "refnum from ofs where refnum > 8'\"");
-    ASSERT_EQ(inPlace.lines.size(), 5u) << inPlace.out;
-    EXPECT_EQ(WordsOf(inPlace.lines[2]), std::vector<std::string>{"9"});
-    // The lines of one su command text.
-    ShellResult inlined =
-        RunShell("su - " SANDBOX_OWNER_USER " -c \"relda connect to MSER >/dev/null; relda 'select "
-                 "refnum, name from ofs order by refnum desc'\"");
-    ASSERT_GE(inlined.lines.size(), 4u) << inlined.out;
-    EXPECT_EQ(WordsOf(inlined.lines[0]), (std::vector<std::string>{"REFNUM", "NAME"}));
-    EXPECT_EQ(WordsOf(inlined.lines[3]), (std::vector<std::string>{"7", "vx3_shipRule"}));
     // Stopping the manager ends the connections of every shell.
     r = RunAs(SANDBOX_INSTANCE_USER, "reldastart\nrelda connect to mser\n"
                                      "reldastop\nrelda \"select refnum from ofs\"\n");
@@ -121,21 +89,9 @@ TEST_F(ReldaTest, QueriesSeeTheConnectionOfTheirOwnScriptOnly) {
 }
 
 TEST_F(ReldaTest, OnlyCataloguedAliasesReachTheData) {
-    MakeShipRules("relda \"insert into ofs values (4, 'vx3_shipRule', 1.0, 'Orvell', 'VX')\"\n");
-    // The loop-back alias "r" + name that the hosting edition's script catalogues; names are
-    // kept whatever their letter case, the directory shows them in upper case.
-    ShellResult r =
-        RunAs(SANDBOX_OWNER_USER, "relda catalog tcpip node nmser remote localhost server relda61\n"
-                                  "relda catalog database mser as rMser at node nmser\n"
-                                  "relda list database directory\n"
-                                  "relda connect to rmser user " SANDBOX_OWNER_USER
-                                  " using " SANDBOX_PASSWORD "\n" +
-                                      std::string(kQuery) + "\n");
-    EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_EQ(Aliases(r), (std::vector<std::string>{"MSER", "RMSER"})) << r.out;
-    EXPECT_EQ(LinesWith(r.lines, "REFNUM").size(), 1u) << r.out;
-    EXPECT_EQ(LinesWith(r.lines, "VXOWNER").size(), 1u) << r.out; // the authorization id
-
+    MakeShipRules("");
+    // An alias is taken once, whatever its letter case.
+    ASSERT_EQ(RunAs(SANDBOX_OWNER_USER, "relda catalog database mser as rMser\n").exitCode, 0);
     ShellResult again = RunAs(SANDBOX_INSTANCE_USER, "relda catalog database x as RMSER\n");
     EXPECT_TRUE(StartsWithError(again)) << again.out;
     EXPECT_NE(again.exitCode, 0);
