@@ -57,6 +57,7 @@ constexpr size_t kMaxProcFile = 64 * 1024;
 // How much of a command line a message shows.
 constexpr size_t kShownCommandLine = 160;
 const char kUidField[] = "Uid:";
+constexpr uid_t kRootUid = 0;
 
 void CloseAll(std::initializer_list<int> fds) {
     for (int fd : fds)
@@ -395,7 +396,7 @@ SvcInstanceIds SvcIdsOf(const MSInfo& instance, const char* registeredDir) {
             std::find(ids.dirs.begin(), ids.dirs.end(), Normalized(dir)) == ids.dirs.end())
             ids.dirs.push_back(Normalized(dir));
     }
-    ids.users.push_back(0);
+    ids.users.push_back(kRootUid);
     for (const char* user :
          {static_cast<const char*>(instance.DBOwner), static_cast<const char*>(instance.DBUser)}) {
         SysPasswdEntry entry;
@@ -409,13 +410,13 @@ int SvcIsInstanceProcess(pid_t pid, const SvcInstanceIds& ids, std::string& why,
                          const char* program) {
     NoteProbe("the owner and command line of process " + std::to_string(static_cast<long>(pid)));
     std::string status, cmdline;
-    int read = ReadProcFile(pid, "status", status);
-    if (read > 0)
-        read = ReadProcFile(pid, "cmdline", cmdline);
-    if (read < 0)
+    int got = ReadProcFile(pid, "status", status);
+    if (got > 0)
+        got = ReadProcFile(pid, "cmdline", cmdline);
+    if (got < 0)
         return -1;
     uid_t real = 0, effective = 0;
-    if (read == 0 || !ProcessUsers(status, real, effective)) {
+    if (got == 0 || !ProcessUsers(status, real, effective)) {
         why = "its owner and command line cannot be read";
         return 0;
     }

@@ -16,7 +16,8 @@
 // BASE. A member lives while its marker exists.
 //
 // Administrative requests (HTTP/1.0 GET; the command is the target's last segment):
-//   ListServers  200, the body lists the controller and its members, one per line
+//   ListServers  200, the body lists the controller and its members, one per line; the
+//                first is "srvrctrl PID SERVICE PORT", by which a caller knows its controller
 //   CloseAll     stops the members, removes their markers and srvrctrl.pid, answers 200 and
 //                exits
 // anything else 404 (400 for what is not an HTTP request, 405 for another method).
