@@ -232,8 +232,9 @@ namespace {
 const mode_t kPrivateMode = 0600;
 
 // Replaces path with what store writes to a stream, through the one write path: a file that
-// exists keeps its mode and owner, a new one is private. A file there that is not an instance
-// data file (and not empty) is never replaced.
+// exists keeps its owner and its owner's permission bits (its group and others lose theirs),
+// a new one is private. A file there that is not an instance data file (and not empty) is
+// never replaced.
 template <class StoreFn> int StoreToPath(const char* path, StoreFn store) {
     struct stat st;
     if (path && SysStat(path, &st) == 0 && st.st_size > 0 && !MSList::IsDataFile(path)) {
@@ -261,8 +262,7 @@ template <class StoreFn> int StoreToPath(const char* path, StoreFn store) {
     if (!ok)
         SysSetFileReason(path, ENOMEM);
     SysWriteOptions options;
-    options.mode = kPrivateMode;
-    options.keepMode = true;
+    options.mode = path && SysStat(path, &st) == 0 ? (st.st_mode & S_IRWXU) : kPrivateMode;
     ok = ok && SysWriteFile(path, content, length, options);
     free(content);
     return ok;

@@ -41,8 +41,11 @@ int ICMigrate() {
         const MSInfo copy = info;
         if (release == 3)
             ICDeleteSingleInst(info, 1);
-        // The captured configuration directory was the document root.
-        info.SetDocRoot(copy.HtmlPath);
+        // Before release 3 the configuration directory was the document root. A release-3
+        // instance keeps its own document root: taking its configuration directory as one
+        // would let the web server hand out the files that hold its passwords.
+        if (release != 3)
+            info.SetDocRoot(copy.HtmlPath);
         info.SetHtmlPath(copy.RootPath ^ "config");
         info.SetDefsDir(inst ^ "globals");
         info.MaxCacheFiles = kMigratedCacheFiles;

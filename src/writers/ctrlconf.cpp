@@ -10,6 +10,7 @@
 #include "vxconfig/sysroot.h"
 #include "vxconfig/writers.h"
 #include "writers/instancevalues.h"
+#include "writers/secrets.h"
 #include "writers/writerframe.h"
 
 namespace {
@@ -36,7 +37,7 @@ int WriteControllerLines(MSInfo& info, FILE* out) {
     info.WriteISHost(out);
     fprintf(out, "%s %s\n", "CONTROL_DBNAME", static_cast<const char*>(info.DBName));
     fprintf(out, "%s %s\n", "CONTROL_DBINST", static_cast<const char*>(info.DBUser));
-    fprintf(out, "%s %s\n", "CONTROL_DBPASS", static_cast<const char*>(info.DBPswd));
+    fprintf(out, "%s %s\n", writers::kControllerPasswordKey, static_cast<const char*>(info.DBPswd));
     fprintf(out, "CONTROL_DB_RETRY_LIMIT %d\n", kRetryLimit);
     fprintf(out, "CONTROL_DB_RETRY_INTERVAL %d\n", kRetryInterval);
     info.WriteMerKey(out);
@@ -81,9 +82,14 @@ void AddToPoolLine(const char* line, size_t length, const ICString& member, std:
 int CreateCtrlInit(MSInfo& info) {
     MSInfo saved = info;
     writers::MergeGlobalDefaults(info);
+    // The earlier releases kept the controller's file in the web server's document directory;
+    // where a web server serves that directory, the file (and its password) stays in the
+    // instance's own configuration directory.
     ICString early = SysRootPath(kEarlyConfigDir);
+    ICString served;
     if (!SysCheckVersion(3) && strcmp(info.HtmlPath, early) != 0 &&
-        SysAccess(info.HtmlPath, W_OK) == 0)
+        SysAccess(info.HtmlPath, W_OK) == 0 &&
+        !writers::InServedDirectory(early ^ VX_CTRL_CONF, &info, served))
         info.SetHtmlPath(early);
     writers::ConfigFile file;
     file.path = info.HtmlPath ^ VX_CTRL_CONF;

@@ -11,6 +11,7 @@
 #include "vxconfig/fileio.h"
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/webpaths.h"
+#include "writers/secrets.h"
 #include "writers/writerframe.h"
 
 namespace {
@@ -19,6 +20,8 @@ namespace {
 constexpr size_t kJavaLineOffset = 15;
 const char kOracleDriver[] = "oracle.jdbc.driver.OracleDriver";
 const char kOraclePort[] = "1521";
+// The password file is its owner's alone.
+const mode_t kPasswordFileMode = 0700;
 
 std::string Text(const ICString& value) {
     return static_cast<const char*>(value);
@@ -97,9 +100,10 @@ int CreatePayVaneCmd(MSInfo& info) {
     writers::ConfigFile secret;
     secret.path = bin ^ ".payment";
     secret.owner = info.DBOwner;
-    secret.mode = 0700;
+    secret.mode = kPasswordFileMode;
+    secret.record = &info;
     if (!writers::WriteConfigFile(secret, [&](FILE* out, ICString&) {
-            fprintf(out, "DBPassword=%s", static_cast<const char*>(password));
+            fprintf(out, "%s=%s", writers::kPaymentPasswordKey, static_cast<const char*>(password));
             return 1;
         }))
         return 0;

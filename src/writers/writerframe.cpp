@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "conffile/conftext.h"
@@ -11,6 +12,7 @@
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/sysutil.h"
+#include "writers/secrets.h"
 
 namespace writers {
 
@@ -45,19 +47,33 @@ private:
 };
 
 // The previous content under the backup name while the file itself stays: what a failed
-// rewrite leaves, so that the previous file is found where a completed one would put it.
+// rewrite leaves, so that the previous file is found where a completed one would put it. A
+// previous file that holds secrets gets a private backup, however open it was itself.
 void KeepAsBackup(const char* path, const char* backup) {
     ICString previous;
-    if (SysAccess(path, F_OK) != 0 || !SysReadFile(path, previous))
+    struct stat st;
+    if (SysStat(path, &st) != 0 || !SysReadFile(path, previous))
         return;
+    std::string content(previous, static_cast<size_t>(previous.GetLength()));
     SysWriteOptions options;
-    options.keepMode = true;
-    SysWriteFile(backup, previous, static_cast<size_t>(previous.GetLength()), options);
+    options.mode = st.st_mode & 07777;
+    if (HoldsSecrets(content))
+        options.mode = PrivateMode(options.mode);
+    SysWriteFile(backup, content.data(), content.size(), options);
 }
 
 void Report(const ConfigFile& file, const char* path) {
     if (file.report)
         ICShowError(IC_MSG_CANNOT_CREATE_CONFIG, path);
+}
+
+// Message 3 and why, for a refusal of the frame's own that nobody would guess.
+void ReportWithReason(const ConfigFile& file) {
+    if (!file.report)
+        return;
+    ICString text;
+    ICLoadMessage(text, IC_MSG_CANNOT_CREATE_CONFIG, file.path);
+    OutputError(text + " " + SysGetLastReason());
 }
 
 } // namespace
@@ -104,8 +120,20 @@ int WriteConfigFile(const ConfigFile& file, const LineWriter& lines) {
         const char* previous = SysAccess(file.path, F_OK) == 0 ? file.path : backup;
         conffile::AppendUserLines(content, previous);
     }
+    // A file that holds a password is private from its first byte and never lies where the
+    // web server would hand it to anybody who asks.
+    bool secret = HoldsSecrets(content);
+    ICString served;
+    if (secret && InServedDirectory(file.path, file.record, served)) {
+        SysSetLastReason("%s: it holds a password and %s is served by the web server, so it is "
+                         "not written there",
+                         static_cast<const char*>(file.path), static_cast<const char*>(served));
+        errno = EACCES;
+        ReportWithReason(file);
+        return 0;
+    }
     SysWriteOptions options;
-    options.mode = file.mode;
+    options.mode = secret ? PrivateMode(file.mode) : file.mode;
     options.owner = KnownOwner(file.owner);
     options.backup = backup;
     if (!SysWriteFile(file.path, content.data(), content.size(), options)) {
@@ -126,6 +154,15 @@ int CopyWithOwner(const char* source, const char* destination, const char* owner
     options.owner = KnownOwner(owner);
     options.backup = backup;
     return SysWriteFile(destination, content, static_cast<size_t>(content.GetLength()), options);
+}
+
+mode_t FileModeFor(const char* path, mode_t mode) {
+    // A file that cannot be read is taken to hold secrets: it is never opened up blindly.
+    ICString content;
+    if (SysReadFile(path, content) &&
+        !HoldsSecrets(std::string(content, static_cast<size_t>(content.GetLength()))))
+        return mode;
+    return PrivateMode(mode);
 }
 
 void MergeGlobalDefaults(MSInfo& info) {

@@ -1,7 +1,9 @@
 // The frame every configuration file writer shares: the lines are streamed into memory, the
 // user's own lines of the previous file are kept where the file asks for it, and the result
 // replaces the file through the one write path with its backup, owner and mode, under the
-// file's lock. A failure is reported with message 3 and the file is left as it was.
+// file's lock. A file whose lines hold a password or key is made private (PrivateMode) from
+// its first byte and is refused in a directory the web server serves (secrets.h). A failure is
+// reported with message 3 and the file is left as it was.
 #ifndef VXCONFIG_WRITERS_WRITERFRAME_H
 #define VXCONFIG_WRITERS_WRITERFRAME_H
 
@@ -27,6 +29,7 @@ struct ConfigFile {
     ICString backup;
     // The file's owner; empty, or not a user of the system, keeps the process's own.
     ICString owner;
+    // The permission bits; those of a file that holds secrets are PrivateMode(mode).
     mode_t mode = kConfigMode;
     // The user's own lines of the previous file are appended (the merge of regenerated files).
     bool keepUserLines = false;
@@ -44,6 +47,10 @@ int WriteConfigFile(const ConfigFile& file, const LineWriter& lines);
 // previous destination kept under backup when one is given. 1, or 0.
 int CopyWithOwner(const char* source, const char* destination, const char* owner, mode_t mode,
                   const char* backup = nullptr);
+
+// The mode the file at path is given: mode when it holds no secrets, else (or when it cannot
+// be read) PrivateMode(mode).
+mode_t FileModeFor(const char* path, mode_t mode);
 
 // Takes the record's unset fields from the global defaults of its defaults directory.
 void MergeGlobalDefaults(MSInfo& info);

@@ -75,11 +75,11 @@ TEST_F(VxcfgSafetyTest, NewDataFilesArePrivateAndLinksAreKept) {
     struct stat st;
     ASSERT_EQ(stat(DataFile().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
-    // An existing file keeps the mode its owner gave it.
-    ASSERT_EQ(chmod(DataFile().c_str(), 0640), 0);
+    // An existing file keeps its owner's bits; nobody else may read the stored passwords.
+    ASSERT_EQ(chmod(DataFile().c_str(), 0744), 0);
     ASSERT_EQ(Vxcfg({"set", "shop1", "--procs", "3"}).exitCode, 0);
     ASSERT_EQ(stat(DataFile().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
 
     std::string link = Root() + "/link.dat";
     ASSERT_EQ(symlink(DataFile().c_str(), link.c_str()), 0);

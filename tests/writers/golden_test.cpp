@@ -101,7 +101,8 @@ TEST_F(GoldenTest, MainFileOfAReldaInstanceOnTheOrvellServer) {
     EXPECT_EQ(m.PVTmout, 3600);
     struct stat st;
     ASSERT_EQ(stat((D + "/vxtrade.conf").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    // It holds the stored database password: the owner's and its group's only.
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
 
     // Omitted lines: a default database name, processes and time-out of -2. A user's own
     // line comes back at the end, an edited written key does not override.
