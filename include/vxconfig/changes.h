@@ -57,7 +57,9 @@ struct SysChangeReport {
 
 // What was noted since SysBeginChanges, compared with the state now (the overlay's, in a
 // check run). Paths whose content, mode and existence came out as they were are left out.
-VX_API void SysGetChanges(SysChangeReport& out);
+// Stored and clear passwords and merchant keys in the contents are shown as "********" (with
+// " (changed)" where the new content's value differs) unless showSecrets is set.
+VX_API void SysGetChanges(SysChangeReport& out, bool showSecrets = false);
 
 // While one of these lives, the seam works on the real system even in a check run and notes
 // nothing: a question asked of a running program (does the database exist?) gets the real

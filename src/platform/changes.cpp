@@ -18,6 +18,7 @@
 #include "vxconfig/changes.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/services.h"
+#include "writers/secrets.h"
 
 namespace {
 
@@ -460,7 +461,7 @@ int SysIsCheckRun() {
     return platform::Overlaid();
 }
 
-void SysGetChanges(SysChangeReport& out) {
+void SysGetChanges(SysChangeReport& out, bool showSecrets) {
     out = SysChangeReport();
     Notes& notes = N();
     ICString servicesFile;
@@ -490,6 +491,12 @@ void SysGetChanges(SysChangeReport& out) {
         }
         if (key == services && !change.directory)
             platform::CompareServiceEntries(change.before, change.after, out.services);
+        if (!showSecrets && !change.directory && !change.link) {
+            std::string before = change.before;
+            change.before = writers::MaskSecrets(before);
+            change.after =
+                writers::MaskSecrets(change.after, change.existedBefore ? &before : nullptr);
+        }
         out.files.push_back(change);
     }
     out.commands = notes.commands;

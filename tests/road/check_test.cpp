@@ -1,6 +1,6 @@
 // vxcfg --check, --diff and --json along the road: a check run changes no byte of the
-// sandbox, names exactly what the real run then changes, and its diff, applied with patch
-// to a copy, gives the real run's files.
+// sandbox, names exactly what the real run then changes, and its diff (secrets shown),
+// applied with patch to a copy, gives the real run's files.
 #include <dirent.h>
 #include <map>
 #include <regex>
@@ -108,8 +108,8 @@ protected:
         Listing before = ListTree(Root());
         ScratchDir copy;
         ASSERT_EQ(system(("cp -a " + Root() + "/. " + copy.Path()).c_str()), 0);
-        std::vector<std::string> check = {"--check", "--diff"}, json = {"--check", "--json"},
-                                 real = {"--json"};
+        std::vector<std::string> check = {"--check", "--diff", "--show-secrets"},
+                                 json = {"--check", "--json"}, real = {"--json"};
         for (auto* list : {&check, &json, &real})
             list->insert(list->end(), args.begin(), args.end());
         ProgramResult diff = Vxcfg(check);
@@ -189,8 +189,8 @@ TEST_F(CheckTest, ExitCodesReportsAndWhatCannotBeChecked) {
                      "--dbpass", SANDBOX_PASSWORD, "--logpath", logs, "--port", port})
                   .exitCode,
               0);
-    // In this installation the second creation moves the controller's configuration to the
-    // early directory, and the third keeps a backup of it there.
+    // This installation's package is of release 2, whose controller configuration lived in the
+    // web server's documents; it stays in the instance's own directory all the same.
     for (int run = 0; run < 3; ++run)
         ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
     // Creation from then on changes only the boot registry, whose entry keeps its earlier

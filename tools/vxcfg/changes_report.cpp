@@ -200,7 +200,7 @@ int RunReported(const VxCommand& command, const VxArgs& args, const VxArgs& glob
         close(saved);
     }
     SysChangeReport report;
-    SysGetChanges(report);
+    SysGetChanges(report, global.Has("--show-secrets"));
     SysEndChanges();
     // A failure seen after a command that was not run may only be its missing effect (a
     // log not written, a server not started): the real run would run it.

@@ -22,6 +22,9 @@ const VxOption kGlobalOptions[] = {
      "the list as one JSON document (changed, files, services, commands, probes), also after a "
      "real run",
      nullptr, false, false},
+    {"--show-secrets", nullptr,
+     "with --diff or --json, show the stored passwords and merchant keys (else ********)", nullptr,
+     false, false},
     {nullptr, nullptr, nullptr, nullptr, false, false},
 };
 
