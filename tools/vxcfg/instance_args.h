@@ -38,7 +38,9 @@ private:
 // Applies every record option given to info through its setter, in table order whatever
 // their order on the command line (so that the database type and owner are in place before
 // the password is checked against them); VX_EXIT_OK, or a usage error naming the option and
-// its rule for the first value refused.
+// its rule for the first value refused. A secret option's value "-" is read as one line of
+// standard input (not echoed on a terminal); its companion NAME-file FILE takes FILE's first
+// line. A secret is never shown in a refusal.
 int ApplyInstanceOptions(const VxCommand& command, const VxArgs& args, MSInfo& info);
 
 // Reports every conflict in bits with the system's messages; returns VX_EXIT_FAIL.

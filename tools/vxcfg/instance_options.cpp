@@ -1,8 +1,13 @@
 // The record options of `vxcfg add` and `vxcfg set`, as a table, and applying them to a record.
+// A password or key is also taken from standard input or from a file, never only from the
+// command line, where every user of the machine can read it.
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
 
 #include "instance_args.h"
 
@@ -66,17 +71,75 @@ int DBService(MSInfo& info, const char* value) {
     return 1;
 }
 
+// The companion of a secret option, and the value of a secret that is read from standard input.
+#define FILE_SUFFIX "-file"
+const char kFromStandardInput[] = "-";
+
+bool IsFileOption(const VxOption& option) {
+    size_t length = strlen(option.name), suffix = sizeof FILE_SUFFIX - 1;
+    return option.secret && length > suffix &&
+           strcmp(option.name + length - suffix, FILE_SUFFIX) == 0;
+}
+
+// The first line of in, without its line end; false when reading failed. The reader's copy is
+// cleared.
+bool FirstLine(SysLineReader& in, std::string& out) {
+    out.clear();
+    char* line = in.Next();
+    if (!line)
+        return !in.Failed();
+    size_t length = in.Length();
+    while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+        --length;
+    out.assign(line, length);
+    memset(line, 0, in.Length());
+    return true;
+}
+
+// One line of standard input; on a terminal it is asked for and not echoed.
+int ReadStandardInput(const char* option, std::string& out) {
+    struct termios saved;
+    bool terminal = isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (terminal) {
+        fprintf(stderr, "%s (not shown): ", option);
+        struct termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    SysLineReader in(stdin);
+    bool read = FirstLine(in, out);
+    int error = errno;
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        fputc('\n', stderr);
+    }
+    return read ? VX_EXIT_OK
+                : Failure("%s: cannot read standard input: %s", option, strerror(error));
+}
+
+int ReadFirstLine(const char* option, const char* path, std::string& out) {
+    SysLineReader in(path);
+    if (!in.IsOpen() || !FirstLine(in, out))
+        return Failure("%s: cannot read %s: %s", option, Shown(path).c_str(), strerror(errno));
+    return VX_EXIT_OK;
+}
+
 // The rules of the values, as the help text and the refusals state them.
 #define SAFE "letters, digits and . _ - + , : @ ="
 const char kPathRule[] = SYS_INSTANCE_PATH_RULE_TEXT;
 const char kHostRule[] = "a host name of 1 to 64 characters: " SAFE;
 const char kShortRule[] = "1 to 8 characters: " SAFE;
-const char kPasswordRule[] = "a password of at most 16 characters";
+#define PASSWORD_RULE "a password of at most 16 characters"
 
 #define RECORD(name, arg, rule, apply)                                                             \
     { name, arg, rule, apply, false, false }
+// A secret option, and its companion NAME-file that takes the value from a file's first
+// line (the row right after it): a password need never stand on a command line.
 #define SECRET(name, arg, rule, apply, empty)                                                      \
-    { name, arg, rule, apply, true, empty }
+    {name, arg, rule "; - reads it from standard input (not echoed)", apply, true, empty}, {       \
+        name FILE_SUFFIX, "FILE", "the first line of FILE is the value of " name, apply, true,     \
+            false                                                                                  \
+    }
 
 } // namespace
 
@@ -117,7 +180,7 @@ const VxOption g_instanceOptions[] = {
            Text<&MSInfo::SetDBNode>),
     RECORD("--dbservice", "SERVICE", "a service of 1 to 64 characters: " SAFE, DBService),
     RECORD("--pvhost", "HOST", kHostRule, Text<&MSInfo::SetPVHost>),
-    SECRET("--adminpass", "PASSWORD", kPasswordRule, Text<&MSInfo::SetCMSPswd>, false),
+    SECRET("--adminpass", "PASSWORD", PASSWORD_RULE, Text<&MSInfo::SetCMSPswd>, false),
     SECRET("--merchant-key", "KEY", "16 hexadecimal digits, or an empty text for no key",
            Text<&MSInfo::SetMerKey>, true),
     RECORD("--pvcycle", "SECONDS", "a number from 1 to 65535", Number<&MSInfo::SetPVCycle>),
@@ -130,12 +193,32 @@ const VxOption g_instanceOptions[] = {
 #undef RECORD
 #undef SECRET
 #undef SAFE
+#undef FILE_SUFFIX
+#undef PASSWORD_RULE
 
 int ApplyInstanceOptions(const VxCommand& command, const VxArgs& args, MSInfo& info) {
     for (const VxOption* option = g_instanceOptions; option->name; ++option) {
         const char* value = args.Value(option->name);
         if (!value)
             continue;
+        // A file option's value follows the rule of the secret option before it.
+        const VxOption& rule = IsFileOption(*option) ? option[-1] : *option;
+        const VxOption& next = option[1];
+        if (next.name && IsFileOption(next) && args.Has(next.name))
+            return UsageError(command, "%s and %s: give only one of them", option->name, next.name);
+        std::string secret;
+        if (&rule != option) {
+            if (int rc = ReadFirstLine(option->name, value, secret))
+                return rc;
+            value = secret.c_str();
+        } else if (option->secret && strcmp(value, kFromStandardInput) == 0) {
+            if (int rc = ReadStandardInput(option->name, secret))
+                return rc;
+            value = secret.c_str();
+        }
+        if (!*value && !rule.allowEmpty)
+            return UsageError(command, "%s needs a value (%s), not an empty text", option->name,
+                              rule.arg);
         // The setters would take these, but the data file could not read them back.
         if (strlen(value) > VX_DATAFILE_MAX_TEXT || strchr(value, '\n'))
             return UsageError(command,
@@ -143,7 +226,7 @@ int ApplyInstanceOptions(const VxCommand& command, const VxArgs& args, MSInfo& i
                               option->name, VX_DATAFILE_MAX_TEXT);
         if (!option->record(info, value))
             return UsageError(command, "%s: '%s' is refused: %s", option->name,
-                              option->secret ? "..." : Shown(value).c_str(), option->help);
+                              option->secret ? "..." : Shown(value).c_str(), rule.help);
     }
     return VX_EXIT_OK;
 }
