@@ -302,7 +302,8 @@ int OverlayWrite(const char* path, const char* content, size_t length, mode_t mo
         State previous = Capture(key);
         if (previous.exists && !previous.directory &&
             (ParentWritable(backupKey) != 0 ||
-             PutFile(backupKey, previous.content, previous.mode) != 0))
+             // As the write path keeps it: no more open than the file that replaces it.
+             PutFile(backupKey, previous.content, previous.mode & mode) != 0))
             return -1;
     }
     return PutFile(key, std::string(content, length), mode);
