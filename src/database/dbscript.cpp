@@ -233,11 +233,11 @@ int SysExecDBScript(const char* script, MSInfo& info, const char* dir, int) {
         // The copies stay: a query asked in a check run does not make them.
         SysProbePause lasting;
         for (const Copy& copy : copies) {
-            struct stat st;
+            mode_t mode = 0;
             ICString content;
-            if (SysStat(copy.from, &st) == 0 && SysReadFile(copy.from, content))
+            if (SysReadCopySource(copy.from, content, &mode))
                 database::WriteRunFile(copy.to, content, static_cast<size_t>(content.GetLength()),
-                                       st.st_mode & 07777, info.DBUser);
+                                       mode & 07777, info.DBUser);
         }
     }
 
