@@ -31,19 +31,8 @@ public:
     int SetIndex(int i);
     int GetIndex() const;
     int GetCurrent(MSInfo& out) const;
-    // Replaces the current record when it conflicts with no other (CheckDup): 0, the first
-    // conflict's bits, or -1 without a current record.
     int SetCurrent(const MSInfo& info);
-    // Edits the current record (the editable fields only) and hands the merged record back in
-    // info: 0, -1 without a current record, or the first conflict in list order: the bits of
-    // CheckDup against another record, or MS_PORT_IN_USE when the edited record's port plan
-    // (VXPortPlan::Check, the current record's own services allowed) is refused, with the
-    // reason set.
     int MergeCurrent(MSInfo& info);
-    // Appends a copy of info and makes it current: 0. With check, a record that conflicts with
-    // one in the list is refused with CheckDup's bits (the first record's in list order), then
-    // one whose port plan is refused (VXPortPlan::Check, its own services allowed) with
-    // MS_PORT_IN_USE and the reason set, even when the list is empty.
     int Add(MSInfo& info, int check);
     int Delete();
     int CheckUnique(const MSInfo& info) const;

@@ -8,19 +8,7 @@
 
 namespace {
 
-enum {
-    kFirstCandidate = 16570,
-    kLastPort = 65535,
-    kBlock = 10,
-    kCandidateStep = 20,
-    kDefaultProcs = 2
-};
-
-// The ports a candidate must find free: the whole plan of an instance with the default
-// number of processes, so that the default passes the port check of Add.
-int FreeSpan() {
-    return VXPortPlan(0, kDefaultProcs).BlockEnd() + 1;
-}
+enum { kFirstCandidate = 16570, kLastPort = 65535, kBlock = 10, kCandidateStep = 20 };
 
 // The next multiple of ten above the end of a block.
 int NextTenAbove(int end) {
@@ -29,8 +17,8 @@ int NextTenAbove(int end) {
 
 } // namespace
 
-// First candidate from start whose block lies beyond every record's block (the record's base
-// port field up to MSProc + 9 above it) and whose default plan is free; -1 when none is left.
+// First candidate from start whose block of ten ports lies beyond every record's block (the
+// record's base port field up to MSProc + 9 above it) and is free; -1 when none is left.
 int MSList::SearchPort(int start, int MSInfo::*base) const {
     int candidate = start;
     while (candidate < kLastPort) {
@@ -40,7 +28,7 @@ int MSList::SearchPort(int start, int MSInfo::*base) const {
             if (candidate <= end)
                 candidate = NextTenAbove(end);
         }
-        if (m_default.TestPort(candidate, FreeSpan()))
+        if (m_default.TestPort(candidate, kBlock))
             return candidate;
         candidate += kCandidateStep;
     }
@@ -95,7 +83,7 @@ int MSList::SetDefault(const char* root, const char* webRoot) {
     if (port > 0)
         d.AuxPort = port;
 
-    d.MSProc = kDefaultProcs;
+    d.MSProc = 2;
     d.MaxCacheFiles = 1000;
     if (relda && SysGetUserName(text))
         d.DBOwner = text;

@@ -3,6 +3,7 @@
 
 #include "vxconfig/mslist.h"
 #include "vxconfig/portplan.h"
+#include "vxconfig/services.h"
 
 namespace {
 
@@ -14,10 +15,18 @@ int SameText(const char* a, const char* b) {
     return stricmp(a, b) == 0 ? 1 : 0;
 }
 
-// The candidate's whole plan against the services database; the instance called owner may
-// keep what creation registered for it. The reason names the port and its holder.
-int PortConflict(const MSInfo& info, const char* owner) {
-    return VXPortPlan(info).Check(owner) ? 0 : MS_PORT_IN_USE;
+// Tests the candidate's own ports in ascending order. A port inside [ownFirst, ownLast] is the
+// edited instance's own (its services are registered by creation), so testing stops there.
+int PortConflict(const MSInfo& info, int ownFirst, int ownLast) {
+    for (int port = info.MSPort; port <= RangeEnd(info); ++port) {
+        if (port == MS_RESERVED_PORT)
+            return MS_PORT_IN_USE;
+        if (port >= ownFirst && port <= ownLast)
+            return 0;
+        if (SysIsPortRegistered(port))
+            return MS_PORT_IN_USE;
+    }
+    return 0;
 }
 
 // The fields an edit of an existing instance may change; captured values and directive lists
@@ -134,7 +143,7 @@ int MSList::MergeCurrent(MSInfo& info) {
     for (Node* p = m_pHead; p; p = p->next) {
         int conflict;
         if (p == m_pCur)
-            conflict = PortConflict(info, p->info->Name);
+            conflict = PortConflict(info, p->info->MSPort, RangeEnd(*p->info));
         else
             conflict = CheckDup(info, *p->info);
         if (conflict)
@@ -147,11 +156,12 @@ int MSList::MergeCurrent(MSInfo& info) {
 
 int MSList::Add(MSInfo& info, int check) {
     if (check) {
-        if (int dup = CheckUnique(info))
-            return dup;
-        // Even the first instance must fit its ports and leave other services theirs.
-        if (int conflict = PortConflict(info, info.Name))
-            return conflict;
+        for (Node* p = m_pHead; p; p = p->next) {
+            if (int dup = CheckDup(info, *p->info))
+                return dup;
+            if (int conflict = PortConflict(info, 1, 0))
+                return conflict;
+        }
     }
     Append(info);
     return 0;

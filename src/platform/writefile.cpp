@@ -155,7 +155,6 @@ struct Target {
     // The last component is a link that is not followed: the new file takes its place.
     bool replacesLink = false;
     ICString why;
-    bool existed = false;
     // What stood there may pass on its owner, mode and content (it is neither a link nor a
     // file another user put there).
     bool inherits = false;
@@ -192,7 +191,6 @@ int FindTarget(const char* path, bool noFollow, Target& target) {
 
 // Judges what stands at the target now (st from lstat; found tells whether anything does).
 int Examine(Target& target, bool found, const struct stat& st, const struct stat* dir) {
-    target.existed = found;
     target.inherits = false;
     if (!found)
         return 1;
@@ -234,6 +232,7 @@ int WriteTemporary(int dirFd, const char* base, const char* content, size_t leng
     }
     if (!ok) {
         unlinkat(dirFd, name, 0);
+        name[0] = '\0';
         errno = error;
     }
     return ok;
@@ -260,11 +259,16 @@ int ReadPrevious(const Target& target, int dirFd, const char* base, std::string&
     if (fd < 0)
         return 0;
     struct stat st;
-    int ok = fstat(fd, &st) == 0 && st.st_ino == target.previous.st_ino &&
-             st.st_dev == target.previous.st_dev && ReadAll(fd, text);
-    if (!ok && errno == 0)
+    int ok = fstat(fd, &st) == 0;
+    if (ok && (st.st_ino != target.previous.st_ino || st.st_dev != target.previous.st_dev)) {
+        // Replaced meanwhile: what stands there now is not the previous content.
+        ok = 0;
         errno = EAGAIN;
+    }
+    ok = ok && ReadAll(fd, text);
+    int error = errno;
     close(fd);
+    errno = error;
     return ok;
 }
 
