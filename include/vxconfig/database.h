@@ -40,11 +40,12 @@ VX_API int SysExecDBScript(const char* script, MSInfo& info, const char* dir, in
 VX_API int CreateDBScript(const char* path, const char* script, const char* marker,
                           const char* owner = nullptr);
 
-// 1 when the query ran and found the instance database catalogued; 0 when it did not, and
-// after message 32 when the query could not run or its answer could not be read.
+// 1 when the query found the instance database catalogued, 0 when it ran and did not; 1 after
+// message 32 when the query could not run or its answer could not be read (never create over
+// what could not be seen).
 VX_API int IsExistDBOrvell(MSInfo& info);
-// 1 when the query ran and found the hosting edition's additions; 0 when it did not, and
-// after message 32 when the query could not run or its answer could not be read.
+// 1 when the query found the hosting edition's additions, 0 when it ran and did not; 1 after
+// message 32 when the query could not run or its answer could not be read.
 VX_API int IsExistHWLDBOrvell(MSInfo& info);
 // Catalogues the database of another machine on this client and registers its service.
 // The result of the catalogue run; 0 when there is no service name or nothing could be set up.

@@ -146,10 +146,13 @@ Existence AskHostingTables(MSInfo& info) {
 
 } // namespace database
 
+// The exported answers keep their documented reading: what cannot be determined counts as
+// existing (after message 32), so that a caller never creates over a database it could not
+// see. Creation itself asks the three-way question and fails on an unknown answer.
 int IsExistDBOrvell(MSInfo& info) {
-    return database::AskDatabase(info) == database::kPresent ? 1 : 0;
+    return database::AskDatabase(info) != database::kAbsent ? 1 : 0;
 }
 
 int IsExistHWLDBOrvell(MSInfo& info) {
-    return database::AskHostingTables(info) == database::kPresent ? 1 : 0;
+    return database::AskHostingTables(info) != database::kAbsent ? 1 : 0;
 }
