@@ -2,6 +2,17 @@
 // written only when the whole command succeeded, and replaced in one step.
 #include "instance_args.h"
 
+namespace {
+
+// The list's own rules test only the servers' ports (and none for the first instance); the
+// whole plan (payment ports, database access, 1024..65535, no other service's port) is held
+// here, before anything is stored, and again by creation before it registers anything.
+int CheckPortPlan(const MSInfo& info) {
+    return VXPortPlan(info).Check(info.Name) ? 0 : MS_PORT_IN_USE;
+}
+
+} // namespace
+
 int CmdAdd(const VxCommand& self, const VxArgs& args) {
     InstanceData data;
     if (int rc = data.Open(args, true))
@@ -27,6 +38,8 @@ int CmdAdd(const VxCommand& self, const VxArgs& args) {
         return UsageError(self, "%s", Shown(SysGetLastReason()).c_str());
     if (int bits = data.list.Add(info, 1))
         return ReportConflicts(bits);
+    if (int bits = CheckPortPlan(info))
+        return ReportConflicts(bits);
     return data.Store();
 }
 
@@ -43,6 +56,8 @@ int CmdSet(const VxCommand& self, const VxArgs& args) {
     if (int rc = ApplyInstanceOptions(self, args, info))
         return rc;
     if (int bits = data.list.MergeCurrent(info))
+        return ReportConflicts(bits);
+    if (int bits = CheckPortPlan(info))
         return ReportConflicts(bits);
     return data.Store();
 }
