@@ -143,8 +143,13 @@ int MakeDirIn(const char* path, const char* owner, mode_t mode, mode_t final,
     if (Exists(path)) {
         // A file standing where the directory should be is no directory, and it keeps its
         // own owner and mode; nor is a link somebody else could have planted.
-        if (!IsDirectory(path) || !SysResolveTrusted(path, trusted) || trusted.untrustedLink)
+        if (!IsDirectory(path) || !SysResolveTrusted(path, trusted))
             return 0;
+        if (trusted.untrustedLink) {
+            SysSetLastReason("%s: a symbolic link that is not followed: %s", path,
+                             static_cast<const char*>(trusted.why));
+            return 0;
+        }
         SetUpExisting(path, owner, final, trees);
         return 1;
     }
