@@ -47,7 +47,8 @@ private:
     int m_failed;
 };
 
-// A mode that stands for the mode of any newly created file (0666 less the creation mask).
+// A mode that stands for the mode of any newly created file (0666 less the creation mask),
+// never writable by the group or others.
 #define SYS_NEW_FILE_MODE static_cast<mode_t>(-1)
 
 // How SysWriteFile gives the new file its mode and owner, keeps the previous content and

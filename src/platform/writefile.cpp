@@ -77,9 +77,10 @@ int Fail(const char* path, int error) {
 
 mode_t NewFileMode() {
     // The creation mask can only be read by setting it; the library runs on one thread.
+    // Whatever the mask, no file is written that others could change.
     mode_t mask = umask(022);
     umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~mask & ~(S_IWGRP | S_IWOTH);
 }
 
 // Whether entry is a temporary of a writer of the file with this base name: the name, the
