@@ -210,14 +210,9 @@ int ICGetTcpServicePort(const char* name) {
 int SysIsPortRegistered(int port) {
     if (SysHasRoot()) {
         // The rooted services file is the services database: any entry on that port.
-        ICString path;
-        SysGetSvcFile(path);
-        SysLineReader in(path);
-        while (char* line = in.Next()) {
-            ServiceLine service(line);
-            if (service.hasPort && service.port == port)
+        for (const auto& entry : platform::ReadServiceEntries())
+            if (entry.port == port)
                 return 1;
-        }
         return 0;
     }
     if (port < 0 || port > 65535)
