@@ -19,6 +19,7 @@
 #include "vxconfig/msgids.h"
 #include "vxconfig/msinfo.h"
 #include "vxconfig/mslist.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/parmlist.h"
 #include "vxconfig/portplan.h"
 #include "vxconfig/safevalue.h"

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "vxconfig/outcome.h"
+
 extern "C" {
 ICTextCallback pfnError = nullptr;
 ICTextCallback pfnInfo = nullptr;
@@ -81,6 +83,7 @@ void ICUpdateStatus(unsigned int id, const char* arg1, const char* arg2) {
 }
 
 void OutputError(const char* text) {
+    VXNoteError(text);
     if (!bCgiApp)
         SysErrorMessage(text);
     else if (pfnError)
