@@ -1,8 +1,11 @@
-// The platform tests need none of the stand-in programs except where a test says so.
+// Shared by the platform tests: a sandbox without the stand-in programs, file modes, and the
+// texts the library hands its message callbacks.
 #ifndef VXTEST_PLATFORM_FIXTURE_H
 #define VXTEST_PLATFORM_FIXTURE_H
 
+#include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "sandbox_fixture.h"
 
@@ -23,5 +26,33 @@ inline mode_t CurrentUmask() {
     umask(mask);
     return mask;
 }
+
+// Collects the texts the library hands one callback (&pfnUpdate, &pfnInfo or &pfnError) while
+// the object lives; the front end's CGI setting is on, so that errors and notices reach it.
+template <ICTextCallback* Callback> class Collected {
+public:
+    Collected() : m_cgi(bCgiApp) {
+        Texts().clear();
+        bCgiApp = 1;
+        *Callback = [](const char* text) { Texts().push_back(text ? text : ""); };
+    }
+    ~Collected() {
+        *Callback = nullptr;
+        bCgiApp = m_cgi;
+    }
+    Collected(const Collected&) = delete;
+    Collected& operator=(const Collected&) = delete;
+    const std::vector<std::string>& Lines() const { return Texts(); }
+
+private:
+    static std::vector<std::string>& Texts() {
+        static std::vector<std::string> texts;
+        return texts;
+    }
+    int m_cgi;
+};
+using StatusLines = Collected<&pfnUpdate>;
+using InfoLines = Collected<&pfnInfo>;
+using ErrorLines = Collected<&pfnError>;
 
 #endif

@@ -12,13 +12,14 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-// How long the fake waits for a request's head before it gives up on the connection.
-constexpr int kRequestWaitMs = 5000;
+// How long the fake waits for more of a request's head before it gives up on the connection.
+constexpr time_t kRequestWaitSeconds = 5;
 constexpr int kSleeperSeconds = 60;
 constexpr int kLookalikeStartMs = 5000;
 constexpr int kExecFailed = 127;
@@ -33,38 +34,11 @@ const char kLookalikeVariable[] = "VXTEST_LOOKALIKE";
     _exit(0);
 }();
 
-std::vector<std::string> g_statusLines;
-std::mutex g_statusMutex;
-
-void CollectStatus(const char* text) {
-    std::lock_guard<std::mutex> lock(g_statusMutex);
-    g_statusLines.push_back(text ? text : "");
-}
-
 } // namespace
 
 FakeAction ReplyWithBody(const std::string& body) {
     return RawReply("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
                     std::to_string(body.size()) + "\r\n\r\n" + body);
-}
-
-FakeAction RawReply(const std::string& bytes) {
-    FakeAction a;
-    a.kind = FakeAction::kReply;
-    a.bytes = bytes;
-    return a;
-}
-
-FakeAction CloseAtOnce() {
-    FakeAction a;
-    a.kind = FakeAction::kClose;
-    return a;
-}
-
-FakeAction HoldSilent() {
-    FakeAction a;
-    a.kind = FakeAction::kHold;
-    return a;
 }
 
 FakeController::FakeController(std::function<FakeAction(int)> policy)
@@ -123,21 +97,15 @@ void FakeController::Serve() {
 }
 
 void FakeController::Handle(int fd, int index) {
+    // A client that never ends its request's head is given up after a while.
+    timeval wait = {kRequestWaitSeconds, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     std::string request;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestWaitMs);
-    while (request.find("\r\n\r\n") == std::string::npos) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        deadline - std::chrono::steady_clock::now())
-                        .count();
-        pollfd p = {fd, POLLIN, 0};
-        if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0)
-            break;
-        char buffer[4096];
-        ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
+    char buffer[4096];
+    ssize_t n = 0;
+    while (request.find("\r\n\r\n") == std::string::npos &&
+           (n = recv(fd, buffer, sizeof buffer, 0)) > 0)
         request.append(buffer, static_cast<size_t>(n));
-    }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_requests.push_back(request);
@@ -158,21 +126,6 @@ void FakeController::Handle(int fd, int index) {
         }
     }
     close(fd);
-}
-
-ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
-    const char* old = getenv(name);
-    m_wasSet = old != nullptr;
-    if (old)
-        m_old = old;
-    setenv(name, value, 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (m_wasSet)
-        setenv(m_name.c_str(), m_old.c_str(), 1);
-    else
-        unsetenv(m_name.c_str());
 }
 
 pid_t StartSleeper() {
@@ -259,21 +212,6 @@ bool WriteScript(const std::string& path, const std::string& body) {
     if (system(mkdir.c_str()) != 0)
         return false;
     return WriteWholeFile(path, "#!/bin/sh\n" + body, 0755);
-}
-
-StatusLines::StatusLines() {
-    std::lock_guard<std::mutex> lock(g_statusMutex);
-    g_statusLines.clear();
-    pfnUpdate = CollectStatus;
-}
-
-StatusLines::~StatusLines() {
-    pfnUpdate = nullptr;
-}
-
-std::vector<std::string> StatusLines::Lines() const {
-    std::lock_guard<std::mutex> lock(g_statusMutex);
-    return g_statusLines;
 }
 
 MSInfo SvcInstance(const std::string& root, const char* name, int port) {

@@ -1,6 +1,6 @@
 // Helpers of the service control tests: a fake controller on a loopback port that answers
 // (or fails to answer) the administrative requests as told, sleeping child processes to be
-// killed, executable scripts standing in for the system's programs, and the status lines.
+// killed, look-alikes of the daemons, and executable scripts standing in for programs.
 #ifndef VXTEST_SVC_FIXTURE_H
 #define VXTEST_SVC_FIXTURE_H
 
@@ -20,11 +20,17 @@ struct FakeAction {
     std::string bytes; // sent for kReply, then the connection is closed
 };
 
-// Replies of a controller, written out.
+inline FakeAction RawReply(const std::string& bytes) {
+    return {FakeAction::kReply, bytes};
+}
+inline FakeAction CloseAtOnce() {
+    return {FakeAction::kClose, ""};
+}
+inline FakeAction HoldSilent() {
+    return {FakeAction::kHold, ""};
+}
+// A 200 answer with body and its length.
 FakeAction ReplyWithBody(const std::string& body);
-FakeAction RawReply(const std::string& bytes);
-FakeAction CloseAtOnce();
-FakeAction HoldSilent();
 
 // Listens on a free port of 127.0.0.1 in a thread of its own; each connection's action is
 // chosen by policy from its index (0 the first).
@@ -55,20 +61,6 @@ private:
     std::vector<int> m_held;
 };
 
-// Sets an environment variable for the lifetime of the object, restoring it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string m_name;
-    bool m_wasSet;
-    std::string m_old;
-};
-
 // A child process that sleeps until killed (at most a minute).
 pid_t StartSleeper();
 // Waits for pid; the signal that ended it, 0 when it exited, -1 when it is still running
@@ -97,16 +89,6 @@ std::string ControllerLine(pid_t pid, const char* name, int port);
 
 // Writes an executable shell script (mode 0755), creating its directory.
 bool WriteScript(const std::string& path, const std::string& body);
-
-// Collects the status lines of the library (pfnUpdate) during a test.
-class StatusLines {
-public:
-    StatusLines();
-    ~StatusLines();
-    StatusLines(const StatusLines&) = delete;
-    StatusLines& operator=(const StatusLines&) = delete;
-    std::vector<std::string> Lines() const;
-};
 
 // A sandbox record of one instance whose controller files live in ROOT/conf/NAME (made), on
 // port with one server process; payment host "localhost".
