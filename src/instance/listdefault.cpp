@@ -1,6 +1,11 @@
 // The default record a new instance starts from: directories under the product, the web
-// server found on this machine, the local host, and the first free blocks of ports.
+// server found on this machine, the local host, the database users of the installation, and
+// the first free blocks of ports.
+#include <cstring>
+#include <string>
+
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/mslist.h"
 #include "vxconfig/portplan.h"
 #include "vxconfig/sysutil.h"
@@ -13,6 +18,24 @@ enum { kFirstCandidate = 16570, kLastPort = 65535, kBlock = 10, kCandidateStep =
 // The next multiple of ten above the end of a block.
 int NextTenAbove(int end) {
     return (end + 11) / 10 * 10;
+}
+
+// The variable of the product profile that names the database instance its shells use.
+const char kInstanceVariable[] = "RELDAINSTANCE=";
+
+// The database instance user that the product profile below root names (its last
+// assignment); empty when it names none or cannot be read.
+std::string ProfileInstanceUser(const char* root) {
+    std::string user;
+    ICString profile = ICString(root) ^ "server" ^ "bin" ^ "vndxprofile";
+    SysLineReader in(profile);
+    size_t prefix = strlen(kInstanceVariable);
+    while (const char* line = in.Next()) {
+        line += strspn(line, " \t");
+        if (strncmp(line, kInstanceVariable, prefix) == 0)
+            user.assign(line + prefix, strcspn(line + prefix, " \t\r\n;"));
+    }
+    return user;
 }
 
 } // namespace
@@ -85,8 +108,13 @@ int MSList::SetDefault(const char* root, const char* webRoot) {
 
     d.MSProc = 2;
     d.MaxCacheFiles = 1000;
-    if (relda && SysGetUserName(text))
-        d.DBOwner = text;
+    // The database instance the installation uses is the one its product profile names,
+    // else the first one the database lists; that instance's user owns it by default.
+    ICString listed;
+    if (relda && SysGetUserName(listed))
+        d.DBOwner = listed;
+    if (relda && !d.SetDBUser(ProfileInstanceUser(root).c_str()) && !listed.IsEmpty())
+        d.SetDBUser(listed);
     d.DBType = relda ? DB_RELDA : DB_ORACLE;
     d.PVCycle = 30;
     d.PVIntvl = 30;

@@ -1,15 +1,20 @@
-// --check, --diff and --json: a command run with the library's change notes on, followed by
-// the report of what it changed or, in a check run, would change.
+// Every command runs while an outcome collects its steps; --check, --diff and --json add the
+// library's change notes and a report of what it changed or, in a check run, would change.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "frontend.h"
 #include "vxconfig/vxconfig.h"
 
 namespace {
+
+// Set while a command runs for a --json report: its data objects, gathered for the document.
+bool s_json = false;
+std::vector<std::string> s_data;
 
 // Commands that work on something other than the seam: the sandbox is laid out by its own
 // code, and the payment server is asked over its protocol.
@@ -21,27 +26,6 @@ bool Checkable(const VxCommand& command) {
             return false;
     }
     return true;
-}
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c == 0x7f) {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
 }
 
 // The path below the root, as the diff names it: "etc/services" of ROOT/etc/services.
@@ -126,10 +110,58 @@ void PrintText(const SysChangeReport& report, bool check, bool diff, bool unjudg
                check ? " would change this system" : "");
 }
 
-void PrintJson(const SysChangeReport& report, bool check, bool diff, bool unjudged, int rc) {
-    printf("{\"check\": %s, \"changed\": %s, \"exit\": %d, \"outcome_known\": %s,\n \"files\": [",
+// Whether a run ended in failure: its exit code says so, or a step of it failed.
+bool Failed(int rc, const VXOutcome& outcome) {
+    return rc == VX_EXIT_FAIL || rc == VX_EXIT_USAGE || outcome.Failed();
+}
+
+std::string StepJson(const VXStep& step) {
+    return "{\"action\": " + JsonString(step.action) + ", \"target\": " + JsonString(step.target) +
+           ", \"failed\": " + (step.failed ? "true" : "false") +
+           ", \"reason\": " + JsonString(step.reason) + "}";
+}
+
+// items as the members of a JSON array, one a line with the indent given.
+std::string JsonList(const std::vector<std::string>& items, const char* indent) {
+    std::string out;
+    for (const std::string& item : items)
+        out += (out.empty() ? "\n" : ",\n") + std::string(indent) + item;
+    return out;
+}
+
+// What the run did, step by step: per instance, and the steps of the run as a whole.
+std::string OutcomeJson(const VXOutcome& outcome) {
+    std::vector<std::string> instances, texts, whole;
+    for (const std::string& name : outcome.Instances()) {
+        std::vector<std::string> steps;
+        for (const VXStep& step : outcome.steps) {
+            if (step.instance == name)
+                steps.push_back(StepJson(step));
+        }
+        instances.push_back("{\"name\": " + JsonString(name) +
+                            ", \"failed\": " + (outcome.Failed(name.c_str()) ? "true" : "false") +
+                            ", \"steps\": [" + JsonList(steps, "    ") + "]}");
+    }
+    for (const VXStep& step : outcome.steps) {
+        if (step.instance.empty())
+            whole.push_back(StepJson(step));
+    }
+    for (const std::string& text : outcome.errors)
+        texts.push_back(JsonString(text));
+    return " \"msg\": [" + JsonList(texts, "  ") + "],\n \"instances\": [" +
+           JsonList(instances, "  ") + "],\n \"steps\": [" + JsonList(whole, "  ") + "],\n";
+}
+
+// The --json document; its first members stay in this order, readers rely on them.
+void PrintJson(const char* command, const SysChangeReport& report, const VXOutcome& outcome,
+               bool check, bool diff, bool unjudged, bool failed, int rc) {
+    printf("{\"check\": %s, \"changed\": %s, \"exit\": %d, \"outcome_known\": %s, \"failed\": "
+           "%s,\n \"command\": %s,\n",
            check ? "true" : "false", report.Changed() ? "true" : "false", rc,
-           unjudged ? "false" : "true");
+           unjudged ? "false" : "true", failed ? "true" : "false",
+           command ? JsonString(command).c_str() : "null");
+    fputs(OutcomeJson(outcome).c_str(), stdout);
+    printf(" \"data\": [%s],\n \"files\": [", JsonList(s_data, "  ").c_str());
     const char* separator = "";
     for (const SysFileChange& file : report.files) {
         std::string entry = "{\"path\": " + JsonString(file.path) +
@@ -168,47 +200,132 @@ void PrintJson(const SysChangeReport& report, bool check, bool diff, bool unjudg
     printf("]}\n");
 }
 
+// A command that reported success although a step of it failed has failed: the first
+// failure is named with its reason.
+int FollowOutcome(int rc, const VXOutcome& outcome) {
+    const VXStep* step = outcome.FirstFailure();
+    if (rc != VX_EXIT_OK || !step)
+        return rc;
+    std::string what = step->instance.empty() ? step->action : step->instance + ": " + step->action;
+    // The reason of a file names it already.
+    if (step->reason.find(step->target) == std::string::npos)
+        what += " " + step->target;
+    return Failure("%s failed: %s", Shown(what.c_str()).c_str(),
+                   Shown(step->reason.c_str()).c_str());
+}
+
+// Sets standard output aside for the command's own output under --json, and back.
+class OutputAside {
+public:
+    bool Begin() {
+        fflush(stdout);
+        m_saved = dup(STDOUT_FILENO);
+        return m_saved >= 0 && dup2(STDERR_FILENO, STDOUT_FILENO) >= 0;
+    }
+    ~OutputAside() {
+        if (m_saved < 0)
+            return;
+        fflush(stdout);
+        dup2(m_saved, STDOUT_FILENO);
+        close(m_saved);
+    }
+
+private:
+    int m_saved = -1;
+};
+
 } // namespace
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7f) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+VxJsonObject& VxJsonObject::Text(const char* key, const std::string& value) {
+    m_members += (m_members.empty() ? "" : ", ") + JsonString(key) + ": " + JsonString(value);
+    return *this;
+}
+
+VxJsonObject& VxJsonObject::Number(const char* key, long value) {
+    m_members += (m_members.empty() ? "" : ", ") + JsonString(key) + ": " + std::to_string(value);
+    return *this;
+}
+
+bool ReportsJson() {
+    return s_json;
+}
+
+void ReportData(const VxJsonObject& item) {
+    s_data.push_back(item.Json());
+}
+
+int ReportRefusal(const VxArgs& global, const char* command, int rc, const VXOutcome& outcome) {
+    if (global.Has("--json"))
+        PrintJson(command, SysChangeReport(), outcome, global.Has("--check"), false, false, true,
+                  rc);
+    return rc;
+}
 
 int RunReported(const VxCommand& command, const VxArgs& args, const VxArgs& global) {
     bool check = global.Has("--check");
     bool diff = global.Has("--diff");
     bool json = global.Has("--json");
+    VXOutcome outcome;
+    VXOutcomeScope collecting(outcome);
     if (!check && !diff && !json)
-        return command.run(command, args);
+        return FollowOutcome(command.run(command, args), outcome);
     if (check && !Checkable(command))
-        return UsageError(g_globalCommand,
-                          "--check: '%s' cannot be checked: it works outside "
-                          "the files and commands a check run can hold back",
-                          command.name);
+        return ReportRefusal(global, command.name,
+                             UsageError(g_globalCommand,
+                                        "--check: '%s' cannot be checked: it works outside "
+                                        "the files and commands a check run can hold back",
+                                        command.name),
+                             outcome);
     if (!SysBeginChanges(check ? SYS_CHANGES_CHECK : SYS_CHANGES_RECORD))
-        return Failure("cannot begin noting the changes: %s", SysGetLastReason());
-    // With --json the report is the only thing on standard output.
-    int saved = -1;
-    if (json) {
-        fflush(stdout);
-        saved = dup(STDOUT_FILENO);
-        if (saved < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        return ReportRefusal(global, command.name,
+                             Failure("cannot begin noting the changes: %s", SysGetLastReason()),
+                             outcome);
+    int rc;
+    {
+        // With --json the report is the only thing on standard output.
+        OutputAside aside;
+        if (json && !aside.Begin()) {
             SysEndChanges();
-            return Failure("cannot set standard output aside: %s", strerror(errno));
+            return ReportRefusal(global, command.name,
+                                 Failure("cannot set standard output aside: %s", strerror(errno)),
+                                 outcome);
         }
-    }
-    int rc = command.run(command, args);
-    if (json) {
-        fflush(stdout);
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
+        s_json = json;
+        rc = FollowOutcome(command.run(command, args), outcome);
+        s_json = false;
     }
     SysChangeReport report;
     SysGetChanges(report, global.Has("--show-secrets"));
     SysEndChanges();
+    bool failed = Failed(rc, outcome);
     // A failure seen after a command that was not run may only be its missing effect (a
     // log not written, a server not started): the real run would run it.
     bool unjudged = check && rc == VX_EXIT_FAIL && !report.commands.empty();
     if (check && report.Changed() && (rc == VX_EXIT_OK || unjudged))
         rc = VX_EXIT_WOULD_CHANGE;
     if (json)
-        PrintJson(report, check, diff, unjudged, rc);
+        PrintJson(command.name, report, outcome, check, diff, unjudged, failed, rc);
     else
         PrintText(report, check, diff, unjudged);
     return rc;

@@ -36,6 +36,8 @@ int CmdAdd(const VxCommand& self, const VxArgs& args) {
     // The directories made from the defaults and the name did not pass the setters.
     if (!info.CheckValues())
         return UsageError(self, "%s", Shown(SysGetLastReason()).c_str());
+    if (int rc = CheckRunnable(self, info))
+        return rc;
     if (int bits = data.list.Add(info, 1))
         return ReportConflicts(bits);
     if (int bits = CheckPortPlan(info))
@@ -54,6 +56,8 @@ int CmdSet(const VxCommand& self, const VxArgs& args) {
     if (int rc = data.OpenNamed(args, true, &info))
         return rc;
     if (int rc = ApplyInstanceOptions(self, args, info))
+        return rc;
+    if (int rc = CheckRunnable(self, info))
         return rc;
     if (int bits = data.list.MergeCurrent(info))
         return ReportConflicts(bits);

@@ -1,5 +1,7 @@
-// list and show: the instances of the data file, passwords never in clear.
+// list and show: the instances of the data file, passwords never in clear; under --json
+// their data goes into the report's document.
 #include <cstdio>
+#include <string>
 
 #include "instance_args.h"
 
@@ -67,33 +69,25 @@ const ShowLine kShowLines[] = {
 #undef SECRET
 #undef NUMBER
 
-void ShowField(const ShowLine& line, const MSInfo& info) {
+// What a line of show says about its field: the value, or only whether a secret is set.
+std::string ShownValue(const ShowLine& line, const MSInfo& info) {
     ICString key;
     switch (line.kind) {
     case kText:
-        // An empty value leaves no trailing blanks.
-        if ((info.*line.text).IsEmpty())
-            printf("%s\n", line.label);
-        else
-            printf("%-14s %s\n", line.label, static_cast<const char*>(info.*line.text));
-        break;
+        return static_cast<const char*>(info.*line.text);
     case kNumber:
-        printf("%-14s %d\n", line.label, info.*line.number);
-        break;
+        return std::to_string(info.*line.number);
     case kSecret:
-        printf("%-14s %s\n", line.label, (info.*line.text).IsEmpty() ? "(empty)" : "(set)");
-        break;
+        return (info.*line.text).IsEmpty() ? "(empty)" : "(set)";
     case kMerKey:
         info.GetMerKey(key);
-        printf("%-14s %s\n", line.label, key.IsEmpty() ? "(none)" : "(set)");
-        break;
+        return key.IsEmpty() ? "(none)" : "(set)";
     case kWebType:
-        printf("%-14s %s\n", line.label, NameOf(kWebServerNames, info.ISType));
-        break;
+        return NameOf(kWebServerNames, info.ISType);
     case kDBType:
-        printf("%-14s %s\n", line.label, NameOf(kDatabaseNames, info.DBType));
-        break;
+        return NameOf(kDatabaseNames, info.DBType);
     }
+    return std::string();
 }
 
 } // namespace
@@ -108,9 +102,21 @@ int CmdList(const VxCommand&, const VxArgs& args) {
         list.SetIndex(i);
         list.GetCurrent(info);
         // The whole block: the servers, the payment ports and the database access port.
-        printf("%-8s %d-%d %s %s %s\n", static_cast<const char*>(info.Name), info.MSPort,
-               VXPortPlan(info).BlockEnd(), NameOf(kWebServerNames, info.ISType),
-               NameOf(kDatabaseNames, info.DBType), static_cast<const char*>(info.DBName));
+        int last = VXPortPlan(info).BlockEnd();
+        const char* web = NameOf(kWebServerNames, info.ISType);
+        const char* database = NameOf(kDatabaseNames, info.DBType);
+        if (ReportsJson()) {
+            ReportData(VxJsonObject()
+                           .Text("name", static_cast<const char*>(info.Name))
+                           .Number("first_port", info.MSPort)
+                           .Number("last_port", last)
+                           .Text("web_server", web)
+                           .Text("database_type", database)
+                           .Text("database", static_cast<const char*>(info.DBName)));
+            continue;
+        }
+        printf("%-8s %d-%d %s %s %s\n", static_cast<const char*>(info.Name), info.MSPort, last, web,
+               database, static_cast<const char*>(info.DBName));
     }
     return VX_EXIT_OK;
 }
@@ -120,7 +126,19 @@ int CmdShow(const VxCommand&, const VxArgs& args) {
     MSInfo info;
     if (int rc = data.OpenNamed(args, false, &info))
         return rc;
-    for (const ShowLine& line : kShowLines)
-        ShowField(line, info);
+    VxJsonObject fields;
+    for (const ShowLine& line : kShowLines) {
+        std::string value = ShownValue(line, info);
+        if (ReportsJson() && line.kind == kNumber)
+            fields.Number(line.label, info.*line.number);
+        else if (ReportsJson())
+            fields.Text(line.label, value);
+        else if (value.empty()) // an empty value leaves no trailing blanks
+            printf("%s\n", line.label);
+        else
+            printf("%-14s %s\n", line.label, value.c_str());
+    }
+    if (ReportsJson())
+        ReportData(fields);
     return VX_EXIT_OK;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 class MSInfo;
+struct VXOutcome;
 
 // VX_EXIT_WOULD_CHANGE: a check run found that the command would change the system.
 enum { VX_EXIT_OK = 0, VX_EXIT_FAIL = 1, VX_EXIT_USAGE = 2, VX_EXIT_WOULD_CHANGE = 3 };
@@ -76,6 +77,10 @@ int FailWithReason(unsigned int id, const char* arg1 = nullptr, const char* arg2
 // out is left as it is). VX_EXIT_OK, or a usage error (already reported) naming the option.
 int NumberOption(const VxCommand& self, const VxArgs& args, const char* name, long lo, long hi,
                  int& out);
+// Refuses a record that could never run: one without a database instance user (the user
+// the controller and the database commands run as). VX_EXIT_OK, or a usage error (already
+// reported) naming the option that gives one.
+int CheckRunnable(const VxCommand& command, const MSInfo& info);
 // The table entry of a subcommand, for its usage line.
 const VxCommand& FindCommand(const char* name);
 // The usage line of a command: operands, then every option with its argument.
@@ -88,11 +93,37 @@ void PrintManPage();
 // A value as it may be shown in a one-line message: control characters as \ooo.
 std::string Shown(const char* value);
 
-// Runs command as --check, --diff and --json in global ask: with the library's change notes
-// on, then the report of what it changed or would change on standard output (with --json
-// the only thing there; the command's own output goes to standard error). A check run that
+// Runs command while an outcome collects what it did, what failed and why; the exit code
+// follows that outcome (a step that failed makes a success a failure, named with its
+// reason). With --check, --diff or --json in global: with the library's change notes on,
+// then the report of what it changed or would change on standard output (with --json the
+// only thing there; the command's own output goes to standard error). A check run that
 // would change something ends VX_EXIT_WOULD_CHANGE instead of VX_EXIT_OK.
 int RunReported(const VxCommand& command, const VxArgs& args, const VxArgs& global);
+// A command line refused before anything ran (rc, already reported to standard error and
+// noted in outcome): with --json in global the document of that refusal is still printed.
+// Returns rc.
+int ReportRefusal(const VxArgs& global, const char* command, int rc, const VXOutcome& outcome);
+
+// The members of one JSON object, in the order they are added.
+class VxJsonObject {
+public:
+    VxJsonObject& Text(const char* key, const std::string& value);
+    VxJsonObject& Number(const char* key, long value);
+    // The object as JSON text: {"key": value, ...}.
+    std::string Json() const { return "{" + m_members + "}"; }
+
+private:
+    std::string m_members;
+};
+// text as a JSON string: quoted, with quotes, backslashes and control characters escaped.
+std::string JsonString(const std::string& text);
+// Whether this run reports as one JSON document (--json): a command that shows data then
+// hands it to ReportData instead of printing it.
+bool ReportsJson();
+// Appends one object to the "data" of the JSON document: one per instance listed, shown or
+// probed.
+void ReportData(const VxJsonObject& item);
 
 int CmdEncrypt(const VxCommand& self, const VxArgs& args);
 int CmdDecrypt(const VxCommand& self, const VxArgs& args);

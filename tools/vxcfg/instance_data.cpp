@@ -91,8 +91,18 @@ int InstanceData::Select(const char* name, MSInfo* out) {
 }
 
 int InstanceData::Store() {
-    if (!list.Store(path.c_str()))
-        return FailWithReason(IC_MSG_CANNOT_CREATE_CONFIG, path.c_str());
+    // The list reports a failure itself, naming the file and the reason.
+    return list.Store(path.c_str()) ? VX_EXIT_OK : VX_EXIT_FAIL;
+}
+
+int CheckRunnable(const VxCommand& command, const MSInfo& info) {
+    // The controller and the database commands run as this user: without one nothing of
+    // the instance could run, which should not first show at creation or start.
+    if (info.DBUser.IsEmpty())
+        return UsageError(command,
+                          "instance %s has no database instance user and this installation "
+                          "names none: give --dbuser USER",
+                          Shown(info.Name).c_str());
     return VX_EXIT_OK;
 }
 

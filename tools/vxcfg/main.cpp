@@ -72,17 +72,24 @@ int Run(int argc, char** argv) {
         printf("vxcfg %s\n", VX_VERSION);
         return VX_EXIT_OK;
     }
+    // Refusals of the command line are noted too: a --json reader gets their document.
+    VXOutcome refusals;
+    VXOutcomeScope collecting(refusals);
+    const char* name = consumed < argc ? argv[consumed] : nullptr;
     if (const char* root = global.Value("--root")) {
         if (int rc = SetRoot(root))
-            return rc;
+            return ReportRefusal(global, name, rc, refusals);
     } else if (int rc = CheckEnvironmentRoot()) {
-        return rc;
+        return ReportRefusal(global, name, rc, refusals);
     }
-    if (consumed >= argc)
-        return UsageError(g_globalCommand, "no command given");
-    const VxCommand& command = FindCommand(argv[consumed]);
+    if (!name)
+        return ReportRefusal(global, name, UsageError(g_globalCommand, "no command given"),
+                             refusals);
+    const VxCommand& command = FindCommand(name);
     if (!command.name)
-        return UsageError(g_globalCommand, "unknown command '%s'", Shown(argv[consumed]).c_str());
+        return ReportRefusal(
+            global, nullptr,
+            UsageError(g_globalCommand, "unknown command '%s'", Shown(name).c_str()), refusals);
     int subArgc = argc - consumed;
     char** subArgv = argv + consumed;
     if (AsksForHelp(subArgc, subArgv)) {
@@ -91,7 +98,7 @@ int Run(int argc, char** argv) {
     }
     VxArgs args;
     if (int rc = ParseArgs(command, subArgc, subArgv, args))
-        return rc;
+        return ReportRefusal(global, command.name, rc, refusals);
     SysClearLastReason();
     return RunReported(command, args, global);
 }

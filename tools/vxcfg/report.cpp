@@ -1,5 +1,5 @@
-// How vxcfg speaks: usage errors and failures on standard error, each one line, and the
-// help text made from the command and option tables.
+// How vxcfg speaks: usage errors and failures on standard error, each one line (and noted in
+// the run's outcome), and the help text made from the command and option tables.
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +28,8 @@ int UsageError(const VxCommand& command, const char* why, ...) {
     va_start(args, why);
     vsnprintf(text, sizeof text, why, args);
     va_end(args);
+    // The run's outcome keeps it for the --json report, as it keeps the library's errors.
+    VXNoteError(text);
     if (&command == &g_globalCommand)
         fprintf(stderr, "vxcfg: %s (see vxcfg --help)\n", text);
     else
@@ -42,6 +44,7 @@ int Failure(const char* why, ...) {
     va_start(args, why);
     vsnprintf(text, sizeof text, why, args);
     va_end(args);
+    VXNoteError(text);
     fprintf(stderr, "vxcfg: %s\n", text);
     return VX_EXIT_FAIL;
 }

@@ -1,0 +1,118 @@
+// What the front end and the library tell about a run: the --json document of every command,
+// a record that could never run, and the data file's own failures.
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "run_program.h"
+#include "sandbox_fixture.h"
+#include "vxconfig/vxconfig.h"
+
+namespace {
+
+class FrontendOutcome : public SandboxTest {
+protected:
+    static ProgramResult Vxcfg(const std::vector<std::string>& args) {
+        return RunProgram("vxcfg", args);
+    }
+    static bool Has(const std::string& text, const std::string& part) {
+        return text.find(part) != std::string::npos;
+    }
+};
+
+TEST_F(FrontendOutcome, JsonDocumentsHoldTheDataTheFailureAndItsReason) {
+    ASSERT_EQ(Vxcfg({"add", "shop1", "--host", "web1", "--port", "16570"}).exitCode, 0);
+
+    ProgramResult list = Vxcfg({"--json", "list"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_TRUE(Has(list.out, "\"data\": [\n  {\"name\": \"shop1\", \"first_port\": 16570, "
+                              "\"last_port\": 16580, \"web_server\": \"Wharf\", "
+                              "\"database_type\": \"Relda\", \"database\": \"mser\"}],"))
+        << list.out;
+    EXPECT_EQ(list.err, "");
+
+    ProgramResult show = Vxcfg({"--json", "show", "shop1"});
+    EXPECT_TRUE(Has(show.out, "\"failed\": false")) << show.out;
+    EXPECT_TRUE(Has(show.out, "\"ISHost\": \"web1\", \"DBName\": \"mser\", \"DBUser\": "
+                              "\"" SANDBOX_INSTANCE_USER "\""))
+        << show.out;
+    EXPECT_TRUE(Has(show.out, "\"MSPort\": 16570, \"AuxPort\": 16580")) << show.out;
+
+    ProgramResult start = Vxcfg({"--json", "start", "nosuch"});
+    EXPECT_EQ(start.exitCode, 1);
+    EXPECT_TRUE(Has(start.out, "\"exit\": 1, \"outcome_known\": true, \"failed\": true"))
+        << start.out;
+    EXPECT_TRUE(Has(start.out, "\"msg\": [\n  \"Could not find instance nosuch\"]")) << start.out;
+
+    // A data file that cannot be read: the document names it and says why.
+    ProgramResult lost = Vxcfg({"--json", "list", "--data", Root()});
+    EXPECT_EQ(lost.exitCode, 1);
+    EXPECT_TRUE(Has(lost.out, "\"msg\": [\n  \"Configuration data loading error. " + Root() +
+                                  ": Is a directory\"]"))
+        << lost.out;
+
+    // A refused command line still gives its document.
+    ProgramResult usage = Vxcfg({"--json", "list", "--bogus"});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_TRUE(Has(usage.out, "\"exit\": 2, \"outcome_known\": true, \"failed\": true"))
+        << usage.out;
+}
+
+// The controller and the database commands run as the database instance user: a record
+// without one is filled from the installation or refused, never found out at creation.
+TEST_F(FrontendOutcome, TheDatabaseInstanceUserComesFromTheInstallationOrIsRequired) {
+    // The database lists its instance: the README's own example takes it.
+    ASSERT_EQ(Vxcfg({"add", "shop1", "--host", "shop1.example.com", "--dbpass", SANDBOX_PASSWORD})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(Has(Vxcfg({"show", "shop1"}).out, "DBUser         " SANDBOX_INSTANCE_USER "\n"));
+    // The product profile names the instance the installation's shells use.
+    const std::string profile = Rooted("/opt/Orvellvndx/Vendrix3/server/bin/vndxprofile");
+    ASSERT_TRUE(
+        WriteWholeFile(profile, "RELDAINSTANCE=" SANDBOX_OWNER_USER "\nexport RELDAINSTANCE\n"));
+    ProgramResult named =
+        Vxcfg({"add", "shop2", "--host", "web2", "--db", "shop2", "--docroot", "/srv/d2"});
+    ASSERT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_TRUE(Has(Vxcfg({"show", "shop2"}).out, "DBUser         " SANDBOX_OWNER_USER "\n"));
+
+    // Nothing names one: add says which option gives it.
+    ASSERT_TRUE(WriteWholeFile(profile, ""));
+    ASSERT_EQ(unlink(Rooted("/opt/Orvellrelda/V6.1/instance/instances.lst").c_str()), 0);
+    ProgramResult refused =
+        Vxcfg({"add", "shop3", "--host", "web3", "--db", "shop3", "--docroot", "/srv/d3"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(Has(refused.err, "no database instance user")) << refused.err;
+    EXPECT_TRUE(Has(refused.err, "give --dbuser USER")) << refused.err;
+    EXPECT_FALSE(Has(Vxcfg({"list"}).out, "shop3"));
+}
+
+std::vector<std::string> s_errors;
+void KeepError(const char* text) {
+    s_errors.push_back(text);
+}
+
+// A library caller that asked for callbacks hears of a data file that cannot be read or
+// written, with the file and the reason; a file not made yet is no error.
+TEST_F(FrontendOutcome, DataFileFailuresReachTheErrorCallback) {
+    bCgiApp = 1;
+    pfnError = KeepError;
+    s_errors.clear();
+    const std::string broken = Root() + "/broken.dat";
+    ASSERT_TRUE(WriteWholeFile(broken, "769\n1\nshop1\n"));
+    MSList list;
+    EXPECT_EQ(list.Load((Root() + "/none.dat").c_str()), 0);
+    EXPECT_EQ(list.Load(broken.c_str()), 0);
+    EXPECT_EQ(list.Store((Root() + "/no/dir.dat").c_str()), 0);
+    bCgiApp = 0;
+    pfnError = nullptr;
+    ASSERT_EQ(s_errors.size(), 2u);
+    EXPECT_EQ(s_errors[0],
+              "Configuration data loading error. " + broken + ": line 4: the file ends early");
+    EXPECT_EQ(s_errors[1].rfind("Cannot create configuration file " + Root() + "/no/dir.dat. ", 0),
+              0u)
+        << s_errors[1];
+    EXPECT_TRUE(Has(s_errors[1], Root() + "/no: No such file or directory")) << s_errors[1];
+}
+
+} // namespace
