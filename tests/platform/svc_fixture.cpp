@@ -7,9 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -50,8 +48,7 @@ FakeController::FakeController(std::function<FakeAction(int)> policy)
     socklen_t len = sizeof addr;
     if (m_listener < 0 || bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         listen(m_listener, 16) != 0 ||
-        getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
-        pipe2(m_wake, O_CLOEXEC) != 0) {
+        getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
         ADD_FAILURE() << "fake controller cannot listen: " << strerror(errno);
         return;
     }
@@ -60,17 +57,14 @@ FakeController::FakeController(std::function<FakeAction(int)> policy)
 }
 
 FakeController::~FakeController() {
-    if (m_thread.joinable()) {
-        char c = 'q';
-        ssize_t ignored = write(m_wake[1], &c, 1);
-        (void)ignored;
+    // A listening socket shut down makes the waiting accept fail: the thread ends.
+    shutdown(m_listener, SHUT_RDWR);
+    if (m_thread.joinable())
         m_thread.join();
-    }
     for (int fd : m_held)
         close(fd);
-    for (int fd : {m_listener, m_wake[0], m_wake[1]})
-        if (fd >= 0)
-            close(fd);
+    if (m_listener >= 0)
+        close(m_listener);
 }
 
 std::vector<std::string> FakeController::Requests() const {
@@ -80,52 +74,35 @@ std::vector<std::string> FakeController::Requests() const {
 
 void FakeController::Serve() {
     for (;;) {
-        pollfd fds[2] = {{m_listener, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        if (fds[1].revents)
-            return;
         int fd = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0 && errno == EINTR)
             continue;
-        // Counted before the answer, so a client that got one always sees its connection.
-        Handle(fd, m_connections++);
-    }
-}
-
-void FakeController::Handle(int fd, int index) {
-    // A client that never ends its request's head is given up after a while.
-    timeval wait = {kRequestWaitSeconds, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    std::string request;
-    char buffer[4096];
-    ssize_t n = 0;
-    while (request.find("\r\n\r\n") == std::string::npos &&
-           (n = recv(fd, buffer, sizeof buffer, 0)) > 0)
-        request.append(buffer, static_cast<size_t>(n));
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_requests.push_back(request);
-    }
-    FakeAction action = m_policy(index);
-    if (action.kind == FakeAction::kHold) {
-        m_held.push_back(fd);
-        return;
-    }
-    if (action.kind == FakeAction::kReply) {
-        size_t sent = 0;
-        while (sent < action.bytes.size()) {
-            ssize_t n =
-                send(fd, action.bytes.data() + sent, action.bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                break;
-            sent += static_cast<size_t>(n);
+        if (fd < 0)
+            return;
+        // A client that never ends its request's head is given up after a while.
+        timeval wait = {kRequestWaitSeconds, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        std::string request;
+        char buffer[4096];
+        ssize_t n = 0;
+        while (request.find("\r\n\r\n") == std::string::npos &&
+               (n = recv(fd, buffer, sizeof buffer, 0)) > 0)
+            request.append(buffer, static_cast<size_t>(n));
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_requests.push_back(request);
         }
+        // Counted before the answer, so a client that got one always sees its connection.
+        FakeAction action = m_policy(m_connections++);
+        if (action.kind == FakeAction::kHold) {
+            m_held.push_back(fd);
+            continue;
+        }
+        // A blocking send gives all or fails when the client is gone.
+        if (action.kind == FakeAction::kReply)
+            send(fd, action.bytes.data(), action.bytes.size(), MSG_NOSIGNAL);
+        close(fd);
     }
-    close(fd);
 }
 
 pid_t StartSleeper() {

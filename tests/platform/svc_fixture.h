@@ -48,11 +48,9 @@ public:
 
 private:
     void Serve();
-    void Handle(int fd, int index);
 
     std::function<FakeAction(int)> m_policy;
     int m_listener = -1;
-    int m_wake[2] = {-1, -1};
     int m_port = 0;
     std::thread m_thread;
     std::atomic<int> m_connections{0};

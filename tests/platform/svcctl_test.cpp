@@ -234,44 +234,6 @@ TEST_F(ControllerTest, PidFileIsReadAsAnUntrustedNumber) {
     EXPECT_EQ(777, pid);
 }
 
-TEST_F(ControllerTest, StopOfAStoppedInstanceKillsWhatThePidFilesName) {
-    MSInfo m = SvcInstance(Root(), "shop", FreePort());
-    std::string conf = std::string(m.HtmlPath);
-    Register(m, conf);
-    Lookalike controller(ControllerArgs(m));
-    Lookalike member1({conf + "/vxtrade", "-i", conf + "/vxtrade.conf", "--member"});
-    // The payment server as it is started: two slashes before its file name.
-    Lookalike member2(
-        {Inst() + "/bin/server", "-i", conf + "//pay_payvane.conf", "-s", "vxshop_pe_1"});
-    pid_t bystander = StartSleeper();
-    ASSERT_GT(bystander, 0);
-    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(controller.Pid()) + " 1\n"));
-    for (Lookalike* p : {&member1, &member2})
-        ASSERT_TRUE(WriteWholeFile(conf + "/" + std::to_string(p->Pid()) + ".vxpid", ""));
-    // Names that are no process id stay as they are.
-    for (const char* junk : {"abc.vxpid", "x12.vxpid", "12x.vxpid"})
-        ASSERT_TRUE(WriteWholeFile(conf + "/" + junk, ""));
-    // Another directory's marker is not this instance's.
-    ASSERT_TRUE(WriteWholeFile(Rooted("/conf/") + std::to_string(bystander) + ".vxpid", ""));
-
-    StatusLines status;
-    EXPECT_EQ(1, ICStopVXSvc(m));
-    EXPECT_EQ(std::vector<std::string>{"Storix servers for instance shop stopped successfully."},
-              status.Lines());
-    std::vector<pid_t> killed = {controller.Pid(), member1.Pid(), member2.Pid()};
-    for (Lookalike* p : {&controller, &member1, &member2})
-        EXPECT_EQ(SIGKILL, p->End(5000));
-    EXPECT_EQ(-1, WaitForEnd(bystander, 100)) << "still running";
-    EXPECT_FALSE(FileExists(conf + "/srvrctrl.pid"));
-    for (pid_t p : killed)
-        EXPECT_FALSE(FileExists(conf + "/" + std::to_string(p) + ".vxpid"));
-    for (const char* junk : {"abc.vxpid", "x12.vxpid", "12x.vxpid"})
-        EXPECT_TRUE(FileExists(conf + "/" + junk)) << junk;
-
-    // Again, with nothing left: still 1.
-    EXPECT_EQ(1, SysStopVXSvc(m));
-}
-
 TEST_F(ControllerTest, StartOfEveryInstanceOfTheDataFile) {
     StatusLines status;
     EXPECT_EQ(0, ICStartVXServer(Rooted("/no/such/file").c_str()));
@@ -300,19 +262,29 @@ TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheIns
     Register(m, conf);
     // The configuration directory as other users can write it.
     ASSERT_EQ(0, chmod(conf.c_str(), 0777));
-    pid_t rootsOwn = StartSleeper(), unrelated = StartSleeper();
-    ASSERT_TRUE(rootsOwn > 0 && unrelated > 0);
+    pid_t rootsOwn = StartSleeper(), unrelated = StartSleeper(), bystander = StartSleeper();
+    ASSERT_TRUE(rootsOwn > 0 && unrelated > 0 && bystander > 0);
+    Lookalike controller(ControllerArgs(m));
+    Lookalike member({conf + "/vxtrade", "-i", conf + "/vxtrade.conf", "--member"});
+    // The payment server as it is started: two slashes before its file name.
+    Lookalike payment(
+        {Inst() + "/bin/server", "-i", conf + "//pay_payvane.conf", "-s", "vxshop_pe_1"});
     Lookalike planted({conf + "/vxtrade", "-i", conf + "/vxtrade.conf"});
     Lookalike otherInstance({Inst() + "/bin/srvrctrl", "-i", Rooted("/conf/other/srvrctrl.conf")});
     Lookalike asNobody({conf + "/scheduler", "-i", conf + "/scheduler.conf"}, kNobody);
-    Lookalike genuine({conf + "/vxtrade", "-i", conf + "/vxtrade.conf"});
-    // A stale pid file of root's naming an unrelated process; markers, some planted by nobody.
+    // A stale pid file of root's naming an unrelated process; markers, some planted by nobody;
+    // names that are no process id; another directory's marker.
     ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(unrelated) + "\n"));
     auto marker = [&](pid_t pid) { return conf + "/" + std::to_string(pid) + ".vxpid"; };
-    for (pid_t p : {rootsOwn, planted.Pid(), otherInstance.Pid(), asNobody.Pid(), genuine.Pid()}) {
+    for (pid_t p : {rootsOwn, planted.Pid(), otherInstance.Pid(), asNobody.Pid(), member.Pid(),
+                    payment.Pid()}) {
         uid_t owner = p == rootsOwn || p == planted.Pid() ? kNobody : 0;
         ASSERT_TRUE(WriteWholeFile(marker(p), "") && lchown(marker(p).c_str(), owner, owner) == 0);
     }
+    const char* junk[] = {"abc.vxpid", "x12.vxpid", "12x.vxpid"};
+    for (const char* name : junk)
+        ASSERT_TRUE(WriteWholeFile(conf + "/" + name, ""));
+    ASSERT_TRUE(WriteWholeFile(Rooted("/conf/") + std::to_string(bystander) + ".vxpid", ""));
     struct Case {
         pid_t pid;
         std::string file, why;
@@ -324,23 +296,42 @@ TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheIns
         {otherInstance.Pid(), marker(otherInstance.Pid()), "is not a daemon of instance shop"},
         {asNobody.Pid(), marker(asNobody.Pid()), "it runs as user 65534"},
     };
-    InfoLines info;
-    EXPECT_EQ(1, SysStopVXSvc(m));
-    ASSERT_GE(fake.Requests().size(), 1u);
-    EXPECT_EQ(ExpectedRequest("/cgi-bin/vxtrade3/CloseAll/", fake.Port()), fake.Requests()[0]);
-    EXPECT_EQ(SIGKILL, genuine.End(5000)) << "the instance's own daemon still goes";
-    const std::vector<std::string>& notices = info.Lines();
-    EXPECT_EQ(std::size(leftAlone), notices.size());
-    for (const Case& c : leftAlone) {
-        std::string head = "process " + std::to_string(c.pid) + " named by " + c.file;
-        EXPECT_EQ(1, std::count_if(notices.begin(), notices.end(),
-                                   [&](const std::string& line) {
-                                       return line.rfind(head + " is left alone: ", 0) == 0 &&
-                                              line.find(c.why) != std::string::npos;
-                                   }))
-            << head;
+    std::vector<pid_t> killed = {member.Pid(), payment.Pid()};
+    {
+        InfoLines info;
+        EXPECT_EQ(1, SysStopVXSvc(m));
+        ASSERT_GE(fake.Requests().size(), 1u);
+        EXPECT_EQ(ExpectedRequest("/cgi-bin/vxtrade3/CloseAll/", fake.Port()), fake.Requests()[0]);
+        EXPECT_EQ(SIGKILL, member.End(5000)) << "the instance's own daemon still goes";
+        EXPECT_EQ(SIGKILL, payment.End(5000));
+        const std::vector<std::string>& notices = info.Lines();
+        EXPECT_EQ(std::size(leftAlone), notices.size());
+        for (const Case& c : leftAlone) {
+            std::string head = "process " + std::to_string(c.pid) + " named by " + c.file;
+            EXPECT_EQ(1, std::count_if(notices.begin(), notices.end(),
+                                       [&](const std::string& line) {
+                                           return line.rfind(head + " is left alone: ", 0) == 0 &&
+                                                  line.find(c.why) != std::string::npos;
+                                       }))
+                << head;
+        }
     }
-    for (pid_t p : {rootsOwn, unrelated})
+    // Stopped, nothing listening: the pid file now names the controller, which goes too.
+    m.MSPort = FreePort();
+    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(controller.Pid()) + " 1\n"));
+    killed.push_back(controller.Pid());
+    StatusLines status;
+    EXPECT_EQ(1, ICStopVXSvc(m));
+    EXPECT_EQ(std::vector<std::string>{"Storix servers for instance shop stopped successfully."},
+              status.Lines());
+    EXPECT_EQ(SIGKILL, controller.End(5000));
+    EXPECT_FALSE(FileExists(conf + "/srvrctrl.pid"));
+    for (pid_t p : killed)
+        EXPECT_FALSE(FileExists(marker(p)));
+    for (const char* name : junk)
+        EXPECT_TRUE(FileExists(conf + "/" + name)) << name;
+    EXPECT_EQ(1, SysStopVXSvc(m)) << "again, with nothing left";
+    for (pid_t p : {rootsOwn, unrelated, bystander})
         EXPECT_EQ(-1, WaitForEnd(p, 100)) << "still running";
     for (Lookalike* p : {&planted, &otherInstance, &asNobody})
         EXPECT_EQ(-1, p->End(100)) << "still running";
