@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and uses it the way an outside project would:
-# the plain entry points are unmangled, pkg-config serves a C program, find_package a C++ one.
+# the plain entry points are unmangled, pkg-config serves a C program, find_package a C++ one,
+# and the README's library example is such a program, run in a sandbox.
 set -euo pipefail
 build=$1
+readme=$(dirname "$0")/../../README.md
 work=$(mktemp -d /tmp/vxinstall-XXXXXX)
-trap 'rm -rf "$work"' EXIT
+sandbox=$(mktemp -d /tmp/vxroot-XXXXXX)
+trap 'rm -rf "$work" "$sandbox"' EXIT
 prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -53,7 +56,13 @@ project(consumer CXX)
 find_package(vxconfig REQUIRED)
 add_executable(consumer main.cpp)
 target_link_libraries(consumer PRIVATE vxconfig::vxconfig)
+add_executable(example example.cpp)
+target_link_libraries(example PRIVATE vxconfig::vxconfig)
 CM
+# The program of the README's library section, as it stands there.
+awk '/^## The library/ { section = 1 } section && /^```cpp/ { inside = 1; next }
+     inside && /^```/ { exit } inside' "$readme" >"$work/consumer/example.cpp"
+grep -q 'int main' "$work/consumer/example.cpp" || { echo "no library example in $readme"; exit 1; }
 cat >"$work/consumer/main.cpp" <<'CPP'
 #include <cstring>
 #include <vxconfig/vxconfig.h>
@@ -69,4 +78,24 @@ CPP
 cmake -S "$work/consumer" -B "$work/consumer/build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/consumer/build" >/dev/null
 LD_LIBRARY_PATH=$libdir "$work/consumer/build/consumer"
+
+# The example adds shop1 to a fresh installation, with this installation's ports and users.
+"$build/bin/vxcfg" sandbox "$sandbox" >/dev/null
+example() {
+    VXCONFIG_ROOT=$sandbox PATH=$sandbox/bin:$PATH VXCONFIG_SLEEP_MS=0 \
+        LD_LIBRARY_PATH=$libdir "$work/consumer/build/example" 2>"$work/example.err"
+}
+example || { cat "$work/example.err"; echo "the README's library example failed"; exit 1; }
+shown=$("$prefix/bin/vxcfg" --root "$sandbox" show shop1)
+for line in "ISHost         shop1.example.com" "DBUser         reldinst" "MSProc         2" \
+            "MSPort         16570" "AuxPort        16580" \
+            "RootPath       $sandbox/opt/Orvellvndx/Vendrix3/instance/shop1"; do
+    grep -qxF "$line" <<<"$shown" || { echo "the example's record lacks: $line"; exit 1; }
+done
+# A data file it cannot read is reported through pfnError with the file and the reason.
+data=$sandbox/opt/Orvellvndx/Vendrix3/server/admin/vxconfig.dat
+rm "$data" && mkdir "$data"
+if example; then echo "the example succeeded on an unreadable data file"; exit 1; fi
+grep -qxF "Configuration data loading error. $data: Is a directory" "$work/example.err" ||
+    { cat "$work/example.err"; echo "the data file's failure was not reported"; exit 1; }
 echo "install check passed"
