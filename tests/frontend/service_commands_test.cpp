@@ -55,8 +55,8 @@ TEST_F(VxcfgServiceTest, UsageErrorsAndHostileNamesRunNothing) {
 
 TEST_F(VxcfgServiceTest, StatusOfStoppedDaemonsAndBootRegistration) {
     ProgramResult status = Vxcfg({"status", "shop1"});
-    EXPECT_EQ(status.exitCode, 0) << status.err;
-    EXPECT_EQ(status.out, "shop1: stopped\n");
+    EXPECT_EQ(status.exitCode, 3) << status.err;
+    EXPECT_EQ(status.out.rfind("shop1: not created (no ", 0), 0) << status.out;
     ProgramResult web = Vxcfg({"web", "status"});
     EXPECT_EQ(web.exitCode, 0) << web.err;
     EXPECT_EQ(web.out, "web server: stopped\n");

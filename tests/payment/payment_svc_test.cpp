@@ -141,6 +141,8 @@ TEST_F(PaymentServiceTest, StartOfARunningServerRunsNothingAndStopWaitsUntilItIs
 TEST_F(PaymentServiceTest, StartRunsTheServerAsTheOwnerAndPolls) {
     PortsOfNoServer();
     CollectStatus();
+    // The program is there (a start never runs a missing one); the su notes its command line.
+    ASSERT_TRUE(WriteWholeFile(Rooted("/opt/Orvellvndx/Vendrix3/bin/server"), "", 0755));
     // Nothing comes up: 180 probes, then failure.
     EXPECT_EQ(0, ICStartPSSvc(instance));
     EXPECT_EQ(std::vector<std::string>{"Cannot start Payment server for instance shop."}, Status());

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "sandbox_fixture.h"
+#include "platform_fixture.h"
 #include "vxconfig/environment.h"
 
 namespace {
@@ -40,47 +40,37 @@ protected:
     MSInfo instance;
 };
 
-TEST_F(EnvironmentTest, ModFileInsertsTheSourcingLineOnce) {
-    const std::string script = Rooted("/etc/rc2.d/S88wharf_httpd");
-    const std::string body = "#!/bin/sh\nhttpd start\n";
-    ASSERT_TRUE(WriteWholeFile(script, body, 0755));
-    // The second run finds the profile mentioned and changes nothing, the copy included.
-    for (int run = 0; run < 2; ++run) {
-        EXPECT_EQ(SysModFile(script.c_str(), instance), 1);
-        EXPECT_EQ(ReadWholeFile(script), Sourcing() + body);
-        EXPECT_EQ(ReadWholeFile(script + ".old"), body);
-    }
-
-    // Any mention of the profile counts.
-    const std::string other = Rooted("/etc/rc0.d/K54wharf_httpd");
-    ASSERT_TRUE(WriteWholeFile(other, "a\n. /elsewhere/vndxprofile\n"));
-    EXPECT_EQ(SysModFile(other.c_str(), instance), 1);
-    EXPECT_EQ(ReadWholeFile(other), "a\n. /elsewhere/vndxprofile\n");
-    EXPECT_FALSE(FileExists(other + ".old"));
-
-    // Root's profile may be missing and is then created; another script may not.
-    const std::string profile = Rooted("/.profile");
-    EXPECT_EQ(SysModFile(profile.c_str(), instance), 1);
-    EXPECT_EQ(ReadWholeFile(profile), Sourcing());
-    const std::string absent = Rooted("/etc/rc1.d/K54wharf_httpd");
-    EXPECT_EQ(SysModFile(absent.c_str(), instance), 0);
-    EXPECT_FALSE(FileExists(absent));
-}
-
-TEST_F(EnvironmentTest, SetEnvironmentKeepsOneReldaInstancePair) {
+TEST_F(EnvironmentTest, ScriptsSourceTheProfileOnceWhichKeepsOneReldaInstancePair) {
     const std::string before = "A=1\nRELDAINSTANCE=old\nexport RELDAINSTANCE\nB=2\n"
                                "RELDAINSTANCE=older";
     ASSERT_TRUE(WriteWholeFile(ProductProfile(), before));
-    const std::string script = Rooted("/etc/rc0.d/K54wharf_httpd");
-    ASSERT_TRUE(WriteWholeFile(script, "stop\n"));
-
-    EXPECT_EQ(SysSetEnvironment(instance, 0), 1);
+    const std::string script = Rooted("/etc/rc2.d/S88wharf_httpd"), body = "#!/bin/sh\nstart\n";
+    const std::string mentions = Rooted("/etc/rc0.d/K54wharf_httpd");
+    const std::string absent = Rooted("/etc/rc1.d/K54wharf_httpd");
+    ASSERT_TRUE(WriteWholeFile(script, body, 0755));
+    // Any mention of the profile counts.
+    ASSERT_TRUE(WriteWholeFile(mentions, "a\n. /elsewhere/vndxprofile\n"));
+    // Root's missing profile is created with its own mode whatever the creation mask; a
+    // missing script is not.
+    mode_t mask = umask(0);
+    int set = SysSetEnvironment(instance, 0);
+    umask(mask);
+    EXPECT_EQ(set, 1);
     EXPECT_EQ(ReadWholeFile(ProductProfile()),
               "A=1\nB=2\nRELDAINSTANCE=reldinst\nexport RELDAINSTANCE\n");
     EXPECT_EQ(ReadWholeFile(ProductProfile() + ".old"), before);
-    EXPECT_EQ(ReadWholeFile(script), Sourcing() + "stop\n");
     EXPECT_EQ(ReadWholeFile(Rooted("/.profile")), Sourcing());
-
+    EXPECT_EQ(ModeAndOwner(Rooted("/.profile")), "644 0");
+    EXPECT_EQ(ReadWholeFile(mentions), "a\n. /elsewhere/vndxprofile\n");
+    EXPECT_FALSE(FileExists(mentions + ".old"));
+    EXPECT_FALSE(FileExists(absent));
+    EXPECT_EQ(SysModFile(absent.c_str(), instance), 0);
+    // The second run finds the profile mentioned and changes nothing, the copy included.
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(ReadWholeFile(script), Sourcing() + body);
+        EXPECT_EQ(ReadWholeFile(script + ".old"), body);
+        EXPECT_EQ(SysModFile(script.c_str(), instance), 1);
+    }
     EXPECT_EQ(SysSetEnvironment(instance, 1), 1);
     EXPECT_EQ(ReadWholeFile(ProductProfile()), "A=1\nB=2\n");
 
@@ -123,12 +113,16 @@ TEST_F(EnvironmentTest, DBUserProfileAppendsMissingRowsOnce) {
         EXPECT_EQ(ReadWholeFile(profile), expected);
     }
 
-    // For Oracle the owner's profile, created when missing; the hosting edition adds the Java
-    // runtime's libraries to the library path.
+    // For Oracle the owner's profile, created when missing with its own mode whatever the
+    // creation mask; the hosting edition adds the Java runtime's libraries to the library path.
     instance.DBType = DB_ORACLE;
     instance.MSOption |= MS_OPT_HOSTING;
     const std::string owner = Rooted("/home/" SANDBOX_OWNER_USER "/.profile");
-    EXPECT_EQ(SysSetDBUserProfile(instance), 1);
+    mode_t mask = umask(0);
+    int set = SysSetDBUserProfile(instance);
+    umask(mask);
+    EXPECT_EQ(set, 1);
+    EXPECT_EQ(ModeAndOwner(owner), "644 0");
     EXPECT_NE(ReadWholeFile(owner).find("/opt/OrvellMacrolin/lib:" + Rooted("/usr/java/lib") +
                                         "\nexport LD_LIBRARY_PATH\n"),
               std::string::npos);

@@ -3,6 +3,7 @@
 #ifndef VXTEST_PLATFORM_FIXTURE_H
 #define VXTEST_PLATFORM_FIXTURE_H
 
+#include <cstdio>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -18,6 +19,17 @@ protected:
 inline mode_t ModeOf(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// "MODE UID" in octal, "link MODE UID" for a symbolic link itself, or "missing".
+inline std::string ModeAndOwner(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return "missing";
+    char text[32];
+    snprintf(text, sizeof text, "%s%o %u", S_ISLNK(st.st_mode) ? "link " : "",
+             static_cast<unsigned>(st.st_mode & 07777), static_cast<unsigned>(st.st_uid));
+    return text;
 }
 
 // The process's file creation mask, left as it is.

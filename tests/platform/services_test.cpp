@@ -1,3 +1,5 @@
+// The services file: entries appended or replaced in place and dropped, every failure leaving
+// the file as it was, a link kept, writers taking turns, and registrations killed at random.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -6,6 +8,16 @@
 #include "vxconfig/services.h"
 #include "vxconfig/sysutil.h"
 
+namespace {
+
+const char kBase[] = "# services\n"
+                     "ftp\t\t21/tcp\n"
+                     "vxshop\t\t4000/tcp\t# shop controller\n"
+                     "telnet\t\t23/tcp\n"
+                     "vxshop_1\t4001/tcp\t# shop process\n"
+                     "smtp\t\t25/tcp\t\tmail\n";
+const char kMall[] = "vxmall\t\t5000/tcp\t# abc\n";
+
 class ServicesTest : public PlatformTest {
 protected:
     void SetUp() override {
@@ -13,12 +25,6 @@ protected:
         path = Rooted("/etc/services");
         ASSERT_TRUE(WriteWholeFile(path, kBase));
     }
-    static constexpr const char* kBase = "# services\n"
-                                         "ftp\t\t21/tcp\n"
-                                         "vxshop\t\t4000/tcp\t# shop controller\n"
-                                         "telnet\t\t23/tcp\n"
-                                         "vxshop_1\t4001/tcp\t# shop process\n"
-                                         "smtp\t\t25/tcp\t\tmail\n";
     std::string path;
 };
 
@@ -26,11 +32,9 @@ TEST_F(ServicesTest, RegisterAppendsOrReplacesInPlace) {
     ICString file;
     ASSERT_EQ(SysGetSvcFile(file), 1);
     EXPECT_EQ(std::string(file), path);
-
     EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 1);
-    std::string appended = std::string(kBase) + "vxmall\t\t5000/tcp\t# abc\n";
-    EXPECT_EQ(ReadWholeFile(path), appended);
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services.old")), kBase);
+    EXPECT_EQ(ReadWholeFile(path), std::string(kBase) + kMall);
+    EXPECT_EQ(ReadWholeFile(path + ".old"), kBase);
     EXPECT_EQ(ModeOf(path), 0444u);
 
     // A name of eight characters takes one tab; letter case does not matter for the match,
@@ -45,14 +49,25 @@ TEST_F(ServicesTest, RegisterAppendsOrReplacesInPlace) {
                                    "smtp\t\t25/tcp\t\tmail\n");
     EXPECT_EQ(ICGetTcpServicePort("vxshop_1"), 4101);
     EXPECT_EQ(ICGetTcpServicePort("VxShop"), 4000);
-    EXPECT_EQ(ICGetTcpServicePort("smtp"), 25);
     EXPECT_EQ(ICGetTcpServicePort("vxsho"), -1);
 
     // A last line without its newline keeps its own line.
     ASSERT_TRUE(WriteWholeFile(path, "ftp\t\t21/tcp"));
     EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 1);
-    EXPECT_EQ(ReadWholeFile(path), "ftp\t\t21/tcp\nvxmall\t\t5000/tcp\t# abc\n");
+    EXPECT_EQ(ReadWholeFile(path), std::string("ftp\t\t21/tcp\n") + kMall);
     EXPECT_EQ(ICGetTcpServicePort("ftp"), 21);
+
+    // A link to the file stays a link; what it names is rewritten.
+    std::string real = Rooted("/etc/services.real");
+    ASSERT_TRUE(WriteWholeFile(real, kBase));
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_EQ(symlink("services.real", path.c_str()), 0);
+    EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 1);
+    struct stat st;
+    ASSERT_EQ(lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadWholeFile(real), std::string(kBase) + kMall);
+    EXPECT_EQ(ReadWholeFile(path + ".old"), kBase);
 }
 
 TEST_F(ServicesTest, UnregisterDropsEveryEntryOfTheName) {
@@ -68,67 +83,14 @@ TEST_F(ServicesTest, UnregisterDropsEveryEntryOfTheName) {
                                    "smtp\t\t25/tcp\t\tmail\n"
                                    "\n");
     EXPECT_EQ(ModeOf(path), 0644u);
-
     std::string before = ReadWholeFile(path);
     EXPECT_EQ(ICUnregTcpService("nosuch"), 0);
     EXPECT_EQ(ReadWholeFile(path), before);
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services.old")), before);
+    EXPECT_EQ(ReadWholeFile(path + ".old"), before);
 }
 
 TEST_F(ServicesTest, FailuresLeaveTheFileAsItWas) {
-    EXPECT_EQ(ICRegTcpService("", 5000, "x"), 0);
-    ASSERT_EQ(unlink(path.c_str()), 0);
-    EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 0);
-    EXPECT_EQ(ICUnregTcpService("ftp"), 0);
-    EXPECT_EQ(ICGetTcpServicePort("ftp"), 0);
-    EXPECT_FALSE(FileExists(path));
-
-    // An unwritable directory: nothing can be replaced, nothing is lost.
-    ASSERT_TRUE(WriteWholeFile(path, kBase, 0444));
-    ASSERT_EQ(chmod(Rooted("/etc").c_str(), 0555), 0);
-    EXPECT_TRUE(RunUnprivileged([] {
-        return ICRegTcpService("vxmall", 5000, "abc") == 0 && ICUnregTcpService("ftp") == 0 &&
-               ICGetTcpServicePort("ftp") == 21;
-    }));
-    chmod(Rooted("/etc").c_str(), 0755);
-    EXPECT_EQ(ReadWholeFile(path), kBase);
-    EXPECT_FALSE(FileExists(Rooted("/etc/services.old")));
-
-    // An unreadable file.
-    ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    EXPECT_TRUE(RunUnprivileged([] {
-        return ICGetTcpServicePort("ftp") == 0 && ICRegTcpService("vxmall", 5000, "abc") == 0;
-    }));
-    chmod(path.c_str(), 0444);
-    EXPECT_EQ(ReadWholeFile(path), kBase);
-}
-
-TEST_F(ServicesTest, PortRegisteredForAnyProtocol) {
-    ASSERT_TRUE(WriteWholeFile(path, "# 7000/tcp in a comment\n"
-                                     "rpcx\t\t7001/udp\n"
-                                     "web 8080/tcp http-alt # 7002/tcp\n"));
-    EXPECT_EQ(SysIsPortRegistered(7001), 1);
-    EXPECT_EQ(SysIsPortRegistered(8080), 1);
-    EXPECT_EQ(SysIsPortRegistered(7000), 0);
-    EXPECT_EQ(SysIsPortRegistered(7002), 0);
-    EXPECT_EQ(ICRegTcpService("vxnew", 7003, "new"), 1);
-    EXPECT_EQ(SysIsPortRegistered(7003), 1);
-}
-
-TEST_F(ServicesTest, LongLinesStayWholeAndBadEntriesAreRefused) {
-    // A line far beyond any line buffer, then an entry right after it.
-    std::string longLine = "vxlong\t\t4100/tcp\t# " + std::string(3000, 'c') + "\n";
-    std::string text = std::string(kBase) + longLine + "vxafter\t\t4200/tcp\n";
-    ASSERT_TRUE(WriteWholeFile(path, text));
-    EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 1);
-    EXPECT_EQ(ReadWholeFile(path), text + "vxmall\t\t5000/tcp\t# abc\n");
-    EXPECT_EQ(ICGetTcpServicePort("vxafter"), 4200);
-    EXPECT_EQ(ICGetTcpServicePort("vxlong"), 4100);
-    EXPECT_EQ(ICUnregTcpService("vxlong"), 1);
-    EXPECT_EQ(ReadWholeFile(path),
-              std::string(kBase) + "vxafter\t\t4200/tcp\nvxmall\t\t5000/tcp\t# abc\n");
-
-    std::string before = ReadWholeFile(path);
+    // Bad entries.
     const struct {
         const char* name;
         int port;
@@ -137,42 +99,67 @@ TEST_F(ServicesTest, LongLinesStayWholeAndBadEntriesAreRefused) {
         {"vx shop", 5001, "x"}, {"vx\tshop", 5001, "x"},
         {"vx#shop", 5001, "x"}, {"vx\nshop", 5001, "x"},
         {"vxshop2", 0, "x"},    {"vxshop2", 65536, "x"},
-        {"vxshop2", -1, "x"},   {"vxshop2", 5001, "one\nvxforged\t\t1/tcp"},
-        {nullptr, 5001, "x"},
+        {"vxshop2", -1, "x"},   {nullptr, 5001, "x"},
+        {"", 5000, "x"},        {"vxshop2", 5001, "one\nvxforged\t\t1/tcp"},
     };
-    for (const auto& r : refused) {
+    for (const auto& r : refused)
         EXPECT_EQ(ICRegTcpService(r.name, r.port, r.comment), 0) << (r.name ? r.name : "null");
-        EXPECT_EQ(ReadWholeFile(path), before);
-    }
+    EXPECT_EQ(ReadWholeFile(path), kBase);
+    EXPECT_FALSE(FileExists(path + ".old"));
     EXPECT_EQ(ICRegTcpService("vxshop2", 65535, ""), 1);
     EXPECT_EQ(ICRegTcpService("vxshop3", 1, nullptr), 1);
+
+    // An unwritable directory: nothing can be replaced, nothing is lost.
+    ASSERT_TRUE(WriteWholeFile(path, kBase, 0444));
+    RemoveTree(path + ".old");
+    ASSERT_EQ(chmod(Rooted("/etc").c_str(), 0555), 0);
+    EXPECT_TRUE(RunUnprivileged([] {
+        return ICRegTcpService("vxmall", 5000, "abc") == 0 && ICUnregTcpService("ftp") == 0 &&
+               ICGetTcpServicePort("ftp") == 21;
+    }));
+    chmod(Rooted("/etc").c_str(), 0755);
+    EXPECT_EQ(ReadWholeFile(path), kBase);
+    EXPECT_FALSE(FileExists(path + ".old"));
+    // An unreadable file.
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    EXPECT_TRUE(RunUnprivileged([] {
+        return ICGetTcpServicePort("ftp") == 0 && ICRegTcpService("vxmall", 5000, "abc") == 0;
+    }));
+    chmod(path.c_str(), 0444);
+    EXPECT_EQ(ReadWholeFile(path), kBase);
+    // A missing file.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 0);
+    EXPECT_EQ(ICUnregTcpService("ftp"), 0);
+    EXPECT_EQ(ICGetTcpServicePort("ftp"), 0);
+    EXPECT_FALSE(FileExists(path));
 }
 
-TEST_F(ServicesTest, ASymlinkedServicesFileStaysALink) {
-    std::string real = Rooted("/etc/services.real");
-    ASSERT_EQ(rename(path.c_str(), real.c_str()), 0);
-    ASSERT_EQ(symlink("services.real", path.c_str()), 0);
+TEST_F(ServicesTest, LongLinesStayWhole) {
+    // A line far beyond any line buffer, then an entry right after it.
+    std::string longLine = "vxlong\t\t4100/tcp\t# " + std::string(3000, 'c') + "\n";
+    std::string text = std::string(kBase) + longLine + "vxafter\t\t4200/tcp\n";
+    ASSERT_TRUE(WriteWholeFile(path, text));
     EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc"), 1);
-    struct stat st;
-    ASSERT_EQ(lstat(path.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(ReadWholeFile(real), std::string(kBase) + "vxmall\t\t5000/tcp\t# abc\n");
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services.old")), kBase);
+    EXPECT_EQ(ReadWholeFile(path), text + kMall);
+    EXPECT_EQ(ICGetTcpServicePort("vxafter"), 4200);
+    EXPECT_EQ(ICGetTcpServicePort("vxlong"), 4100);
+    EXPECT_EQ(ICUnregTcpService("vxlong"), 1);
+    EXPECT_EQ(ReadWholeFile(path), std::string(kBase) + "vxafter\t\t4200/tcp\n" + kMall);
 }
 
 // Processes registering at the same time take turns: every entry of every one is there.
 TEST_F(ServicesTest, ConcurrentRegistrationsLoseNothing) {
     enum { kWriters = 4, kEach = 25 };
+    auto name = [](int w, int i) { return "vxw" + std::to_string(w) + "_" + std::to_string(i); };
     std::vector<pid_t> writers;
     for (int w = 0; w < kWriters; ++w) {
         pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             int ok = 1;
-            for (int i = 0; i < kEach; ++i) {
-                std::string name = "vxw" + std::to_string(w) + "_" + std::to_string(i);
-                ok &= ICRegTcpService(name.c_str(), 10000 + w * 100 + i, "parallel");
-            }
+            for (int i = 0; i < kEach; ++i)
+                ok &= ICRegTcpService(name(w, i).c_str(), 10000 + w * 100 + i, "parallel");
             _exit(ok ? 0 : 1);
         }
         writers.push_back(pid);
@@ -182,11 +169,39 @@ TEST_F(ServicesTest, ConcurrentRegistrationsLoseNothing) {
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    for (int w = 0; w < kWriters; ++w) {
-        for (int i = 0; i < kEach; ++i) {
-            std::string name = "vxw" + std::to_string(w) + "_" + std::to_string(i);
-            EXPECT_EQ(ICGetTcpServicePort(name.c_str()), 10000 + w * 100 + i) << name;
-        }
-    }
+    for (int w = 0; w < kWriters; ++w)
+        for (int i = 0; i < kEach; ++i)
+            EXPECT_EQ(ICGetTcpServicePort(name(w, i).c_str()), 10000 + w * 100 + i) << name(w, i);
     EXPECT_TRUE(Temporaries(Rooted("/etc")).empty());
 }
+
+// A registration loop killed at random moments always leaves the file and its backup whole:
+// the content before a registration or after it. The next registration removes the
+// temporaries the killed runs left.
+TEST_F(ServicesTest, KilledRegistrationsLeaveTheFileAndItsBackupWhole) {
+    std::string with = std::string(kBase) + "vxkilled\t6100/tcp\t# killed\n";
+    ASSERT_EQ(ICRegTcpService("vxkilled", 6100, "killed"), 1);
+    ASSERT_EQ(ICUnregTcpService("vxkilled"), 1);
+    KillAtRandom(
+        300, 20001120, 6000,
+        [] {
+            for (;;) {
+                ICRegTcpService("vxkilled", 6100, "killed");
+                ICUnregTcpService("vxkilled");
+            }
+        },
+        [&](int round) {
+            for (const std::string& file : {path, path + ".old"}) {
+                std::string now = ReadWholeFile(file);
+                ASSERT_TRUE(now == kBase || now == with)
+                    << "round " << round << " " << file << ":\n"
+                    << now;
+            }
+        });
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(ICRegTcpService("vxkilled", 6100, "killed"), 1);
+    EXPECT_EQ(ReadWholeFile(path), with);
+    EXPECT_EQ(Temporaries(Rooted("/etc")), std::vector<std::string>());
+}
+
+} // namespace

@@ -1,18 +1,17 @@
 // A second user against root: links planted where root writes, copies or changes modes, a
-// backup left more readable than its file, the creation mask, and directories that are not
-// the instance's. The second user is "nobody" (uid 65534), who owns what it plants.
-#include <cstdio>
+// backup left more readable than its file, and directories that are not the instance's (the
+// creation mask is the environment tests' part). The second user is "nobody" (uid 65534), who
+// owns what it plants.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform_fixture.h"
 #include "run_program.h"
-#include "sandbox_fixture.h"
 #include "vxconfig/environment.h"
 
 namespace {
 
 const uid_t kNobody = 65534;
-std::vector<std::string> s_notices;
 
 class TrustTest : public SandboxTest {
 protected:
@@ -20,17 +19,9 @@ protected:
         SandboxTest::SetUp();
         if (geteuid() != 0)
             GTEST_SKIP() << "links of another user can only be planted by root";
-        s_notices.clear();
-        pfnInfo = [](const char* text) { s_notices.push_back(text); };
-        bCgiApp = 1;
         shadow = Rooted("/etc/shadow");
         secret = ReadWholeFile(shadow);
         ASSERT_FALSE(secret.empty());
-    }
-    void TearDown() override {
-        pfnInfo = nullptr;
-        bCgiApp = 0;
-        SandboxTest::TearDown();
     }
     // A directory of the given owner and mode, and a link in it to target planted by nobody.
     std::string Plant(const std::string& dir, uid_t owner, mode_t mode, const std::string& target) {
@@ -42,27 +33,30 @@ protected:
         EXPECT_EQ(lchown(link.c_str(), kNobody, kNobody), 0);
         return link;
     }
-    // "MODE UID" in octal, "link ..." for a link, or "missing".
-    std::string Mode(const std::string& path) {
-        struct stat st;
-        char text[32];
-        if (lstat(path.c_str(), &st) != 0)
-            return "missing";
-        snprintf(text, sizeof text, "%s%o %u", S_ISLNK(st.st_mode) ? "link " : "",
-                 st.st_mode & 07777, static_cast<unsigned>(st.st_uid));
-        return text;
-    }
     bool NoticeNames(const std::string& path) {
-        for (const std::string& notice : s_notices)
+        for (const std::string& notice : notices.Lines())
             if (notice.find(path + ":") == 0)
                 return true;
         return false;
     }
+    // An instance rooted at r, its other directories where the test puts them.
+    static MSInfo Record(const std::string& r) {
+        MSInfo info;
+        info.Name = "shop1";
+        info.RootPath = info.HtmlPath = info.CachePath = info.VXLogPath = r.c_str();
+        info.DocRoot = (r + "/www").c_str();
+        info.MacroPath = (r + "/macro").c_str();
+        info.CgiPath = (r + "/cgi").c_str();
+        info.DBOwner = SANDBOX_OWNER_USER;
+        info.ISType = IS_WHARF;
+        return info;
+    }
+    InfoLines notices;
     std::string shadow, secret;
 };
 
 TEST_F(TrustTest, APlantedLinkIsReplacedAndWhatItPointsToIsLeftAlone) {
-    std::string shadowMode = Mode(shadow);
+    std::string shadowMode = ModeAndOwner(shadow);
     std::string lair = Rooted("/home/lair");
     Plant(lair, kNobody, 0755, shadow);
     const std::string links[] = {
@@ -80,7 +74,7 @@ TEST_F(TrustTest, APlantedLinkIsReplacedAndWhatItPointsToIsLeftAlone) {
         options.backup = backup.c_str();
         ASSERT_EQ(SysWriteFile(link.c_str(), "conf\n", 5, options), 1) << SysGetLastReason();
         EXPECT_EQ(ReadWholeFile(link), "conf\n") << link;
-        EXPECT_EQ(Mode(link), link == links[2] ? "640 65534" : "640 0");
+        EXPECT_EQ(ModeAndOwner(link), link == links[2] ? "640 65534" : "640 0");
         EXPECT_FALSE(FileExists(backup)) << link;
         EXPECT_TRUE(NoticeNames(link)) << link;
     }
@@ -97,7 +91,7 @@ TEST_F(TrustTest, APlantedLinkIsReplacedAndWhatItPointsToIsLeftAlone) {
     ASSERT_EQ(lchown((lair + "/etc").c_str(), kNobody, kNobody), 0);
     EXPECT_EQ(SysWriteFile((lair + "/etc/shadow").c_str(), "owned\n", 6), 0);
     EXPECT_EQ(ReadWholeFile(shadow), secret);
-    EXPECT_EQ(Mode(shadow), shadowMode);
+    EXPECT_EQ(ModeAndOwner(shadow), shadowMode);
 }
 
 TEST_F(TrustTest, ABackupIsNoMoreReadableThanTheFileThatReplacesIt) {
@@ -108,7 +102,7 @@ TEST_F(TrustTest, ABackupIsNoMoreReadableThanTheFileThatReplacesIt) {
     options.backup = backup.c_str();
     ASSERT_EQ(SysWriteFile(conf.c_str(), "DBPassword=new\n", 15, options), 1);
     EXPECT_EQ(ReadWholeFile(backup), "DBPassword=stored\n");
-    EXPECT_EQ(Mode(backup), "600 0");
+    EXPECT_EQ(ModeAndOwner(backup), "600 0");
 }
 
 TEST_F(TrustTest, AMacroLinkPlantedInTheProductTreeIsNotCopied) {
@@ -125,60 +119,36 @@ TEST_F(TrustTest, AMacroLinkPlantedInTheProductTreeIsNotCopied) {
         << SysGetLastReason();
     EXPECT_FALSE(FileExists(copy));
 
-    MSInfo info;
     std::string r = Rooted("/var/vx/shop1");
-    info.Name = "shop1";
-    info.RootPath = info.HtmlPath = info.CachePath = info.VXLogPath = r.c_str();
-    info.DocRoot = (r + "/www").c_str();
+    MSInfo info = Record(r);
     info.MacroPath = Rooted("/opt/Orvellvndx/Vendrix3/macro/en_US").c_str();
-    info.CgiPath = (r + "/cgi").c_str();
-    info.DBOwner = SANDBOX_OWNER_USER;
-    info.ISType = IS_WHARF;
     ASSERT_EQ(CreateVXFiles(info, Rooted("/opt/Orvellvndx/Vendrix3").c_str()), 1);
     EXPECT_FALSE(FileExists(r + "/teditor/category/cat_bas1.d2w"));
     EXPECT_EQ(ReadWholeFile(r + "/teditor/category/cat_bas2.d2w"),
               ReadWholeFile(macros + "/cat_bas2.d2w"));
 }
 
-TEST_F(TrustTest, ProfilesGetTheirModeWhateverTheCreationMask) {
-    MSInfo instance;
-    instance.DBUser = SANDBOX_INSTANCE_USER;
-    instance.DBType = DB_RELDA;
-    mode_t mask = umask(0);
-    int root = SysModFile(Rooted("/.profile").c_str(), instance);
-    int user = SysSetDBUserProfile(instance);
-    umask(mask);
-    ASSERT_EQ(root, 1);
-    ASSERT_EQ(user, 1);
-    EXPECT_EQ(Mode(Rooted("/.profile")), "644 0");
-    EXPECT_EQ(Mode(Rooted("/home/" SANDBOX_INSTANCE_USER "/.profile")), "644 0");
-}
-
 TEST_F(TrustTest, DirectoriesThatAreNotTheInstancesKeepOwnerAndMode) {
     std::string docroot = Rooted("/srv/www"), home = Rooted("/home/" SANDBOX_OWNER_USER);
     ASSERT_EQ(mkdir(Rooted("/srv").c_str(), 0755), 0);
     ASSERT_EQ(mkdir(docroot.c_str(), 0755), 0);
-    std::string before[] = {Mode(Rooted("/tmp")), Mode(docroot), Mode(home)};
-    MSInfo info;
+    const std::string theirs[] = {Rooted("/tmp"), docroot, home};
+    std::vector<std::string> before;
+    for (const std::string& dir : theirs)
+        before.push_back(ModeAndOwner(dir));
     std::string r = Rooted("/var/vx/shop1");
-    info.Name = "shop1";
-    info.RootPath = info.HtmlPath = r.c_str();
+    MSInfo info = Record(r);
     info.VXLogPath = Rooted("/tmp").c_str();
     info.CachePath = home.c_str();
     info.DocRoot = docroot.c_str();
-    info.MacroPath = (r + "/macro").c_str();
-    info.CgiPath = (r + "/cgi").c_str();
-    info.DBOwner = SANDBOX_OWNER_USER;
-    info.ISType = IS_WHARF;
     ASSERT_EQ(CreateVXFiles(info, Rooted("/opt/Orvellvndx/Vendrix3").c_str()), 1);
-    EXPECT_EQ(Mode(Rooted("/tmp")), before[0]);
-    EXPECT_EQ(Mode(docroot), before[1]);
-    EXPECT_EQ(Mode(home), before[2]);
+    for (size_t i = 0; i < std::size(theirs); ++i)
+        EXPECT_EQ(ModeAndOwner(theirs[i]), before[i]) << theirs[i];
     EXPECT_TRUE(NoticeNames(docroot));
     EXPECT_TRUE(NoticeNames(home));
     // What the instance opens to everybody is sticky: nobody replaces another's file there.
     for (const std::string& open : {r, r + "/macro"})
-        EXPECT_EQ(Mode(open), "1777 0");
+        EXPECT_EQ(ModeAndOwner(open), "1777 0");
 }
 
 TEST_F(TrustTest, CreateWritesNoConfigurationThroughALinkAUserPlanted) {
@@ -203,7 +173,7 @@ TEST_F(TrustTest, CreateWritesNoConfigurationThroughALinkAUserPlanted) {
     EXPECT_NE(r.out.find(conf + ": the symbolic link"), std::string::npos) << r.out;
     EXPECT_EQ(ReadWholeFile(shadow), secret);
     EXPECT_NE(ReadWholeFile(conf).find("CONFIG_PATH " + dir), std::string::npos);
-    EXPECT_EQ(Mode(dir), "1777 0");
+    EXPECT_EQ(ModeAndOwner(dir), "1777 0");
 }
 
 } // namespace
