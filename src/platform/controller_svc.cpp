@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <string>
 #include <sys/stat.h>
@@ -18,12 +19,14 @@
 #include "platform/overlay.h"
 #include "platform/svcproc.h"
 #include "vxconfig/bootreg.h"
+#include "vxconfig/changes.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/msinfo.h"
 #include "vxconfig/mslist.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/portplan.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysroot.h"
@@ -49,6 +52,10 @@ constexpr size_t kCommandSize = 4096;
 // The first word of the controller's "/ListServers/" answer.
 const char kControllerWord[] = "srvrctrl";
 constexpr int kMaxPort = 65535;
+// How long a start waits for the controller to answer.
+constexpr int kStartWaitSeconds = platform::SVC_POLL_COUNT * platform::SVC_CONTROLLER_POLL_SECONDS;
+// How much of the controller's last line a reason carries.
+constexpr size_t kShownOutput = 400;
 
 // The directory the controller files of the instance are read from: the one registered for
 // it when that differs from the record's (with no registry entry: the empty directory).
@@ -75,6 +82,43 @@ void RemoveIfPresent(const ICString& path) {
     struct stat st;
     if (SysLstat(path, &st) == 0)
         SysRemove(path);
+}
+
+// The last line the controller's start wrote to output, without blanks around it.
+std::string LastOutputLine(const char* output) {
+    std::string last;
+    SysLineReader in(output);
+    while (in.IsOpen()) {
+        char* line = in.Next();
+        if (!line)
+            break;
+        std::string text = line;
+        size_t begin = text.find_first_not_of(SYS_SEPARATORS);
+        if (begin == std::string::npos)
+            continue;
+        size_t end = text.find_last_not_of(SYS_SEPARATORS);
+        last = text.substr(begin, end - begin + 1);
+    }
+    return last.size() > kShownOutput ? last.substr(0, kShownOutput) + "..." : last;
+}
+
+// Why the controller launched at launched gave up, or empty while it may still come up: its
+// pid file, written since, names a process that has ended; or every process of the start has
+// let go of its output file and left words there.
+std::string StartFailure(MSInfo& instance, const char* output, time_t launched) {
+    ICString pidFile = SvcDirFile(RegisteredDir(instance), kPidFileName);
+    struct stat st;
+    int pid = 0;
+    if (SysStat(pidFile, &st) == 0 && st.st_mtime >= launched && GetVXSvcPid(instance, pid) &&
+        kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        return "the controller (process " + std::to_string(pid) +
+               ") ended without answering on port " + std::to_string(instance.MSPort);
+    if (strcmp(output, kDiscard) == 0 || platform::SvcFileHeldOpen(output))
+        return std::string();
+    std::string said = LastOutputLine(output);
+    if (said.empty())
+        return std::string();
+    return "the controller gave up: " + said + " (its output is in " + output + ")";
 }
 
 // Whether body is the "/ListServers/" answer of the instance's own controller: its first line
@@ -129,8 +173,12 @@ int SysProbeVXSvc(MSInfo& instance, int timeoutMs) {
 }
 
 int SysStartVXSvc(MSInfo& instance) {
+    ICString what = ICString("controller of instance ") + instance.Name;
     if (instance.DBUser.IsEmpty()) {
         ICUpdateStatus(IC_MSG_DB_OWNER_NOT_USER);
+        SysSetLastReason("instance %s has no database user (DBINST) to start its controller as",
+                         static_cast<const char*>(instance.Name));
+        VXStepFailed("start", what);
         return 0;
     }
     const char* user = instance.DBType == DB_ORACLE ? instance.DBOwner : instance.DBUser;
@@ -140,8 +188,10 @@ int SysStartVXSvc(MSInfo& instance) {
     ICString conf = SvcDirFile(dir, ICString(kConfName) + kConfExtension);
     // Every value of the two command lines, checked before anything runs.
     if (!SvcCheckName(user, "database user") || !SvcCheckPath(inst, "installation directory") ||
-        !SvcCheckPath(conf, "controller configuration"))
+        !SvcCheckPath(conf, "controller configuration")) {
+        VXStepFailed("start", what);
         return 0;
+    }
 
     char manager[kCommandSize];
     snprintf(manager, sizeof manager, kManagerStartFormat, user);
@@ -149,15 +199,49 @@ int SysStartVXSvc(MSInfo& instance) {
     SysSleep(platform::SVC_MANAGER_START_SECONDS);
 
     ICString start = SysGetStartCommand(instance, conf);
-    if (start.IsEmpty())
+    if (start.IsEmpty()) {
+        VXStepFailed("start", what);
         return 0;
-    platform::SvcRunShell(start + " > " + StartOutput() + " " + " &");
-
-    for (int check = 0; check < platform::SVC_POLL_COUNT; ++check) {
-        if (SysIsVXSvcActive(instance))
-            return 1;
-        SysSleep(platform::SVC_CONTROLLER_POLL_SECONDS);
     }
+    // What the controller says goes to its output file, which starts empty so that only this
+    // start's words are read from it.
+    ICString output = StartOutput();
+    bool readable = strcmp(output, kDiscard) != 0;
+    if (readable)
+        RemoveIfPresent(output);
+    time_t launched = time(nullptr);
+    platform::SvcRunShell(start + " > " + output + " 2>&1 " + " &");
+    // A check run started nothing to wait for.
+    if (SysIsCheckRun())
+        return 0;
+
+    // The controller is asked as often as it always was; in between, its pid file and output
+    // show within a second when it has given up.
+    for (int probe = 0; probe < platform::SVC_POLL_COUNT; ++probe) {
+        if (SysIsVXSvcActive(instance)) {
+            VXStepDone("start", what);
+            return 1;
+        }
+        for (int waited = 0; waited < platform::SVC_CONTROLLER_POLL_SECONDS;
+             waited += platform::SVC_POLL_SECONDS) {
+            SysSleep(platform::SVC_POLL_SECONDS);
+            std::string gaveUp = StartFailure(instance, output, launched);
+            if (gaveUp.empty())
+                continue;
+            // Looked at after the words: a controller that came up meanwhile still counts.
+            if (SysIsVXSvcActive(instance)) {
+                VXStepDone("start", what);
+                return 1;
+            }
+            SysSetLastReason("%s", gaveUp.c_str());
+            VXStepFailed("start", what);
+            return 0;
+        }
+    }
+    SysSetLastReason("the controller did not answer on port %d within %d seconds%s%s",
+                     instance.MSPort, kStartWaitSeconds, readable ? "; its output is in " : "",
+                     readable ? static_cast<const char*>(output) : "");
+    VXStepFailed("start", what);
     return 0;
 }
 
@@ -230,6 +314,7 @@ int SysStopVXSvc(MSInfo& instance) {
     ForceStopVXSvc(instance);
     if (SysIsPayvaneInstalled())
         SysStopPSSvc(instance);
+    VXStepDone("stop", ICString("controller of instance ") + instance.Name);
     return 1;
 }
 
@@ -248,6 +333,7 @@ int ICStartVXSvc(MSInfo& instance) {
                                      : "it accepts connections but gives no answer");
         SysSetLastReason("%s", text.c_str());
         OutputError(text.c_str());
+        VXStepFailed("start", ICString("controller of instance ") + instance.Name);
         ICUpdateStatus(IC_MSG_CANNOT_START_SERVERS, instance.Name);
         return 0;
     }
@@ -273,8 +359,10 @@ int ICStartVXServer(const char* path) {
     ICUpdateStatus(IC_MSG_STARTING_SERVERS);
     for (int i = 0; i < list.GetCount(); ++i) {
         MSInfo instance;
-        if (list.SetIndex(i) && list.GetCurrent(instance))
+        if (list.SetIndex(i) && list.GetCurrent(instance)) {
+            VXInstanceScope scope(instance.Name);
             SysStartVXSvc(instance);
+        }
     }
     return 1;
 }

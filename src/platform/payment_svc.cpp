@@ -1,16 +1,21 @@
 // The payment server of an instance: started as the product program "server" in a login
 // shell of the database owner, probed by its identification request and stopped by its
 // shut-down request, both through the payment client on the instance's payment ports.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
 
 #include "payvane/payvaneapi.h"
 #include "platform/adminhttp.h"
 #include "platform/svcproc.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/msinfo.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysutil.h"
 
@@ -28,6 +33,8 @@ const char kStartFormat[] = "su - %s -c \"%s\" > /dev/null 2<&1 & ";
 const char kServerPrefix[] = "vx";
 const char kServerTag[] = "pe";
 const char kServerNumber[] = "1";
+const char kServerProgram[] = "server";
+constexpr mode_t kAnyExecute = S_IXUSR | S_IXGRP | S_IXOTH;
 
 // A session on the instance's payment server with a bounded time-out, closed with the
 // object. Null when it could not be opened.
@@ -71,30 +78,67 @@ int SysIsPSSvcActive(MSInfo& instance) {
 }
 
 int SysStartPSSvc(MSInfo& instance) {
-    if (SysIsPSSvcActive(instance))
+    ICString what = ICString("payment server of instance ") + instance.Name;
+    if (SysIsPSSvcActive(instance)) {
+        VXStepDone("start", what);
         return 1;
+    }
     ICString inst;
     ICGetInstPath(inst);
     if (!platform::SvcCheckName(instance.DBOwner, "database owner") ||
         !platform::SvcCheckPath(inst, "installation directory") ||
         !platform::SvcCheckPath(instance.HtmlPath, "configuration directory") ||
-        !platform::SvcCheckName(instance.Name, "instance name"))
+        !platform::SvcCheckName(instance.Name, "instance name")) {
+        VXStepFailed("start", what);
         return 0;
+    }
+    // Without a host the payment client could never see the server come up.
+    if (instance.PVHost.IsEmpty()) {
+        SysSetLastReason("instance %s names no payment server host (PAYVANE_HOSTNAME) to reach "
+                         "its payment server at",
+                         static_cast<const char*>(instance.Name));
+        VXStepFailed("start", what);
+        return 0;
+    }
+    // A shell would only say "not found" into /dev/null; the program is named here instead.
+    ICString binary = (inst ^ "bin") ^ kServerProgram;
+    struct stat st;
+    if (SysStat(binary, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & kAnyExecute) == 0) {
+        int error = errno;
+        if (SysStat(binary, &st) == 0)
+            SysSetLastReason("the payment server program %s is not an executable file",
+                             static_cast<const char*>(binary));
+        else
+            SysSetLastReason("the payment server program %s is missing: %s",
+                             static_cast<const char*>(binary), strerror(error));
+        VXStepFailed("start", what);
+        return 0;
+    }
     // The join adds its own "/" before the file name's, as the product has always done.
     ICString server =
         ICString(kServerPrefix) + instance.Name + "_" + kServerTag + "_" + kServerNumber;
-    ICString program = (inst ^ "bin") ^ (ICString("server") + " -i " + instance.HtmlPath);
+    ICString program = (inst ^ "bin") ^ (ICString(kServerProgram) + " -i " + instance.HtmlPath);
     ICString command = program ^ (ICString("/") + "pay_payvane.conf" + " -s " + server);
     char line[kCommandSize];
     if (snprintf(line, sizeof line, kStartFormat, static_cast<const char*>(instance.DBOwner),
-                 static_cast<const char*>(command)) >= kCommandSize)
+                 static_cast<const char*>(command)) >= kCommandSize) {
+        SysSetLastReason("the start command of the payment server is longer than %d characters",
+                         kCommandSize - 1);
+        VXStepFailed("start", what);
         return 0;
+    }
     platform::SvcRunShell(line);
     for (int check = 0; check < platform::SVC_POLL_COUNT; ++check) {
-        if (SysIsPSSvcActive(instance))
+        if (SysIsPSSvcActive(instance)) {
+            VXStepDone("start", what);
             return 1;
+        }
         SysSleep(platform::SVC_POLL_SECONDS);
     }
+    SysSetLastReason("the payment server did not answer on port %d within %d seconds",
+                     instance.MSPort + instance.MSProc + kAdminPortOffset,
+                     platform::SVC_POLL_COUNT * platform::SVC_POLL_SECONDS);
+    VXStepFailed("start", what);
     return 0;
 }
 
@@ -107,11 +151,16 @@ int SysStopPSSvc(MSInfo& instance) {
         if (session.Get())
             pvShutdownTill(session.Get(), &rc);
     }
+    ICString what = ICString("payment server of instance ") + instance.Name;
     for (int left = platform::SVC_POLL_COUNT; SysIsPSSvcActive(instance); --left) {
-        if (left == 0)
+        if (left == 0) {
+            SysSetLastReason("the payment server still answers after its shut-down request");
+            VXStepFailed("stop", what);
             return 0;
+        }
         SysSleep(platform::SVC_POLL_SECONDS);
     }
+    VXStepDone("stop", what);
     return 1;
 }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits>
 #include <poll.h>
@@ -380,6 +381,39 @@ int SvcRunShell(const ICString& command) {
         return 0;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 1 : 0;
+}
+
+int SvcFileHeldOpen(const char* path) {
+    struct stat file;
+    if (SysStat(path, &file) != 0)
+        return 0;
+    DIR* proc = opendir("/proc");
+    if (!proc)
+        return 0;
+    int held = 0;
+    while (!held) {
+        dirent* process = readdir(proc);
+        if (!process)
+            break;
+        pid_t pid = 0;
+        if (!SvcParsePid(process->d_name, strlen(process->d_name), pid))
+            continue;
+        std::string fdDir = std::string("/proc/") + process->d_name + "/fd";
+        DIR* fds = opendir(fdDir.c_str());
+        if (!fds)
+            continue;
+        while (dirent* fd = readdir(fds)) {
+            struct stat open;
+            if (fd->d_name[0] != '.' && stat((fdDir + "/" + fd->d_name).c_str(), &open) == 0 &&
+                open.st_dev == file.st_dev && open.st_ino == file.st_ino) {
+                held = 1;
+                break;
+            }
+        }
+        closedir(fds);
+    }
+    closedir(proc);
+    return held;
 }
 
 int SvcSignal(pid_t pid, int signal) {

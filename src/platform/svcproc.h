@@ -43,6 +43,10 @@ void Reap(pid_t pid);
 // status was 0.
 int SvcRunShell(const ICString& command);
 
+// 1 when some process holds the file at path open (any of its descriptors, as /proc shows
+// them), 0 when none does, when it does not exist or when /proc cannot be read.
+int SvcFileHeldOpen(const char* path);
+
 // Sends signal to the process pid, as kill(2) does; a check run records it instead ("kill
 // -KILL 1234") and answers 0.
 int SvcSignal(pid_t pid, int signal);

@@ -133,7 +133,7 @@ const VxCommand g_commands[] = {
      1,
      2,
      "ask a payment server for its identification or to stop; with NAME, start, stop or "
-     "probe that instance's payment server",
+     "probe that instance's payment server (status exits 0 running, 3 stopped)",
      CmdPay,
      {kPayOptions, g_dataOption, nullptr}},
     {"start",
@@ -154,7 +154,8 @@ const VxCommand g_commands[] = {
      "NAME",
      1,
      1,
-     "say whether the controller of an instance answers",
+     "say whether the controller of an instance answers: exit 0 running, 3 stopped or never "
+     "created, 4 cannot tell",
      CmdStatus,
      {kStatusOptions, g_dataOption, nullptr}},
     {"web", "start|stop|status", 1, 1, "start, stop or probe the web server", CmdWeb, {nullptr}},

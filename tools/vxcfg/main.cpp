@@ -6,21 +6,23 @@
 #include <string>
 
 #include "frontend.h"
+#include "liveline.h"
 #include "vxconfig/vxconfig.h"
 
 namespace {
 
+// Messages go above the live line of a terminal, never onto a progress bar or spinner.
 void PrintError(const char* text) {
-    fprintf(stderr, "vxcfg: %s\n", text);
+    LivePrint(stderr, (std::string("vxcfg: ") + (text ? text : "")).c_str());
 }
 void PrintInfo(const char* text) {
-    printf("%s\n", text);
+    LivePrint(stdout, text);
 }
 void PrintStatus(const char* text) {
-    printf("%s\n", text);
+    LivePrint(stdout, text);
 }
 void PrintProgress(int percent) {
-    printf("[%3d%%]\n", percent);
+    LiveProgress(percent);
 }
 
 // The root of --root, or one from the environment: it must be usable before anything runs.
