@@ -81,37 +81,29 @@ TEST_F(ControllerTest, ProbeSendsListServersAndNeedsTheControllersAnswer) {
     EXPECT_EQ(1, ICIsVXSvcActive(m));
     ASSERT_EQ(2u, fake.Requests().size());
     EXPECT_EQ(ExpectedRequest("/cgi-bin/vxtrade3/ListServers/", fake.Port()), fake.Requests()[0]);
-    struct Case {
-        const char* what;
-        std::string reply;
-        int active;
+    const std::string ok = "HTTP/1.0 200 OK\r\n", big(1024 * 1024 + 1, 'x');
+    const std::pair<std::string, int> cases[] = {
+        {"HTTP/1.1 200 OK\n" + length + "\n\n" + line, 1}, // bare line feeds
+        {"HTTP/1.0 500 Oops\r\n\r\n" + line, 1},           // an error status still answers
+        {ok + length + "\r\n\r\n" + line + "ab", 1},       // bytes beyond the length
+        {ok + "\r\n" + ControllerLine(controller.Pid(), "shop2", fake.Port()), 0},
+        {ok + "\r\n" + ControllerLine(controller.Pid(), "shop", fake.Port() + 1), 0},
+        {ok + "\r\n" + ControllerLine(getpid(), "shop", fake.Port()), 0}, // not the controller
+        {ok + "\r\n<html>It works!</html>\n", 0}, // some other server's page
+        {ok + "Content-Length: 0\r\n\r\n", 0},
+        {ok + "\r\n", 0},              // empty body up to the close
+        {ok, 0},                       // head without its end
+        {line + "\r\n\r\n" + line, 0}, // not HTTP
+        {"HTTP/1.0 2x0 OK\r\n\r\n" + line, 0},
+        {ok + "Content-Length: 90\r\n\r\n" + line, 0}, // body shorter than its length
+        {ok + "Content-Length: -1\r\n\r\nabc", 0},
+        {ok + "\r\n" + big, 0},                        // body over 1 MiB
+        {ok + "Content-Length: 2000000\r\n\r\nab", 0}, // claimed length over 1 MiB
+        {ok + std::string(70000, 'h'), 0},             // endless head
     };
-    const Case cases[] = {
-        {"bare line feeds", "HTTP/1.1 200 OK\n" + length + "\n\n" + line, 1},
-        {"an error status still answers", "HTTP/1.0 500 Oops\r\n\r\n" + line, 1},
-        {"extra bytes beyond the length", "HTTP/1.0 200 OK\r\n" + length + "\r\n\r\n" + line + "ab",
-         1},
-        {"a line of another instance",
-         "HTTP/1.0 200 OK\r\n\r\n" + ControllerLine(controller.Pid(), "shop2", fake.Port()), 0},
-        {"a line of another port",
-         "HTTP/1.0 200 OK\r\n\r\n" + ControllerLine(controller.Pid(), "shop", fake.Port() + 1), 0},
-        {"a process that is not the controller",
-         "HTTP/1.0 200 OK\r\n\r\n" + ControllerLine(getpid(), "shop", fake.Port()), 0},
-        {"some other server's page", "HTTP/1.0 200 OK\r\n\r\n<html>It works!</html>\n", 0},
-        {"empty body", "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", 0},
-        {"empty body up to the close", "HTTP/1.0 200 OK\r\n\r\n", 0},
-        {"head without its end", "HTTP/1.0 200 OK\r\n", 0},
-        {"not HTTP", line + "\r\n\r\n" + line, 0},
-        {"bad status code", "HTTP/1.0 2x0 OK\r\n\r\n" + line, 0},
-        {"body shorter than its length", "HTTP/1.0 200 OK\r\nContent-Length: 90\r\n\r\n" + line, 0},
-        {"length that is no number", "HTTP/1.0 200 OK\r\nContent-Length: -1\r\n\r\nabc", 0},
-        {"body over 1 MiB", "HTTP/1.0 200 OK\r\n\r\n" + std::string(1024 * 1024 + 1, 'x'), 0},
-        {"claimed length over 1 MiB", "HTTP/1.0 200 OK\r\nContent-Length: 2000000\r\n\r\nab", 0},
-        {"endless head", "HTTP/1.0 200 OK\r\n" + std::string(70000, 'h'), 0},
-    };
-    for (const Case& c : cases) {
-        replies.push_back(c.reply);
-        EXPECT_EQ(c.active, SysIsVXSvcActive(m)) << c.what;
+    for (const auto& c : cases) {
+        replies.push_back(c.first);
+        EXPECT_EQ(c.second, SysIsVXSvcActive(m)) << c.first.substr(0, 80);
     }
     FakeController closer([](int) { return CloseAtOnce(); });
     m.MSPort = closer.Port();
@@ -202,26 +194,20 @@ TEST_F(ControllerTest, PidFileIsReadAsAnUntrustedNumber) {
     MSInfo m = SvcInstance(Root(), "shop", FreePort());
     std::string conf = std::string(m.HtmlPath);
     Register(m, conf);
-    struct Case {
-        const char* text;
-        int result;
-        int pid;
-    };
-    const Case cases[] = {
-        {"4242\n", 1, 4242}, {"  4242 extra words\n", 1, 4242},
-        {"4242", 1, 4242},   {"\t77\tx\n", 1, 77},
-        {"", 0, 0},          {"\n4242\n", 0, 0},
-        {"abc\n", 0, 0},     {"12abc\n", 0, 0},
-        {"0\n", 0, 0},       {"1\n", 0, 0},
-        {"-1\n", 0, 0},      {"+5\n", 0, 0},
-        {"0123\n", 0, 0},    {"99999999999999999999\n", 0, 0},
-    };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", c.text));
+    // The first word of the first line, a plain decimal number above 1; else nothing.
+    auto read = [&](const char* text) {
         int pid = -7;
-        EXPECT_EQ(c.result, GetVXSvcPid(m, pid)) << "'" << c.text << "'";
-        EXPECT_EQ(c.pid, pid) << "'" << c.text << "'";
-    }
+        EXPECT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", text));
+        int result = GetVXSvcPid(m, pid);
+        return std::to_string(result) + " " + std::to_string(pid);
+    };
+    EXPECT_EQ("1 4242", read("4242\n"));
+    EXPECT_EQ("1 4242", read("  4242 extra words\n"));
+    EXPECT_EQ("1 4242", read("4242"));
+    EXPECT_EQ("1 77", read("\t77\tx\n"));
+    for (const char* text : {"", "\n4242\n", "abc\n", "12abc\n", "0\n", "1\n", "-1\n", "+5\n",
+                             "0123\n", "99999999999999999999\n"})
+        EXPECT_EQ("0 0", read(text)) << "'" << text << "'";
     unlink((conf + "/srvrctrl.pid").c_str());
     int pid = 0;
     EXPECT_EQ(0, GetVXSvcPid(m, pid)) << "no pid file";
@@ -272,12 +258,9 @@ TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheIns
     Lookalike planted({conf + "/vxtrade", "-i", conf + "/vxtrade.conf"});
     Lookalike otherInstance({Inst() + "/bin/srvrctrl", "-i", Rooted("/conf/other/srvrctrl.conf")});
     Lookalike asNobody({conf + "/scheduler", "-i", conf + "/scheduler.conf"}, kNobody);
-    // A stale pid file of root's naming an unrelated process; markers, some planted by nobody;
-    // names that are no process id; another directory's marker.
-    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(unrelated) + "\n"));
+    // Markers, some planted by nobody; names that are no process id; another directory's marker.
     auto marker = [&](pid_t pid) { return conf + "/" + std::to_string(pid) + ".vxpid"; };
-    for (pid_t p : {rootsOwn, planted.Pid(), otherInstance.Pid(), asNobody.Pid(), member.Pid(),
-                    payment.Pid()}) {
+    for (pid_t p : {rootsOwn, planted.Pid(), otherInstance.Pid(), asNobody.Pid(), member.Pid()}) {
         uid_t owner = p == rootsOwn || p == planted.Pid() ? kNobody : 0;
         ASSERT_TRUE(WriteWholeFile(marker(p), "") && lchown(marker(p).c_str(), owner, owner) == 0);
     }
@@ -285,6 +268,22 @@ TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheIns
     for (const char* name : junk)
         ASSERT_TRUE(WriteWholeFile(conf + "/" + name, ""));
     ASSERT_TRUE(WriteWholeFile(Rooted("/conf/") + std::to_string(bystander) + ".vxpid", ""));
+
+    const pid_t killed[] = {member.Pid(), payment.Pid()};
+    // Running: the controller takes the request and goes on, so it is killed as its file says.
+    InfoLines info;
+    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(controller.Pid()) + " 1\n"));
+    EXPECT_EQ(1, SysStopVXSvc(m));
+    ASSERT_GE(fake.Requests().size(), 1u);
+    EXPECT_EQ(ExpectedRequest("/cgi-bin/vxtrade3/CloseAll/", fake.Port()), fake.Requests()[0]);
+    EXPECT_EQ(SIGKILL, controller.End(5000));
+    EXPECT_EQ(SIGKILL, member.End(5000));
+    EXPECT_FALSE(FileExists(conf + "/srvrctrl.pid"));
+
+    // Stopped, nothing listening: a stale pid file of root's names an unrelated process.
+    m.MSPort = FreePort();
+    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(unrelated) + "\n"));
+    ASSERT_TRUE(WriteWholeFile(marker(payment.Pid()), ""));
     struct Case {
         pid_t pid;
         std::string file, why;
@@ -296,41 +295,30 @@ TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheIns
         {otherInstance.Pid(), marker(otherInstance.Pid()), "is not a daemon of instance shop"},
         {asNobody.Pid(), marker(asNobody.Pid()), "it runs as user 65534"},
     };
-    std::vector<pid_t> killed = {member.Pid(), payment.Pid()};
     {
-        InfoLines info;
-        EXPECT_EQ(1, SysStopVXSvc(m));
-        ASSERT_GE(fake.Requests().size(), 1u);
-        EXPECT_EQ(ExpectedRequest("/cgi-bin/vxtrade3/CloseAll/", fake.Port()), fake.Requests()[0]);
-        EXPECT_EQ(SIGKILL, member.End(5000)) << "the instance's own daemon still goes";
-        EXPECT_EQ(SIGKILL, payment.End(5000));
-        const std::vector<std::string>& notices = info.Lines();
-        EXPECT_EQ(std::size(leftAlone), notices.size());
-        for (const Case& c : leftAlone) {
-            std::string head = "process " + std::to_string(c.pid) + " named by " + c.file;
-            EXPECT_EQ(1, std::count_if(notices.begin(), notices.end(),
-                                       [&](const std::string& line) {
-                                           return line.rfind(head + " is left alone: ", 0) == 0 &&
-                                                  line.find(c.why) != std::string::npos;
-                                       }))
-                << head;
-        }
+        StatusLines status;
+        EXPECT_EQ(1, ICStopVXSvc(m));
+        EXPECT_EQ(
+            std::vector<std::string>{"Storix servers for instance shop stopped successfully."},
+            status.Lines());
     }
-    // Stopped, nothing listening: the pid file now names the controller, which goes too.
-    m.MSPort = FreePort();
-    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(controller.Pid()) + " 1\n"));
-    killed.push_back(controller.Pid());
-    StatusLines status;
-    EXPECT_EQ(1, ICStopVXSvc(m));
-    EXPECT_EQ(std::vector<std::string>{"Storix servers for instance shop stopped successfully."},
-              status.Lines());
-    EXPECT_EQ(SIGKILL, controller.End(5000));
-    EXPECT_FALSE(FileExists(conf + "/srvrctrl.pid"));
+    EXPECT_EQ(SIGKILL, payment.End(5000));
+    // The two stops told why they left each process alone, once.
+    EXPECT_EQ(std::size(leftAlone), info.Lines().size());
+    for (const Case& c : leftAlone) {
+        std::string head = "process " + std::to_string(c.pid) + " named by " + c.file;
+        EXPECT_EQ(1, std::count_if(info.Lines().begin(), info.Lines().end(),
+                                   [&](const std::string& line) {
+                                       return line.rfind(head + " is left alone: ", 0) == 0 &&
+                                              line.find(c.why) != std::string::npos;
+                                   }))
+            << head;
+    }
     for (pid_t p : killed)
         EXPECT_FALSE(FileExists(marker(p)));
     for (const char* name : junk)
         EXPECT_TRUE(FileExists(conf + "/" + name)) << name;
-    EXPECT_EQ(1, SysStopVXSvc(m)) << "again, with nothing left";
+    EXPECT_EQ(1, SysStopVXSvc(m)) << "again";
     for (pid_t p : {rootsOwn, unrelated, bystander})
         EXPECT_EQ(-1, WaitForEnd(p, 100)) << "still running";
     for (Lookalike* p : {&planted, &otherInstance, &asNobody})
