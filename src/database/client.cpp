@@ -21,22 +21,30 @@ std::string Text(const ICString& value) {
 }
 
 // The database manager's service name: the token after "=" on its SVCENAME line, asked in a
-// login shell of the database owner. Empty when there is none.
+// login shell of the database owner. Empty, with the reason, when there is none.
 std::string ManagerServiceName(const MSInfo& info) {
     ICString su = SysRootPath("/bin/su");
     const char* argv[] = {
         su,     "-", info.DBOwner, "-c", "relda get database manager configuration | grep SVCENAME",
         nullptr};
     std::string out;
-    if (!platform::ReadProgramOutput(argv, out))
+    if (!platform::ReadProgramOutput(argv, out)) {
+        SysSetLastReason("the database manager's configuration could not be asked as %s",
+                         static_cast<const char*>(info.DBOwner));
         return std::string();
+    }
+    auto none = [&info]() {
+        SysSetLastReason("the database manager of %s names no service (SVCENAME)",
+                         static_cast<const char*>(info.DBOwner));
+        return std::string();
+    };
     size_t line = out.find("SVCENAME");
     size_t equals = line == std::string::npos ? line : out.find('=', line);
     if (equals == std::string::npos)
-        return std::string();
+        return none();
     size_t start = out.find_first_not_of(SYS_SEPARATORS, equals + 1);
     if (start == std::string::npos || out[start] == '\n')
-        return std::string();
+        return none();
     size_t end = out.find_first_of(SYS_SEPARATORS, start);
     return out.substr(start, end == std::string::npos ? end : end - start);
 }
@@ -83,13 +91,14 @@ int SysCreateHWLDB(MSInfo& info) {
     text += database::SourcedCall("./qbxdata.sh", {name, Text(files.logDir ^ "qbxdata.log"),
                                                    Text(info.DBOwner), Text(password)}) +
             "\n";
-    std::string service = ManagerServiceName(info);
-    if (service.empty())
-        return 0;
     if (info.MSOption & MS_OPT_DB_REMOTE) {
+        // The remote database's node is catalogued already: no service of this manager is used.
         text += "relda catalog database " + name + " as r" + name + " at node " +
                 Text(info.DBNode) + "\n\n";
     } else {
+        std::string service = ManagerServiceName(info);
+        if (service.empty())
+            return 0;
         text += "relda catalog tcpip node n" + name + " remote " + Text(info.ISHost) + " server " +
                 service + "\n";
         text += "relda catalog database " + name + " as r" + name + " at node n" + name + "\n\n";

@@ -12,6 +12,7 @@
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysutil.h"
 #include "writers/writerframe.h"
@@ -26,6 +27,16 @@ constexpr int kSchemaRunNumber = 400;
 
 std::string Text(const ICString& value) {
     return static_cast<const char*>(value);
+}
+
+// Why a schema script's run failed, judged from its log: the log and the first error line it
+// holds, or why it could not be read.
+std::string LogReason(const ICString& log, database::LogVerdict verdict, const std::string& line) {
+    if (verdict == database::kLogUnreadable)
+        return SysGetLastReason();
+    if (!line.empty())
+        return Text(log) + ": " + line;
+    return Text(log) + ": the script reported no error, yet the database is not there";
 }
 
 bool IsDirectory(const char* path) {
@@ -56,9 +67,12 @@ std::string SchemaScript(MSInfo& info, const ICString& schemaDir, const char* en
 
 // Registers an existing database as a data source; false after message 31.
 bool RegisterDataSource(MSInfo& info) {
-    if (SysRegDataSource(info.DBName, info.DBTypeName))
+    if (SysRegDataSource(info.DBName, info.DBTypeName)) {
+        VXStepDone("register data source", info.DBName);
         return true;
+    }
     ICShowError(IC_MSG_ODBC_FAILED, info.DBName);
+    VXStepFailed("register data source", info.DBName);
     return false;
 }
 
@@ -71,9 +85,25 @@ bool AddHostingTables(MSInfo& info) {
     ICString log = info.VXLogPath ^ kQbxLog;
     ICCreateBackup(log);
     SysRemove(log);
-    ICCreateDB(info);
-    if (database::ScanDatabaseLog(log, info.DBName, true) != database::kLogClean)
+    SysSetLastReason("%s", "");
+    int ran = ICCreateDB(info);
+    // A run that never started leaves its own reason; the log it did not write is no news.
+    std::string setupReason = ran ? "" : SysGetLastReason();
+    std::string firstError;
+    database::LogVerdict verdict = database::ScanDatabaseLog(log, info.DBName, true, &firstError);
+    if (verdict != database::kLogClean) {
+        std::string reason = !setupReason.empty() && verdict == database::kLogUnreadable
+                                 ? setupReason
+                                 : LogReason(log, verdict, firstError);
+        if (verdict == database::kLogUnreadable) {
+            ICUpdateStatus(IC_MSG_HOSTING_DB_FAILED, info.DBName);
+            if (pfnUpdate)
+                pfnUpdate(reason.c_str());
+        }
+        VXStepFailed("add hosting tables", info.DBName, reason.c_str());
         return false;
+    }
+    VXStepDone("add hosting tables", info.DBName);
     ICRestartHWLWebServer();
     return true;
 }
@@ -83,6 +113,9 @@ bool AddHostingTables(MSInfo& info) {
 int CreateDB(MSInfo& info, const char* installDir) {
     if (!IsDirectory(info.VXLogPath)) {
         ICShowError(IC_MSG_CANNOT_ACCESS_DIRECTORY, info.VXLogPath);
+        SysSetLastReason("%s: the log directory does not exist",
+                         static_cast<const char*>(info.VXLogPath));
+        VXStepFailed("create database", info.DBName);
         return 0;
     }
     char encrypted[kEncryptedAdminSize] = "";
@@ -92,23 +125,33 @@ int CreateDB(MSInfo& info, const char* installDir) {
     ICString log = info.VXLogPath ^ (info.DBName + ".log");
     ICCreateBackup(log);
     SysRemove(log);
-    SysExecDBScript(SchemaScript(info, schemaDir, encrypted).c_str(), info, schemaDir,
-                    kSchemaRunNumber);
-    if (database::ScanDatabaseLog(log, info.DBName, false) != database::kLogClean)
-        return 0;
-    if (database::AskDatabase(info) != database::kPresent)
-        return 0;
-    RegisterDataSource(info);
-    return 1;
+    SysSetLastReason("%s", "");
+    int ran = SysExecDBScript(SchemaScript(info, schemaDir, encrypted).c_str(), info, schemaDir,
+                              kSchemaRunNumber);
+    std::string setupReason = ran ? "" : SysGetLastReason();
+    std::string firstError;
+    database::LogVerdict verdict = database::ScanDatabaseLog(log, info.DBName, false, &firstError);
+    if (verdict == database::kLogClean && database::AskDatabase(info) == database::kPresent) {
+        VXStepDone("create database", info.DBName);
+        RegisterDataSource(info);
+        return 1;
+    }
+    std::string reason = !setupReason.empty() && verdict == database::kLogUnreadable
+                             ? setupReason
+                             : LogReason(log, verdict, firstError);
+    VXStepFailed("create database", info.DBName, reason.c_str());
+    return 0;
 }
 
 int DBCreateSingle(MSInfo& info) {
     const MSInfo saved = info;
+    VXInstanceScope instance(info.Name);
     writers::MergeGlobalDefaults(info);
     ICUpdateStatus(IC_MSG_PREPARING_DATABASE, info.Name);
     ICString product;
     if (!SysGetInstPath(product, 3)) {
         ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
+        VXStepFailed("find installation", "vx_schema", "the product installation was not found");
         info = saved;
         return 0;
     }
@@ -116,6 +159,7 @@ int DBCreateSingle(MSInfo& info) {
     // fixed names. What a killed earlier run left goes first.
     database::DirectoryTurn turn(info.VXLogPath);
     if (!turn.Held()) {
+        VXStepFailed("lock log directory", info.VXLogPath);
         info = saved;
         return 0;
     }
@@ -131,15 +175,21 @@ int DBCreateSingle(MSInfo& info) {
     } else if ((existence = database::AskDatabase(info)) == database::kPresent) {
         exists = true;
         ICUpdateStatus(IC_MSG_DATABASE_EXISTS, info.DBName);
+        VXStepDone("find database", info.DBName);
     } else if (existence == database::kUnknown) {
         // Reported: neither found nor to be created over what may be there.
         checkHosting = false;
+        VXStepFailed("find database", info.DBName);
     } else if (info.MSOption & MS_OPT_DB_CLIENT) {
         if (SetupDBOrvellClient(info)) {
             exists = true;
             ICUpdateStatus(IC_MSG_DATABASE_REMOTE, info.DBName, info.DBHost);
+            VXStepDone("catalogue remote database", info.DBName);
         } else {
             ICShowError(IC_MSG_CLIENT_SETUP_FAILED);
+            VXStepFailed("catalogue remote database", info.DBName,
+                         info.DBService.IsEmpty() ? "the instance names no database service"
+                                                  : nullptr);
         }
     } else {
         ICUpdateStatus(IC_MSG_CREATING_DATABASE, info.DBName);
@@ -169,6 +219,7 @@ int DBCreateDatabase(MSList& list, int* failures) {
         *failures = 0;
     if (list.GetCount() == 0) {
         ICShowError(IC_MSG_NO_INSTANCE_FOUND);
+        VXStepFailed("read instances", "", "the instance list is empty");
         return 0;
     }
     ICAddStage(list.GetCount());
@@ -176,6 +227,7 @@ int DBCreateDatabase(MSList& list, int* failures) {
         MSInfo info;
         if (!list.SetIndex(i) || !list.GetCurrent(info)) {
             ICShowError(IC_MSG_INSTANCE_DEFINITION);
+            VXStepFailed("read instances", "", "an instance of the list could not be read");
             return 0;
         }
         if (!DBCreateSingle(info) && failures)

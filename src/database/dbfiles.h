@@ -107,8 +107,11 @@ enum LogVerdict { kLogClean, kLogFailed, kLogUnreadable };
 // with "E" starts an error report, which an empty line ends; the report (its lines joined,
 // each line end a blank) goes to the status callback and the log counts as failed. With
 // sqlRule, a token beginning with "SQL" and ending with "N" outside a report fails the log
-// too, after message 99 for database. A report still open at the end is not sent.
-LogVerdict ScanDatabaseLog(const char* path, const char* database, bool sqlRule);
+// too, after message 99 for database. A report still open at the end is not sent. The first
+// error line (without its line end) goes to firstError, whatever the verdict; a log that cannot
+// be read leaves its file and the system's message as the last reason.
+LogVerdict ScanDatabaseLog(const char* path, const char* database, bool sqlRule,
+                           std::string* firstError = nullptr);
 // Whether line reports an error of the command line processor: its first token begins with
 // "RELDA" and ends with "E", or begins with "SQL" and ends with "N".
 bool IsErrorLine(const char* line);

@@ -1,5 +1,6 @@
 // The reading of the schema scripts' logs (see dbfiles.h). Lines are read whole, so the
 // rest of a long line can never pass for a line of its own.
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -34,10 +35,13 @@ bool IsErrorLine(const char* line) {
     return line && (FirstTokenIs(line, "RELDA", 'E') || FirstTokenIs(line, "SQL", 'N'));
 }
 
-LogVerdict ScanDatabaseLog(const char* path, const char* database, bool sqlRule) {
+LogVerdict ScanDatabaseLog(const char* path, const char* database, bool sqlRule,
+                           std::string* firstError) {
     SysLineReader in(path);
-    if (!in.IsOpen())
+    if (!in.IsOpen()) {
+        SysSetFileReason(path, errno);
         return kLogUnreadable;
+    }
     bool collecting = false;
     std::string report;
     while (char* raw = in.Next()) {
@@ -45,6 +49,8 @@ LogVerdict ScanDatabaseLog(const char* path, const char* database, bool sqlRule)
         // The line end (LF or CR LF) becomes one blank.
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
             line.pop_back();
+        if (firstError && firstError->empty() && IsErrorLine(line.c_str()))
+            *firstError = line;
         if (collecting) {
             if (line.empty()) {
                 Report(report);
@@ -60,7 +66,11 @@ LogVerdict ScanDatabaseLog(const char* path, const char* database, bool sqlRule)
             return kLogFailed;
         }
     }
-    return in.Failed() ? kLogUnreadable : kLogClean;
+    if (in.Failed()) {
+        SysSetFileReason(path, errno);
+        return kLogUnreadable;
+    }
+    return kLogClean;
 }
 
 } // namespace database

@@ -1,11 +1,14 @@
 // The entry to the web server configuration: the servlet engine where an instance needs it,
 // then each web server type the instances use, once for all instances of that type.
+#include <functional>
+#include <string>
 #include <unistd.h>
 
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/webconf.h"
 
 namespace {
@@ -34,7 +37,29 @@ bool LoomworkMissing() {
     if (SysIsLoomworkInstalled())
         return false;
     ICUpdateStatus(IC_MSG_LOOMWORK_MISSING);
+    VXStepFailed("configure servlet engine", "Loomwork", "Loomwork is not installed");
     return true;
+}
+
+// Runs a web server's editor. Its result stays out of the driver's (its failures are reported
+// by its own messages), but a failure always reaches the outcome: one the editor did not note
+// is noted with the last message it reported, or the last reason.
+void ConfigureServer(const char* server, const std::function<int()>& edit) {
+    VXOutcome noted;
+    int done = 0;
+    {
+        VXOutcomeScope scope(noted);
+        SysSetLastReason("%s", "");
+        done = edit();
+    }
+    if (done || noted.Failed())
+        return;
+    std::string reason = SysGetLastReason();
+    if (reason.empty() && !noted.errors.empty())
+        reason = noted.errors.back();
+    if (reason.empty())
+        reason = "its configuration was not edited";
+    VXStepFailed("configure web server", server, reason.c_str());
 }
 
 } // namespace
@@ -43,6 +68,7 @@ int ICSetISConf(MSList& list) {
     ICString inst;
     if (!ICGetInstPath(inst)) {
         ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
+        VXStepFailed("configure web server", "", "the product installation was not found");
         return 0;
     }
     bool orvell = false, netscape = false;
@@ -66,9 +92,9 @@ int ICSetISConf(MSList& list) {
         netscape = netscape || info.ISType == IS_NETSCAPE;
     }
     if (orvell)
-        ISSetOrvellConf(list, inst);
+        ConfigureServer("Orvell HTTP server", [&] { return ISSetOrvellConf(list, inst); });
     if (netscape)
-        ISSetNSConf(list, inst);
+        ConfigureServer("Netscape Enterprise Server", [&] { return ISSetNSConf(list, inst); });
     return 1;
 }
 

@@ -3,6 +3,7 @@
 // the common maps, programs, documents and content types), the password block in front of the
 // catch-all rule, the server's host name, the cache module's own files and the restart.
 #include <arpa/inet.h>
+#include <cerrno>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -11,6 +12,7 @@
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysroot.h"
 #include "vxconfig/sysutil.h"
@@ -135,8 +137,11 @@ bool NameReldaInstance(const MSInfo& info) {
     ICString profile = SysRootPath(kProfile);
     SysFileLock lock(profile);
     ICString content;
-    if (!lock.Held() || !SysReadFile(profile, content))
+    if (!lock.Held() || !SysReadFile(profile, content)) {
+        SysSetFileReason(profile, errno);
+        VXStepFailed("read", profile);
         return false;
+    }
     if (strstr(content, kInstanceVariable))
         return true;
     std::string text(content, static_cast<size_t>(content.GetLength()));
@@ -147,7 +152,12 @@ bool NameReldaInstance(const MSInfo& info) {
     SysWriteOptions options;
     options.mode = kProfileMode;
     options.keepMode = true;
-    return SysWriteFile(profile, text.data(), text.size(), options) == 1;
+    if (SysWriteFile(profile, text.data(), text.size(), options) != 1) {
+        VXStepFailed("write", profile);
+        return false;
+    }
+    VXStepDone("write", profile);
+    return true;
 }
 
 // What the walk over the instances finds.

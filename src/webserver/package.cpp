@@ -1,6 +1,7 @@
 // The installed package of the product (see package.h).
 #include "webserver/package.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "vxconfig/discovery.h"
@@ -14,8 +15,10 @@ Packaging ReadPackaging(const char* instPath) {
     ICString path =
         ICString(instPath ? instPath : "") ^ "html" ^ "en_US" ^ "vxadmin" ^ "common" ^ "config.js";
     SysLineReader in(path);
-    if (!in.IsOpen())
+    if (!in.IsOpen()) {
+        SysSetFileReason(path, errno);
         return kPackagingUnreadable;
+    }
     while (const char* line = in.Next()) {
         if (strstr(line, "gVXPackaging"))
             return strstr(line, "kStrStart") ? kPackagingStart : kPackagingPro;

@@ -6,7 +6,7 @@
 namespace webserver {
 
 enum Packaging {
-    kPackagingUnreadable, // config.js cannot be opened
+    kPackagingUnreadable, // config.js cannot be opened (the file and why are the last reason)
     kPackagingUnnamed,    // it names no package
     kPackagingStart,
     kPackagingPro,

@@ -9,6 +9,7 @@
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/sysutil.h"
 #include "vxconfig/webconf.h"
 
@@ -16,9 +17,12 @@ namespace webserver {
 
 namespace {
 
+// Reports the failure with the editor's message and notes it, with the last reason, in the
+// outcome.
 void Report(const EditedFile& file, unsigned int id, const char* path = nullptr) {
     if (file.report)
         ICShowError(id, path);
+    VXStepFailed("rewrite", file.path);
 }
 
 } // namespace
@@ -27,7 +31,9 @@ int RewriteWithCopy(const EditedFile& file, const LineEditor& edit) {
     SysFileLock lock(file.path);
     if (SysAccess(file.path, R_OK) != 0) {
         SysSetFileReason(file.path, errno);
-        Report(file, IC_MSG_CANNOT_ACCESS_FILE, file.path);
+        // A servlet engine file the installation lacks is no failure of the run.
+        if (file.report)
+            Report(file, IC_MSG_CANNOT_ACCESS_FILE, file.path);
         return 0;
     }
     Lines lines;
@@ -58,6 +64,7 @@ int RewriteWithCopy(const EditedFile& file, const LineEditor& edit) {
         Report(file, IC_MSG_CANNOT_CREATE_FILE, file.path);
         return 0;
     }
+    VXStepDone("rewrite", file.path);
     return 1;
 }
 

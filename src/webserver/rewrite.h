@@ -25,7 +25,8 @@ struct EditedFile {
 typedef std::function<void(const Lines& lines, FILE* out)> LineEditor;
 
 // Rewrites file.path with edit. 1, or 0 after message 28 (not readable), file.editFailed (no
-// copy) or 26 (not rewritten).
+// copy) or 26 (not rewritten). The rewrite is noted in the outcome, a failure with its reason
+// (a missing file only when failures are reported).
 int RewriteWithCopy(const EditedFile& file, const LineEditor& edit);
 
 // A path with its backslashes turned into slashes.

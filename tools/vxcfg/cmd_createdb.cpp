@@ -1,49 +1,19 @@
 // vxcfg createdb: the database of every instance of the data file, with the library's status
-// lines, a progress bar on a terminal, and where the logs are.
+// lines, a progress bar on a terminal, and where the logs are. What failed, and why, and the
+// count of ready databases come from the operation's outcome.
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "frontend.h"
 #include "instance_args.h"
+#include "liveline.h"
 #include "vxconfig/vxconfig.h"
 
 namespace {
 
-const int kBarWidth = 40;
-bool s_barShown = false;
-int s_percent = 0;
-void (*s_printStatus)(const char*) = nullptr;
-
-void DrawBar() {
-    int filled = s_percent * kBarWidth / 100;
-    printf("\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
-           std::string(kBarWidth - filled, '.').c_str(), s_percent);
-    fflush(stdout);
-    s_barShown = true;
-}
-
-void ClearBar() {
-    if (s_barShown)
-        printf("\r\033[K");
-    s_barShown = false;
-}
-
-void BarProgress(int percent) {
-    s_percent = percent;
-    DrawBar();
-}
-
-// A status line goes above the bar, which is drawn again below it.
-void StatusAboveBar(const char* text) {
-    bool redraw = s_barShown;
-    ClearBar();
-    s_printStatus(text);
-    if (redraw)
-        DrawBar();
-}
+const int kAllDone = 100; // percent
 
 } // namespace
 
@@ -51,42 +21,51 @@ int CmdCreatedb(const VxCommand&, const VxArgs& args) {
     InstanceData data;
     if (int rc = data.Open(args, false))
         return rc;
-    bool terminal = isatty(STDOUT_FILENO) != 0;
+    // The bar is drawn on a terminal's live line only, with the messages above it.
+    bool terminal = LiveLineShown();
     void (*savedProgress)(int) = pfnProgress;
-    s_printStatus = pfnUpdate;
-    if (terminal) {
-        pfnProgress = BarProgress;
-        pfnUpdate = StatusAboveBar;
-    } else {
+    if (!terminal)
         pfnProgress = nullptr;
+    VXOutcome outcome;
+    int done = 0;
+    {
+        VXOutcomeScope scope(outcome);
+        done = DBCreateDatabase(data.list);
     }
-    int failures = 0;
-    int done = DBCreateDatabase(data.list, &failures);
     if (terminal) {
-        if (done) {
-            s_percent = 100;
-            DrawBar();
-        }
-        ClearBar();
+        if (done)
+            LiveProgress(kAllDone);
+        LiveClear();
     }
     pfnProgress = savedProgress;
-    pfnUpdate = s_printStatus;
+    for (const VXStep& step : outcome.steps) {
+        if (!step.failed)
+            continue;
+        if (step.instance.empty())
+            Failure("%s: %s", step.action.c_str(), Shown(step.reason.c_str()).c_str());
+        else
+            Failure("instance %s: %s %s: %s", Shown(step.instance.c_str()).c_str(),
+                    step.action.c_str(), Shown(step.target.c_str()).c_str(),
+                    Shown(step.reason.c_str()).c_str());
+    }
     if (!done)
         return VX_EXIT_FAIL;
 
     std::vector<std::string> logs;
+    int ready = 0;
     for (int i = 0; i < data.list.GetCount(); ++i) {
         MSInfo info;
         data.list.SetIndex(i);
         data.list.GetCurrent(info);
+        ready += outcome.Failed(info.Name) ? 0 : 1;
         std::string log = static_cast<const char*>(info.VXLogPath);
         if (!log.empty() && std::find(logs.begin(), logs.end(), log) == logs.end())
             logs.push_back(log);
     }
     int count = data.list.GetCount();
-    printf("Databases: %d of %d ready.", count - failures, count);
+    printf("Databases: %d of %d %sready.", ready, count, SysIsCheckRun() ? "would be " : "");
     for (size_t i = 0; i < logs.size(); ++i)
         printf("%s%s", i ? ", " : " Logs in ", Shown(logs[i].c_str()).c_str());
     printf("\n");
-    return failures ? VX_EXIT_FAIL : VX_EXIT_OK;
+    return outcome.Failed() ? VX_EXIT_FAIL : VX_EXIT_OK;
 }

@@ -1,12 +1,11 @@
 // vxcfg webconf: the web servers' configuration for every instance of the data file, and what
 // it changed. Every file the library writes passes the write path, which shows it to an
 // observer before it is replaced; the content it had then is compared with what it holds
-// afterwards.
+// afterwards. Whether it failed, and why, comes from the operation's outcome.
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "errorwatch.h"
 #include "frontend.h"
 #include "instance_args.h"
 #include "vxconfig/vxconfig.h"
@@ -44,14 +43,22 @@ int CmdWebconf(const VxCommand&, const VxArgs& args) {
     }
     std::vector<Touched> touched;
     int configured = 0;
-    bool errors = false;
+    VXOutcome outcome;
     {
-        ErrorWatch watch;
+        VXOutcomeScope scope(outcome);
         SysObserveWrites(Remember, &touched);
         configured = ICSetISConf(data.list);
         SysObserveWrites(nullptr, nullptr);
-        errors = watch.Count() > 0;
     }
+    for (const VXStep& step : outcome.steps) {
+        if (!step.failed)
+            continue;
+        // A file's reason begins with the file already.
+        bool named = step.reason.compare(0, step.target.size() + 1, step.target + ":") == 0;
+        Failure("%s %s%s%s", step.action.c_str(), named ? "" : Shown(step.target.c_str()).c_str(),
+                named ? "" : ": ", Shown(step.reason.c_str()).c_str());
+    }
+    bool failed = !configured || outcome.Failed() || !outcome.errors.empty();
 
     int changed = 0;
     for (const Touched& file : touched) {
@@ -63,8 +70,12 @@ int CmdWebconf(const VxCommand&, const VxArgs& args) {
         printf("%s: %s\n", file.existed ? "changed" : "created", Shown(file.path.c_str()).c_str());
         ++changed;
     }
-    printf("Web server configuration %s: %d file%s changed, %d unchanged.\n",
-           configured && !errors ? "done" : "failed", changed, changed == 1 ? "" : "s",
-           static_cast<int>(touched.size()) - changed);
-    return configured && !errors ? VX_EXIT_OK : VX_EXIT_FAIL;
+    // A check run writes nothing: what it would change is in its report.
+    if (SysIsCheckRun())
+        printf("Web server configuration %s.\n", failed ? "would fail" : "would be done");
+    else
+        printf("Web server configuration %s: %d file%s changed, %d unchanged.\n",
+               failed ? "failed" : "done", changed, changed == 1 ? "" : "s",
+               static_cast<int>(touched.size()) - changed);
+    return failed ? VX_EXIT_FAIL : VX_EXIT_OK;
 }
