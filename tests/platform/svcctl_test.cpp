@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "run_program.h"
 #include "svc_fixture.h"
 
 namespace {
@@ -329,11 +328,7 @@ TEST_F(ControllerTest, VxcfgStatusAnswersInTimeAndNamesThePortTakenByAnotherProg
     FakeController fake(
         [](int i) { return i == 0 ? HoldSilent() : ReplyWithBody("<html>It works!</html>\n"); });
     const std::string port = std::to_string(fake.Port());
-    auto vxcfg = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--root", Root()});
-        return RunProgram("vxcfg", args);
-    };
-    ProgramResult add = vxcfg({"add", "shop", "--host", "web1", "--docroot", "/srv/d1", "--db",
+    ProgramResult add = Vxcfg({"add", "shop", "--host", "web1", "--docroot", "/srv/d1", "--db",
                                "db1", "--dbuser", SANDBOX_INSTANCE_USER, "--port", port});
     ASSERT_EQ(0, add.exitCode) << add.err;
     // Created as far as status asks: its controller's configuration stands.
@@ -341,16 +336,16 @@ TEST_F(ControllerTest, VxcfgStatusAnswersInTimeAndNamesThePortTakenByAnotherProg
     ASSERT_EQ(0, system(("mkdir -p " + conf).c_str()));
     ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.conf", "CONTROL_SERVICE vxshop\n"));
     auto start = std::chrono::steady_clock::now();
-    ProgramResult silent = vxcfg({"status", "shop", "--timeout", "1"});
+    ProgramResult silent = Vxcfg({"status", "shop", "--timeout", "1"});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(4, silent.exitCode);
     EXPECT_EQ("vxcfg: shop: cannot tell whether it runs: port " + port +
                   " accepts connections but gave no answer within 1 s\n",
               silent.err);
-    ProgramResult other = vxcfg({"status", "shop"});
+    ProgramResult other = Vxcfg({"status", "shop"});
     EXPECT_EQ(3, other.exitCode) << other.err;
     EXPECT_EQ("shop: stopped (port " + port + " is taken by another program)\n", other.out);
-    ProgramResult started = vxcfg({"start", "shop"});
+    ProgramResult started = Vxcfg({"start", "shop"});
     EXPECT_EQ(1, started.exitCode);
     EXPECT_EQ("Cannot start Storix servers for instance shop.\n", started.out);
     EXPECT_EQ("vxcfg: port " + port +
@@ -358,7 +353,7 @@ TEST_F(ControllerTest, VxcfgStatusAnswersInTimeAndNamesThePortTakenByAnotherProg
                   "the instance's controller\n",
               started.err);
     EXPECT_FALSE(FileExists(Rooted("/su.log")));
-    EXPECT_EQ(2, vxcfg({"status", "shop", "--timeout", "0"}).exitCode);
+    EXPECT_EQ(2, Vxcfg({"status", "shop", "--timeout", "0"}).exitCode);
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include "platform_fixture.h"
-#include "run_program.h"
 #include "vxconfig/environment.h"
 
 namespace {
@@ -152,15 +151,11 @@ TEST_F(TrustTest, DirectoriesThatAreNotTheInstancesKeepOwnerAndMode) {
 }
 
 TEST_F(TrustTest, CreateWritesNoConfigurationThroughALinkAUserPlanted) {
-    auto vxcfg = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--root", Root()});
-        return RunProgram("vxcfg", args);
-    };
     ProgramResult r =
-        vxcfg({"add", "shop1", "--host", "shop1.example", "--dbpass", SANDBOX_PASSWORD, "--dbuser",
+        Vxcfg({"add", "shop1", "--host", "shop1.example", "--dbpass", SANDBOX_PASSWORD, "--dbuser",
                SANDBOX_INSTANCE_USER, "--pvhost", "localhost", "--port", "47310"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    ASSERT_EQ(vxcfg({"create"}).exitCode, 0);
+    ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
     // The configuration directory as an earlier release left it: writable by everybody.
     std::string dir = Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1");
     ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
@@ -168,7 +163,7 @@ TEST_F(TrustTest, CreateWritesNoConfigurationThroughALinkAUserPlanted) {
     ASSERT_EQ(unlink(conf.c_str()), 0);
     ASSERT_EQ(symlink(shadow.c_str(), conf.c_str()), 0);
     ASSERT_EQ(lchown(conf.c_str(), kNobody, kNobody), 0);
-    r = vxcfg({"create"});
+    r = Vxcfg({"create"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find(conf + ": the symbolic link"), std::string::npos) << r.out;
     EXPECT_EQ(ReadWholeFile(shadow), secret);

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -44,6 +45,21 @@ bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mod
     bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     ok = fchmod(fd, mode) == 0 && ok;
     return close(fd) == 0 && ok;
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+std::string ModeAndOwner(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return "missing";
+    char text[32];
+    snprintf(text, sizeof text, "%s%o %u", S_ISLNK(st.st_mode) ? "link " : "",
+             static_cast<unsigned>(st.st_mode & 07777), static_cast<unsigned>(st.st_uid));
+    return text;
 }
 
 bool FileExists(const std::string& path) {

@@ -9,9 +9,11 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
+#include "run_program.h"
 #include "sandbox.h"
 #include "vxconfig/vxconfig.h"
 
@@ -60,6 +62,39 @@ inline std::string Filled(int result, const ICString& out) {
     return result == 1 ? std::string(out) : "(result " + std::to_string(result) + ")";
 }
 
+// The permission bits of path, 0 when it cannot be examined.
+mode_t ModeOf(const std::string& path);
+// "MODE UID" in octal, "link MODE UID" for a symbolic link itself, or "missing".
+std::string ModeAndOwner(const std::string& path);
+
+// Collects the texts the library hands one callback (&pfnUpdate, &pfnInfo or &pfnError) while
+// the object lives; the front end's CGI setting is on, so that errors and notices reach it.
+template <ICTextCallback* Callback> class Collected {
+public:
+    Collected() : m_cgi(bCgiApp) {
+        Texts().clear();
+        bCgiApp = 1;
+        *Callback = [](const char* text) { Texts().push_back(text ? text : ""); };
+    }
+    ~Collected() {
+        *Callback = nullptr;
+        bCgiApp = m_cgi;
+    }
+    Collected(const Collected&) = delete;
+    Collected& operator=(const Collected&) = delete;
+    const std::vector<std::string>& Lines() const { return Texts(); }
+
+private:
+    static std::vector<std::string>& Texts() {
+        static std::vector<std::string> texts;
+        return texts;
+    }
+    int m_cgi;
+};
+using StatusLines = Collected<&pfnUpdate>;
+using InfoLines = Collected<&pfnInfo>;
+using ErrorLines = Collected<&pfnError>;
+
 // The record at index i of list; a failure (and an empty record) when there is none.
 inline MSInfo At(MSList& list, int i) {
     MSInfo m;
@@ -79,6 +114,11 @@ protected:
     const std::string& Root() const { return m_root; }
     // A fixed absolute path as seen inside the sandbox: Root() + absolute.
     std::string Rooted(const std::string& absolute) const { return m_root + absolute; }
+    // vxcfg of the build run on the sandbox (--root first).
+    ProgramResult Vxcfg(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"--root", m_root});
+        return RunProgram("vxcfg", args);
+    }
 
 private:
     struct SavedVar {
