@@ -4,6 +4,8 @@
 #ifndef VXCONFIG_LIFECYCLE_H
 #define VXCONFIG_LIFECYCLE_H
 
+#include <vector>
+
 #include "vxconfig/msinfo.h"
 
 // Creates every instance of the data file (a missing file is an empty list). Returns 1.
@@ -23,6 +25,10 @@ VX_API int ICDeleteSingleInst(MSInfo& info, int migrating);
 // Carries the instances of the installed earlier release into this one. 1, or 0 at the first
 // instance that cannot be created or whose web server configuration fails.
 extern "C" VX_API int ICMigrate();
+// ICMigrate, telling the caller what it did: found is the number of instances of the earlier
+// release, and each instance creation went through is appended to migrated as it was created
+// (its steps, failed or not, are in the outcome), so that the caller can keep the records.
+VX_API int VXMigrate(std::vector<MSInfo>& migrated, int& found);
 // The path of vxtrade.conf of this release's instance whose database is dbName (letter case
 // aside), into out. 1, or 0 when there is none or it does not fit in size.
 VX_API int ICGetVXIniFile(const char* dbName, char* out, int size);

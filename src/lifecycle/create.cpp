@@ -1,16 +1,19 @@
 // Creating the instances of the data file, one after the other, in the fixed order of steps:
 // the product files the instance needs, its controller configuration, its TCP services and
 // boot entries, every configuration file and the payment server scripts.
+#include <string>
 #include <unistd.h>
 
 #include "lifecycle/instservices.h"
 #include "vxconfig/bootreg.h"
+#include "vxconfig/changes.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/mslist.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/portplan.h"
 #include "vxconfig/services.h"
 #include "vxconfig/svcctl.h"
@@ -22,6 +25,9 @@
 namespace {
 
 const char kDescriptionLead[] = "Vendrix - ";
+// The status of a check run: the instance is not created, so message 54 would be untrue.
+const char kWouldCreatePrefix[] = "Storix server instance ";
+const char kWouldCreateEnd[] = " would be created.";
 
 int Register(const lifecycle::InstanceService& service) {
     return ICRegTcpService(service.name.c_str(), service.port,
@@ -45,18 +51,23 @@ ICString PayvaneMigrationScript(const MSInfo& info, const ICString& dir) {
 } // namespace
 
 int ICCreateSingleInst(MSInfo& info) {
+    VXInstanceScope scope(info.Name);
     if (!SysIsMacrolinInstalled()) {
+        VXStepFailed("check", "web macro product", "the web macro product is not installed");
         ICShowError(IC_MSG_MACROLIN_MISSING);
         return 0;
     }
     ICString dir;
     if (!SysGetInstPath(dir, 3)) {
+        VXStepFailed("check", "product installation", "the installation directory is not found");
         ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
         return 0;
     }
     webserver::Packaging packaging = webserver::ReadPackaging(dir);
-    if (packaging == webserver::kPackagingUnreadable)
+    if (packaging == webserver::kPackagingUnreadable) {
+        VXStepFailed("read", dir ^ "html" ^ "en_US" ^ "vxadmin" ^ "common" ^ "config.js");
         return 0;
+    }
     webserver::ApplyPackaging(packaging, info.MSOption);
 
     // The whole port plan is settled before anything is done for the instance: a port out of
@@ -67,6 +78,7 @@ int ICCreateSingleInst(MSInfo& info) {
                          static_cast<const char*>(info.Name), VX_SECOND_BLOCK_START);
     if (!block || !VXPortPlan(info).Check(info.Name, block)) {
         // The reason names the port, the service that holds it and the instance.
+        VXStepFailed("ports", info.Name);
         ICShowError(IC_MSG_PORT_IN_USE);
         ICShowError(IC_MSG_INSTANCE_NOT_CREATED, info.Name);
         return 0;
@@ -105,9 +117,13 @@ int ICCreateSingleInst(MSInfo& info) {
     if (info.MSOption & MS_OPT_HOSTING)
         SetConfigXML(info, dir ^ "Tools" ^ "config" ^ "config.xml");
 
-    if (ok)
+    if (ok && SysIsCheckRun()) {
+        if (pfnUpdate)
+            pfnUpdate(
+                std::string(kWouldCreatePrefix + std::string(info.Name) + kWouldCreateEnd).c_str());
+    } else if (ok) {
         ICUpdateStatus(IC_MSG_INSTANCE_CREATED, info.Name);
-    else
+    } else
         ICShowError(IC_MSG_INSTANCE_NOT_CREATED, info.Name);
     return 1;
 }

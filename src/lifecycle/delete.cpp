@@ -1,12 +1,19 @@
 // Taking one instance off the machine: its daemons stopped, its boot entries and TCP services
 // released, its configuration files moved to their backup names. Directories, the database
 // and the web server's configuration stay.
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+
 #include "lifecycle/instservices.h"
 #include "vxconfig/bootreg.h"
+#include "vxconfig/changes.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/services.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysutil.h"
@@ -22,14 +29,29 @@ int Release(const std::vector<lifecycle::InstanceService>& services, bool counte
     return ok;
 }
 
+// Moves each file to its backup name. One already moved (or never written) is gone, which is
+// what the deletion wants, so a deletion that was interrupted can be finished.
 void SetAside(const ICString& dir, std::initializer_list<const char*> names) {
-    for (const char* name : names)
-        ICCreateBackup(dir ^ name);
+    for (const char* name : names) {
+        ICString path = dir ^ name;
+        struct stat st;
+        if (SysLstat(path, &st) != 0 && errno == ENOENT)
+            VXStepDone("gone", path);
+        else if (ICCreateBackup(path))
+            VXStepDone("set aside", path);
+        else
+            VXStepFailed("set aside", path);
+    }
 }
+
+// The status of a check run: the instance is not deleted, so message 49 would be untrue.
+const char kWouldDeletePrefix[] = "Storix server instance ";
+const char kWouldDeleteEnd[] = " would be deleted.";
 
 } // namespace
 
 int ICDeleteSingleInst(MSInfo& info, int migrating) {
+    VXInstanceScope scope(info.Name);
     const bool counted = !migrating;
     if (SysIsVXSvcActive(info))
         SysStopVXSvc(info);
@@ -39,6 +61,7 @@ int ICDeleteSingleInst(MSInfo& info, int migrating) {
     SetAside(info.HtmlPath, {"srvrctrl.conf", "vxtrade.conf"});
     ICString product;
     if (!SysGetInstPath(product, 3)) {
+        VXStepFailed("check", "product installation", "the installation directory is not found");
         ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
         return 0;
     }
@@ -52,9 +75,13 @@ int ICDeleteSingleInst(MSInfo& info, int migrating) {
     SetAside(info.HtmlPath, {"pay_cyber.conf", "scheduler.conf"});
     ok = Release(block, counted) && ok;
     CreatePAProperties(info, product, 1);
-    if (ok)
+    if (ok && SysIsCheckRun()) {
+        if (pfnUpdate)
+            pfnUpdate((kWouldDeletePrefix + std::string(info.Name) + kWouldDeleteEnd).c_str());
+    } else if (ok) {
         ICUpdateStatus(IC_MSG_INSTANCE_DELETED, info.Name);
-    else
+    } else {
         ICShowError(IC_MSG_INSTANCE_NOT_DELETED, info.Name);
+    }
     return ok;
 }

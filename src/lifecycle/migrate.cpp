@@ -29,9 +29,16 @@ int InstalledRelease() {
 } // namespace
 
 int ICMigrate() {
+    std::vector<MSInfo> migrated;
+    int found = 0;
+    return VXMigrate(migrated, found);
+}
+
+int VXMigrate(std::vector<MSInfo>& migrated, int& found) {
     int release = InstalledRelease();
     MSList list;
     ICGetVXConfig(list, release);
+    found = list.GetCount();
     ICString inst;
     ICGetInstPath(inst);
     for (int i = 0; i < list.GetCount(); ++i) {
@@ -65,6 +72,8 @@ int ICMigrate() {
         }
         if (!ICCreateSingleInst(info))
             return 0;
+        // Created, if not whole: its record is what deletes or re-creates it.
+        migrated.push_back(info);
         if (!ICSetISConf(list))
             return 0;
     }

@@ -21,6 +21,7 @@
 #include "vxconfig/msgids.h"
 #include "vxconfig/msinfo.h"
 #include "vxconfig/mslist.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/safevalue.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysroot.h"
@@ -276,6 +277,15 @@ int LinkDrivers(MSInfo& instance, const char* inst) {
     return 1;
 }
 
+// Notes the registry's step: done when ok, else failed with reason (null: the last reason).
+int NoteBoot(int ok, const char* path, const char* reason = nullptr) {
+    if (ok)
+        VXStepDone("boot", path);
+    else
+        VXStepFailed("boot", path, reason);
+    return ok;
+}
+
 } // namespace
 
 ICString SysGetStartCommand(MSInfo& instance, const char* conf) {
@@ -377,12 +387,15 @@ int SysCreateRCFile(const char* path, MSInfo& instance, int removing) {
     options.mode = kBootScriptMode;
     if (!listed) {
         SysSetLastReason("%s: the instances of this machine cannot be listed", path);
+        VXStepFailed("write", path);
         return 0;
     }
     if (!SysWriteFile(path, text.data(), text.size(), options)) {
+        VXStepFailed("write", path);
         ICShowError(IC_MSG_CANNOT_CREATE_CONFIG, path);
         return 0;
     }
+    VXStepDone("write", path);
     return 1;
 }
 
@@ -395,20 +408,20 @@ int SysConfigReboot(MSInfo& instance, int removing) {
 }
 
 int SysRegVXSvc(MSInfo& instance) {
+    ICString path = SysRootPath(kRegistry);
     ICString inst;
     if (!ICGetInstPath(inst))
-        return 0;
+        return NoteBoot(0, path, "the product installation directory cannot be found");
     if (!instance.CheckValues())
-        return 0;
-    ICString path = SysRootPath(kRegistry);
+        return NoteBoot(0, path);
     {
         SysFileLock lock(path);
         if (!lock.Held())
-            return 0;
+            return NoteBoot(0, path);
         std::vector<std::string> lines;
         bool existed = false;
         if (!ReadRegistry(path, lines, existed))
-            return 0;
+            return NoteBoot(0, path);
         std::string text = existed ? std::string() : std::string(kRegistryHeader);
         ICString conf = ControllerConf(instance);
         for (const std::string& line : lines)
@@ -416,14 +429,21 @@ int SysRegVXSvc(MSInfo& instance) {
                 text += line;
         text += std::string(kEntryPrefix) + static_cast<const char*>(instance.Name) + "\n";
         text += std::string(SysGetStartCommand(instance, conf)) + "\n";
-        if (!WriteRegistry(path, text))
+        if (!NoteBoot(WriteRegistry(path, text), path))
             return 0;
     }
     SysConfigReboot(instance, 0);
     SysSetEnvironment(instance, 0);
-    if (!LinkDrivers(instance, inst))
+    if (!LinkDrivers(instance, inst)) {
+        VXStepFailed("link", (ICString(inst) ^ "bin") ^ "lib*odbc*",
+                     "the product's drivers cannot be listed");
         return 0;
-    return SysSetDBUserProfile(instance);
+    }
+    if (!SysSetDBUserProfile(instance)) {
+        VXStepFailed("profile", instance.DBUser);
+        return 0;
+    }
+    return 1;
 }
 
 int SysUnregVXSvc(MSInfo& instance) {
@@ -435,12 +455,21 @@ int SysUnregVXSvc(MSInfo& instance) {
     ICString path = SysRootPath(kRegistry);
     {
         SysFileLock lock(path);
-        if (!lock.Held())
+        if (!lock.Held()) {
+            VXStepFailed("unboot", path);
             return 0;
+        }
         std::vector<std::string> lines;
         bool existed = false;
-        if (!ReadRegistry(path, lines, existed) || !existed)
+        if (!ReadRegistry(path, lines, existed)) {
+            VXStepFailed("unboot", path);
             return 0;
+        }
+        if (!existed) {
+            // Nothing is registered for boot: the entry is gone already.
+            VXStepDone("gone", path);
+            return 0;
+        }
         // One line of look-behind: a comment line is held until the next line shows whether
         // it belongs to the instance being removed.
         std::string text;
@@ -461,8 +490,11 @@ int SysUnregVXSvc(MSInfo& instance) {
             holding = false;
             text += line;
         }
-        if (!WriteRegistry(path, text))
+        if (!WriteRegistry(path, text)) {
+            VXStepFailed("unboot", path);
             return 0;
+        }
+        VXStepDone("unboot", path);
     }
     SysConfigReboot(instance, 1);
     SysSetEnvironment(instance, 1);

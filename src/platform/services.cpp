@@ -15,6 +15,7 @@
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msinfo.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/portplan.h"
 #include "vxconfig/sysroot.h"
 
@@ -159,13 +160,19 @@ int ICRegTcpService(const char* name, int port, const char* comment) {
         SysSetLastReason("service %s: a name without blanks or #, a port of 1 to 65535 and a "
                          "one-line description are needed",
                          IsServiceName(name) ? name : "?");
+        VXStepFailed("register", name);
         return 0;
     }
     // Names shorter than a tab stop get a second tab so that the port column lines up.
     std::string entry = std::string(name) + (strlen(name) >= 8 ? "\t" : "\t\t") +
                         std::to_string(port) + "/tcp\t# " + (comment ? comment : "") + "\n";
     int dropped;
-    return RewriteServices(name, entry.c_str(), ReplaceFirst, 0444, dropped);
+    if (!RewriteServices(name, entry.c_str(), ReplaceFirst, 0444, dropped)) {
+        VXStepFailed("register", name);
+        return 0;
+    }
+    VXStepDone("register", name);
+    return 1;
 }
 
 int ICRegRemoteDBService(const char* name, int port) {
@@ -183,11 +190,18 @@ int ICRegRemoteDBService(const char* name, int port) {
 }
 
 int ICUnregTcpService(const char* name) {
-    if (!IsServiceName(name))
+    if (!IsServiceName(name)) {
+        VXStepFailed("release", name, "not a service name");
         return 0;
+    }
     int dropped;
-    if (!RewriteServices(name, nullptr, DropAll, SYS_NEW_FILE_MODE, dropped))
+    if (!RewriteServices(name, nullptr, DropAll, SYS_NEW_FILE_MODE, dropped)) {
+        VXStepFailed("release", name);
         return 0;
+    }
+    // A name that was already gone is released all the same: the result says it was not
+    // there, the outcome that nothing of it is left.
+    VXStepDone(dropped > 0 ? "release" : "gone", name);
     return dropped > 0 ? 1 : 0;
 }
 

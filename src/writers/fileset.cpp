@@ -13,6 +13,7 @@
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/sysroot.h"
 #include "vxconfig/sysutil.h"
 #include "vxconfig/webpaths.h"
@@ -176,8 +177,11 @@ int MakeDirIn(const char* path, const char* owner, mode_t mode, mode_t final,
 // MakeDirIn with message 1 on failure.
 bool MakeReported(const char* path, const char* owner, mode_t mode, const OwnTrees& trees,
                   mode_t final = 0) {
-    if (MakeDirIn(path, owner, mode, final ? final : mode, &trees))
+    if (MakeDirIn(path, owner, mode, final ? final : mode, &trees)) {
+        VXStepDone("mkdir", path);
         return true;
+    }
+    VXStepFailed("mkdir", path);
     ICShowError(IC_MSG_CANNOT_CREATE_DIRECTORY, path);
     return false;
 }
@@ -280,10 +284,12 @@ int CreateVXFiles(MSInfo& info, const ICString& productDir) {
     SysGetISOrvellInfo(web);
     if (!ISCreatePswdFile(info.RootPath ^ "password", info.ISType, web[ISPATH_SERVER_ROOT],
                           info.DBOwner)) {
+        VXStepFailed("write", info.RootPath ^ "password");
         ICShowError(IC_MSG_CANNOT_CREATE_PASSWORD, info.Name);
         return 0;
     }
     if (!Exists(info.HtmlPath)) {
+        VXStepFailed("mkdir", info.HtmlPath, "the configuration directory does not exist");
         ICShowError(IC_MSG_CANNOT_ACCESS_DIRECTORY, info.HtmlPath);
         return 0;
     }

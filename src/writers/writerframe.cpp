@@ -11,6 +11,7 @@
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
+#include "vxconfig/outcome.h"
 #include "vxconfig/sysutil.h"
 #include "writers/secrets.h"
 
@@ -62,13 +63,17 @@ void KeepAsBackup(const char* path, const char* backup) {
     SysWriteFile(backup, content.data(), content.size(), options);
 }
 
+// Every failure of the frame passes here or through ReportWithReason: the file's step is
+// noted as failed with the last reason, whether or not the message is shown.
 void Report(const ConfigFile& file, const char* path) {
+    VXStepFailed("write", file.path);
     if (file.report)
         ICShowError(IC_MSG_CANNOT_CREATE_CONFIG, path);
 }
 
 // Message 3 and why, for a refusal of the frame's own that nobody would guess.
 void ReportWithReason(const ConfigFile& file) {
+    VXStepFailed("write", file.path);
     if (!file.report)
         return;
     ICString text;
@@ -140,6 +145,7 @@ int WriteConfigFile(const ConfigFile& file, const LineWriter& lines) {
         Report(file, file.path);
         return 0;
     }
+    VXStepDone("write", file.path);
     return 1;
 }
 
@@ -147,13 +153,24 @@ int CopyWithOwner(const char* source, const char* destination, const char* owner
                   const char* backup) {
     // A product file planted by a user (or a link to a file root alone may read) is no source.
     ICString content;
-    if (!SysReadCopySource(source, content))
+    if (!SysReadCopySource(source, content)) {
+        // A source that is not there leaves nothing to copy (the copies are refreshes of
+        // what the product or an earlier run may have); one that cannot be read is a failure.
+        struct stat st;
+        if (SysLstat(source, &st) == 0 || errno != ENOENT)
+            VXStepFailed("copy", destination);
         return 0;
+    }
     SysWriteOptions options;
     options.mode = mode;
     options.owner = KnownOwner(owner);
     options.backup = backup;
-    return SysWriteFile(destination, content, static_cast<size_t>(content.GetLength()), options);
+    if (!SysWriteFile(destination, content, static_cast<size_t>(content.GetLength()), options)) {
+        VXStepFailed("copy", destination);
+        return 0;
+    }
+    VXStepDone("copy", destination);
+    return 1;
 }
 
 mode_t FileModeFor(const char* path, mode_t mode) {

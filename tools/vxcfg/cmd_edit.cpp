@@ -1,5 +1,8 @@
 // add, set, remove: edit the instance data file. It is locked from the load to the store,
 // written only when the whole command succeeded, and replaced in one step.
+#include <string>
+#include <unistd.h>
+
 #include "instance_args.h"
 
 namespace {
@@ -9,6 +12,22 @@ namespace {
 // here, before anything is stored, and again by creation before it registers anything.
 int CheckPortPlan(const MSInfo& info) {
     return VXPortPlan(info).Check(info.Name) ? 0 : MS_PORT_IN_USE;
+}
+
+// What shows that the instance is still on the machine: its controller's service, its boot
+// entry or its controller configuration; empty when none of them is left.
+std::string StillCreated(MSInfo& info) {
+    ICString service;
+    GetVXServicePfx(info.Name, service);
+    if (ICGetTcpServicePort(service) > 0)
+        return std::string("service ") + static_cast<const char*>(service) + " is registered";
+    ICString dir;
+    if (SysGetIniPath(info, dir) && !dir.IsEmpty())
+        return "its boot entry is in /etc/rc.vndx";
+    ICString conf = info.HtmlPath ^ "srvrctrl.conf";
+    if (SysAccess(conf, F_OK) == 0)
+        return std::string(static_cast<const char*>(conf)) + " is in place";
+    return std::string();
 }
 
 } // namespace
@@ -68,8 +87,16 @@ int CmdSet(const VxCommand& self, const VxArgs& args) {
 
 int CmdRemove(const VxCommand&, const VxArgs& args) {
     InstanceData data;
-    if (int rc = data.OpenNamed(args, true))
+    MSInfo info;
+    if (int rc = data.OpenNamed(args, true, &info))
         return rc;
+    // Without its record nothing could delete the instance any more.
+    std::string created = StillCreated(info);
+    if (!created.empty() && !args.Has("--force"))
+        return Failure("%s is still created (%s): vxcfg delete %s takes it off the machine and "
+                       "out of the data file; remove --force drops only the record",
+                       Shown(info.Name).c_str(), Shown(created.c_str()).c_str(),
+                       Shown(info.Name).c_str());
     data.list.Delete();
     return data.Store();
 }

@@ -58,6 +58,22 @@ const VxOption kStatusOptions[] = {
     {nullptr, nullptr, nullptr, nullptr, false, false},
 };
 
+const VxOption kRemoveOptions[] = {
+    {"--force", nullptr,
+     "drop the record even though the instance is still created (its services, boot entry "
+     "and files stay; vxcfg delete takes them away)",
+     nullptr, false, false},
+    {nullptr, nullptr, nullptr, nullptr, false, false},
+};
+
+const VxOption kDeleteOptions[] = {
+    {"--yes", nullptr,
+     "stop and delete a running instance without asking (without a terminal a running "
+     "instance is deleted only with it)",
+     nullptr, false, false},
+    {nullptr, nullptr, nullptr, nullptr, false, false},
+};
+
 } // namespace
 
 const VxOption g_dataOption[] = {
@@ -125,9 +141,9 @@ const VxCommand g_commands[] = {
      "NAME",
      1,
      1,
-     "remove an instance from the data file",
+     "remove an instance from the data file (one still created: vxcfg delete)",
      CmdRemove,
-     {g_dataOption, nullptr}},
+     {kRemoveOptions, g_dataOption, nullptr}},
     {"pay",
      "about|stop | start|stop|status NAME",
      1,
@@ -184,16 +200,17 @@ const VxCommand g_commands[] = {
      "NAME",
      1,
      1,
-     "take an instance off the machine, then out of the data file",
+     "take an instance off the machine, then out of the data file; pieces already gone "
+     "count as removed",
      CmdDelete,
-     {g_dataOption, nullptr}},
+     {kDeleteOptions, g_dataOption, nullptr}},
     {"migrate",
      "",
      0,
      0,
-     "carry the instances of the installed earlier release into this one",
+     "carry the instances of the installed earlier release into this one and the data file",
      CmdMigrate,
-     {nullptr}},
+     {g_dataOption, nullptr}},
     {"webconf",
      "",
      0,
