@@ -11,15 +11,17 @@
 
 namespace {
 
-// A 64 KiB file system at dir, filled up, taken away with the object. Empty when mounting
-// is not allowed here.
+// A 64 KiB file system over dir with dir's files copied in, filled up, taken away with the
+// object. Empty when mounting is not allowed here.
 struct FullDisk {
     std::string dir;
     explicit FullDisk(const std::string& at) {
-        if (system(("mkdir -p " + at).c_str()) != 0 ||
+        const std::string saved = at + "-saved";
+        if (system(("mkdir -p " + at + " && cp -a " + at + " " + saved).c_str()) != 0 ||
             mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") != 0)
             return;
         dir = at;
+        EXPECT_EQ(system(("cp -a " + saved + "/. " + at).c_str()), 0);
         WriteWholeFile(at + "/filler", std::string(64 * 1024, 'x'));
     }
     ~FullDisk() {
@@ -69,20 +71,13 @@ TEST_F(LifecycleOutcome, AFullDiskIsNamedByCreateAndDelete) {
         EXPECT_NE(create.err.find("No space left on device"), std::string::npos) << create.err;
     }
     ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
-    // The services file and the boot registry live in a full /etc.
-    const std::string etc = Rooted("/etc"), saved = Rooted("/etc-saved");
-    ASSERT_EQ(system(("cp -a " + etc + " " + saved).c_str()), 0);
-    {
-        FullDisk full(etc);
-        ASSERT_FALSE(full.dir.empty());
-        RemoveTree(etc + "/filler");
-        ASSERT_EQ(system(("cp -a " + saved + "/. " + etc).c_str()), 0);
-        WriteWholeFile(etc + "/filler", std::string(64 * 1024, 'x'));
-        ProgramResult del = Vxcfg({"delete", "shop1"});
-        EXPECT_EQ(del.exitCode, 1);
-        EXPECT_NE(del.err.find("No space left on device"), std::string::npos) << del.err;
-        EXPECT_NE(del.out.find("shop1 stays in"), std::string::npos) << del.out;
-    }
+    // The services file and the boot registry live in /etc.
+    FullDisk full(Rooted("/etc"));
+    ASSERT_FALSE(full.dir.empty());
+    ProgramResult del = Vxcfg({"delete", "shop1"});
+    EXPECT_EQ(del.exitCode, 1);
+    EXPECT_NE(del.err.find("No space left on device"), std::string::npos) << del.err;
+    EXPECT_NE(del.out.find("shop1 stays in"), std::string::npos) << del.out;
 }
 
 TEST_F(LifecycleOutcome, AnInterruptedDeleteIsFinishedAndRemoveRefusesACreatedInstance) {
