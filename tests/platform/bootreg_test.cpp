@@ -1,6 +1,7 @@
 // Boot registration in a sandbox: the lines of the instance registry, the look-behind of the
 // removal, the registered-directory lookup, the generated boot script byte for byte (and as
-// shell that parses), and its stop function against what a user plants in /tmp.
+// shell that parses), its stop function against what a user plants in /tmp, and
+// registrations killed at random.
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
@@ -39,14 +40,11 @@ const uid_t kNobody = 65534;
 const char kHeader[] = "#! /bin/ksh\n# rc.vndx - Orvell Vendrix initialization file.\n#\n";
 
 TEST_F(BootRegTest, RegistryLinesAreAddedReplacedAndRemovedWithTheirComment) {
-    MSInfo shop1 = Instance("shop1");
-    MSInfo shop2 = Instance("shop2");
+    MSInfo shop1 = Instance("shop1"), shop2 = Instance("shop2"), stranger = Instance("nobody");
     ASSERT_EQ(SysRegVXSvc(shop1), 1) << SysGetLastReason();
     EXPECT_EQ(ReadWholeFile(Registry()),
               kHeader + std::string("#Vendrix Instance - shop1\n") + StartLine("shop1"));
-    struct stat st;
-    ASSERT_EQ(stat(Registry().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0754u);
+    EXPECT_EQ(ModeOf(Registry()), 0754u);
 
     // A user's own lines (CRLF, very long) stay where they are.
     std::string longLine = "# " + std::string(3000, 'x') + "\n";
@@ -62,11 +60,8 @@ TEST_F(BootRegTest, RegistryLinesAreAddedReplacedAndRemovedWithTheirComment) {
     EXPECT_TRUE(FileExists(Registry() + ".old"));
 
     ICString dir;
-    ASSERT_EQ(SysGetIniPath(shop2, dir), 1);
-    EXPECT_EQ(std::string(dir), Root() + "/conf/shop2");
-    MSInfo stranger = Instance("nobody-here");
-    ASSERT_EQ(SysGetIniPath(stranger, dir), 1);
-    EXPECT_EQ(std::string(dir), "");
+    EXPECT_EQ(Filled(SysGetIniPath(shop2, dir), dir), Root() + "/conf/shop2");
+    EXPECT_EQ(Filled(SysGetIniPath(stranger, dir), dir), "");
 
     // Removing shop1 drops its start line together with the comment held before it; the
     // first, orphaned comment is followed by a foreign line and therefore kept.
@@ -85,13 +80,10 @@ TEST_F(BootRegTest, TheRegisteredDirectoryOfTheLastEntryIsFoundAfterOtherComment
                                                "su - u -c \"a -i /first/srvrctrl.conf&\"\n" +
                                                "#Vendrix Instance - shop1\n" +
                                                "su - u -c \"a -i /second/srvrctrl.conf&\"\n"));
-    MSInfo shop1 = Instance("shop1");
+    MSInfo shop1 = Instance("shop1"), shop2 = Instance("shop2");
     ICString dir;
-    EXPECT_EQ(SysGetIniPath(shop1, dir), 1);
-    EXPECT_EQ(std::string(dir), "/second");
-    MSInfo shop2 = Instance("shop2");
-    EXPECT_EQ(SysGetIniPath(shop2, dir), 1);
-    EXPECT_EQ(std::string(dir), "/first");
+    EXPECT_EQ(Filled(SysGetIniPath(shop1, dir), dir), "/second");
+    EXPECT_EQ(Filled(SysGetIniPath(shop2, dir), dir), "/first");
     std::remove(Registry().c_str());
     EXPECT_EQ(SysGetIniPath(shop1, dir), 0);
 }
@@ -162,9 +154,7 @@ TEST_F(BootRegTest, BootScriptsStopEveryInstanceAndStartAllButTheRemovedOne) {
                                "/etc/rc2.d/S88vx3_mserverd"}) {
         EXPECT_EQ(ReadWholeFile(Rooted(script)), ExpectedScript(Root(), 1, {start, start}))
             << script;
-        struct stat st;
-        ASSERT_EQ(stat(Rooted(script).c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0744u);
+        EXPECT_EQ(ModeOf(Rooted(script)), 0744u) << script;
     }
     EXPECT_TRUE(parses(rc2));
     ASSERT_EQ(SysConfigReboot(shop1, 1), 1);
@@ -213,15 +203,57 @@ TEST_F(BootRegTest, StopAtShutdownWritesNothingThroughWhatAUserPlantedInTmp) {
     EXPECT_EQ(left, (std::set<std::string>{"stop.sh", "stopcurrent.sh", "stopwatch.sh"}));
 }
 
-TEST_F(BootRegTest, OracleStartsWithoutTheManagerAndLeavesTheReldaLinkAlone) {
-    MSInfo shop = Instance("shopo");
-    shop.SetDBType(DB_ORACLE);
-    EXPECT_EQ(std::string(SysGetStartCommand(shop, "/c/srvrctrl.conf")),
-              "su - " SANDBOX_OWNER_USER " -c \"" + Inst() +
-                  "/bin/srvrctrl -i /c/srvrctrl.conf&\"");
-    ASSERT_EQ(SysRegVXSvc(shop), 1);
-    struct stat st;
-    EXPECT_NE(lstat(Rooted("/usr/lib/librelda.so.1").c_str(), &st), 0);
+// Registration killed at random moments: the registry and the three boot scripts are always
+// one whole generation (before or after a registration), never missing or cut.
+TEST_F(BootRegTest, KilledRegistrationsLeaveEveryFileWhole) {
+    MSInfo m = Instance("shopk");
+    const std::vector<std::string> files = {Registry(), Rooted("/etc/rc0.d/K54vx3_mserverd"),
+                                            Rooted("/etc/rc1.d/K54vx3_mserverd"),
+                                            Rooted("/etc/rc2.d/S88vx3_mserverd")};
+    // The two generations each file can be in: registered and removed.
+    std::vector<std::string> registered, removed;
+    ASSERT_EQ(SysRegVXSvc(m), 1);
+    for (const std::string& f : files)
+        registered.push_back(ReadWholeFile(f));
+    ASSERT_EQ(SysUnregVXSvc(m), 1);
+    for (const std::string& f : files)
+        removed.push_back(ReadWholeFile(f));
+    // The registry may hold the comment more than once (a registration repeated after a killed
+    // one keeps the earlier comment), but only whole lines of the two kinds.
+    const std::string comment = "#Vendrix Instance - shopk\n";
+    const std::string start = registered[0].substr(registered[0].rfind("su - "));
+    KillAtRandom(
+        100, 20261206, 40000,
+        [&] {
+            for (;;) {
+                SysRegVXSvc(m);
+                SysUnregVXSvc(m);
+            }
+        },
+        [&](int round) {
+            std::string registry = ReadWholeFile(files[0]);
+            ASSERT_EQ(registry.compare(0, removed[0].size(), removed[0]), 0) << registry;
+            for (std::string rest = registry.substr(removed[0].size()); !rest.empty();) {
+                size_t take = rest.rfind(comment, 0) == 0 ? comment.size()
+                              : rest.rfind(start, 0) == 0 ? start.size()
+                                                          : 0;
+                ASSERT_NE(take, 0u) << "round " << round << ":\n" << registry;
+                rest.erase(0, take);
+            }
+            for (size_t i = 1; i < files.size(); ++i) {
+                std::string now = ReadWholeFile(files[i]);
+                ASSERT_TRUE(now == registered[i] || now == removed[i])
+                    << "round " << round << " " << files[i] << ":\n"
+                    << now;
+            }
+        });
+    ASSERT_FALSE(HasFatalFailure());
+    // The next registration ends the file with the instance's two lines, as always.
+    ASSERT_EQ(SysRegVXSvc(m), 1);
+    std::string registry = ReadWholeFile(files[0]), ending = comment + start;
+    EXPECT_EQ(registry.compare(registry.size() - ending.size(), ending.size(), ending), 0)
+        << registry;
+    EXPECT_EQ(Temporaries(Rooted("/etc")), std::vector<std::string>());
 }
 
 } // namespace

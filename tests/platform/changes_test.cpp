@@ -2,7 +2,7 @@
 // see it, it refuses what the system would refuse, commands are recorded instead of run, probes
 // run for real, and the report is the net change. What a recorded run reports is judged along
 // the road, against the files the real run changed.
-#include <dirent.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,17 +19,10 @@ protected:
         // The scratch trees go to a directory of the test's own, so none can be left unseen.
         tmp = Rooted("/scratch");
         ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
-        const char* old = getenv("TMPDIR");
-        hadTmp = old != nullptr;
-        savedTmp = old ? old : "";
         setenv("TMPDIR", tmp.c_str(), 1);
     }
     void TearDown() override {
         SysEndChanges();
-        if (hadTmp)
-            setenv("TMPDIR", savedTmp.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
         PlatformTest::TearDown();
     }
     static int Write(const std::string& path, const std::string& text,
@@ -47,15 +40,7 @@ protected:
         struct stat st;
         return SysLstat(path.c_str(), &st) == 0;
     }
-    int ScratchEntries() {
-        int n = 0;
-        if (DIR* dir = opendir(tmp.c_str())) {
-            while (dirent* entry = readdir(dir))
-                n += entry->d_name[0] != '.';
-            closedir(dir);
-        }
-        return n;
-    }
+    long ScratchEntries() { return std::distance(std::filesystem::directory_iterator(tmp), {}); }
     // "action path" of each change, the root left out.
     std::vector<std::string> Actions(const SysChangeReport& report) {
         std::vector<std::string> out;
@@ -64,8 +49,7 @@ protected:
                           (file.to.empty() ? "" : " " + file.to.substr(Root().size())));
         return out;
     }
-    std::string tmp, savedTmp;
-    bool hadTmp = false;
+    std::string tmp;
 };
 
 TEST_F(ChangesTest, CheckRunHoldsEveryChangeBackAndReportsTheNetEffect) {

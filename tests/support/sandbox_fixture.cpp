@@ -149,6 +149,7 @@ void SandboxTest::SetUp() {
     Save("VXCONFIG_ROOT", m_savedRoot);
     Save("PATH", m_savedPath);
     Save("VXCONFIG_SLEEP_MS", m_savedSleep);
+    Save("TMPDIR", m_savedTmp);
     // Searchable by everybody, so that unprivileged checks can reach the files.
     m_dir.reset(new ScratchDir);
     m_root = m_dir->Path();
@@ -167,6 +168,7 @@ void SandboxTest::TearDown() {
     Restore("VXCONFIG_ROOT", m_savedRoot);
     Restore("PATH", m_savedPath);
     Restore("VXCONFIG_SLEEP_MS", m_savedSleep);
+    Restore("TMPDIR", m_savedTmp);
     m_dir.reset();
 }
 

@@ -1,6 +1,7 @@
 // SandboxTest: every test runs in a fresh sandbox installation of its own under
 // /tmp/vxroot-XXXXXX, with VXCONFIG_ROOT set to it, ROOT/bin first in PATH and no pauses
-// (VXCONFIG_SLEEP_MS=0). TearDown restores the environment and removes the tree.
+// (VXCONFIG_SLEEP_MS=0). TearDown restores the environment (TMPDIR too, which a test may point
+// into its sandbox) and removes the tree.
 #ifndef VXTEST_SANDBOX_FIXTURE_H
 #define VXTEST_SANDBOX_FIXTURE_H
 
@@ -130,7 +131,7 @@ private:
 
     std::unique_ptr<ScratchDir> m_dir;
     std::string m_root;
-    SavedVar m_savedRoot, m_savedPath, m_savedSleep;
+    SavedVar m_savedRoot, m_savedPath, m_savedSleep, m_savedTmp;
 };
 
 #endif
