@@ -15,12 +15,17 @@ extern "C" VX_API int ICCreateInstance(const char* dataFile);
 // payment server scripts. 0 when the web macro product, the installation or its config.js is
 // missing, or when its port plan is refused (messages 87 and 19, the reason naming the port,
 // the service that holds it and the instance; nothing done); otherwise 1, with message 54 when
-// every counted step succeeded, else 19.
+// every counted step succeeded (in a check run a status that it would be created), else 19.
+// Every step, counted or not, is noted in the outcome under the instance's name: the result
+// does not tell whether a configuration file failed, the outcome does.
 VX_API int ICCreateSingleInst(MSInfo& info);
 // Takes one instance off the machine: stops it, removes its boot entries and TCP services,
 // moves its configuration files to their backup names. 1 when every counted step succeeded
-// (message 49), else 0 (message 50, or 5 when the installation is missing). When migrating,
-// the boot and service releases are not counted.
+// (message 49; in a check run a status that it would be deleted), else 0 (message 50, or 5
+// when the installation is missing). When migrating, the boot and service releases are not
+// counted. A service name or boot registry already gone makes the result 0 as a failed
+// release does; in the outcome it is noted as "gone" (as is a file already moved aside), not
+// as a failure, so that an interrupted deletion can be finished.
 VX_API int ICDeleteSingleInst(MSInfo& info, int migrating);
 // Carries the instances of the installed earlier release into this one. 1, or 0 at the first
 // instance that cannot be created or whose web server configuration fails.
