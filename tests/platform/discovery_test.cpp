@@ -57,30 +57,6 @@ TEST_F(PlatformTest, PackagesOfAFullSandbox) {
     EXPECT_EQ(SysCheckVersion(2), 1);
 }
 
-class BareSandbox : public PlatformTest {
-protected:
-    BareSandbox() {
-        sandboxOptions.payment = sandboxOptions.hosting = sandboxOptions.macro = false;
-        sandboxOptions.wharf = sandboxOptions.relda = sandboxOptions.loomwork = false;
-    }
-};
-
-TEST_F(BareSandbox, ProductsLeftOutAreNotFound) {
-    for (int installed : {SysIsHWLInstalled(), SysIsMacrolinInstalled(), SysIsRELDAExtInstalled(),
-                          SysIsPayvaneInstalled(), SysIsLoomworkInstalled()})
-        EXPECT_EQ(installed, 0);
-    EXPECT_EQ(SysCheckVersion(3), 1);
-    ICString dir;
-    EXPECT_EQ(SysGetDBOrvellPath(dir), 0);
-    ISPath paths;
-    paths[0] = "zero";
-    paths[4] = "four";
-    EXPECT_EQ(SysGetISOrvellInfo(paths), 0);
-    EXPECT_STREQ(paths[0], "zero");
-    EXPECT_STREQ(paths[4], "four");
-    EXPECT_STREQ(paths[1], "");
-}
-
 TEST_F(PlatformTest, OtherProductsFiles) {
     ICString home = "kept";
     {

@@ -99,21 +99,10 @@ void FakeController::Serve() {
             continue;
         }
         // A blocking send gives all or fails when the client is gone.
-        if (action.kind == FakeAction::kReply)
+        if (!action.bytes.empty())
             send(fd, action.bytes.data(), action.bytes.size(), MSG_NOSIGNAL);
         close(fd);
     }
-}
-
-pid_t StartSleeper() {
-    pid_t pid = fork();
-    if (pid == 0) {
-        // Only async-signal-safe calls in the child of a threaded test program.
-        struct timespec t = {kSleeperSeconds, 0};
-        nanosleep(&t, nullptr);
-        _exit(0);
-    }
-    return pid;
 }
 
 int WaitForEnd(pid_t pid, int timeoutMs) {

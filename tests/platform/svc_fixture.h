@@ -1,6 +1,6 @@
 // Helpers of the service control tests: a fake controller on a loopback port that answers
-// (or fails to answer) the administrative requests as told, sleeping child processes to be
-// killed, look-alikes of the daemons, and executable scripts standing in for programs.
+// (or fails to answer) the administrative requests as told, look-alikes of the daemons to be
+// killed or spared, and executable scripts standing in for programs.
 #ifndef VXTEST_SVC_FIXTURE_H
 #define VXTEST_SVC_FIXTURE_H
 
@@ -16,15 +16,12 @@
 
 // What the fake controller does with one connection, once it has read the request.
 struct FakeAction {
-    enum Kind { kReply, kClose, kHold } kind = kReply;
-    std::string bytes; // sent for kReply, then the connection is closed
+    enum Kind { kReply, kHold } kind = kReply;
+    std::string bytes; // sent for kReply (none: closed without a word), then closed
 };
 
 inline FakeAction RawReply(const std::string& bytes) {
     return {FakeAction::kReply, bytes};
-}
-inline FakeAction CloseAtOnce() {
-    return {FakeAction::kClose, ""};
 }
 inline FakeAction HoldSilent() {
     return {FakeAction::kHold, ""};
@@ -59,8 +56,6 @@ private:
     std::vector<int> m_held;
 };
 
-// A child process that sleeps until killed (at most a minute).
-pid_t StartSleeper();
 // Waits for pid; the signal that ended it, 0 when it exited, -1 when it is still running
 // after timeoutMs (it is then killed and reaped).
 int WaitForEnd(pid_t pid, int timeoutMs);

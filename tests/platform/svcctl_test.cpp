@@ -29,11 +29,13 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         // The su of the sandbox only notes what it was asked to run.
-        ASSERT_TRUE(WriteScript(Rooted("/bin/su"),
-                                "for a in \"$@\"; do printf '%s|' \"$a\"; done >> " +
-                                    Rooted("/su.log") + "\necho >> " + Rooted("/su.log") + "\n"));
+        ASSERT_TRUE(WriteScript(Rooted("/bin/su"), SuNotes()));
     }
 
+    std::string SuNotes() const {
+        return "for a in \"$@\"; do printf '%s|' \"$a\"; done >> " + Rooted("/su.log") +
+               "\necho >> " + Rooted("/su.log") + "\n";
+    }
     // The lines the fake su noted, waited for (the commands run in the background).
     std::multiset<std::string> SuLines(size_t expected) {
         std::multiset<std::string> lines;
@@ -104,7 +106,7 @@ TEST_F(ControllerTest, ProbeSendsListServersAndNeedsTheControllersAnswer) {
         replies.push_back(c.first);
         EXPECT_EQ(c.second, SysIsVXSvcActive(m)) << c.first.substr(0, 80);
     }
-    FakeController closer([](int) { return CloseAtOnce(); });
+    FakeController closer([](int) { return RawReply(""); });
     m.MSPort = closer.Port();
     EXPECT_EQ(0, SysIsVXSvcActive(m)) << "closed without a word";
     for (int port : {FreePort(), 0, -5, 70000}) {
@@ -114,8 +116,17 @@ TEST_F(ControllerTest, ProbeSendsListServersAndNeedsTheControllersAnswer) {
 }
 
 TEST_F(ControllerTest, StartRunsManagerAndControllerAsTheDatabaseUserAndPolls) {
+    // What the start prints goes to a fixed name in /tmp, where the second start finds a link.
+    std::string output = Rooted("/tmp/test.txt"), victim = Rooted("/victim");
+    ASSERT_TRUE(WriteWholeFile(victim, "keep\n"));
     for (eDBType type : {DB_RELDA, DB_ORACLE}) {
         RemoveTree(Rooted("/su.log"));
+        if (type == DB_ORACLE) {
+            // This time su says something, which must not reach the link's target.
+            RemoveTree(output);
+            ASSERT_EQ(0, symlink(victim.c_str(), output.c_str()));
+            ASSERT_TRUE(WriteScript(Rooted("/bin/su"), "echo output\n" + SuNotes()));
+        }
         // Two probes find the controller still silent, the third finds it running.
         std::string line;
         FakeController fake([&](int i) { return ReplyWithBody(i < 2 ? "" : line); });
@@ -133,8 +144,9 @@ TEST_F(ControllerTest, StartRunsManagerAndControllerAsTheDatabaseUserAndPolls) {
         std::multiset<std::string> expected = {"-|" + user + "|-c|reldastart|",
                                                "-|" + user + "|-c|" + start + "|"};
         EXPECT_EQ(expected, SuLines(2)) << "type " << type;
-        EXPECT_TRUE(FileExists(Rooted("/tmp/test.txt")));
+        EXPECT_TRUE(FileExists(output));
     }
+    EXPECT_EQ("keep\n", ReadWholeFile(victim));
 }
 
 TEST_F(ControllerTest, StartGivesUpAfter180SilentProbes) {
@@ -149,15 +161,11 @@ TEST_F(ControllerTest, HostileValuesRunNothing) {
     int port = FreePort();
     std::string pwned = Rooted("/pwned");
     // Fields set around the setters, as a hand-edited data file could hold them.
-    MSInfo user = SvcInstance(Root(), "shop", port);
+    MSInfo user = SvcInstance(Root(), "shop", port), owner = user, oracleEmpty = user, dir = user;
     user.DBUser = ("reldinst;touch " + pwned).c_str();
-    MSInfo owner = SvcInstance(Root(), "shop", port);
-    owner.DBType = DB_ORACLE;
+    owner.DBType = oracleEmpty.DBType = DB_ORACLE;
     owner.DBOwner = ("$(touch " + pwned + ")").c_str();
-    MSInfo oracleEmpty = SvcInstance(Root(), "shop", port);
-    oracleEmpty.DBType = DB_ORACLE;
     oracleEmpty.DBOwner = "";
-    MSInfo dir = SvcInstance(Root(), "shop", port);
     dir.HtmlPath = (std::string(dir.HtmlPath) + "$(touch${IFS}" + pwned + ")").c_str();
     for (MSInfo* m : {&user, &owner, &oracleEmpty, &dir}) {
         Register(*m, std::string(m->HtmlPath));
@@ -171,22 +179,6 @@ TEST_F(ControllerTest, HostileValuesRunNothing) {
     usleep(100000);
     EXPECT_FALSE(FileExists(Rooted("/su.log")));
     EXPECT_FALSE(FileExists(pwned));
-}
-
-TEST_F(ControllerTest, StartOutputNeverWritesThroughAPlantedLink) {
-    ASSERT_TRUE(WriteWholeFile(Rooted("/victim"), "keep\n"));
-    ASSERT_EQ(0, symlink(Rooted("/victim").c_str(), Rooted("/tmp/test.txt").c_str()));
-    // The fake su prints something, which must not reach the link's target.
-    ASSERT_TRUE(WriteScript(Rooted("/bin/su"), "echo output\necho >> " + Rooted("/su.log") + "\n"));
-    std::string line;
-    FakeController fake([&](int i) { return ReplyWithBody(i < 1 ? "" : line); });
-    MSInfo m = SvcInstance(Root(), "shop", fake.Port());
-    Register(m, std::string(m.HtmlPath));
-    Lookalike controller(ControllerArgs(m));
-    line = ControllerLine(controller.Pid(), "shop", fake.Port());
-    EXPECT_EQ(1, SysStartVXSvc(m));
-    SuLines(2);
-    EXPECT_EQ("keep\n", ReadWholeFile(Rooted("/victim")));
 }
 
 TEST_F(ControllerTest, PidFileIsReadAsAnUntrustedNumber) {
@@ -247,8 +239,7 @@ TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheIns
     Register(m, conf);
     // The configuration directory as other users can write it.
     ASSERT_EQ(0, chmod(conf.c_str(), 0777));
-    pid_t rootsOwn = StartSleeper(), unrelated = StartSleeper(), bystander = StartSleeper();
-    ASSERT_TRUE(rootsOwn > 0 && unrelated > 0 && bystander > 0);
+    Lookalike rootsOwn({"sleeper"}), unrelated({"sleeper"}), bystander({"sleeper"});
     Lookalike controller(ControllerArgs(m));
     Lookalike member({conf + "/vxtrade", "-i", conf + "/vxtrade.conf", "--member"});
     // The payment server as it is started: two slashes before its file name.
@@ -259,14 +250,15 @@ TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheIns
     Lookalike asNobody({conf + "/scheduler", "-i", conf + "/scheduler.conf"}, kNobody);
     // Markers, some planted by nobody; names that are no process id; another directory's marker.
     auto marker = [&](pid_t pid) { return conf + "/" + std::to_string(pid) + ".vxpid"; };
-    for (pid_t p : {rootsOwn, planted.Pid(), otherInstance.Pid(), asNobody.Pid(), member.Pid()}) {
-        uid_t owner = p == rootsOwn || p == planted.Pid() ? kNobody : 0;
+    for (pid_t p :
+         {rootsOwn.Pid(), planted.Pid(), otherInstance.Pid(), asNobody.Pid(), member.Pid()}) {
+        uid_t owner = p == rootsOwn.Pid() || p == planted.Pid() ? kNobody : 0;
         ASSERT_TRUE(WriteWholeFile(marker(p), "") && lchown(marker(p).c_str(), owner, owner) == 0);
     }
     const char* junk[] = {"abc.vxpid", "x12.vxpid", "12x.vxpid"};
     for (const char* name : junk)
         ASSERT_TRUE(WriteWholeFile(conf + "/" + name, ""));
-    ASSERT_TRUE(WriteWholeFile(Rooted("/conf/") + std::to_string(bystander) + ".vxpid", ""));
+    ASSERT_TRUE(WriteWholeFile(Rooted("/conf/") + std::to_string(bystander.Pid()) + ".vxpid", ""));
 
     const pid_t killed[] = {member.Pid(), payment.Pid()};
     // Running: the controller takes the request and goes on, so it is killed as its file says.
@@ -281,15 +273,15 @@ TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheIns
 
     // Stopped, nothing listening: a stale pid file of root's names an unrelated process.
     m.MSPort = FreePort();
-    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(unrelated) + "\n"));
+    ASSERT_TRUE(WriteWholeFile(conf + "/srvrctrl.pid", std::to_string(unrelated.Pid()) + "\n"));
     ASSERT_TRUE(WriteWholeFile(marker(payment.Pid()), ""));
     struct Case {
         pid_t pid;
         std::string file, why;
     };
     const Case leftAlone[] = {
-        {unrelated, conf + "/srvrctrl.pid", "its command line ("},
-        {rootsOwn, marker(rootsOwn), "the file belongs to user 65534"},
+        {unrelated.Pid(), conf + "/srvrctrl.pid", "its command line ("},
+        {rootsOwn.Pid(), marker(rootsOwn.Pid()), "the file belongs to user 65534"},
         {planted.Pid(), marker(planted.Pid()), "the file belongs to user 65534"},
         {otherInstance.Pid(), marker(otherInstance.Pid()), "is not a daemon of instance shop"},
         {asNobody.Pid(), marker(asNobody.Pid()), "it runs as user 65534"},
@@ -318,9 +310,7 @@ TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheIns
     for (const char* name : junk)
         EXPECT_TRUE(FileExists(conf + "/" + name)) << name;
     EXPECT_EQ(1, SysStopVXSvc(m)) << "again";
-    for (pid_t p : {rootsOwn, unrelated, bystander})
-        EXPECT_EQ(-1, WaitForEnd(p, 100)) << "still running";
-    for (Lookalike* p : {&planted, &otherInstance, &asNobody})
+    for (Lookalike* p : {&rootsOwn, &unrelated, &bystander, &planted, &otherInstance, &asNobody})
         EXPECT_EQ(-1, p->End(100)) << "still running";
 }
 

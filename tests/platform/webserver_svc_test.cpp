@@ -79,12 +79,11 @@ TEST_F(WebServerTest, ActiveOnlyWhenTheListingShowsThePidOfItsFile) {
 }
 
 TEST_F(WebServerTest, StopSignalsOnlyTheProcessesOfNobody) {
-    pid_t server = StartSleeper(), worker = StartSleeper();
-    pid_t otherUser = StartSleeper(), otherName = StartSleeper();
-    ASSERT_TRUE(server > 0 && worker > 0 && otherUser > 0 && otherName > 0);
-    auto line = [](const char* user, pid_t pid, const char* cmd) {
-        return std::string(user) + "\t" + std::to_string(pid) + " 1 0 10:00:01 ? 0:00 " + cmd +
-               "\n";
+    Lookalike server({"sleeper"}), worker({"sleeper"}), otherUser({"sleeper"}),
+        otherName({"sleeper"});
+    auto line = [](const char* user, const Lookalike& process, const char* cmd) {
+        return std::string(user) + "\t" + std::to_string(process.Pid()) + " 1 0 10:00:01 ? 0:00 " +
+               cmd + "\n";
     };
     FakeProcessList(std::string(kHeader) + line("nobody", server, "/usr/sbin/httpd") + "  " +
                     line("nobody", worker, "/usr/sbin/httpd -X") +
@@ -94,10 +93,10 @@ TEST_F(WebServerTest, StopSignalsOnlyTheProcessesOfNobody) {
                     "nobody 12x 1 0 10:00:01 ? 0:00 httpd\n"
                     "nobodyelse 77 1 0 10:00:01 ? 0:00 httpd\n");
     EXPECT_EQ(1, ICStopSvc("httpd"));
-    EXPECT_EQ(SIGTERM, WaitForEnd(server, 5000));
-    EXPECT_EQ(SIGTERM, WaitForEnd(worker, 5000));
-    EXPECT_EQ(-1, WaitForEnd(otherUser, 100)) << "another user's process runs on";
-    EXPECT_EQ(-1, WaitForEnd(otherName, 100)) << "a process without the pattern runs on";
+    EXPECT_EQ(SIGTERM, server.End(5000));
+    EXPECT_EQ(SIGTERM, worker.End(5000));
+    EXPECT_EQ(-1, otherUser.End(100)) << "another user's process runs on";
+    EXPECT_EQ(-1, otherName.End(100)) << "a process without the pattern runs on";
 
     // Hostile or empty patterns run nothing and still answer 1.
     EXPECT_EQ(1, SysStopSvc(""));
