@@ -1,8 +1,11 @@
-// The instance list: cursor, conflict bits, port tests, edits and the default record.
-#include <chrono>
+// The instance list: conflict bits, port tests, edits, the cursor against a model, and its
+// data file: the exact layout read and written, the older layouts read, every refusal (a broken
+// line, or a record that hides a command) with its reason.
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "sandbox_fixture.h"
 #include "vxconfig/vxconfig.h"
@@ -27,51 +30,19 @@ protected:
         std::string services = ReadWholeFile(Rooted("/etc/services")) + lines;
         ASSERT_TRUE(WriteWholeFile(Rooted("/etc/services"), services));
     }
+    // Loads text as a data file into list.
+    int LoadText(const std::string& text, MSList& list) {
+        EXPECT_TRUE(WriteWholeFile(path(), text));
+        return list.Load(path().c_str());
+    }
+    std::string path() const { return Root() + "/vxconfig.dat"; }
 };
 
-TEST_F(MSListTest, CursorOnEmptyAndAfterDelete) {
-    MSList list;
-    MSInfo r;
-    EXPECT_EQ(list.GetIndex(), -1);
-    EXPECT_EQ(list.GetCurrent(r), 0);
-    EXPECT_EQ(list.SetIndex(0), 1);
-    EXPECT_EQ(list.GetIndex(), -1);
-    EXPECT_EQ(list.SetIndex(-1) + list.SetIndex(1), 0);
-    EXPECT_EQ(list.Delete(), 0);
-    EXPECT_EQ(list.SetCurrent(r), -1);
-    EXPECT_EQ(list.MergeCurrent(r), -1);
-
-    // The empty list takes even a record on the reserved port.
-    MSInfo first = Record("a", 16559);
-    EXPECT_EQ(list.Add(first, 1), 0);
-    MSInfo b = Record("b", 20000), c = Record("c", 21000);
-    ASSERT_EQ(list.Add(b, 1), 0);
-    ASSERT_EQ(list.Add(c, 1), 0);
-    EXPECT_EQ(list.GetIndex(), 2);
-    EXPECT_EQ(list.SetIndex(3), 1);
-    EXPECT_EQ(list.GetIndex(), -1);
-
-    list.SetIndex(1);
-    EXPECT_EQ(list.Delete(), 1);
-    EXPECT_EQ(list.GetIndex(), 1); // the following record
-    EXPECT_EQ(Filled(list.GetCurrent(r), r.Name), "c");
-    EXPECT_EQ(list.Delete(), 1);
-    EXPECT_EQ(list.GetIndex(), 0); // the last went: back to the one before
-    EXPECT_EQ(list.Delete(), 1);
-    EXPECT_EQ(list.GetCount(), 0);
-    EXPECT_EQ(list.GetIndex(), -1);
-}
-
-TEST_F(MSListTest, ConflictBits) {
+// Names, hosts and document roots in any letter case are the front end's tests.
+TEST_F(MSListTest, AddRefusesDuplicatesAndTakenPorts) {
     MSList list;
     MSInfo a = Record("shop", 20000);
-    MSInfo b = Record("SHOP", 20004);
-    b.ISHost = "HOST-shop";
-    b.DocRoot = "/DOCS/shop";
-    b.DBName = "Shop";
-    b.DBUser = "DBU";
-    EXPECT_EQ(list.CheckDup(b, a), 1 | 4 | 16 | 32 | 64);
-    b = Record("other", 20005);
+    MSInfo b = Record("other", 20005);
     EXPECT_EQ(list.CheckDup(b, a), 0);
     b.MSPort = 20000;
     EXPECT_EQ(list.CheckDup(b, a), 2 | 32);
@@ -79,34 +50,30 @@ TEST_F(MSListTest, ConflictBits) {
     EXPECT_EQ(list.CheckDup(b, a), 32);
 
     // The same database only when the deciphered passwords match, letter case ignored.
+    auto stored = [](const char* clear) {
+        MSInfo r;
+        r.SetCMSPswd(clear);
+        return r.CMSPswd;
+    };
     b = Record("other", 30000);
     b.DBName = "shop";
-    b.SetCMSPswd("Secret"); // the stored form of a password
-    a.DBPswd = b.CMSPswd;
-    b.SetCMSPswd("SECRET");
-    b.DBPswd = b.CMSPswd;
+    a.DBPswd = stored("Secret");
+    b.DBPswd = stored("SECRET");
     EXPECT_EQ(list.CheckDup(b, a), 64);
-    b.SetCMSPswd("other");
-    b.DBPswd = b.CMSPswd;
+    b.DBPswd = stored("other");
     EXPECT_EQ(list.CheckDup(b, a), 0);
 
+    MSInfo reserved = Record("r", 16559);
+    EXPECT_EQ(list.Add(reserved, 1), 0); // the empty list takes even the reserved port
+    list.Delete();
     ASSERT_EQ(list.Add(a, 1), 0);
     MSInfo twin = Record("SHOP", 40000);
     twin.ISHost = twin.DocRoot = twin.DBName = "x";
-    EXPECT_EQ(list.Add(twin, 1), 1);
-    EXPECT_EQ(list.CheckUnique(twin), 1);
-    EXPECT_EQ(list.GetCount(), 1);
-}
-
-TEST_F(MSListTest, AddTestsThePortsOfTheNewInstance) {
-    MSList list;
-    MSInfo a = Record("a", 20000);
-    ASSERT_EQ(list.Add(a, 1), 0);
-    MSInfo b = Record("b", 16556); // 16556..16560
+    EXPECT_EQ(list.Add(twin, 1) + list.CheckUnique(twin), 2);
+    b = Record("b", 16556); // 16556..16560
     EXPECT_EQ(list.Add(b, 1), 128);
     b.MSPort = 16555; // 16555..16559
     EXPECT_EQ(list.Add(b, 1), 0);
-
     Register("other\t30002/udp\n");
     MSInfo c = Record("c", 30000);
     EXPECT_EQ(list.Add(c, 1), 128);
@@ -139,11 +106,10 @@ TEST_F(MSListTest, EditingKeepsCapturedValuesAndOwnPorts) {
     ASSERT_EQ(list.MergeCurrent(edit), 0);
     EXPECT_EQ(edit.TransCnt, 77); // handed back as merged
     MSInfo now = At(list, 1);
-    EXPECT_EQ(now.MSPort, 21002);
-    EXPECT_STREQ(now.DBName, "renamed");
-    EXPECT_EQ(now.TransCnt, 77);
     ICString line;
-    EXPECT_EQ(now.MLMisc.GetFirst(line), 1);
+    EXPECT_EQ((std::vector<int>{now.MSPort, now.TransCnt, now.MLMisc.GetFirst(line)}),
+              (std::vector<int>{21002, 77, 1}));
+    EXPECT_STREQ(now.DBName, "renamed");
 
     // SetCurrent replaces the whole record.
     edit = Record("b2", 22000);
@@ -153,67 +119,163 @@ TEST_F(MSListTest, EditingKeepsCapturedValuesAndOwnPorts) {
     EXPECT_STREQ(now.Name, "b2");
 }
 
-// The cursor kept by index must agree with a plain walk from the head after any mix of
-// moves, additions and deletions.
-TEST(ListIndex, TheCursorAgreesWithAWalkFromTheHead) {
+// The cursor against a model, after any mix of moves, additions and deletions: an addition
+// makes the new record current, a deletion the following one (the one before when the last
+// went), an index one past the end clears the cursor, any other index is refused.
+TEST(ListIndex, TheCursorFollowsAModel) {
     MSList list;
     std::vector<std::string> model;
+    int index = -1;
     std::mt19937 random(42);
-    int next = 0;
     for (int step = 0; step < 3000; ++step) {
-        int action = static_cast<int>(random() % 4);
-        if (action == 0 || model.empty()) {
-            MSInfo r;
-            r.Name = ("n" + std::to_string(next++)).c_str();
-            list.Add(r, 0);
-            model.push_back(std::string(r.Name));
+        const int size = static_cast<int>(model.size());
+        const unsigned action = random() % 4;
+        MSInfo r;
+        if (action == 0) {
+            model.push_back("n" + std::to_string(step));
+            r.Name = model.back().c_str();
+            EXPECT_EQ(list.Add(r, 0), 0);
+            index = size;
         } else if (action == 1) {
-            int i = static_cast<int>(random() % (model.size() + 1));
-            ASSERT_EQ(list.SetIndex(i), 1);
-        } else if (action == 2 && list.GetIndex() >= 0) {
-            model.erase(model.begin() + list.GetIndex());
+            index = static_cast<int>(random() % (size + 1));
+            ASSERT_EQ(list.SetIndex(index), 1);
+            index = index == size ? -1 : index;
+        } else if (action == 2 && index >= 0) {
+            model.erase(model.begin() + index);
             ASSERT_EQ(list.Delete(), 1);
+            index = std::min(index, size - 2);
+        } else if (action == 2) { // nothing current: nothing to delete or replace
+            EXPECT_EQ(list.Delete(), 0);
+            EXPECT_EQ(list.SetCurrent(r), -1);
+            EXPECT_EQ(list.MergeCurrent(r), -1);
         } else {
-            EXPECT_EQ(list.SetIndex(static_cast<int>(model.size()) + 1), 0);
-            EXPECT_EQ(list.SetIndex(-1), 0);
+            EXPECT_EQ(list.SetIndex(size + 1) + list.SetIndex(-1), 0);
         }
         ASSERT_EQ(list.GetCount(), static_cast<int>(model.size()));
-        int at = list.GetIndex();
-        if (at >= 0) {
-            MSInfo current;
-            ASSERT_EQ(list.GetCurrent(current), 1);
-            ASSERT_EQ(std::string(current.Name), model[static_cast<size_t>(at)]) << step;
-        } else {
-            MSInfo none;
-            EXPECT_EQ(list.GetCurrent(none), 0);
-        }
+        ASSERT_EQ(list.GetIndex(), index) << "step " << step;
+        if (index >= 0)
+            ASSERT_EQ(Filled(list.GetCurrent(r), r.Name), model[static_cast<size_t>(index)]);
+        else
+            EXPECT_EQ(list.GetCurrent(r), 0);
     }
 }
 
-// Walking the list by index, as every operation and `vxcfg list` do, costs one step per
-// record: four times the records take about four times as long, not sixteen.
-TEST(ListIndex, WalkingByIndexIsLinear) {
-    auto walk = [](int count) {
-        MSList list;
-        for (int i = 0; i < count; ++i) {
-            MSInfo r;
-            r.MSPort = i;
-            list.Add(r, 0);
-        }
-        auto start = std::chrono::steady_clock::now();
-        long sum = 0;
-        MSInfo info;
-        for (int i = 0; i < list.GetCount(); ++i) {
-            list.SetIndex(i);
-            list.GetCurrent(info);
-            sum += info.MSPort;
-        }
-        EXPECT_EQ(sum, static_cast<long>(count) * (count - 1) / 2);
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+// Texts of fields, so that several compare at once.
+std::vector<std::string> Texts(std::initializer_list<const char*> texts) {
+    return std::vector<std::string>(texts.begin(), texts.end());
+}
+
+const char kMarker[] = "Hb4WkQ9sTz2LmX7cRv1NyE5pUa8JdG3f";
+
+// Lines 3 to 34 of a file holding the sample record.
+const std::string kSampleLines = std::string("shop1\n") + kMarker +
+                                 "\n/r/inst\n/r/html\n/r/log\n/r/cache\n/r/macro\n/r/cgi\n"
+                                 "/r/docs\n/ns/s\n/ns/n\n10.0.0.1\nweb1\nshopdb\ndbu\nstoredpw\n"
+                                 "dbh\nnode1\n50000\n1\n1\n4\n20000\n-1\n1000\n576\nowner\n"
+                                 "storedadm\npvh\n31\n32\n3600\n";
+
+// Every field of the file distinct, so a line out of place shows both ways.
+TEST_F(MSListTest, ReadsAndWritesTheCurrentLayoutLineByLine) {
+    MSList list;
+    const std::string file = "769\n1\n" + kSampleLines + "769\n";
+    ASSERT_EQ(LoadText(file, list), 1);
+    EXPECT_EQ(list.GetCount(), 1);
+    MSInfo r = At(list, 0);
+    EXPECT_EQ(Texts({r.Name,      r.MerKey,  r.RootPath, r.HtmlPath,  r.VXLogPath,    r.CachePath,
+                     r.MacroPath, r.CgiPath, r.DocRoot,  r.NESSecure, r.NESNonsecure, r.IPAddr,
+                     r.ISHost,    r.DBName,  r.DBUser,   r.DBPswd,    r.DBHost,       r.DBNode,
+                     r.DBService, r.DBOwner, r.CMSPswd,  r.PVHost,    r.ConfigPath}),
+              Texts({"shop1",    kMarker,  "/r/inst",   "/r/html",  "/r/log", "/r/cache",
+                     "/r/macro", "/r/cgi", "/r/docs",   "/ns/s",    "/ns/n",  "10.0.0.1",
+                     "web1",     "shopdb", "dbu",       "storedpw", "dbh",    "node1",
+                     "50000",    "owner",  "storedadm", "pvh",      ""}));
+    EXPECT_EQ((std::vector<int>{r.ISType, r.DBType, r.MSProc, r.MSPort, r.AuxPort, r.MaxCacheFiles,
+                                r.MSOption, r.PVCycle, r.PVIntvl, r.PVTmout}),
+              (std::vector<int>{IS_NETSCAPE, DB_ORACLE, 4, 20000, -1, 1000, 576, 31, 32, 3600}));
+    // The marker stands for no merchant key.
+    ICString key("x");
+    EXPECT_EQ(Filled(r.GetMerKey(key), key), "");
+
+    // Written back line by line; a field the file does not hold stays out of it.
+    r.ConfigPath = "/not/stored";
+    MSList again;
+    again.Add(r, 0);
+    ASSERT_EQ(again.Store(path().c_str()), 1);
+    EXPECT_EQ(ReadWholeFile(path()), file);
+}
+
+TEST_F(MSListTest, ReadsOlderLayouts) {
+    const std::string older = "shop2\nKEY\n/o/root\n/o/macro\n/o/cgi\n/o/html\n10.1.1.1\nweb2\n"
+                              "db2\nu2\npw2\nh2\nn2\ns2\n";
+    const std::string numbers = "2\n0\n3\n30000\n30010\n64\n";
+    MSList list;
+    ASSERT_EQ(LoadText("258\n1\n" + older + "dropped line\n" + numbers + "258\n", list), 1);
+    MSInfo r = At(list, 0);
+    EXPECT_STREQ(r.MacroPath, "/o/macro");
+    EXPECT_STREQ(r.HtmlPath, "/o/html");
+    EXPECT_EQ(r.ISType, IS_BRINDLE);
+    EXPECT_EQ((std::vector<int>{r.MSPort, r.AuxPort, r.MSOption, r.PVTmout}),
+              (std::vector<int>{30000, 30010, 64, 3600}));
+
+    // Any other older version has no extra line.
+    MSList other;
+    ASSERT_EQ(LoadText("513\n1\n" + older + numbers + "513\n", other), 1);
+    r = At(other, 0);
+    EXPECT_EQ((std::vector<int>{r.MSPort, r.MSOption}), (std::vector<int>{30000, 64}));
+}
+
+// Every refusal names the line, or the record and field, as the front end shows it.
+TEST_F(MSListTest, RefusesBadFilesAndDoesNotStoreOverThem) {
+    const std::string good = "769\n1\n" + kSampleLines + "769\n";
+    std::string badType = good, hidden = good;
+    badType.replace(badType.find("\n1\n1\n4\n"), 7, "\n3\n1\n4\n");
+    hidden.replace(hidden.find("shop1"), 5, "sh;p1");
+    const struct {
+        std::string text;
+        const char* why;
+        bool strictOnly = false; // the product's own reading lets it pass
+    } bad[] = {
+        {"770\n0\n770\n", "line 1: a version newer than this program reads"},
+        {"769\n-1\n769\n", "line 2: a negative number of records"},
+        {good.substr(0, good.size() - 1), "line 35: the last line has no newline"},
+        {"769\n1\n" + kSampleLines, "line 35: the file ends early"},
+        {"769\n1\n" + kSampleLines + "258\n", "line 35: the end line does not repeat the version"},
+        {"769\n2\n" + kSampleLines + "769\n", "line 36: the file ends early"},
+        {badType, "line 22: a type out of range"},
+        {"769\n1\n" + std::string(512, 'a') + kSampleLines.substr(5) + "769\n",
+         "line 3: a text of 512 characters or more"},
+        {"", "line 1: the file ends early"},
+        {hidden,
+         "record 1: instance ?: Name holds characters that may not stand in a command (letters, "
+         "digits and ._-+,:@= only)"},
+        {"769\n0\n769\n769\n", "line 4: text after the end of the list", true},
+        {"root:x:0:0:root:/root:/bin/sh\nbin:x:2:2::/usr/bin:\n", "line 1: not a number"},
     };
-    double small = walk(4000);
-    double large = walk(16000);
-    EXPECT_LT(large, 8 * small + 0.05) << small << " s for 4000, " << large << " s for 16000";
+    for (const auto& b : bad) {
+        MSList list;
+        ASSERT_TRUE(WriteWholeFile(path(), b.text));
+        EXPECT_EQ(list.LoadDataFile(path().c_str()), 0) << b.why;
+        EXPECT_EQ(std::string(SysGetLastReason()), path() + ": " + b.why);
+        EXPECT_EQ(MSList::IsDataFile(path().c_str()), 0) << b.why;
+        if (!b.strictOnly) {
+            EXPECT_EQ(list.Load(path().c_str()), 0) << b.why;
+        }
+        // Nor is it stored over; only an empty file is taken for a new one.
+        EXPECT_EQ(list.Store(path().c_str()), b.text.empty() ? 1 : 0) << b.why;
+        if (!b.text.empty()) {
+            EXPECT_EQ(ReadWholeFile(path()), b.text);
+        }
+    }
+    MSList missing;
+    EXPECT_EQ(missing.Load((path() + ".none").c_str()), 0);
+
+    // A failing record empties the list, even of records read before it.
+    MSList list;
+    EXPECT_EQ(LoadText("769\n2\n" + kSampleLines + "shop2\n", list), 0);
+    EXPECT_EQ(list.GetCount(), 0);
+    // 511 characters still read back.
+    EXPECT_EQ(LoadText("769\n1\n" + std::string(511, 'a') + kSampleLines.substr(5) + "769\n", list),
+              1);
 }
 
 } // namespace

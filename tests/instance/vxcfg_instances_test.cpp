@@ -1,18 +1,28 @@
-// The front end's instance commands, run as a user would, in a sandbox installation.
+// The front end's instance commands run as a user would, in a sandbox installation; instance
+// directories out of their place and port plans past the last port or on another service's
+// ports, tried through the front end, the data file, the capture and creation.
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
+#include "installations.h"
 #include "run_program.h"
 #include "sandbox_fixture.h"
 
 namespace {
 
+const char kPathRule[] = "is refused: an absolute path below / without any dot";
+
+// shop1 added with its defaults (ports 16570 to 16580) and host web1.
 class VxcfgInstancesTest : public SandboxTest {
 protected:
-    ProgramResult Vxcfg(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--root", Root()});
-        return RunProgram("vxcfg", args);
+    void SetUp() override {
+        SandboxTest::SetUp();
+        Ok({"add", "shop1", "--host", "web1"});
+        before = ReadWholeFile(DataFile());
     }
     // A command that must succeed; its output.
     std::string Ok(std::vector<std::string> args) {
@@ -23,17 +33,21 @@ protected:
     std::string DataFile() const {
         return Rooted("/opt/Orvellvndx/Vendrix3/server/admin/vxconfig.dat");
     }
+    std::string before;
 };
 
 TEST_F(VxcfgInstancesTest, AddListShowSetRemove) {
-    Ok({"add", "shop1", "--host", "web1", "--dbuser", "dbu", "--dbpass", SANDBOX_PASSWORD,
-        "--merchant-key", "00112233445566aa"});
+    // The next free block follows shop1's and skips one that holds a registered port.
+    std::string services = ReadWholeFile(Rooted("/etc/services")) + "x\t16595/tcp\n";
+    ASSERT_TRUE(WriteWholeFile(Rooted("/etc/services"), services));
     Ok({"add", "shop2", "--host", "web2", "--docroot", "/srv/shop2", "--db", "shop2", "--procs",
         "4"});
     EXPECT_EQ(Ok({"list"}), "shop1    16570-16580 Wharf Relda mser\n"
-                            "shop2    16590-16602 Wharf Relda shop2\n");
+                            "shop2    16610-16622 Wharf Relda shop2\n");
 
     // Secrets are only said to be set, never shown.
+    Ok({"set", "shop1", "--dbuser", "dbu", "--dbpass", SANDBOX_PASSWORD, "--merchant-key",
+        "00112233445566aa"});
     std::string shown = Ok({"show", "SHOP1"});
     for (std::string line :
          {"RootPath       " + Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1") + "\n",
@@ -44,9 +58,7 @@ TEST_F(VxcfgInstancesTest, AddListShowSetRemove) {
     EXPECT_EQ(shown.find("00112233445566aa"), std::string::npos);
 
     Ok({"set", "shop2", "--port", "17000", "--pvtmout", "600"});
-    shown = Ok({"show", "shop2"});
-    EXPECT_NE(shown.find("MSPort         17000\n"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("PVTmout        600\n"), std::string::npos) << shown;
+    EXPECT_NE(Ok({"show", "shop2"}).find("PVTmout        600\n"), std::string::npos);
 
     Ok({"remove", "shop1"});
     EXPECT_EQ(Ok({"list"}), "shop2    17000-17012 Wharf Relda shop2\n");
@@ -56,9 +68,6 @@ TEST_F(VxcfgInstancesTest, AddListShowSetRemove) {
 }
 
 TEST_F(VxcfgInstancesTest, ConflictsAndRejectedValuesLeaveTheFileAlone) {
-    ASSERT_EQ(Vxcfg({"add", "shop1", "--host", "web1"}).exitCode, 0);
-    std::string before = ReadWholeFile(DataFile());
-
     // The same default document root and database, a name differing in case, same port.
     ProgramResult r = Vxcfg({"add", "SHOP1", "--host", "WEB1", "--port", "16570"});
     EXPECT_EQ(r.exitCode, 1);
@@ -68,53 +77,123 @@ TEST_F(VxcfgInstancesTest, ConflictsAndRejectedValuesLeaveTheFileAlone) {
                      "vxcfg: The document root must be unique.\n"
                      "vxcfg: The database name must be unique for each instance\n");
 
-    for (std::vector<std::string> bad : {
-             std::vector<std::string>{"add", "shop3", "--port", "16560"},
-             {"add", "shop3", "--procs", "1x"},
-             {"add", "toolongname"},
-             {"add", "shop3", "--dbpass", "wrong"},
-             {"add", "shop3", "--docroot", "/" + std::string(511, 'd')},
-             {"set", "shop1", "--ip", "10.0.0.256"},
-             {"set", "shop1", "--bogus", "1"},
-         }) {
-        r = Vxcfg(bad);
-        EXPECT_EQ(r.exitCode, 2) << bad[1] << ": " << r.err;
+    // Each refused value is named, a password never.
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"add", "shop3", "--port", "16560"}, "--port: '16560' is refused"},
+        {{"add", "shop3", "--procs", "1x"}, "--procs: '1x' is refused"},
+        {{"add", "toolongname"}, "'toolongname' is refused"},
+        {{"add", "shop3", "--dbpass", "wrong"},
+         "The specified password is incorrect for the user (" SANDBOX_INSTANCE_USER ")"},
+        {{"add", "shop3", "--dbowner", "nosuchuser"}, "--dbowner: 'nosuchuser' is refused"},
+        {{"add", "shop3", "--docroot", "/" + std::string(511, 'd')}, "--docroot"},
+        {{"set", "shop1", "--ip", "10.0.0.256"}, "--ip: '10.0.0.256' is refused"},
+        {{"set", "shop1", "--bogus", "1"}, "unknown option '--bogus'"},
+    };
+    for (const auto& bad : refused) {
+        r = Vxcfg(bad.first);
+        EXPECT_EQ(r.exitCode, 2) << bad.second << ": " << r.err;
+        EXPECT_NE(r.err.find(bad.second), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("wrong"), std::string::npos) << r.err;
     }
-    EXPECT_NE(Vxcfg({"add", "shop3", "--port", "16560"}).err.find("--port"), std::string::npos);
     EXPECT_EQ(ReadWholeFile(DataFile()), before);
 }
 
-TEST_F(VxcfgInstancesTest, BrokenDataFileIsRefusedAndKept) {
-    std::string data = Root() + "/mine.dat";
-    ASSERT_EQ(Vxcfg({"add", "shop1", "--data", data}).exitCode, 0);
-    std::string good = ReadWholeFile(data);
-    const struct {
-        std::string text;
-        const char* why;
-    } brokens[] = {
-        {good.substr(0, good.size() - 1), "line 35: the last line has no newline"},
-        {"770\n0\n770\n", "line 1: a version newer than this program reads"},
-        {"769\n1\nshop1\n", "line 4: the file ends early"},
-        {"769\n0\n769\n769\n", "line 4: text after the end of the list"},
-        {"root:x:0:0:root:/root:/bin/sh\nbin:x:2:2::/usr/bin:\n", "line 1: not a number"},
-    };
-    for (const auto& b : brokens) {
-        const std::string& broken = b.text;
-        ASSERT_TRUE(WriteWholeFile(data, broken));
-        for (std::vector<std::string> cmd : {
-                 std::vector<std::string>{"list"},
-                 {"add", "shop2", "--host", "web2"},
-                 {"remove", "shop1"},
-             }) {
-            cmd.insert(cmd.end(), {"--data", data});
+TEST_F(VxcfgInstancesTest, DirectoriesOutOfTheirPlaceAreRefusedAtAddAndSet) {
+    for (std::string bad :
+         {"..", "../x", "rel/path", "/srv/shop1.example.com", "/srv/a/../b", "/"}) {
+        for (std::vector<std::string> cmd : {std::vector<std::string>{"add", "shop2", "--htmlpath"},
+                                             {"set", "shop1", "--htmlpath"},
+                                             {"set", "shop1", "--docroot"}}) {
+            cmd.push_back(bad);
             ProgramResult r = Vxcfg(cmd);
-            EXPECT_EQ(r.exitCode, 1) << cmd[0];
-            EXPECT_EQ(r.err,
-                      "vxcfg: Configuration data loading error. " + data + ": " + b.why + "\n");
+            EXPECT_EQ(r.exitCode, 2) << cmd[0] << " " << bad;
+            EXPECT_NE(r.err.find(kPathRule), std::string::npos) << r.err;
         }
-        EXPECT_EQ(ReadWholeFile(data), broken);
     }
+    // A name with a dot would put one into the directories made from it.
+    ProgramResult r = Vxcfg({"add", "shop.2"});
+    EXPECT_EQ(r.exitCode, 2);
+    std::string root = Rooted("/opt/Orvellvndx/Vendrix3/instance/shop.2");
+    EXPECT_NE(r.err.find("RootPath '" + root + "' " + kPathRule), std::string::npos) << r.err;
+    EXPECT_EQ(ReadWholeFile(DataFile()), before);
+}
+
+// "..", read from a data file edited by hand, would put the configuration files beside the
+// caller's working directory; a configuration directory with a dot, read from the boot
+// registry of an installation, would break every backup made there.
+TEST_F(VxcfgInstancesTest, RecordsReadFromFilesThatLeadOutOfPlaceAreRefused) {
+    std::string dir = Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1") + "\n";
+    std::string text = before;
+    text.replace(text.find(dir, text.find(dir) + 1), dir.size(), "..\n"); // HtmlPath
+    ASSERT_TRUE(WriteWholeFile(DataFile(), text));
+    std::string work = Rooted("/srv/work");
+    ASSERT_EQ(mkdir(Rooted("/srv").c_str(), 0755) + mkdir(work.c_str(), 0755), 0);
+    char cwd[4096];
+    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+    ASSERT_EQ(chdir(work.c_str()), 0);
+    ProgramResult r = Vxcfg({"create"});
+    ASSERT_EQ(chdir(cwd), 0);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(DataFile() + ": record 1: instance shop1: HtmlPath '..' " + kPathRule),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(FileExists(Rooted("/srv/vxtrade.conf")) ||
+                 FileExists(Rooted("/srv/srvrctrl.conf")));
+
+    MSInfo m;
+    m.Name = "shop3";
+    m.ISHost = "host3";
+    m.MSPort = 4000;
+    m.HtmlPath = Rooted("/srv/shop3.example.com/config").c_str();
+    m.DocRoot = Rooted("/srv/html").c_str();
+    ICString error;
+    ASSERT_EQ(SandboxAddInstance(Root().c_str(), 3, m, error), 1) << (const char*)error;
+    ErrorLines errors;
+    MSList list;
+    CaptureVXConfig(list, 3);
+    EXPECT_EQ(list.GetCount(), 0);
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Storix server instance definition error."});
+    EXPECT_EQ(std::string(SysGetLastReason())
+                  .find("instance shop3: HtmlPath '" + m.HtmlPath + "' " + kPathRule),
+              0u);
+}
+
+TEST_F(VxcfgInstancesTest, PortPlansPastTheLastPortOrOnAnotherServiceAreRefused) {
+    const std::pair<std::vector<std::string>, const char*> attacks[] = {
+        {{"add", "shop2", "--port", "65530", "--procs", "9", "--host", "w2", "--db", "d2",
+          "--docroot", "/d2"},
+         "port 65536 of instance shop2 (its server process 6) lies outside 1024..65535"},
+        {{"add", "shop2", "--port", "49995", "--host", "w2", "--db", "d2", "--docroot", "/d2"},
+         "port 50000 of instance shop2 (its payment administration port) is registered to the "
+         "service relda61"},
+        {{"set", "shop1", "--port", "49995"},
+         "port 50000 of instance shop1 (its payment administration port) is registered to the "
+         "service relda61"},
+    };
+    for (const auto& attack : attacks) {
+        ProgramResult r = Vxcfg(attack.first);
+        EXPECT_EQ(r.exitCode, 1) << attack.first[2];
+        EXPECT_EQ(r.err, "vxcfg: The selected port is already in use by another service or "
+                         "instance: " +
+                             std::string(attack.second) + "\n");
+    }
+    EXPECT_EQ(ReadWholeFile(DataFile()), before);
+}
+
+TEST_F(VxcfgInstancesTest, CreateRegistersNothingWhenAnotherServiceHoldsAPortOfThePlan) {
+    std::string services = ReadWholeFile(Rooted("/etc/services")) + "intruder\t16575/tcp\n";
+    ASSERT_TRUE(WriteWholeFile(Rooted("/etc/services"), services));
+    ProgramResult r = Vxcfg({"create"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("vxcfg: The selected port is already in use by another service or "
+                         "instance\n"
+                         "vxcfg: Error in creating Storix server instance shop1.\n"
+                         "vxcfg: shop1 is not created: port 16575 of instance shop1 (its payment "
+                         "administration port) is registered to the service intruder\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")), services);
+    EXPECT_FALSE(FileExists(Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1/srvrctrl.conf")));
 }
 
 } // namespace
