@@ -1,4 +1,5 @@
-// `vxcfg pay`, run as a user would run it.
+// `vxcfg pay`, run as a user would run it: the administrative requests it sends, and a server
+// that never answers.
 #include <chrono>
 
 #include "pay_fixture.h"
@@ -26,13 +27,17 @@ TEST(VxcfgPay, GivesUpOnASilentServerAtTheTimeOut) {
     }
 }
 
+// About and stop go to the administration port, as the bytes below.
 TEST_F(PayServerTest, VxcfgPayTalksToTheServer) {
+    const std::string version = Parm("PVAPIVERSION    ", "2");
     std::string api = std::to_string(server_->ApiPort());
     std::string admin = std::to_string(server_->AdminPort());
     ProgramResult about =
         RunProgram("vxcfg", {"pay", "about", "--api-port", api, "--admin-port", admin});
     EXPECT_EQ(0, about.exitCode) << about.err;
     EXPECT_EQ("stand-in 2.0\n", about.out);
+    EXPECT_TRUE(server_->Requests().back().admin);
+    EXPECT_EQ("ABOUT          " + version, Last());
 
     EXPECT_EQ(2, RunProgram("vxcfg", {"pay"}).exitCode);
     EXPECT_EQ(2, RunProgram("vxcfg", {"pay", "restart", "--api-port", api}).exitCode);
@@ -48,6 +53,8 @@ TEST_F(PayServerTest, VxcfgPayTalksToTheServer) {
     AwaitRequests(2);
     server_->Stop();
     EXPECT_TRUE(server_->StopRequested());
+    EXPECT_TRUE(server_->Requests().back().admin);
+    EXPECT_EQ("STOP           " + version, Last());
 
     ProgramResult gone =
         RunProgram("vxcfg", {"pay", "about", "--api-port", api, "--admin-port", admin});

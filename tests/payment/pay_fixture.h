@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -68,6 +69,19 @@ inline std::string ReadRequest(int peer) {
             return got;
     }
     return "";
+}
+
+// The result and return code of call(&rc), with a failure unless it took from atLeast to
+// below seconds.
+inline std::pair<int, int> TimedCodes(double atLeast, double below,
+                                      const std::function<int(int*)>& call) {
+    int rc = -1;
+    auto start = std::chrono::steady_clock::now();
+    int result = call(&rc);
+    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, atLeast);
+    EXPECT_LT(took, below);
+    return {result, rc};
 }
 
 inline int OpenDescriptors() {

@@ -63,29 +63,10 @@ protected:
         server->Stop();
     }
 
-    std::vector<std::string> Status() const { return m_status; }
-
-    static void Collect(const char* text) { s_self->m_status.push_back(text); }
-
-    void CollectStatus() {
-        s_self = this;
-        pfnUpdate = Collect;
-    }
-    void TearDown() override {
-        pfnUpdate = nullptr;
-        SandboxTest::TearDown();
-    }
-
     MSInfo instance;
-
-private:
-    static PaymentServiceTest* s_self;
-    std::vector<std::string> m_status;
 };
 
-PaymentServiceTest* PaymentServiceTest::s_self = nullptr;
-
-TEST_F(PaymentServiceTest, ActiveWhenTheServerIdentifiesItself) {
+TEST_F(PaymentServiceTest, ActiveWhenTheServerIdentifiesItselfAndStartedOrStoppedOnce) {
     auto server = StartServer();
     ASSERT_TRUE(server);
     EXPECT_EQ(1, SysIsPSSvcActive(instance));
@@ -99,8 +80,22 @@ TEST_F(PaymentServiceTest, ActiveWhenTheServerIdentifiesItself) {
     elsewhere = instance;
     elsewhere.PVHost = "";
     EXPECT_EQ(0, SysIsPSSvcActive(elsewhere)) << "no host";
+
+    // Started again, it runs nothing; stopped, it waits until the server is gone.
+    StatusLines status;
+    EXPECT_EQ(1, ICStartPSSvc(instance));
+    EXPECT_EQ(1, SysStartPSSvc(instance));
+    EXPECT_FALSE(FileExists(Rooted("/su.log")));
+    EXPECT_EQ(1, ICStopPSSvc(instance));
+    EXPECT_TRUE(server->StopRequested());
     server->Stop();
     EXPECT_EQ(0, SysIsPSSvcActive(instance)) << "stopped";
+    EXPECT_EQ(1, ICStopPSSvc(instance));
+    EXPECT_EQ(1, SysStopPSSvc(instance));
+    EXPECT_EQ((std::vector<std::string>{"Payment server for instance shop is already active.",
+                                        "Payment server for instance shop stopped successfully.",
+                                        "Payment server for instance shop is already inactive."}),
+              status.Lines());
 
     // A server that takes the probe and never answers is not active, within the time-out.
     setenv("VXCONFIG_ADMIN_TIMEOUT_MS", "500", 1);
@@ -115,37 +110,15 @@ TEST_F(PaymentServiceTest, ActiveWhenTheServerIdentifiesItself) {
     silent->Stop();
 }
 
-TEST_F(PaymentServiceTest, StartOfARunningServerRunsNothingAndStopWaitsUntilItIsGone) {
-    auto server = StartServer();
-    ASSERT_TRUE(server);
-    CollectStatus();
-    EXPECT_EQ(1, ICStartPSSvc(instance));
-    EXPECT_EQ(1, SysStartPSSvc(instance));
-    EXPECT_EQ(std::vector<std::string>{"Payment server for instance shop is already active."},
-              Status());
-    EXPECT_FALSE(FileExists(Rooted("/su.log")));
-
-    EXPECT_EQ(1, ICStopPSSvc(instance));
-    EXPECT_TRUE(server->StopRequested());
-    EXPECT_EQ((std::vector<std::string>{"Payment server for instance shop is already active.",
-                                        "Payment server for instance shop stopped successfully."}),
-              Status());
-    server->Stop();
-    EXPECT_EQ(0, SysIsPSSvcActive(instance));
-
-    EXPECT_EQ(1, ICStopPSSvc(instance));
-    EXPECT_EQ("Payment server for instance shop is already inactive.", Status().back());
-    EXPECT_EQ(1, SysStopPSSvc(instance));
-}
-
 TEST_F(PaymentServiceTest, StartRunsTheServerAsTheOwnerAndPolls) {
     PortsOfNoServer();
-    CollectStatus();
+    StatusLines status;
     // The program is there (a start never runs a missing one); the su notes its command line.
     ASSERT_TRUE(WriteWholeFile(Rooted("/opt/Orvellvndx/Vendrix3/bin/server"), "", 0755));
     // Nothing comes up: 180 probes, then failure.
     EXPECT_EQ(0, ICStartPSSvc(instance));
-    EXPECT_EQ(std::vector<std::string>{"Cannot start Payment server for instance shop."}, Status());
+    EXPECT_EQ(std::vector<std::string>{"Cannot start Payment server for instance shop."},
+              status.Lines());
     std::string expected = std::string("-|") + SANDBOX_OWNER_USER + "|-c|" +
                            Rooted("/opt/Orvellvndx/Vendrix3") + "/bin/server -i " +
                            Rooted("/conf") + "//pay_payvane.conf -s vxshop_pe_1|\n";

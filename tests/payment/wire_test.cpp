@@ -1,4 +1,5 @@
-// The exact bytes each command puts on the wire, and how replies come back.
+// The exact bytes each command puts on the wire, and how replies come back. (The
+// administrative requests are the front end's tests.)
 #include <climits>
 #include <cstdlib>
 #include <functional>
@@ -13,50 +14,7 @@ const Key kKeyRecord = {1234, 77};
 
 } // namespace
 
-TEST_F(PayServerTest, ReceivePaymentSendsEveryGivenPartInOrder) {
-    PaymentServerSession* s = Open();
-    server_->SetReply({0, 41, std::string("ok\0data", 7)});
-    ProtocolData pd = {nullptr, 0};
-    int rc = -1;
-    ASSERT_EQ(0, pvAddProtocolData(&pd, "CUSTOMFIELD     ", "x", 1, &rc));
-    Amount amount = {1999, -2, 840};
-    URLSet urls = {"http://s/ok", nullptr, "", "http://s/svc"};
-    OrderDescription od = {"ISO-8859-1", "two\0bytes", 9};
-    unsigned long batch = 12;
-    DepositRequest deposit = {&batch};
-    Approve approve = {5, 1999, 0, &deposit};
-    ProtocolData reply = {nullptr, 0};
-    EXPECT_EQ(Codes(0, 41), Codes(pvReceivePayment(s, &kKeyRecord, &amount, &urls, "VISA", &od,
-                                                   &approve, &pd, &rc, &reply),
-                                  rc));
-    EXPECT_EQ("RECEIVEPAYMENT " + kVersion + kKey + Parm("AMOUNT          ", "1999") +
-                  Parm("AMOUNTEXP10     ", "-2") + Parm("CURRENCY        ", "840") +
-                  Parm("CUSTOMFIELD     ", "x") + Parm("SUCCESSURL      ", "http://s/ok") +
-                  Parm("SERVICEURL      ", "http://s/svc") + Parm("PAYMENTTYPE     ", "VISA") +
-                  Parm("CHARSET         ", "ISO-8859-1") +
-                  Parm("ORDERDESCRIPTION", std::string("two\0bytes", 9)) +
-                  Parm("APPROVEFLAG     ", "1") + Parm("PAYMENTNUMBER   ", "5") +
-                  Parm("PAYMENTAMOUNT   ", "1999") + Parm("SPLITALLOWED    ", "0") +
-                  Parm("DEPOSITFLAG     ", "1") + Parm("BATCHID         ", "12"),
-              Last());
-    ASSERT_EQ(7, reply.length);
-    EXPECT_EQ(std::string("ok\0data", 7), std::string(reply.data, 7));
-    EXPECT_EQ('\0', reply.data[7]);
-    free(reply.data);
-    free(pd.data);
-
-    // Nothing optional given, empty URLs included: only the version and the key.
-    URLSet empty = {"", "", "", ""};
-    server_->SetReply({3, 0, ""});
-    reply = {reinterpret_cast<char*>(&batch), 99}; // stale values the call must clear
-    EXPECT_EQ(3, pvReceivePayment(s, &kKeyRecord, nullptr, &empty, "", nullptr, nullptr, nullptr,
-                                  &rc, &reply));
-    EXPECT_EQ("RECEIVEPAYMENT " + kVersion + kKey, Last());
-    EXPECT_EQ(nullptr, reply.data);
-    EXPECT_EQ(0, reply.length);
-}
-
-// Each command's parameters in their order, optional ones only when given.
+// Each command's parameters in their order, optional ones only when given; the reply data.
 TEST_F(PayServerTest, EachCommandSendsItsParametersInOrder) {
     PaymentServerSession* s = Open();
     int rc = -1;
@@ -66,8 +24,14 @@ TEST_F(PayServerTest, EachCommandSendsItsParametersInOrder) {
     unsigned long batch = 31, batch4 = 4;
     DepositRequest noBatch = {nullptr};
     DepositRequest withBatch = {&batch};
+    // Protocol data built by the caller: a value with a NUL in it, then an empty one.
     ProtocolData terminal = {nullptr, 0};
-    ASSERT_EQ(0, pvAddProtocolDataString(&terminal, "TERMINAL        ", "T1", 2, &rc));
+    ASSERT_EQ(Codes(0, 0), Codes(pvAddProtocolData(&terminal, "TERMINAL        ",
+                                                   "T\0"
+                                                   "1",
+                                                   3, &rc),
+                                 rc));
+    ASSERT_EQ(0, pvAddProtocolDataString(&terminal, "EMPTY           ", "", 0, &rc));
     // Not a valid parameter sequence; accepting bounds only the size.
     char odd[3] = {'a', 'b', 'c'};
     ProtocolData unchecked = {odd, 3};
@@ -78,6 +42,11 @@ TEST_F(PayServerTest, EachCommandSendsItsParametersInOrder) {
     unsigned long widestBatch = ULONG_MAX;
     DepositRequest widestDeposit = {&widestBatch};
     Approve widestApprove = {ULONG_MAX, ULONG_MAX, LONG_MIN, &widestDeposit};
+    // Every part of a payment given, a description with a NUL included; then nothing
+    // optional, empty URLs included.
+    URLSet urls = {"http://s/ok", nullptr, "", "http://s/svc"}, noUrls = {"", "", "", ""};
+    OrderDescription od = {"ISO-8859-1", "two\0bytes", 9};
+    Approve approveAll = {5, 100, 0, &withBatch};
     const std::string head = kVersion + kKey + amt, pay = Parm("PAYMENTNUMBER   ", "6"),
                       credit = Parm("CREDITNUMBER    ", "2"),
                       batchId = Parm("BATCHID         ", "31"),
@@ -85,12 +54,30 @@ TEST_F(PayServerTest, EachCommandSendsItsParametersInOrder) {
                       split0 = Parm("SPLITALLOWED    ", "0"),
                       ids = Parm("BATCHID         ", "4") + Parm("ACCOUNTNUMBER   ", "3") +
                             Parm("MERCHANTNUMBER  ", "77"),
-                      t1 = Parm("TERMINAL        ", "T1"), max = "18446744073709551615",
-                      min = "-9223372036854775808";
+                      t1 = Parm("TERMINAL        ", std::string("T\0"
+                                                                "1",
+                                                                3)) +
+                           Parm("EMPTY           ", ""),
+                      max = "18446744073709551615", min = "-9223372036854775808";
     const struct {
         std::function<int()> call;
         std::string sent;
     } cases[] = {
+        {[&] {
+             return pvReceivePayment(s, &kKeyRecord, &amount, &urls, "VISA", &od, &approveAll,
+                                     &terminal, &rc, nullptr);
+         },
+         "RECEIVEPAYMENT " + head + t1 + Parm("SUCCESSURL      ", "http://s/ok") +
+             Parm("SERVICEURL      ", "http://s/svc") + Parm("PAYMENTTYPE     ", "VISA") +
+             Parm("CHARSET         ", "ISO-8859-1") +
+             Parm("ORDERDESCRIPTION", std::string("two\0bytes", 9)) +
+             Parm("APPROVEFLAG     ", "1") + Parm("PAYMENTNUMBER   ", "5") +
+             Parm("PAYMENTAMOUNT   ", "100") + split0 + deposit + batchId},
+        {[&] {
+             return pvReceivePayment(s, &kKeyRecord, nullptr, &noUrls, "", nullptr, nullptr,
+                                     nullptr, &rc, nullptr);
+         },
+         "RECEIVEPAYMENT " + kVersion + kKey},
         {[&] { return pvCancelOrder(s, &kKeyRecord, nullptr, &rc); },
          "CANCELORDER    " + kVersion + kKey + Parm("DELETEORDER     ", "1")},
         {[&] { return pvApprove(s, &kKeyRecord, 6, &amount, 1, &noBatch, nullptr, &rc); },
@@ -141,25 +128,24 @@ TEST_F(PayServerTest, EachCommandSendsItsParametersInOrder) {
         EXPECT_EQ(c.sent, Last());
     }
     free(terminal.data);
-}
 
-TEST_F(PayServerTest, AboutAndStopGoToTheAdministrationPort) {
-    PaymentServerSession* s = Open();
-    int rc = -1;
+    // Reply data comes back whole, a NUL in it and one after it; a call without data clears
+    // what the reply held before.
     ProtocolData reply = {nullptr, 0};
-    EXPECT_EQ(Codes(0, 0), Codes(pvAbout(s, &rc, &reply), rc));
-    ASSERT_EQ(12, reply.length);
-    EXPECT_STREQ("stand-in 2.0", reply.data);
+    auto receive = [&] {
+        return pvReceivePayment(s, &kKeyRecord, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, &rc, &reply);
+    };
+    server_->SetReply({0, 41, std::string("ok\0data", 7)});
+    EXPECT_EQ(Codes(0, 41), Codes(receive(), rc));
+    ASSERT_EQ(7, reply.length);
+    EXPECT_EQ(std::string("ok\0data", 8), std::string(reply.data, 8));
     free(reply.data);
-    EXPECT_TRUE(server_->Requests().back().admin);
-    EXPECT_EQ("ABOUT          " + kVersion, Last());
-
-    EXPECT_EQ(Codes(0, 0), Codes(pvShutdownTill(s, &rc), rc));
-    AwaitRequests(2);
-    server_->Stop();
-    EXPECT_TRUE(server_->StopRequested());
-    EXPECT_TRUE(server_->Requests().back().admin);
-    EXPECT_EQ("STOP           " + kVersion, Last());
+    server_->SetReply({3, 0, ""});
+    reply = {reinterpret_cast<char*>(&batch), 99};
+    EXPECT_EQ(3, receive());
+    EXPECT_EQ(nullptr, reply.data);
+    EXPECT_EQ(0, reply.length);
 }
 
 // A bare listener shows the frame itself: the 4-byte length, then the command.
