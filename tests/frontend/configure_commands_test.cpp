@@ -13,10 +13,6 @@ namespace {
 
 class VxcfgConfigureTest : public SandboxTest {
 protected:
-    ProgramResult Vxcfg(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--root", Root()});
-        return RunProgram("vxcfg", args);
-    }
     bool Says(const ProgramResult& r, const std::string& line) {
         return ("\n" + r.out).find("\n" + line + "\n") != std::string::npos;
     }

@@ -14,10 +14,6 @@ namespace {
 
 class SecretsTest : public SandboxTest {
 protected:
-    ProgramResult Vxcfg(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--root", Root()});
-        return RunProgram("vxcfg", args);
-    }
     // Adds shop1 on ports nothing else uses, with the sandbox's database password.
     void AddShop(std::vector<std::string> more = {}) {
         int port = FreePort();
