@@ -2,7 +2,8 @@
 // entry, the boot registry, the configuration files moved aside, the payment server scripts
 // written out by hand, and the results and messages of each step.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <sstream>
+#include <unistd.h>
 
 #include "installations.h"
 #include "run_program.h"
@@ -10,39 +11,19 @@
 
 namespace {
 
-std::vector<std::string> s_status, s_errors;
-
 class LifecycleTest : public SandboxTest {
 protected:
     void SetUp() override {
         SandboxTest::SetUp();
-        saved = {pfnUpdate, pfnError, bCgiApp};
-        pfnUpdate = [](const char* t) { s_status.push_back(t); };
-        pfnError = [](const char* t) { s_errors.push_back(t); };
-        bCgiApp = 1;
-        s_status.clear();
-        s_errors.clear();
         P = Rooted("/opt/Orvellvndx/Vendrix3");
         DataFile = P + "/server/admin/vxconfig.dat";
     }
-    void TearDown() override {
-        pfnUpdate = saved.update;
-        pfnError = saved.error;
-        bCgiApp = saved.cgi;
-        SandboxTest::TearDown();
-    }
     // An instance added the user's way, then loaded from the data file.
     MSInfo Added(const std::string& name, int port, int procs) {
-        ProgramResult add = RunProgram("vxcfg", {"--root",    Root(),
-                                                 "add",       name,
-                                                 "--port",    std::to_string(port),
-                                                 "--procs",   std::to_string(procs),
-                                                 "--db",      name + "db",
-                                                 "--dbuser",  SANDBOX_INSTANCE_USER,
-                                                 "--dbpass",  SANDBOX_PASSWORD,
-                                                 "--pvhost",  "localhost",
-                                                 "--host",    name + ".example",
-                                                 "--docroot", "/srv/" + name});
+        ProgramResult add = Vxcfg(
+            {"add", name, "--port=" + std::to_string(port), "--procs=" + std::to_string(procs),
+             "--db=" + name + "db", "--dbuser=" SANDBOX_INSTANCE_USER, "--dbpass=" SANDBOX_PASSWORD,
+             "--pvhost=localhost", "--host=" + name + ".example", "--docroot=/srv/" + name});
         EXPECT_EQ(add.exitCode, 0) << add.err;
         MSList list;
         EXPECT_EQ(list.Load(DataFile.c_str()), 1);
@@ -55,34 +36,27 @@ protected:
     // The services file's entries "name port" of the names that start with prefix.
     std::vector<std::string> Services(const std::string& prefix) {
         std::vector<std::string> out;
-        std::string text = ReadWholeFile(Rooted("/etc/services"));
-        size_t at = 0;
-        while (at < text.size()) {
-            size_t end = text.find('\n', at);
-            std::string line = text.substr(at, end - at);
-            at = end == std::string::npos ? text.size() : end + 1;
-            if (line.compare(0, prefix.size(), prefix) != 0)
-                continue;
-            size_t tab = line.find_first_of("\t ");
-            size_t port = line.find_first_not_of("\t ", tab);
-            out.push_back(line.substr(0, tab) + " " + line.substr(port, line.find('/') - port));
+        std::istringstream lines(ReadWholeFile(Rooted("/etc/services")));
+        std::string name, port;
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream fields(line);
+            if (line.compare(0, prefix.size(), prefix) == 0 && fields >> name >> port)
+                out.push_back(name + " " + port.substr(0, port.find('/')));
         }
         return out;
     }
 
-    struct {
-        ICTextCallback update, error;
-        int cgi;
-    } saved;
     std::string P, DataFile;
+    StatusLines status;
+    ErrorLines errors;
 };
 
 TEST_F(LifecycleTest, CreateRecreateDeleteAndCreateAgain) {
     const std::string servicesBefore = ReadWholeFile(Rooted("/etc/services"));
     MSInfo m = Added("shop1", 16000, 3);
     ASSERT_EQ(ICCreateInstance(DataFile.c_str()), 1);
-    EXPECT_EQ(s_errors, std::vector<std::string>());
-    EXPECT_EQ(s_status.back(), "Storix server instance shop1 has been created successfully.");
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>());
+    EXPECT_EQ(status.Lines().back(), "Storix server instance shop1 has been created successfully.");
     std::vector<std::string> expected = {
         "vxshop1 16000",      "vxshop1_1 16001",    "vxshop1_2 16002",    "vxshop1_3 16003",
         "vxshop1_pb_1 16004", "vxshop1_pe_1 16005", "vxshop1_pe_2 16006", "vxshop1_pe_3 16007",
@@ -108,9 +82,7 @@ TEST_F(LifecycleTest, CreateRecreateDeleteAndCreateAgain) {
     const std::string R = std::string(m.RootPath);
     const std::string PV = Rooted("/opt/Orvell_Payment_Server");
     const std::string RD = Rooted("/opt/Orvellrelda/V6.1");
-    struct stat st;
-    ASSERT_EQ(stat((R + "/bin/.payment").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_EQ(ModeOf(R + "/bin/.payment"), 0700u);
     EXPECT_EQ(ReadWholeFile(R + "/bin/.payment"), "DBPassword=" SANDBOX_PASSWORD);
     EXPECT_EQ(ReadWholeFile(R + "/bin/PayVane"),
               Text({"#!/bin/sh", "# Starts the payment server of an instance.",
@@ -138,21 +110,17 @@ TEST_F(LifecycleTest, CreateRecreateDeleteAndCreateAgain) {
     // then on the files stay the same.
     const std::string services = ReadWholeFile(Rooted("/etc/services"));
     ASSERT_EQ(ICCreateInstance(DataFile.c_str()), 1);
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")), services);
     const std::string main = ReadWholeFile(conf + "/vxtrade.conf");
     const std::string sched = ReadWholeFile(conf + "/scheduler.conf");
-    s_status.clear();
     ASSERT_EQ(ICCreateInstance(DataFile.c_str()), 1);
-    EXPECT_EQ(s_status.back(), "Storix server instance shop1 has been created successfully.");
     EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")), services);
     EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.conf"), main);
     EXPECT_EQ(ReadWholeFile(conf + "/scheduler.conf"), sched);
 
     // Deleted: every service released, the files moved aside, the boot entry gone.
-    s_status.clear();
     EXPECT_EQ(ICDeleteSingleInst(m, 0), 1);
-    EXPECT_EQ(s_errors, std::vector<std::string>());
-    EXPECT_EQ(s_status.back(), "Storix server instance shop1 has been deleted successfully.");
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>());
+    EXPECT_EQ(status.Lines().back(), "Storix server instance shop1 has been deleted successfully.");
     EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")), servicesBefore);
     EXPECT_FALSE(FileExists(conf + "/srvrctrl.conf"));
     EXPECT_TRUE(FileExists(conf + "/srvrctrl.old.conf"));
@@ -160,7 +128,7 @@ TEST_F(LifecycleTest, CreateRecreateDeleteAndCreateAgain) {
     EXPECT_EQ(ReadWholeFile(Rooted("/etc/rc.vndx")).find("shop1"), std::string::npos);
     // A second deletion finds nothing to release: it fails, unless migrating.
     EXPECT_EQ(ICDeleteSingleInst(m, 0), 0);
-    EXPECT_EQ(s_errors.back(), "Error in deleting Storix server instance shop1.");
+    EXPECT_EQ(errors.Lines().back(), "Error in deleting Storix server instance shop1.");
     EXPECT_EQ(ICDeleteSingleInst(m, 1), 1);
 
     // Created again, it is back as it was.
@@ -182,16 +150,16 @@ TEST_F(LifecycleTest, PreconditionsAndTheSecondBlockSearch) {
     std::string config = P + "/html/en_US/vxadmin/common/config.js";
     std::string js = ReadWholeFile(config);
     ASSERT_EQ(unlink(config.c_str()), 0);
-    s_errors.clear();
     EXPECT_EQ(ICCreateSingleInst(second), 0);
-    EXPECT_EQ(s_errors, std::vector<std::string>());
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>());
     EXPECT_TRUE(Services("vxshop2").empty());
     ASSERT_TRUE(WriteWholeFile(config, js));
     // No web macro product: message 126, nothing registered.
     ASSERT_EQ(unlink(Rooted("/var/sadm/pkg/Macrolin/pkginfo").c_str()), 0);
     EXPECT_EQ(ICCreateSingleInst(second), 0);
-    EXPECT_EQ(s_errors, std::vector<std::string>{"Macrolin configuration failed.  Please install "
-                                                 "Macrolin and re-create the instance."});
+    EXPECT_EQ(errors.Lines(),
+              std::vector<std::string>{"Macrolin configuration failed.  Please install "
+                                       "Macrolin and re-create the instance."});
     EXPECT_TRUE(Services("vxshop2").empty());
 }
 
@@ -253,15 +221,14 @@ TEST_F(LifecycleTest, MigrationFromEachEarlierRelease) {
         old.MSProc = 2;
         old.MSPort = 15000 + 100 * release;
         ASSERT_EQ(SandboxAddInstance(Root().c_str(), release, old, error), 1) << (const char*)error;
-        s_errors.clear();
         EXPECT_EQ(ICMigrate(), 1);
-        EXPECT_EQ(s_errors, std::vector<std::string>());
+        EXPECT_EQ(errors.Lines(), std::vector<std::string>());
         // The first release's files do not name the instance: it comes over as "mser".
         std::string name = release == 1 ? "mser" : std::string(old.Name);
         EXPECT_EQ(Services("vx" + name + "\t"),
                   std::vector<std::string>{"vx" + name + " " + std::to_string(old.MSPort)});
-        EXPECT_NE(s_status.end(),
-                  std::find(s_status.begin(), s_status.end(),
+        EXPECT_NE(status.Lines().end(),
+                  std::find(status.Lines().begin(), status.Lines().end(),
                             "Storix server instance " + name + " has been created successfully."));
     }
     char small[10];
