@@ -1,14 +1,11 @@
 // Boot registration in a sandbox: the lines of the instance registry, the look-behind of the
 // removal, the registered-directory lookup, the generated boot script byte for byte (and as
-// shell that parses), its stop function against what a user plants in /tmp, and
-// registrations killed at random.
+// shell that parses), its stop function against what a user plants in /tmp, the script run
+// against the stand-in controller, and registrations killed at random.
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <set>
-#include <string>
-#include <sys/stat.h>
+#include <sstream>
 #include <unistd.h>
-#include <vector>
 
 #include "installations.h"
 #include "sandbox_fixture.h"
@@ -37,6 +34,34 @@ protected:
 };
 
 const uid_t kNobody = 65534;
+
+// True while pid names a process that has not ended (a zombie has ended).
+bool Alive(pid_t pid) {
+    std::string stat = ReadWholeFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t paren = stat.rfind(')');
+    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+}
+
+// Waits up to a few seconds for check to hold.
+template <typename Check> bool Eventually(Check check) {
+    for (int i = 0; i < 500 && !check(); ++i)
+        usleep(10000);
+    return check();
+}
+
+// The names in dir that begin with prefix and end with suffix.
+std::vector<std::string> Names(const std::string& dir, const std::string& prefix,
+                               const std::string& suffix) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        std::string name = entry.path().filename();
+        if (name.size() >= prefix.size() + suffix.size() && name.rfind(prefix, 0) == 0 &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            names.push_back(name);
+    }
+    return names;
+}
+
 const char kHeader[] = "#! /bin/ksh\n# rc.vndx - Orvell Vendrix initialization file.\n#\n";
 
 TEST_F(BootRegTest, RegistryLinesAreAddedReplacedAndRemovedWithTheirComment) {
@@ -233,13 +258,12 @@ TEST_F(BootRegTest, KilledRegistrationsLeaveEveryFileWhole) {
         [&](int round) {
             std::string registry = ReadWholeFile(files[0]);
             ASSERT_EQ(registry.compare(0, removed[0].size(), removed[0]), 0) << registry;
-            for (std::string rest = registry.substr(removed[0].size()); !rest.empty();) {
-                size_t take = rest.rfind(comment, 0) == 0 ? comment.size()
-                              : rest.rfind(start, 0) == 0 ? start.size()
-                                                          : 0;
-                ASSERT_NE(take, 0u) << "round " << round << ":\n" << registry;
-                rest.erase(0, take);
-            }
+            ASSERT_EQ(registry.back(), '\n') << "round " << round << ":\n" << registry;
+            std::istringstream rest(registry.substr(removed[0].size()));
+            for (std::string line; std::getline(rest, line);)
+                ASSERT_TRUE(line + "\n" == comment || line + "\n" == start)
+                    << "round " << round << ":\n"
+                    << registry;
             for (size_t i = 1; i < files.size(); ++i) {
                 std::string now = ReadWholeFile(files[i]);
                 ASSERT_TRUE(now == registered[i] || now == removed[i])
@@ -254,6 +278,43 @@ TEST_F(BootRegTest, KilledRegistrationsLeaveEveryFileWhole) {
     EXPECT_EQ(registry.compare(registry.size() - ending.size(), ending.size(), ending), 0)
         << registry;
     EXPECT_EQ(Temporaries(Rooted("/etc")), std::vector<std::string>());
+}
+
+// The boot script run by ksh against the stand-ins: a controller with one pool member of two
+// processes started once, then stopped with its members.
+TEST_F(BootRegTest, BootScriptStartsAndStopsTheController) {
+    MSInfo m = Instance("shop");
+    m.MSPort = FreePort();
+    const std::string conf = std::string(m.HtmlPath);
+    ASSERT_EQ(0, system(("mkdir -p " + conf).c_str()));
+    ASSERT_TRUE(WriteWholeFile(Rooted("/etc/services"), ReadWholeFile(Rooted("/etc/services")) +
+                                                            "vxshop " + std::to_string(m.MSPort) +
+                                                            "/tcp\n"));
+    ASSERT_TRUE(
+        WriteWholeFile(conf + "/srvrctrl.conf",
+                       "CONTROL_SERVICE vxshop\nCONTROL_POOL_CONFIG " + conf + "/vxshop_srv\n"));
+    ASSERT_TRUE(WriteWholeFile(conf + "/vxshop_srv.conf", "PROCESSES 2\n"));
+    ASSERT_EQ(1, SysRegVXSvc(m));
+    // The waits pass quickly, yet leave the daemons time to come up.
+    setenv("VXCONFIG_SLEEP_MS", "20", 1);
+    std::string script = Rooted("/etc/rc2.d/S88vx3_mserverd");
+    std::string ksh = Rooted("/bin/ksh");
+    ASSERT_EQ(0, system((ksh + " " + script + " start > /dev/null 2>&1").c_str()));
+    EXPECT_TRUE(Eventually([&] { return SysIsVXSvcActive(m) == 1; }));
+    int pid = 0;
+    ASSERT_EQ(1, GetVXSvcPid(m, pid));
+    // Started once: a second start finds srvrctrl running and only warns.
+    std::string again = Rooted("/tmp/again.txt");
+    EXPECT_EQ(0, system((ksh + " " + script + " start > " + again + " 2>&1").c_str()));
+    EXPECT_NE(ReadWholeFile(again).find("WARNING: srvrctrl processes are already running"),
+              std::string::npos);
+
+    ASSERT_EQ(0, system((ksh + " " + script + " stop > /dev/null 2>&1").c_str()));
+    EXPECT_TRUE(Eventually([&] { return !Alive(pid); }));
+    EXPECT_EQ(0, SysIsVXSvcActive(m));
+    EXPECT_EQ(0u, Names(conf, "", ".vxpid").size());
+    // The stop requests' private directory is removed after use.
+    EXPECT_EQ(Names(Rooted("/tmp"), "vxstop.", ""), std::vector<std::string>());
 }
 
 } // namespace

@@ -3,12 +3,9 @@
 // and probes of a check, and what a recorded run reports, are judged along the road against
 // the files the real run changed.
 #include <filesystem>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform_fixture.h"
-#include "vxconfig/changes.h"
-#include "vxconfig/sysutil.h"
 
 namespace {
 

@@ -1,11 +1,8 @@
 // Product discovery: the fixed directories under the root in force, the packages and releases
 // the package files show, and what other products' files say.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform_fixture.h"
-#include "vxconfig/discovery.h"
-#include "vxconfig/webpaths.h"
 
 TEST_F(PlatformTest, FixedDirectoriesFollowTheRootInForce) {
     ICString out;

@@ -1,11 +1,8 @@
 // The login environment files: the sourcing line, the product profile's RELDAINSTANCE pair,
 // the database user's profile rows, the queue client variable and the JVM paths.
-#include <cstring>
 #include <filesystem>
-#include <string>
 
 #include "platform_fixture.h"
-#include "vxconfig/environment.h"
 
 namespace {
 
@@ -25,17 +22,6 @@ protected:
     std::string Sourcing() const { return ". " + ProductProfile() + "\n\n"; }
     std::string ProductProfile() const {
         return Rooted("/opt/Orvellvndx/Vendrix3/server/bin/vndxprofile");
-    }
-    // The owner's passwd line with an empty comment field, so that its fifth non-empty field
-    // is the home directory.
-    void OwnerWithoutComment() {
-        std::string passwd = ReadWholeFile(Rooted("/etc/passwd"));
-        size_t at = passwd.find(SANDBOX_OWNER_USER ":");
-        ASSERT_NE(at, std::string::npos);
-        size_t comment = passwd.find("Vendrix database owner", at);
-        ASSERT_NE(comment, std::string::npos);
-        passwd.erase(comment, strlen("Vendrix database owner"));
-        ASSERT_TRUE(WriteWholeFile(Rooted("/etc/passwd"), passwd));
     }
     MSInfo instance;
 };
@@ -149,7 +135,11 @@ TEST_F(EnvironmentTest, QueueClientVariableAndUnknownUsers) {
     EXPECT_FALSE(FileExists(Rooted("/home/nosuch")));
     EXPECT_EQ(ReadWholeFile(mine), "keep\n");
 
-    OwnerWithoutComment();
+    // Without the owner's comment, its fifth non-empty field is the home directory.
+    std::string passwd = ReadWholeFile(Rooted("/etc/passwd")), comment = "Vendrix database owner";
+    ASSERT_NE(passwd.find(comment), std::string::npos);
+    ASSERT_TRUE(
+        WriteWholeFile(Rooted("/etc/passwd"), passwd.erase(passwd.find(comment), comment.size())));
     ASSERT_TRUE(WriteWholeFile(profile, "umask 022"));
     EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, 12), 1);
     EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, 11), 1);

@@ -1,6 +1,5 @@
 // The sandbox builder refuses roots the system root rule refuses, and a missing stand-in.
 #include <cstdlib>
-#include <sys/stat.h>
 
 #include "platform_fixture.h"
 

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -105,24 +104,6 @@ void FakeController::Serve() {
     }
 }
 
-int WaitForEnd(pid_t pid, int timeoutMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        int status = 0;
-        pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid)
-            return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-        if (done < 0)
-            return 0;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        usleep(2000);
-    }
-}
-
 Lookalike::Lookalike(const std::vector<std::string>& args, uid_t uid) {
     std::vector<char*> argv;
     std::string expected;
@@ -161,9 +142,22 @@ Lookalike::~Lookalike() {
 }
 
 int Lookalike::End(int timeoutMs) {
-    if (m_pid <= 0)
-        return 0;
-    int result = WaitForEnd(m_pid, timeoutMs);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    int status = 0, result = 0;
+    while (m_pid > 0) {
+        pid_t done = waitpid(m_pid, &status, WNOHANG);
+        if (done == m_pid || done < 0) {
+            result = done == m_pid && WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+            result = -1;
+            break;
+        }
+        usleep(2000);
+    }
     m_pid = -1;
     return result;
 }

@@ -56,10 +56,6 @@ private:
     std::vector<int> m_held;
 };
 
-// Waits for pid; the signal that ended it, 0 when it exited, -1 when it is still running
-// after timeoutMs (it is then killed and reaped).
-int WaitForEnd(pid_t pid, int timeoutMs);
-
 // A process that shows the command line args (args[0] the program name it shows) and waits
 // to be killed, at most a minute, running as uid: this test program run again. Killed and
 // reaped with the object unless End found it ended.
@@ -70,7 +66,8 @@ public:
     Lookalike(const Lookalike&) = delete;
     Lookalike& operator=(const Lookalike&) = delete;
     pid_t Pid() const { return m_pid; }
-    // WaitForEnd for the process.
+    // Waits for the process: the signal that ended it, 0 when it exited, -1 when it still runs
+    // after timeoutMs (it is then killed and reaped).
     int End(int timeoutMs);
 
 private:

@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <fstream>
 #include <set>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "svc_fixture.h"
@@ -145,6 +143,10 @@ TEST_F(ControllerTest, StartRunsManagerAndControllerAsTheDatabaseUserAndPolls) {
                                                "-|" + user + "|-c|" + start + "|"};
         EXPECT_EQ(expected, SuLines(2)) << "type " << type;
         EXPECT_TRUE(FileExists(output));
+        StatusLines status;
+        EXPECT_EQ(1, ICStartVXSvc(m));
+        EXPECT_EQ(std::vector<std::string>{"Storix servers for instance shop are already active."},
+                  status.Lines());
     }
     EXPECT_EQ("keep\n", ReadWholeFile(victim));
 }

@@ -1,14 +1,11 @@
 // The utilities: commands run in a directory (as the caller or through su as another user),
 // directories, owners and modes, copies, backups, the cache flush, the names the system's
-// tools report, and the scaled sleep.
-#include <chrono>
+// tools report.
 #include <climits>
 #include <cstdlib>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform_fixture.h"
-#include "vxconfig/sysutil.h"
 
 namespace {
 
@@ -167,18 +164,6 @@ TEST_F(PlatformTest, NamesFromTheSystemsTools) {
     EXPECT_EQ(ISGetHostName(name), 0);
     EXPECT_EQ(ISGetIPAddr(address), 0);
     EXPECT_STREQ(name, "kept");
-}
-
-TEST_F(PlatformTest, SleepIsScaled) {
-    auto start = std::chrono::steady_clock::now();
-    SysSleep(30); // VXCONFIG_SLEEP_MS=0: no pause
-    setenv("VXCONFIG_SLEEP_MS", "20", 1);
-    auto middle = std::chrono::steady_clock::now();
-    SysSleep(2);
-    auto end = std::chrono::steady_clock::now();
-    EXPECT_LT(middle - start, std::chrono::milliseconds(500));
-    EXPECT_GE(end - middle, std::chrono::milliseconds(40));
-    EXPECT_LT(end - middle, std::chrono::milliseconds(1500));
 }
 
 } // namespace

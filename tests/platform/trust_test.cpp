@@ -2,11 +2,9 @@
 // backup left more readable than its file, and directories that are not the instance's (the
 // creation mask is the environment tests' part). The second user is "nobody" (uid 65534), who
 // owns what it plants.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform_fixture.h"
-#include "vxconfig/environment.h"
 
 namespace {
 

@@ -1,14 +1,9 @@
 // SysUnifiedDiff: exact output for small cases, hunks, missing line ends and quoted names, and
 // diffs that GNU patch applies back to the byte.
 #include <cstdlib>
-#include <gtest/gtest.h>
 #include <random>
-#include <string>
-#include <sys/stat.h>
-#include <vector>
 
 #include "sandbox_fixture.h"
-#include "vxconfig/changes.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // the probes by process id file and process listing, the stop that signals only the web
 // server's user, and the restart's wait.
 #include <csignal>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "svc_fixture.h"

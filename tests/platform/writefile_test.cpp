@@ -1,12 +1,10 @@
 // The one write path and the locks: what a user of a file can observe after it is rewritten
 // (the moments in between are the kill tests' part).
 #include <chrono>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform_fixture.h"
-#include "vxconfig/fileio.h"
 
 class WriteFileTest : public PlatformTest {
 protected:
