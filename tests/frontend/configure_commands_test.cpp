@@ -1,6 +1,6 @@
 // vxcfg webconf and createdb as a user meets them: the files webconf changed named, a second
 // run that changes only the copies of the previous contents, a missing httpd.conf that fails
-// the command; the databases createdb made, its status lines, and a failing schema script.
+// the command; the database createdb made and its status lines.
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
@@ -48,7 +48,8 @@ TEST_F(VxcfgConfigureTest, NamesWhatChangedAndFailsOnAMissingHttpdConf) {
     EXPECT_FALSE(FileExists(conf));
 }
 
-TEST_F(VxcfgConfigureTest, CreatedbSaysWhatItDidAndFailsWhenADatabaseIsMissing) {
+// (A failing database, and one that exists already, are the outcome and database tests'.)
+TEST_F(VxcfgConfigureTest, CreatedbSaysWhatItDid) {
     const std::string logs = Rooted("/logs");
     ASSERT_EQ(mkdir(logs.c_str(), 0755), 0);
     ProgramResult add = Vxcfg({"add", "shop1", "--dbuser", SANDBOX_INSTANCE_USER, "--logpath", logs,
@@ -61,17 +62,6 @@ TEST_F(VxcfgConfigureTest, CreatedbSaysWhatItDidAndFailsWhenADatabaseIsMissing) 
     // Not a terminal: no progress bar.
     EXPECT_EQ(made.out.find('['), std::string::npos) << made.out;
     EXPECT_TRUE(FileExists(Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/databases/MSER.db")));
-
-    ASSERT_TRUE(WriteWholeFile(Rooted("/opt/Orvellvndx/Vendrix3/vx_schema/relda/FAIL"), ""));
-    add = Vxcfg({"add", "shop2", "--dbuser", SANDBOX_INSTANCE_USER, "--logpath", logs, "--db",
-                 "mser2", "--host", "shop2.example", "--docroot", "/srv/shop2", "--dbpass",
-                 SANDBOX_PASSWORD});
-    ASSERT_EQ(add.exitCode, 0) << add.err;
-    ProgramResult failed = Vxcfg({"createdb"});
-    EXPECT_EQ(failed.exitCode, 1) << failed.out;
-    EXPECT_TRUE(Says(failed, "Database mser already exists.")) << failed.out;
-    EXPECT_NE(failed.err.find("Cannot create database mser2."), std::string::npos) << failed.err;
-    EXPECT_TRUE(Says(failed, "Databases: 1 of 2 ready. Logs in " + logs)) << failed.out;
 }
 
 } // namespace
