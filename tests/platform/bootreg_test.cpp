@@ -98,21 +98,6 @@ TEST_F(BootRegTest, RegistryLinesAreAddedReplacedAndRemovedWithTheirComment) {
     EXPECT_TRUE(Temporaries(Rooted("/etc")).empty());
 }
 
-TEST_F(BootRegTest, TheRegisteredDirectoryOfTheLastEntryIsFoundAfterOtherComments) {
-    // An entry's start line is the next line that is not a comment, even past another one.
-    ASSERT_TRUE(WriteWholeFile(Registry(), std::string(kHeader) + "#Vendrix Instance - shop1\n" +
-                                               "#Vendrix Instance - shop2\n" +
-                                               "su - u -c \"a -i /first/srvrctrl.conf&\"\n" +
-                                               "#Vendrix Instance - shop1\n" +
-                                               "su - u -c \"a -i /second/srvrctrl.conf&\"\n"));
-    MSInfo shop1 = Instance("shop1"), shop2 = Instance("shop2");
-    ICString dir;
-    EXPECT_EQ(Filled(SysGetIniPath(shop1, dir), dir), "/second");
-    EXPECT_EQ(Filled(SysGetIniPath(shop2, dir), dir), "/first");
-    std::remove(Registry().c_str());
-    EXPECT_EQ(SysGetIniPath(shop1, dir), 0);
-}
-
 // The boot script for the instance shop1 listed `listed` times (0 or 1) and the given start
 // lines, written from the script's line list with the sandbox root before the fixed paths.
 std::string ExpectedScript(const std::string& r, int listed,

@@ -213,27 +213,6 @@ TEST_F(ControllerTest, PidFileIsReadAsAnUntrustedNumber) {
     EXPECT_EQ(777, pid);
 }
 
-TEST_F(ControllerTest, StartOfEveryInstanceOfTheDataFile) {
-    StatusLines status;
-    EXPECT_EQ(0, ICStartVXServer(Rooted("/no/such/file").c_str()));
-    EXPECT_TRUE(status.Lines().empty());
-
-    MSList list;
-    for (const char* name : {"one", "two"}) {
-        MSInfo m = SvcInstance(Root(), name, FreePort());
-        m.DBUser = "";
-        list.Add(m, 0);
-    }
-    std::string path = Rooted("/instances.dat");
-    ASSERT_EQ(1, list.Store(path.c_str())) << SysGetLastReason();
-    EXPECT_EQ(1, ICStartVXServer(path.c_str()));
-    std::vector<std::string> expected = {"Starting Storix servers...",
-                                         "Database owner must be a valid system user.",
-                                         "Database owner must be a valid system user."};
-    EXPECT_EQ(expected, status.Lines());
-    EXPECT_FALSE(FileExists(Rooted("/su.log")));
-}
-
 TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheInstances) {
     FakeController fake([](int) { return ReplyWithBody("closing"); });
     MSInfo m = SvcInstance(Root(), "shop", fake.Port());

@@ -1,6 +1,6 @@
 // The web server through the generic service functions: the start script and its command,
-// the probes by process id file and process listing, the stop that signals only the web
-// server's user, and the restart's wait.
+// the stop that signals only the web server's user, and the restart's wait, whose counts also
+// judge the probe by process id file and listing.
 #include <csignal>
 #include <unistd.h>
 
@@ -44,38 +44,6 @@ protected:
 };
 
 const char kHeader[] = "     UID   PID  PPID  C    STIME TTY         TIME CMD\n";
-
-TEST_F(WebServerTest, ActiveOnlyWhenTheListingShowsThePidOfItsFile) {
-    std::string listing = std::string(kHeader) +
-                          "  nobody  4711     1  0 10:00:01 ?        0:00 /usr/sbin/httpd\n"
-                          "  nobody  4712  4711  0 10:00:01 ?        0:00 /usr/sbin/httpd\n"
-                          "    root  5000     1  0 10:00:01 ?        0:00 /usr/sbin/cron\n";
-    FakeProcessList(listing);
-    // Without the process id file: unknown, so neither active nor stopped.
-    EXPECT_EQ(0, SysIsSvcActive("httpd"));
-    EXPECT_EQ(0, ICIsSvcActive("httpd"));
-    EXPECT_EQ(0, SysIsSvcStopped("httpd"));
-
-    // "active stopped" for a process id file.
-    auto state = [&](const char* pidFile) {
-        WritePidFile(pidFile);
-        return std::to_string(SysIsSvcActive("anything")) + " " +
-               std::to_string(SysIsSvcStopped("anything"));
-    };
-    for (const char* pidFile : {"4711\n", "4712", "9\n4711\n"})
-        EXPECT_EQ("1 0", state(pidFile)) << "'" << pidFile << "'";
-    // The last line counts; a line without "httpd"; no prefix match.
-    for (const char* pidFile : {"4711\n9\n", "5000\n", "471\n", "", "4711 \n"})
-        EXPECT_EQ("0 1", state(pidFile)) << "'" << pidFile << "'";
-    // The probe leaves no listing file behind.
-    EXPECT_FALSE(FileExists(Rooted("/tmp/httpd.log")));
-
-    // A listing that cannot be had answers neither way.
-    WritePidFile("4711\n");
-    unlink(Rooted("/usr/bin/ps").c_str());
-    EXPECT_EQ(0, SysIsSvcActive("httpd"));
-    EXPECT_EQ(0, SysIsSvcStopped("httpd"));
-}
 
 TEST_F(WebServerTest, StopSignalsOnlyTheProcessesOfNobody) {
     Lookalike server({"sleeper"}), worker({"sleeper"}), otherUser({"sleeper"}),
