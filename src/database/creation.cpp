@@ -1,7 +1,6 @@
 // The instance databases of the data file: each created by the product's schema script run as
 // the database owner and judged by its log and the database directory, found existing, or
 // catalogued from another machine; then the hosting edition's additions.
-#include <cerrno>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -242,21 +241,10 @@ int DBCreateDatabase(MSList& list, int* failures) {
 
 int ICCreateDatabase(const char* dataFile) {
     MSList list;
-    VXOutcome loading;
-    int loaded = 0;
-    {
-        VXOutcomeScope scope(loading);
-        loaded = list.Load(dataFile);
-    }
-    if (!loaded) {
-        // A file that is there but unreadable has been reported with its reason already; the
-        // loader is silent only about a missing one.
-        if (loading.errors.empty()) {
-            ICShowError(IC_MSG_DATA_LOADING_ERROR);
-            SysSetFileReason(dataFile, ENOENT);
-        }
-        VXStepFailed("load", dataFile,
-                     loading.errors.empty() ? nullptr : loading.errors[0].c_str());
+    if (!list.Load(dataFile)) {
+        // The loader is silent; the reason it left names the file and why.
+        ICShowError(IC_MSG_DATA_LOADING_ERROR);
+        VXStepFailed("load", dataFile);
         return 0;
     }
     return DBCreateDatabase(list);

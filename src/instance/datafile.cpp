@@ -2,14 +2,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <sys/stat.h>
 
 #include "vxconfig/cipher.h"
 #include "vxconfig/datafile.h"
 #include "vxconfig/fileio.h"
-#include "vxconfig/messages.h"
-#include "vxconfig/msgids.h"
 #include "vxconfig/mslist.h"
 
 namespace {
@@ -287,17 +284,6 @@ FILE* OpenForLoading(const char* path) {
     return fp;
 }
 
-// Shows message id (about path) followed by the reason of the failure that just happened.
-void ReportWithReason(ICMessageId id, const char* path) {
-    ICString text;
-    ICLoadMessage(text, id, path);
-    const char* reason = SysGetLastReason();
-    std::string shown = static_cast<const char*>(text);
-    if (*reason)
-        shown += std::string(" ") + reason;
-    OutputError(shown.c_str());
-}
-
 } // namespace
 
 int MSInfo::Store(const char* path) const {
@@ -325,10 +311,7 @@ int MSList::Store(FILE* fp) const {
 }
 
 int MSList::Store(const char* path) const {
-    if (StoreToPath(path, [this](FILE* fp) { return Store(fp); }))
-        return 1;
-    ReportWithReason(IC_MSG_CANNOT_CREATE_CONFIG, path);
-    return 0;
+    return StoreToPath(path, [this](FILE* fp) { return Store(fp); });
 }
 
 int MSList::ReadFile(const char* path, bool strict) {
@@ -376,14 +359,8 @@ int MSList::ReadFile(const char* path, bool strict) {
 }
 
 int MSList::Load(const char* path) {
-    if (ReadFile(path, false))
-        return 1;
-    // No file yet is an installation without instances, for the caller to judge.
-    struct stat st;
-    if (path && SysLstat(path, &st) != 0 && errno == ENOENT)
-        return 0;
-    ReportWithReason(IC_MSG_DATA_LOADING_ERROR, path);
-    return 0;
+    // Silent: the caller decides what a failure means; the reason names the file and why.
+    return ReadFile(path, false);
 }
 
 int MSList::LoadDataFile(const char* path) {

@@ -96,6 +96,6 @@ done
 data=$sandbox/opt/Orvellvndx/Vendrix3/server/admin/vxconfig.dat
 rm "$data" && mkdir "$data"
 if example; then echo "the example succeeded on an unreadable data file"; exit 1; fi
-grep -qxF "Configuration data loading error. $data: Is a directory" "$work/example.err" ||
+grep -qxF "$data: Is a directory" "$work/example.err" ||
     { cat "$work/example.err"; echo "the data file's failure was not reported"; exit 1; }
 echo "install check passed"

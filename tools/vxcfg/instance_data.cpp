@@ -91,8 +91,9 @@ int InstanceData::Select(const char* name, MSInfo* out) {
 }
 
 int InstanceData::Store() {
-    // The list reports a failure itself, naming the file and the reason.
-    return list.Store(path.c_str()) ? VX_EXIT_OK : VX_EXIT_FAIL;
+    if (!list.Store(path.c_str()))
+        return FailWithReason(IC_MSG_CANNOT_CREATE_CONFIG, path.c_str());
+    return VX_EXIT_OK;
 }
 
 int CheckRunnable(const VxCommand& command, const MSInfo& info) {
