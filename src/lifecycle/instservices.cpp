@@ -2,6 +2,7 @@
 #include "lifecycle/instservices.h"
 
 #include <algorithm>
+#include <map>
 
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/portplan.h"
@@ -78,15 +79,23 @@ bool OverlapsFirstBlock(const MSInfo& info, int base) {
 } // namespace
 
 int FindSecondBlock(const MSInfo& info) {
-    // A re-created instance keeps the block it holds, so that its files stay the same.
+    // A re-created instance keeps the block it holds, so that its files stay the same. Each
+    // entry it still holds tells where the block begins (its port less its place in the
+    // block), also when an interrupted deletion left only some of them.
     std::vector<int> own;
+    std::map<int, int> votes;
     for (const InstanceService& s : SecondBlockServices(info, 0)) {
         int port = ICGetTcpServicePort(s.name.c_str());
-        if (port > 0 && s.name != Prefix("perf"))
+        if (port > 0 && s.name != Prefix("perf")) {
             own.push_back(port);
+            ++votes[port - s.port];
+        }
     }
     if (!own.empty()) {
-        int base = *std::min_element(own.begin(), own.end());
+        auto most = std::max_element(votes.begin(), votes.end(), [](const auto& a, const auto& b) {
+            return a.second < b.second;
+        });
+        int base = most->first;
         bool usable = !OverlapsFirstBlock(info, base);
         for (int port = base; port < base + kSecondBlockTest && usable; ++port) {
             bool mine = std::find(own.begin(), own.end(), port) != own.end();
