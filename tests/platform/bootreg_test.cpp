@@ -1,8 +1,8 @@
-// Boot registration in a sandbox: the lines of the instance registry, the look-behind of the
-// removal, the registered-directory lookup, the generated boot script byte for byte (and as
-// shell that parses), its stop function against what a user plants in /tmp, the script run
-// against the stand-in controller, and registrations killed at random.
+// Boot registration: the registry's lines, the boot script byte for byte and as shell that
+// parses and runs, its stop against what a user plants in /tmp, and registrations killed.
 #include <filesystem>
+#include <fnmatch.h>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <unistd.h>
@@ -49,16 +49,12 @@ template <typename Check> bool Eventually(Check check) {
     return check();
 }
 
-// The names in dir that begin with prefix and end with suffix.
-std::vector<std::string> Names(const std::string& dir, const std::string& prefix,
-                               const std::string& suffix) {
+// The names in dir that match the shell pattern.
+std::vector<std::string> Matching(const std::string& dir, const char* pattern) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        std::string name = entry.path().filename();
-        if (name.size() >= prefix.size() + suffix.size() && name.rfind(prefix, 0) == 0 &&
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-            names.push_back(name);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        if (fnmatch(pattern, entry.path().filename().c_str(), 0) == 0)
+            names.push_back(entry.path().filename());
     return names;
 }
 
@@ -272,34 +268,29 @@ TEST_F(BootRegTest, BootScriptStartsAndStopsTheController) {
     m.MSPort = FreePort();
     const std::string conf = std::string(m.HtmlPath);
     ASSERT_EQ(0, system(("mkdir -p " + conf).c_str()));
-    ASSERT_TRUE(WriteWholeFile(Rooted("/etc/services"), ReadWholeFile(Rooted("/etc/services")) +
-                                                            "vxshop " + std::to_string(m.MSPort) +
-                                                            "/tcp\n"));
-    ASSERT_TRUE(
-        WriteWholeFile(conf + "/srvrctrl.conf",
-                       "CONTROL_SERVICE vxshop\nCONTROL_POOL_CONFIG " + conf + "/vxshop_srv\n"));
-    ASSERT_TRUE(WriteWholeFile(conf + "/vxshop_srv.conf", "PROCESSES 2\n"));
+    std::ofstream(Rooted("/etc/services"), std::ios::app) << "vxshop " << m.MSPort << "/tcp\n";
+    std::ofstream(conf + "/srvrctrl.conf")
+        << "CONTROL_SERVICE vxshop\nCONTROL_POOL_CONFIG " << conf << "/vxshop_srv\n";
+    std::ofstream(conf + "/vxshop_srv.conf") << "PROCESSES 2\n";
     ASSERT_EQ(1, SysRegVXSvc(m));
     // The waits pass quickly, yet leave the daemons time to come up.
     setenv("VXCONFIG_SLEEP_MS", "20", 1);
-    std::string script = Rooted("/etc/rc2.d/S88vx3_mserverd");
-    std::string ksh = Rooted("/bin/ksh");
-    ASSERT_EQ(0, system((ksh + " " + script + " start > /dev/null 2>&1").c_str()));
+    const std::string boot = Rooted("/bin/ksh") + " " + Rooted("/etc/rc2.d/S88vx3_mserverd");
+    const std::string again = Rooted("/tmp/again.txt");
+    ASSERT_EQ(0, system((boot + " start > /dev/null 2>&1").c_str()));
     EXPECT_TRUE(Eventually([&] { return SysIsVXSvcActive(m) == 1; }));
     int pid = 0;
     ASSERT_EQ(1, GetVXSvcPid(m, pid));
     // Started once: a second start finds srvrctrl running and only warns.
-    std::string again = Rooted("/tmp/again.txt");
-    EXPECT_EQ(0, system((ksh + " " + script + " start > " + again + " 2>&1").c_str()));
+    EXPECT_EQ(0, system((boot + " start > " + again + " 2>&1").c_str()));
     EXPECT_NE(ReadWholeFile(again).find("WARNING: srvrctrl processes are already running"),
               std::string::npos);
-
-    ASSERT_EQ(0, system((ksh + " " + script + " stop > /dev/null 2>&1").c_str()));
+    ASSERT_EQ(0, system((boot + " stop > /dev/null 2>&1").c_str()));
     EXPECT_TRUE(Eventually([&] { return !Alive(pid); }));
     EXPECT_EQ(0, SysIsVXSvcActive(m));
-    EXPECT_EQ(0u, Names(conf, "", ".vxpid").size());
+    EXPECT_EQ(0u, Matching(conf, "*.vxpid").size());
     // The stop requests' private directory is removed after use.
-    EXPECT_EQ(Names(Rooted("/tmp"), "vxstop.", ""), std::vector<std::string>());
+    EXPECT_EQ(Matching(Rooted("/tmp"), "vxstop.*"), std::vector<std::string>());
 }
 
 } // namespace

@@ -1,7 +1,5 @@
-// Check runs at the seam: the overlay holds every change back from the real files while reads
-// see it, it refuses what the system would refuse, and the report is the net change. Commands
-// and probes of a check, and what a recorded run reports, are judged along the road against
-// the files the real run changed.
+// Check runs at the seam: the overlay holds changes back while reads see them, refuses what the
+// system would, and reports the net change (whole runs are compared along the road).
 #include <filesystem>
 #include <unistd.h>
 
@@ -108,9 +106,8 @@ TEST_F(ChangesTest, CheckRunHoldsEveryChangeBackAndReportsTheNetEffect) {
               (std::vector<std::string>{"changed /etc/app.conf", "created /etc/app.old.conf",
                                         "removed /etc/gone.conf", "created /opt/newdir",
                                         "created /opt/newdir/y", "removed /opt/cache/real"}));
+    // Contents before and after are judged by the road's diff applied with patch.
     ASSERT_EQ(report.files.size(), 6u);
-    EXPECT_EQ(report.files[0].before, "a\nb\n");
-    EXPECT_EQ(report.files[0].after, "a\nB\n");
     EXPECT_EQ(report.files[3].directory, true);
     EXPECT_EQ(report.files[3].modeAfter, 0750u & ~CurrentUmask());
     EXPECT_TRUE(report.Changed());

@@ -1,14 +1,14 @@
 // Product discovery: the fixed directories under the root in force, the packages and releases
-// the package files show, and what other products' files say.
+// the package files show, and what other products' files say (the web server's directories
+// are read by the web server tests); the sandbox builder's refusals.
+#include <cstdlib>
 #include <unistd.h>
 
 #include "platform_fixture.h"
 
 TEST_F(PlatformTest, FixedDirectoriesFollowTheRootInForce) {
     ICString out;
-    EXPECT_EQ(Filled(SysGetInstPath(out, 2), out), Rooted("/opt/Orvellvndx/Vendrix2"));
     EXPECT_EQ(Filled(ICGetInstPath(out), out), Rooted("/opt/Orvellvndx/Vendrix3"));
-    EXPECT_EQ(Filled(SysGetOraSid(out), out), "$ORACLE_SID");
     // A trailing slash of the root does not double the slash; "/" is no root.
     setenv("VXCONFIG_ROOT", (Root() + "//").c_str(), 1);
     EXPECT_EQ(Filled(ICGetInstPath(out), out), Rooted("/opt/Orvellvndx/Vendrix3"));
@@ -72,26 +72,22 @@ TEST_F(PlatformTest, OtherProductsFiles) {
     EXPECT_EQ(Filled(SysGetCfgPathV1(html), html), "/opt/www/html");
 }
 
-TEST_F(PlatformTest, OrvellServerPaths) {
-    std::string root = Rooted("/opt/WharfServer/usr/internet/server_root");
-    ISPath paths;
-    paths[4] = "before";
-    ASSERT_EQ(SysGetISOrvellInfo(paths), 1);
-    const std::string expected[] = {Rooted("/etc"), root + "/cgi-bin", root + "/cgi-bin",
-                                    root + "/pub",  "before",          root};
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(std::string(paths[i]), expected[i]) << i;
+TEST(SandboxBuild, RefusesRootsAndMissingStandIns) {
+    SandboxOptions options;
+    options.standins = false;
+    ICString error;
+    EXPECT_EQ(SandboxBuild("tmp/vxroot-rel", options, error), 0);
+    EXPECT_STREQ(error, "the sandbox root is refused: the root must be an absolute path");
+    EXPECT_EQ(SandboxBuild("/tmp/vxroot.dotted", options, error), 0);
+    EXPECT_STREQ(error, "the sandbox root is refused: the root must not contain a dot");
+    EXPECT_FALSE(FileExists("/tmp/vxroot.dotted"));
 
-    // A password program beside the CGI programs counts only when executable; the system
-    // one wins over it.
-    ASSERT_TRUE(WriteWholeFile(root + "/cgi-bin/htadm", "#!/bin/sh\n", 0644));
-    ASSERT_EQ(SysGetISOrvellInfo(paths), 1);
-    EXPECT_STREQ(paths[4], "before");
-    ASSERT_EQ(chmod((root + "/cgi-bin/htadm").c_str(), 0755), 0);
-    ASSERT_EQ(SysGetISOrvellInfo(paths), 1);
-    EXPECT_EQ(std::string(paths[4]), root + "/cgi-bin/htadm");
-    ASSERT_EQ(system(("mkdir -p " + Rooted("/usr/sbin")).c_str()), 0);
-    ASSERT_TRUE(WriteWholeFile(Rooted("/usr/sbin/htadm"), "#!/bin/sh\n", 0755));
-    ASSERT_EQ(SysGetISOrvellInfo(paths), 1);
-    EXPECT_EQ(std::string(paths[4]), Rooted("/usr/sbin/htadm"));
+    ScratchDir scratch;
+    std::string empty = scratch.Path() + "/nostandins";
+    ASSERT_EQ(mkdir(empty.c_str(), 0755), 0);
+    setenv("VXCONFIG_STANDINS", empty.c_str(), 1);
+    options.standins = true;
+    EXPECT_EQ(SandboxBuild((scratch.Path() + "/root").c_str(), options, error), 0);
+    unsetenv("VXCONFIG_STANDINS");
+    EXPECT_STREQ(error, ("stand-in program 'su' not found in " + empty).c_str());
 }

@@ -1,5 +1,5 @@
 // The login environment files: the sourcing line, the product profile's RELDAINSTANCE pair,
-// the database user's profile rows, the queue client variable and the JVM paths.
+// the database user's profile rows and the queue client variable.
 #include <filesystem>
 
 #include "platform_fixture.h"
@@ -156,30 +156,6 @@ TEST_F(EnvironmentTest, QueueClientVariableAndUnknownUsers) {
         EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, count), 0) << count;
     EXPECT_EQ(SysSetEnvQXSERVER(instance, nullptr, 12), 0);
     EXPECT_EQ(ReadWholeFile(profile).find("owned"), std::string::npos);
-}
-
-TEST_F(EnvironmentTest, JvmPropertiesGainMissingArchivesAndDirectories) {
-    const std::string rj = Rooted("/opt/Orvellrelda/V6.1/java/reldajava.zip");
-    const std::string qbx = Rooted("/opt/Orvellvndx/Vendrix3/QBX/QBX.jar");
-    const std::string bin = Rooted("/opt/Orvellvndx/Vendrix3/bin");
-    const std::string rl = Rooted("/opt/Orvellrelda/V6.1/lib");
-    const std::string file = Rooted("/opt/Orvellvndx/Vendrix3/jvm.properties");
-    const std::string partial = "lwf.jvm.classpath=/a.jar\nlwf.jvm.libpath=/lib:\n"
-                                "lwf.jvm.classpathx=/b.jar\nlwf.jvm.classpath=" +
-                                qbx;
-    ASSERT_TRUE(WriteWholeFile(file, partial));
-    EXPECT_EQ(SysSetJvmProperties(instance, file.c_str()), 1);
-    EXPECT_EQ(ReadWholeFile(file),
-              "lwf.jvm.classpath=/a.jar:" + rj + ":" + qbx + "\nlwf.jvm.libpath=/lib:" + bin + ":" +
-                  rl + "\nlwf.jvm.classpathx=/b.jar\nlwf.jvm.classpath=" + qbx + ":" + rj + "\n");
-    EXPECT_EQ(ReadWholeFile(file + ".old"), partial);
-    // Complete now: a second run changes nothing.
-    const std::string complete = ReadWholeFile(file);
-    EXPECT_EQ(SysSetJvmProperties(instance, file.c_str()), 1);
-    EXPECT_EQ(ReadWholeFile(file), complete);
-
-    EXPECT_EQ(SysSetJvmProperties(instance, Rooted("/nowhere.properties").c_str()), 0);
-    EXPECT_FALSE(FileExists(Rooted("/nowhere.properties")));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -34,8 +35,8 @@ const char kLookalikeVariable[] = "VXTEST_LOOKALIKE";
 } // namespace
 
 FakeAction ReplyWithBody(const std::string& body) {
-    return RawReply("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
-                    std::to_string(body.size()) + "\r\n\r\n" + body);
+    return FakeAction("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+                      std::to_string(body.size()) + "\r\n\r\n" + body);
 }
 
 FakeController::FakeController(std::function<FakeAction(int)> policy)
@@ -87,19 +88,21 @@ void FakeController::Serve() {
         while (request.find("\r\n\r\n") == std::string::npos &&
                (n = recv(fd, buffer, sizeof buffer, 0)) > 0)
             request.append(buffer, static_cast<size_t>(n));
+        // Kept before the answer, so a client that got one always sees its connection.
+        int index = 0;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_requests.push_back(request);
+            index = static_cast<int>(m_requests.size()) - 1;
         }
-        // Counted before the answer, so a client that got one always sees its connection.
-        FakeAction action = m_policy(m_connections++);
-        if (action.kind == FakeAction::kHold) {
+        FakeAction action = m_policy(index);
+        if (!action) {
             m_held.push_back(fd);
             continue;
         }
         // A blocking send gives all or fails when the client is gone.
-        if (!action.bytes.empty())
-            send(fd, action.bytes.data(), action.bytes.size(), MSG_NOSIGNAL);
+        if (!action->empty())
+            send(fd, action->data(), action->size(), MSG_NOSIGNAL);
         close(fd);
     }
 }
@@ -167,10 +170,8 @@ std::string ControllerLine(pid_t pid, const char* name, int port) {
 }
 
 bool WriteScript(const std::string& path, const std::string& body) {
-    std::string dir = path.substr(0, path.rfind('/'));
-    std::string mkdir = "mkdir -p '" + dir + "'";
-    if (system(mkdir.c_str()) != 0)
-        return false;
+    std::error_code error;
+    std::filesystem::create_directories(path.substr(0, path.rfind('/')), error);
     return WriteWholeFile(path, "#!/bin/sh\n" + body, 0755);
 }
 

@@ -1,12 +1,11 @@
-// Helpers of the service control tests: a fake controller on a loopback port that answers
-// (or fails to answer) the administrative requests as told, look-alikes of the daemons to be
-// killed or spared, and executable scripts standing in for programs.
+// Helpers of the service tests: a fake controller on a loopback port, look-alikes of the
+// daemons, and scripts standing in for programs.
 #ifndef VXTEST_SVC_FIXTURE_H
 #define VXTEST_SVC_FIXTURE_H
 
-#include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <thread>
@@ -14,18 +13,10 @@
 
 #include "platform_fixture.h"
 
-// What the fake controller does with one connection, once it has read the request.
-struct FakeAction {
-    enum Kind { kReply, kHold } kind = kReply;
-    std::string bytes; // sent for kReply (none: closed without a word), then closed
-};
-
-inline FakeAction RawReply(const std::string& bytes) {
-    return {FakeAction::kReply, bytes};
-}
-inline FakeAction HoldSilent() {
-    return {FakeAction::kHold, ""};
-}
+// What the fake controller sends on one connection once it has read the request, then it
+// closes the connection (nothing sent: closed without a word); no bytes at all: it holds the
+// connection open in silence.
+using FakeAction = std::optional<std::string>;
 // A 200 answer with body and its length.
 FakeAction ReplyWithBody(const std::string& body);
 
@@ -39,7 +30,7 @@ public:
     FakeController& operator=(const FakeController&) = delete;
 
     int Port() const { return m_port; }
-    int Connections() const { return m_connections.load(); }
+    int Connections() const { return static_cast<int>(Requests().size()); }
     // The request bytes of each connection, in order.
     std::vector<std::string> Requests() const;
 
@@ -50,7 +41,6 @@ private:
     int m_listener = -1;
     int m_port = 0;
     std::thread m_thread;
-    std::atomic<int> m_connections{0};
     mutable std::mutex m_mutex;
     std::vector<std::string> m_requests;
     std::vector<int> m_held;

@@ -1,7 +1,6 @@
-// A second user against root: links planted where root writes, copies or changes modes, a
-// backup left more readable than its file, and directories that are not the instance's (the
-// creation mask is the environment tests' part). The second user is "nobody" (uid 65534), who
-// owns what it plants.
+// A second user ("nobody", uid 65534, owning what it plants) against root: planted links,
+// backups more readable than their file, and directories that are not the instance's.
+#include <algorithm>
 #include <unistd.h>
 
 #include "platform_fixture.h"
@@ -31,10 +30,9 @@ protected:
         return link;
     }
     bool NoticeNames(const std::string& path) {
-        for (const std::string& notice : notices.Lines())
-            if (notice.find(path + ":") == 0)
-                return true;
-        return false;
+        return std::any_of(
+            notices.Lines().begin(), notices.Lines().end(),
+            [&](const std::string& notice) { return notice.rfind(path + ":", 0) == 0; });
     }
     // An instance rooted at r, its other directories where the test puts them.
     static MSInfo Record(const std::string& r) {

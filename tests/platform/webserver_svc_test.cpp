@@ -1,6 +1,5 @@
-// The web server through the generic service functions: the start script and its command,
-// the stop that signals only the web server's user, and the restart's wait, whose counts also
-// judge the probe by process id file and listing.
+// The web server through the generic service functions: the start script, the stop that
+// signals only the web server's user, and the restart's wait.
 #include <csignal>
 #include <unistd.h>
 
@@ -13,11 +12,12 @@ const char kPidFile[] = "/opt/WharfServer/usr/internet/server_root/httpd-pid";
 class WebServerTest : public PlatformTest {
 protected:
     // The process listing the sandbox's ps prints: the file ROOT/listing, or for the first
-    // busyCalls runs ROOT/listing.busy. Every run is counted in ROOT/ps.count.
+    // busyCalls runs ROOT/listing.busy. Its runs from now on are counted in ROOT/ps.count.
     void FakeProcessList(const std::string& listing, int busyCalls = 0,
                          const std::string& busy = "") {
         ASSERT_TRUE(WriteWholeFile(Rooted("/listing"), listing));
         ASSERT_TRUE(WriteWholeFile(Rooted("/listing.busy"), busy));
+        RemoveTree(Rooted("/ps.count"));
         std::string script =
             "[ \"$1\" = -ef ] || exit 2\ncd " + Root() +
             "\nn=$(($(cat ps.count 2>/dev/null || echo 0) + 1)); echo $n > ps.count"
@@ -113,14 +113,12 @@ TEST_F(WebServerTest, RestartWaitsForTheStopThenStarts) {
     EXPECT_FALSE(FileExists(Rooted("/tmp/pat.sh")));
 
     // The active check, the stop's listing and three checks still find it; the fourth not.
-    unlink(Rooted("/ps.count").c_str());
     FakeProcessList(stopped, 5, running);
     EXPECT_EQ(1, ICRestartHWLWebServer());
     EXPECT_EQ(6, ProcessListRuns());
     EXPECT_EQ("started\n", ReadWholeFile(Rooted("/httpd.log")));
 
     // Never gone: 180 checks, no start.
-    unlink(Rooted("/ps.count").c_str());
     unlink(Rooted("/httpd.log").c_str());
     FakeProcessList(running);
     EXPECT_EQ(0, ICRestartHWLWebServer());
