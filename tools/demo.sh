@@ -70,14 +70,23 @@ echo "(services registered: $(grep -c '^vxshop' "$road/etc/services"), boot entr
     "$(grep -c '^#Vendrix Instance' "$road/etc/rc.vndx"))"
 on webconf
 on createdb
+echo "== a start on a port another program holds fails, and says why"
+python3 -c 'import socket,time; s=socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); s.bind(("127.0.0.1", 26570)); s.listen(); time.sleep(30)' &
+squatter=$!
+sleep 0.5
+on start shop1 || echo "exit code $?"
+kill "$squatter"; wait "$squatter" 2>/dev/null || true
+echo "== the port is free again"
 on start shop1
 on pay start shop1
 on status shop1
 on pay status shop1
 on stop shop1
-on status shop1
+on status shop1 || echo "exit code $? (stopped)"
 on delete shop2
 on list
+echo "== the same list as JSON, for programs"
+on --json list
 echo "== an installation of the earlier release, migrated"
 on migrate
 # Nothing of the sandbox may stay running (a stopped server is given a few seconds to exit).
