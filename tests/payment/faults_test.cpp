@@ -205,11 +205,9 @@ TEST_F(PayServerTest, BrokenRepliesEndEarlyWithoutLeakingSockets) {
     struct Case {
         Fault fault;
         const char* what;
-    } cases[] = {
-        {Fault::CloseEarly, "closed without a reply"},
-        {Fault::ShortHeader, "header cut short"},
-        {Fault::ShortData, "less data than claimed"},
-    };
+    } cases[] = {{Fault::CloseEarly, "closed without a reply"},
+                 {Fault::ShortHeader, "header cut short"},
+                 {Fault::ShortData, "less data than claimed"}};
     server_->SetReply({5, 6, "some reply data"});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

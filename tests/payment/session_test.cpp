@@ -36,8 +36,7 @@ TEST(PaySession, ArgumentsAreCheckedInOrderAndNamesAreResolvedOnce) {
         {0, "localhost", 65535, 65536, 305},
         {0, "localhost", 1, 0, 305},
         // Looks like an address but is none: the resolver refuses it without asking anyone.
-        {0, "999.999.999.999", 1, 2, 306},
-    };
+        {0, "999.999.999.999", 1, 2, 306}};
     for (const auto& r : refused) {
         int rc = -1;
         EXPECT_EQ(nullptr, pvInitializeAPI(r.mode, r.host, r.api, r.admin, &rc));
@@ -84,8 +83,7 @@ TEST(PaySession, ClosingToleratesNullAndEveryCommandRefusesANullSession) {
         [&](int* rc) { return pvBatchClose(nullptr, 1, 0, nullptr, nullptr, rc); },
         [&](int* rc) { return pvShutdownTill(nullptr, rc); },
         [&](int* rc) { return pvAbout(nullptr, rc, &reply); },
-        [&](int* rc) { return pvWait(nullptr, nullptr, nullptr, rc, &reply); },
-    };
+        [&](int* rc) { return pvWait(nullptr, nullptr, nullptr, rc, &reply); }};
     for (size_t i = 0; i < commands.size(); ++i) {
         int rc = -1;
         EXPECT_EQ(16, commands[i](&rc)) << "command " << i;

@@ -120,8 +120,7 @@ TEST_F(PayServerTest, EachCommandSendsItsParametersInOrder) {
              Parm("AMOUNTEXP10     ", min) + Parm("CURRENCY        ", "4294967295") +
              Parm("APPROVEFLAG     ", "1") + Parm("PAYMENTNUMBER   ", max) +
              Parm("PAYMENTAMOUNT   ", max) + Parm("SPLITALLOWED    ", min) +
-             Parm("DEPOSITFLAG     ", "1") + Parm("BATCHID         ", max)},
-    };
+             Parm("DEPOSITFLAG     ", "1") + Parm("BATCHID         ", max)}};
     for (const auto& c : cases) {
         rc = -1;
         EXPECT_EQ(Codes(7, 9), Codes(c.call(), rc)) << c.sent.substr(0, 15);

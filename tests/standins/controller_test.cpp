@@ -52,8 +52,7 @@ TEST_F(ControllerTest, RefusesWhatIsNotItsRequestAndServesTheNextClient) {
         {"GET /cgi-bin/vxtrade3/Shutdown/ HTTP/1.0\r\n\r\n", 404},
         {"POST /cgi-bin/vxtrade3/CloseAll/ HTTP/1.0\r\n\r\n", 405},
         {"GET /CloseAll/\r\n\r\n", 400},
-        {"GET /" + std::string(9000, 'x') + " HTTP/1.0\r\n", 400},
-    };
+        {"GET /" + std::string(9000, 'x') + " HTTP/1.0\r\n", 400}};
     for (const auto& c : cases) {
         EXPECT_EQ(StatusOf(Exchange(port, c.first, kReplyMs, &closed)), c.second)
             << c.first.substr(0, 60);

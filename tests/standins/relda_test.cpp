@@ -104,8 +104,7 @@ TEST_F(ReldaTest, OnlyCataloguedAliasesReachTheData) {
         {"relda catalog tcpip node n1 remote h server 1\nrelda catalog database mser as far1 at "
          "node n1\nrelda uncatalog node n1\nrelda connect to far1\n",
          "SQL1097N"},
-        {"relda drop database mser\nrelda connect to mser\n", "SQL1013N"},
-    };
+        {"relda drop database mser\nrelda connect to mser\n", "SQL1013N"}};
     for (const auto& c : lost) {
         ShellResult l = RunAs(SANDBOX_INSTANCE_USER, c.first);
         EXPECT_EQ(ErrorTokens(l.lines), std::vector<std::string>{c.second}) << c.first << l.out;

@@ -58,12 +58,10 @@ TEST_F(WebconfigTest, StopsTheNamedInstanceOnlyAndNeverAProcessOutside) {
         const char* method;
         const char* status;
     };
-    const Case cases[] = {
-        {"$COMMAND=STOP_SERVER\nNAME=shop1\n", "GET", "Status: 405"},
-        {"$COMMAND=STOP_SERVER\nNAME=shop1;kill -9 1\n", "POST", "Status: 400"},
-        {"$COMMAND=STOP_SERVER\nNAME=../shop1\n", "POST", "Status: 400"},
-        {"$COMMAND=STOP_SERVER\nNAME=shop9\n", "POST", "Status: 404"},
-    };
+    const Case cases[] = {{"$COMMAND=STOP_SERVER\nNAME=shop1\n", "GET", "Status: 405"},
+                          {"$COMMAND=STOP_SERVER\nNAME=shop1;kill -9 1\n", "POST", "Status: 400"},
+                          {"$COMMAND=STOP_SERVER\nNAME=../shop1\n", "POST", "Status: 400"},
+                          {"$COMMAND=STOP_SERVER\nNAME=shop9\n", "POST", "Status: 404"}};
     for (const Case& c : cases) {
         ShellResult r = Stop(c.request, c.method);
         EXPECT_EQ(r.exitCode, 1) << c.request;

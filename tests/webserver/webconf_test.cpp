@@ -120,8 +120,7 @@ protected:
             {"/nextgeneration/*", H + "/nextgeneration/*"},
             {"/ca_icons/*", H + "/ca_icons/*"},
             {"/Flickmedia/*", P + "/fm/*"},
-            {"/ca_widgets/*", W + "/servlets/public/*"},
-        };
+            {"/ca_widgets/*", W + "/servlets/public/*"}};
         for (const auto& row : pass)
             l.push_back(Directive("Pass", row.first, row.second));
         l.push_back("");

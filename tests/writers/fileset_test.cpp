@@ -127,8 +127,7 @@ TEST_F(FileSetTest, ProInstanceGetsItsWholeTreeWithOwnersAndModes) {
         {Rooted("/srv/cgi/shop1"), Expect("0755", o)},
         {Rooted("/srv/cgi/shop1/vxtrade3"), Expect("0555", o)},
         {Rooted("/srv/cgi/shop1/vxtrade"), Expect("0555", o)},
-        {r + "/password/vndx.pwd", Expect("0644", o)},
-    };
+        {r + "/password/vndx.pwd", Expect("0644", o)}};
     for (const auto& e : expected)
         EXPECT_EQ(Stat(e.first), e.second) << e.first;
     // Owners that differ, so that the table tells them apart.

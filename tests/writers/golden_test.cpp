@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
+
 #include "sandbox_fixture.h"
 
 namespace {
@@ -41,6 +43,21 @@ protected:
         m.PVTmout = -5;
     }
     std::string Main() { return ReadWholeFile(D + "/vxtrade.conf"); }
+    // An expected file written with $P, $R, $D, $docs, $cgi, $jre and $relda for the paths.
+    std::string Fill(std::string text) {
+        const std::pair<const char*, std::string> paths[] = {
+            {"$docs", docs},
+            {"$relda", Rooted("/opt/Orvellrelda/V6.1")},
+            {"$cgi", Rooted("/cgi/shop1")},
+            {"$jre", Rooted("/usr/java")},
+            {"$P", P},
+            {"$R", R},
+            {"$D", D}};
+        for (const auto& path : paths)
+            for (size_t at; (at = text.find(path.first)) != std::string::npos;)
+                text.replace(at, strlen(path.first), path.second);
+        return text;
+    }
 
     std::string P, D, R, docs;
     MSInfo m;
@@ -48,56 +65,27 @@ protected:
 
 TEST_F(GoldenTest, MainFileOfAReldaInstanceOnTheOrvellServer) {
     ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
-    EXPECT_EQ(Main(), Text({"SERVICE_NAME_PREFIX vxshop1",
-                            "EXEC " + P + "/bin/server",
-                            "MS_HOSTNAME shop1host",
-                            "DBNAME shopdb",
-                            "DBINST reldinst",
-                            "DBOWNER vxowner",
-                            "DBPASS a1b2c3d4",
-                            "DB_HOST dbhost",
-                            "DB_NODE dbnode",
-                            "DB_REMOTE OFF",
-                            "PROCESSES 4",
-                            "PDI_ENCRYPT OFF",
-                            "ERR_NOTIFICATION ON",
-                            "ORDER_NOTIFICATION ON",
-                            "ADMIN_ERR_MSG_TEMPLATE errmsgadmin.tpl",
-                            "TEMPLATE_PATH " + P + "/templates/en_US",
-                            "USERTRAFFIC_LOG 0",
-                            "MS_TRANS_COUNT 1000",
-                            "MS_HTML_MAX 1000000",
-                            "MS_LOGPATH " + R + "/logs",
-                            "MS_LOGLEVEL 0",
-                            "DB_RETRY_LIMIT 5",
-                            "DB_RETRY_INTERVAL 20",
-                            "MACRO_PATH " + P + "/macro/en_US",
-                            "HTML_PATH " + docs,
-                            "MS_CGIBIN_PATH " + Rooted("/cgi/shop1"),
-                            "GP_PATH " + P + "/Guidepath",
-                            "VX_TEDITOR_PATH " + R + "/teditor;" + R + "/teditor/ca_html",
-                            "VX_LANG en_US",
-                            "VX_WEBSERVER Wharf",
-                            "VX_ENABLE_STAGING 0",
-                            "CACHE_ENABLED OFF",
-                            "MAX_CACHED_FILES 1000",
-                            "CACHE_FILE_PATH " + R + "/cache",
-                            "INST_PATH " + R,
-                            "CONFIG_PATH " + D,
-                            "PERFORMANCE_HOST shop1host",
-                            "IC_DBMS RELDA",
-                            "PAYVANE_HOSTNAME shop1host",
-                            "PAY_STATE_TIMEOUT 3600",
-                            "PAYSYS_CONTROLLER 1",
-                            "PAYVANE_ADMIN_PORT 4007",
-                            "PAYVANE_PAY_PORT 4008",
-                            "SECURE_NVPS password, shlpswd, shlpswdver, ccnum, ccxyear, ccxmonth, "
-                            "name, shlogid, sanick",
-                            "IC_JDBC_POOL JdbcRelda",
-                            "IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver",
-                            "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver",
-                            "IC_JDBC_URL jdbc:relda:shopdb",
-                            "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb"}));
+    EXPECT_EQ(Main(),
+              Fill("SERVICE_NAME_PREFIX vxshop1\nEXEC $P/bin/server\nMS_HOSTNAME shop1host\n"
+                   "DBNAME shopdb\nDBINST reldinst\nDBOWNER vxowner\nDBPASS a1b2c3d4\n"
+                   "DB_HOST dbhost\nDB_NODE dbnode\nDB_REMOTE OFF\nPROCESSES 4\nPDI_ENCRYPT OFF\n"
+                   "ERR_NOTIFICATION ON\nORDER_NOTIFICATION ON\n"
+                   "ADMIN_ERR_MSG_TEMPLATE errmsgadmin.tpl\nTEMPLATE_PATH $P/templates/en_US\n"
+                   "USERTRAFFIC_LOG 0\nMS_TRANS_COUNT 1000\nMS_HTML_MAX 1000000\n"
+                   "MS_LOGPATH $R/logs\nMS_LOGLEVEL 0\nDB_RETRY_LIMIT 5\nDB_RETRY_INTERVAL 20\n"
+                   "MACRO_PATH $P/macro/en_US\nHTML_PATH $docs\nMS_CGIBIN_PATH $cgi\n"
+                   "GP_PATH $P/Guidepath\nVX_TEDITOR_PATH $R/teditor;$R/teditor/ca_html\n"
+                   "VX_LANG en_US\nVX_WEBSERVER Wharf\nVX_ENABLE_STAGING 0\nCACHE_ENABLED OFF\n"
+                   "MAX_CACHED_FILES 1000\nCACHE_FILE_PATH $R/cache\nINST_PATH $R\n"
+                   "CONFIG_PATH $D\nPERFORMANCE_HOST shop1host\nIC_DBMS RELDA\n"
+                   "PAYVANE_HOSTNAME shop1host\nPAY_STATE_TIMEOUT 3600\nPAYSYS_CONTROLLER 1\n"
+                   "PAYVANE_ADMIN_PORT 4007\nPAYVANE_PAY_PORT 4008\n"
+                   "SECURE_NVPS password, shlpswd, shlpswdver, ccnum, ccxyear, ccxmonth, name, "
+                   "shlogid, sanick\n"
+                   "IC_JDBC_POOL JdbcRelda\nIC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver\n"
+                   "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
+                   "IC_JDBC_URL jdbc:relda:shopdb\n"
+                   "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb\n"));
     EXPECT_EQ(m.PVTmout, 3600);
     struct stat st;
     ASSERT_EQ(stat((D + "/vxtrade.conf").c_str(), &st), 0);
@@ -126,18 +114,15 @@ TEST_F(GoldenTest, MainFileOfTheHostingEditionWithACache) {
     m.MerKey = "0f1e2d3c";
     ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
     std::string text = Main();
-    std::string jre = Rooted("/usr/java");
     EXPECT_NE(
-        text.find(Text(
-            {"MERCHANT_KEY 0f1e2d3c", "PDI_ENCRYPT OFF", "OUTBOUND_PATH " + P + "/outbound/en_US",
-             "MPG_PATH " + P + "/QBX/mpg_templates", "MTOOL_BASE " + P + "/QBX",
-             "MTOOL_LOCKED " + P + "/QBX/locked", "MTOOL_AFFILIATE QBX",
-             "MTOOL_MSOURCE " + P + "/QBX/source", "MTOOL_ERROR_LOG " + P + "/QBX/qbxlog.log",
-             "MTOOL_GALLERY " + P + "/Tools/public/gallery", "MTOOL_NUM_CON 5", "MTOOL_MAX_WAIT 10",
-             "VX_JRE_PATH " + jre + "/bin",
-             "VX_CLASSPATH " + jre + "/lib/classes.zip:" + Rooted("/opt/Orvellrelda/V6.1") +
-                 "/java/reldajava.zip:" + P + "/QBX/QBX.jar:" + P + "/QBX/Vx_qbx.jar",
-             "ERR_NOTIFICATION ON"})),
+        text.find(Fill("MERCHANT_KEY 0f1e2d3c\nPDI_ENCRYPT OFF\nOUTBOUND_PATH $P/outbound/en_US\n"
+                       "MPG_PATH $P/QBX/mpg_templates\nMTOOL_BASE $P/QBX\n"
+                       "MTOOL_LOCKED $P/QBX/locked\nMTOOL_AFFILIATE QBX\n"
+                       "MTOOL_MSOURCE $P/QBX/source\nMTOOL_ERROR_LOG $P/QBX/qbxlog.log\n"
+                       "MTOOL_GALLERY $P/Tools/public/gallery\nMTOOL_NUM_CON 5\n"
+                       "MTOOL_MAX_WAIT 10\nVX_JRE_PATH $jre/bin\n"
+                       "VX_CLASSPATH $jre/lib/classes.zip:$relda/java/reldajava.zip:"
+                       "$P/QBX/QBX.jar:$P/QBX/Vx_qbx.jar\nERR_NOTIFICATION ON\n")),
         std::string::npos)
         << text;
     EXPECT_NE(text.find("USERTRAFFIC_LOG 1\n"), std::string::npos);
@@ -145,10 +130,10 @@ TEST_F(GoldenTest, MainFileOfTheHostingEditionWithACache) {
                               "VX_DMN_SLP_SEC 15", "MACRO_PATH " + P + "/macro/en_US"})),
               std::string::npos);
     EXPECT_NE(text.find("CACHE_ENABLED WS\n"), std::string::npos);
-    EXPECT_NE(text.find(Text({"IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver",
-                              "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver",
-                              "IC_JDBC_URL jdbc:relda:rmallst",
-                              "IC_JDBC_NETURL jdbc:relda://shop1host:16560/mallstore"})),
+    EXPECT_NE(text.find(Fill("IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver\n"
+                             "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
+                             "IC_JDBC_URL jdbc:relda:rmallst\n"
+                             "IC_JDBC_NETURL jdbc:relda://shop1host:16560/mallstore\n")),
               std::string::npos)
         << text;
     // A name of seven characters is kept whole.
@@ -171,13 +156,13 @@ TEST_F(GoldenTest, MainFileOfOracleAndNetscapeInstances) {
     EXPECT_NE(text.find("IC_DBMS Oracle\n"), std::string::npos);
     std::string ending = text.substr(text.find("SECURE_NVPS"));
     EXPECT_EQ(ending,
-              Text({"SECURE_NVPS password, shlpswd, shlpswdver, ccnum, ccxyear, "
-                    "ccxmonth, name, shlogid, sanick",
-                    "NES_SECURE /ns/https-443/config", "NES_NONSECURE /ns/https-80/config",
-                    "IC_JDBC_POOL JdbcOracle", "IC_JDBC_DRIVER oracle.jdbc.driver.OracleDriver",
-                    "IC_JDBC_NETDRIVER oracle.jdbc.driver.OracleDriver",
-                    "IC_JDBC_URL jdbc:oracle:thin:@shop1host:1521:shopdb",
-                    "IC_JDBC_NETURL jdbc:oracle:thin:@dbhost:1521:shopdb"}));
+              Fill("SECURE_NVPS password, shlpswd, shlpswdver, ccnum, ccxyear, ccxmonth, name, "
+                   "shlogid, sanick\n"
+                   "NES_SECURE /ns/https-443/config\nNES_NONSECURE /ns/https-80/config\n"
+                   "IC_JDBC_POOL JdbcOracle\nIC_JDBC_DRIVER oracle.jdbc.driver.OracleDriver\n"
+                   "IC_JDBC_NETDRIVER oracle.jdbc.driver.OracleDriver\n"
+                   "IC_JDBC_URL jdbc:oracle:thin:@shop1host:1521:shopdb\n"
+                   "IC_JDBC_NETURL jdbc:oracle:thin:@dbhost:1521:shopdb\n"));
 
     // Relda behind Netscape without the hosting edition reaches its database over the
     // network; the Start package has no pool line and no catalogue-assistant pages.
@@ -190,11 +175,11 @@ TEST_F(GoldenTest, MainFileOfOracleAndNetscapeInstances) {
     text = Main();
     EXPECT_NE(text.find("VX_TEDITOR_PATH " + R + "/teditor\n"), std::string::npos);
     EXPECT_EQ(text.find("IC_JDBC_POOL"), std::string::npos);
-    EXPECT_NE(text.find(Text({"NES_NONSECURE /ns/https-80/config",
-                              "IC_JDBC_DRIVER COM.orvell.relda.jdbc.net.RELDADriver",
-                              "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver",
-                              "IC_JDBC_URL jdbc:relda://shop1host:16560/shopdb",
-                              "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb"})),
+    EXPECT_NE(text.find(Fill("NES_NONSECURE /ns/https-80/config\n"
+                             "IC_JDBC_DRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
+                             "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
+                             "IC_JDBC_URL jdbc:relda://shop1host:16560/shopdb\n"
+                             "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb\n")),
               std::string::npos)
         << text;
 }
@@ -241,79 +226,47 @@ TEST_F(GoldenTest, MemberDaemonFiles) {
     m.PVTmout = 900;
     m.PBProc = -1;
     ASSERT_EQ(CreateSchedInit(m, P.c_str()), 1);
-    std::string jre = Rooted("/usr/java");
-    EXPECT_EQ(ReadWholeFile(D + "/scheduler.conf"),
-              Text({"SERVICE_NAME_PREFIX vxshop1_sched",
-                    "EXEC " + P + "/bin/scheduler",
-                    "MS_HOSTNAME shop1host",
-                    "DBNAME shopdb",
-                    "DBINST reldinst",
-                    "DBOWNER vxowner",
-                    "DBPASS a1b2c3d4",
-                    "PROCESSES 1",
-                    "SCHEDULER_INTER_JOB_TIME 600",
-                    "MS_TRANS_COUNT 1000",
-                    "MS_HTML_MAX 1000000",
-                    "MS_LOGPATH " + R + "/logs",
-                    "MS_LOGLEVEL 0",
-                    "DB_RETRY_LIMIT 5",
-                    "DB_RETRY_INTERVAL 20",
-                    "MTOOL_MSOURCE " + P + "/QBX/source",
-                    "VX_JRE_PATH " + jre + "/bin",
-                    "VX_CLASSPATH " + jre + "/lib/classes.zip:" + Rooted("/opt/Orvellrelda/V6.1") +
-                        "/java/reldajava.zip:" + P + "/QBX/QBX.jar:" + P + "/QBX/Vx_qbx.jar",
-                    "MACRO_PATH " + P + "/macro/en_US",
-                    "HTML_PATH " + docs,
-                    "MS_CGIBIN_PATH " + Rooted("/cgi/shop1"),
-                    "GP_PATH " + P + "/Guidepath",
-                    "VX_TEDITOR_PATH " + R + "/teditor/ca_html;" + R + "/teditor",
-                    "VX_LANG en_US",
-                    "VX_WEBSERVER Wharf",
-                    "IC_DBMS RELDA",
-                    "IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver",
-                    "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver",
-                    "IC_JDBC_URL jdbc:relda:shopdb",
-                    "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb",
-                    "TEMPLATE_PATH " + P + "/templates/en_US"}));
+    EXPECT_EQ(
+        ReadWholeFile(D + "/scheduler.conf"),
+        Fill("SERVICE_NAME_PREFIX vxshop1_sched\nEXEC $P/bin/scheduler\n"
+             "MS_HOSTNAME shop1host\nDBNAME shopdb\nDBINST reldinst\nDBOWNER vxowner\n"
+             "DBPASS a1b2c3d4\nPROCESSES 1\nSCHEDULER_INTER_JOB_TIME 600\n"
+             "MS_TRANS_COUNT 1000\nMS_HTML_MAX 1000000\nMS_LOGPATH $R/logs\nMS_LOGLEVEL 0\n"
+             "DB_RETRY_LIMIT 5\nDB_RETRY_INTERVAL 20\nMTOOL_MSOURCE $P/QBX/source\n"
+             "VX_JRE_PATH $jre/bin\n"
+             "VX_CLASSPATH "
+             "$jre/lib/classes.zip:$relda/java/reldajava.zip:$P/QBX/QBX.jar:$P/QBX/Vx_qbx.jar\n"
+             "MACRO_PATH $P/macro/en_US\nHTML_PATH $docs\nMS_CGIBIN_PATH $cgi\n"
+             "GP_PATH $P/Guidepath\nVX_TEDITOR_PATH $R/teditor/ca_html;$R/teditor\n"
+             "VX_LANG en_US\nVX_WEBSERVER Wharf\nIC_DBMS RELDA\n"
+             "IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver\n"
+             "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
+             "IC_JDBC_URL jdbc:relda:shopdb\n"
+             "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb\n"
+             "TEMPLATE_PATH $P/templates/en_US\n"));
 
     ASSERT_EQ(CreatePaybkInit(m, P.c_str()), 1);
-    EXPECT_EQ(
-        ReadWholeFile(D + "/pay_back.conf"),
-        Text({"SERVICE_NAME_PREFIX vxshop1_pb", "EXEC " + P + "/bin/back_server", "DBNAME shopdb",
-              "DBINST reldinst", "DBPASS a1b2c3d4", "PROCESSES 1", "MS_HOSTNAME shop1host",
-              "DB_RETRY_LIMIT 5", "DB_RETRY_INTERVAL 20", "PAYVANE_HOSTNAME shop1host",
-              "BACKGROUND_CYCLE_TIME 30", "PAY_STATE_TIMEOUT 900", "PAYVANE_ADMIN_PORT 4007",
-              "PAYVANE_PAY_PORT 4008", "BACKGROUND_INTER_JOB_TIME 30", "MS_LOGPATH " + R + "/logs",
-              "MS_LOGLEVEL 0", "PAYSYS_CONTROLLER 0"}));
+    EXPECT_EQ(ReadWholeFile(D + "/pay_back.conf"),
+              Fill("SERVICE_NAME_PREFIX vxshop1_pb\nEXEC $P/bin/back_server\nDBNAME shopdb\n"
+                   "DBINST reldinst\nDBPASS a1b2c3d4\nPROCESSES 1\nMS_HOSTNAME shop1host\n"
+                   "DB_RETRY_LIMIT 5\nDB_RETRY_INTERVAL 20\nPAYVANE_HOSTNAME shop1host\n"
+                   "BACKGROUND_CYCLE_TIME 30\nPAY_STATE_TIMEOUT 900\nPAYVANE_ADMIN_PORT 4007\n"
+                   "PAYVANE_PAY_PORT 4008\nBACKGROUND_INTER_JOB_TIME 30\nMS_LOGPATH $R/logs\n"
+                   "MS_LOGLEVEL 0\nPAYSYS_CONTROLLER 0\n"));
 
     m.PVExitHost = "exit.host";
     m.CMSPswd = "99aa";
     ASSERT_EQ(CreatePayetInit(m, P.c_str()), 1);
-    EXPECT_EQ(ReadWholeFile(D + "/pay_payvane.conf"), Text({"SERVICE_NAME_PREFIX vxshop1_pe",
-                                                            "EXEC " + P + "/bin/pay_server",
-                                                            "DBNAME shopdb",
-                                                            "DBINST reldinst",
-                                                            "DBPASS a1b2c3d4",
-                                                            "PROCESSES 1",
-                                                            "MS_HOSTNAME shop1host",
-                                                            "DB_RETRY_LIMIT 5",
-                                                            "DB_RETRY_INTERVAL 20",
-                                                            "USEREXIT_HOSTNAME exit.host",
-                                                            "CMSPASS 99aa",
-                                                            "USEREXIT_SERVICE_NAME_PREFIX vxshop1",
-                                                            "PAYVANE_HOSTNAME shop1host",
-                                                            "PAYVANE_EXEC " + R + "/bin/PayVane",
-                                                            "PAYVANE_ADMIN_PORT 4007",
-                                                            "PAYVANE_PAY_PORT 4008",
-                                                            "PAYVANE_ERROR_PORT 4009",
-                                                            "PAYVANE_SET_PAY_PORT 4010",
-                                                            "PAYVANE_SET_INQUIRY_PORT 4011",
-                                                            "PAYVANE_LOG_PATH " + R + "/logs",
-                                                            "PAYVANE_CERT_PATH " + R + "/data",
-                                                            "PAYVANE_ENABLE_TRACE 0",
-                                                            "MS_LOGPATH " + R + "/logs",
-                                                            "MS_LOGLEVEL 0",
-                                                            "PAYSYS_CONTROLLER 0"}));
+    EXPECT_EQ(ReadWholeFile(D + "/pay_payvane.conf"),
+              Fill("SERVICE_NAME_PREFIX vxshop1_pe\nEXEC $P/bin/pay_server\nDBNAME shopdb\n"
+                   "DBINST reldinst\nDBPASS a1b2c3d4\nPROCESSES 1\nMS_HOSTNAME shop1host\n"
+                   "DB_RETRY_LIMIT 5\nDB_RETRY_INTERVAL 20\nUSEREXIT_HOSTNAME exit.host\n"
+                   "CMSPASS 99aa\nUSEREXIT_SERVICE_NAME_PREFIX vxshop1\n"
+                   "PAYVANE_HOSTNAME shop1host\nPAYVANE_EXEC $R/bin/PayVane\n"
+                   "PAYVANE_ADMIN_PORT 4007\nPAYVANE_PAY_PORT 4008\nPAYVANE_ERROR_PORT 4009\n"
+                   "PAYVANE_SET_PAY_PORT 4010\nPAYVANE_SET_INQUIRY_PORT 4011\n"
+                   "PAYVANE_LOG_PATH $R/logs\nPAYVANE_CERT_PATH $R/data\nPAYVANE_ENABLE_TRACE 0\n"
+                   "MS_LOGPATH $R/logs\nMS_LOGLEVEL 0\nPAYSYS_CONTROLLER 0\n"));
 
     // A user's line survives in the payment server's file and not in the background daemon's
     // or the scheduler's.
@@ -330,12 +283,12 @@ TEST_F(GoldenTest, MemberDaemonFiles) {
     ASSERT_TRUE(WriteWholeFile(D + "/merchant_conf", "MERCHANT_ID 7\n"));
     ASSERT_EQ(CreatePaycyInit(m, P.c_str()), 1);
     EXPECT_EQ(ReadWholeFile(D + "/pay_cyber.conf"),
-              Text({"SERVICE_NAME_PREFIX vxshop1_cy", "EXEC " + P + "/bin/cyb_server",
-                    "DBNAME shopdb", "DBINST reldinst", "DBPASS a1b2c3d4", "PROCESSES 1",
-                    "MS_HOSTNAME shop1host", "DB_RETRY_LIMIT 5", "DB_RETRY_INTERVAL 20",
-                    "PAYVANE_HOSTNAME shop1host", "ORDER_NOTIFICATION OFF", "PDI_ENCRYPT OFF",
-                    "TEMPLATE_PATH " + P + "/templates/en_US", "BACKGROUND_CYCLE_TIME 30",
-                    "BACKGROUND_INTER_JOB_TIME 30", "MS_LOGPATH " + R + "/logs", "MS_LOGLEVEL 0"}));
+              Fill("SERVICE_NAME_PREFIX vxshop1_cy\nEXEC $P/bin/cyb_server\nDBNAME shopdb\n"
+                   "DBINST reldinst\nDBPASS a1b2c3d4\nPROCESSES 1\nMS_HOSTNAME shop1host\n"
+                   "DB_RETRY_LIMIT 5\nDB_RETRY_INTERVAL 20\nPAYVANE_HOSTNAME shop1host\n"
+                   "ORDER_NOTIFICATION OFF\nPDI_ENCRYPT OFF\nTEMPLATE_PATH $P/templates/en_US\n"
+                   "BACKGROUND_CYCLE_TIME 30\nBACKGROUND_INTER_JOB_TIME 30\nMS_LOGPATH $R/logs\n"
+                   "MS_LOGLEVEL 0\n"));
     EXPECT_EQ(ReadWholeFile(D + "/merchant_conf.old"), "MERCHANT_ID 7\n");
     EXPECT_EQ(ReadWholeFile(D + "/merchant_conf"), ReadWholeFile(P + "/adt/vxcyber/merchant_conf"));
 
@@ -343,29 +296,15 @@ TEST_F(GoldenTest, MemberDaemonFiles) {
          out[] = "VX.OUT", err[] = "VX.ERR", mgr[] = "QM.1", user[] = "qbridge", kind[] = "server";
     char* args[] = {a0, name, port, server, in, out, err, mgr, user, kind, nullptr};
     ASSERT_EQ(ICCreateFixpackQXInit(m, args, 10), 1);
-    EXPECT_EQ(ReadWholeFile(D + "/vxei_ece.conf"), Text({"SERVICE_NAME_PREFIX vxshop1_ece",
-                                                         "EXEC " + P + "/bin/back_server",
-                                                         "MS_HOSTNAME shop1host",
-                                                         "DBNAME shopdb",
-                                                         "DBINST reldinst",
-                                                         "DBOWNER vxowner",
-                                                         "DBPASS a1b2c3d4",
-                                                         "DB_RETRY_LIMIT 5",
-                                                         "DB_RETRY_INTERVAL 20",
-                                                         "PROCESSES 1",
-                                                         "VX_LANG en_US",
-                                                         "BACKGROUND_CYCLE_TIME 30",
-                                                         "BACKGROUND_INTER_JOB_TIME 30",
-                                                         "MS_LOGPATH " + R + "/logs",
-                                                         "MS_LOGLEVEL 0",
-                                                         "VX_QX_INBOUND VX.IN",
-                                                         "VX_QX_OUTBOUND VX.OUT",
-                                                         "VX_QX_INERROR VX.ERR",
-                                                         "VX_QX_QMANAGER QM.1",
-                                                         "VX_QX_BRIDGE_USERID qbridge",
-                                                         "DEFAULT_MSG_SIZE 2000",
-                                                         "MAX_MSG_SIZE 1000000",
-                                                         "HTML_PATH " + docs}));
+    EXPECT_EQ(ReadWholeFile(D + "/vxei_ece.conf"),
+              Fill("SERVICE_NAME_PREFIX vxshop1_ece\nEXEC $P/bin/back_server\n"
+                   "MS_HOSTNAME shop1host\nDBNAME shopdb\nDBINST reldinst\nDBOWNER vxowner\n"
+                   "DBPASS a1b2c3d4\nDB_RETRY_LIMIT 5\nDB_RETRY_INTERVAL 20\nPROCESSES 1\n"
+                   "VX_LANG en_US\nBACKGROUND_CYCLE_TIME 30\nBACKGROUND_INTER_JOB_TIME 30\n"
+                   "MS_LOGPATH $R/logs\nMS_LOGLEVEL 0\nVX_QX_INBOUND VX.IN\n"
+                   "VX_QX_OUTBOUND VX.OUT\nVX_QX_INERROR VX.ERR\nVX_QX_QMANAGER QM.1\n"
+                   "VX_QX_BRIDGE_USERID qbridge\nDEFAULT_MSG_SIZE 2000\nMAX_MSG_SIZE 1000000\n"
+                   "HTML_PATH $docs\n"));
     EXPECT_EQ(ICGetTcpServicePort("vxshop1_ece_1"), 4300);
     EXPECT_EQ(ReadWholeFile(P + "/bin/libvx3_ececommon.so"),
               ReadWholeFile(P + "/bin/libvx3_ececommons.so"));
