@@ -2,7 +2,6 @@
 // the Orvell server with one and two instances, the Netscape servers' obj.conf and mime.types;
 // a second run changes nothing (apart from the empty line after the Netscape plug-in block),
 // the user's own lines stay, and files that cannot be read are reported and kept.
-#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,24 +99,30 @@ protected:
         l.push_back(""); // no compatibility maps for the current release
         l.push_back(Directive("Exec", "/msprotect/*", P + "/cgi-bin/*"));
         l.push_back("");
-        // The rules for the product's pages, the samples and the servlets.
-        l.push_back(
-            Fill("Pass    /storemgr/*     $H/vxadmin/storemgr/*\n"
-                 "Pass    /sitemgr/*      $H/vxadmin/sitemgr/*\n"
-                 "Pass    /vxacom/*       $H/vxadmin/common/*\n"
-                 "Pass    /vxagif/*       $H/vxadmin/gif/*\n"
-                 "Pass    /butnbars/*     $H/vxadmin/butnbars/*\n"
-                 "Pass    /vxadmin/*      $H/vxadmin/*\nPass    /vxhelp/*       $H/vxhelp/*\n"
-                 "Pass    /vxerror/*      $H/vxerror/*\nPass    /vxbooks/*      $H/vxbooks/*\n"
-                 "Pass    /vxsample/*     $H/vxsample/*\n"
-                 "Pass    /gpgifs/*       $H/vxadmin/Shopsmith/gpgifs/*\n"
-                 "Pass    /demomall/*     $H/demomall/*\n"
-                 "Pass    /euromall/*     $P/adt/samples/euromall/html/euromall/*\n"
-                 "Pass    /grocery/*      $H/grocery/*\nPass    /bus2bus2/*     $H/bus2bus2/*\n"
-                 "Pass    /tutorial/*     $H/tutorial/*\n"
-                 "Pass    /nextgeneration/* $H/nextgeneration/*\n"
-                 "Pass    /ca_icons/*     $H/ca_icons/*\nPass    /Flickmedia/*   $P/fm/*\n"
-                 "Pass    /ca_widgets/*   $W/servlets/public/*"));
+        const std::string H = P + "/html/en_US";
+        const std::pair<const char*, std::string> pass[] = {
+            {"/storemgr/*", H + "/vxadmin/storemgr/*"},
+            {"/sitemgr/*", H + "/vxadmin/sitemgr/*"},
+            {"/vxacom/*", H + "/vxadmin/common/*"},
+            {"/vxagif/*", H + "/vxadmin/gif/*"},
+            {"/butnbars/*", H + "/vxadmin/butnbars/*"},
+            {"/vxadmin/*", H + "/vxadmin/*"},
+            {"/vxhelp/*", H + "/vxhelp/*"},
+            {"/vxerror/*", H + "/vxerror/*"},
+            {"/vxbooks/*", H + "/vxbooks/*"},
+            {"/vxsample/*", H + "/vxsample/*"},
+            {"/gpgifs/*", H + "/vxadmin/Shopsmith/gpgifs/*"},
+            {"/demomall/*", H + "/demomall/*"},
+            {"/euromall/*", P + "/adt/samples/euromall/html/euromall/*"},
+            {"/grocery/*", H + "/grocery/*"},
+            {"/bus2bus2/*", H + "/bus2bus2/*"},
+            {"/tutorial/*", H + "/tutorial/*"},
+            {"/nextgeneration/*", H + "/nextgeneration/*"},
+            {"/ca_icons/*", H + "/ca_icons/*"},
+            {"/Flickmedia/*", P + "/fm/*"},
+            {"/ca_widgets/*", W + "/servlets/public/*"}};
+        for (const auto& row : pass)
+            l.push_back(Directive("Pass", row.first, row.second));
         l.push_back("");
         l.push_back(
             Directive("AddType", ".js", "application/x-javascript binary 1.0 #Vendrix java"));
@@ -151,16 +156,6 @@ protected:
                      "Pass /icons/* " + W + "/icons/*", "",
                      "# Everything else comes from the document root."}) +
                pass + Text({"Pass /* " + W + "/pub/*", "", "AddType .txt text/plain 8bit 1.0"});
-    }
-
-    // Text with $H, $P and $W for the product's pages, the product and the web server.
-    std::string Fill(std::string text) {
-        const std::pair<const char*, std::string> paths[] = {
-            {"$H", P + "/html/en_US"}, {"$P", P}, {"$W", W}};
-        for (const auto& path : paths)
-            for (size_t at; (at = text.find(path.first)) != std::string::npos;)
-                text.replace(at, strlen(path.first), path.second);
-        return text;
     }
 
     std::string P, L, W;
