@@ -11,20 +11,12 @@
 
 namespace {
 
-std::vector<std::string> g_errors;
-void CollectError(const char* text) {
-    g_errors.push_back(text);
-}
-
 const char kProduct[] = "/opt/Orvellvndx/Vendrix3";
 
 class FileSetTest : public SandboxTest {
 protected:
     void SetUp() override {
         SandboxTest::SetUp();
-        g_errors.clear();
-        pfnError = CollectError;
-        bCgiApp = 1;
         product = Rooted(kProduct);
         std::string inst = Rooted("/var/vx/shop1");
         info.Name = "shop1";
@@ -38,12 +30,6 @@ protected:
         info.DBOwner = SANDBOX_OWNER_USER;
         info.ISType = IS_WHARF;
     }
-    void TearDown() override {
-        pfnError = nullptr;
-        bCgiApp = 0;
-        SandboxTest::TearDown();
-    }
-
     // The uid a user of the sandbox has in its etc/passwd.
     uid_t UidOf(const char* user) {
         FILE* fp = fopen(Rooted("/etc/passwd").c_str(), "r");
@@ -60,19 +46,12 @@ protected:
         return uid;
     }
 
-    // "MODE OWNER" of a path as the test compares it, or "missing".
-    std::string Stat(const std::string& path) {
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0)
-            return "missing";
-        char mode[8];
-        snprintf(mode, sizeof mode, "%04o", st.st_mode & 07777);
-        return std::string(mode) + " " + std::to_string(st.st_uid);
-    }
+    // What ModeAndOwner gives for mode and user.
     std::string Expect(const char* mode, const char* user) {
         return std::string(mode) + " " + std::to_string(UidOf(user));
     }
 
+    ErrorLines errors;
     std::string product;
     MSInfo info;
 };
@@ -81,11 +60,11 @@ TEST_F(FileSetTest, MakeDirCreatesEveryMissingPrefixAndFixesExistingOnes) {
     std::string a = Rooted("/made");
     ASSERT_EQ(mkdir(a.c_str(), 0700), 0);
     EXPECT_EQ(MakeDir((a + "/b/c").c_str(), SANDBOX_OWNER_USER, 0751), 1);
-    EXPECT_EQ(Stat(a + "/b"), Expect("0751", SANDBOX_OWNER_USER));
-    EXPECT_EQ(Stat(a + "/b/c"), Expect("0751", SANDBOX_OWNER_USER));
+    EXPECT_EQ(ModeAndOwner(a + "/b"), Expect("751", SANDBOX_OWNER_USER));
+    EXPECT_EQ(ModeAndOwner(a + "/b/c"), Expect("751", SANDBOX_OWNER_USER));
     // An existing directory only gets its owner and mode.
     EXPECT_EQ(MakeDir(a.c_str(), "bin", 0755), 1);
-    EXPECT_EQ(Stat(a), Expect("0755", "bin"));
+    EXPECT_EQ(ModeAndOwner(a), Expect("755", "bin"));
     // A relative path creates nothing, wherever the process stands.
     char cwd[4096];
     ASSERT_TRUE(getcwd(cwd, sizeof cwd));
@@ -99,37 +78,37 @@ TEST_F(FileSetTest, MakeDirCreatesEveryMissingPrefixAndFixesExistingOnes) {
 }
 
 TEST_F(FileSetTest, ProInstanceGetsItsWholeTreeWithOwnersAndModes) {
-    ASSERT_EQ(CreateVXFiles(info, product.c_str()), 1) << (g_errors.empty() ? "" : g_errors[0]);
-    EXPECT_TRUE(g_errors.empty());
+    ASSERT_EQ(CreateVXFiles(info, product.c_str()), 1);
+    EXPECT_TRUE(errors.Lines().empty()) << errors.Lines()[0];
     std::string r = info.RootPath.operator const char*();
     const char* o = SANDBOX_OWNER_USER;
     const std::pair<std::string, std::string> expected[] = {
-        {r, Expect("0755", "bin")},
+        {r, Expect("755", "bin")},
         {r + "/cache", Expect("1777", "nobody")},
-        {r + "/password", Expect("0755", o)},
-        {r + "/logs", Expect("0755", o)},
-        {r + "/data", Expect("0755", o)},
-        {r + "/bin", Expect("0755", o)},
-        {r + "/teditor/te_html", Expect("0755", o)},
-        {r + "/teditor/te_html/teditor.txt", Expect("0555", o)},
-        {r + "/teditor/category", Expect("0755", o)},
-        {r + "/teditor/category/cat_bas1.d2w", Expect("0555", o)},
-        {r + "/teditor/category/catgry2.d2w", Expect("0555", o)},
-        {r + "/teditor/product/temphard.d2w", Expect("0555", o)},
-        {r + "/teditor/product/tempcomp.d2w", Expect("0555", o)},
-        {r + "/teditor/general", Expect("0755", o)},
-        {r + "/teditor/ca_html/pc1_te.html", Expect("0555", o)},
-        {r + "/teditor/ca_html/sa_ans.html", Expect("0555", o)},
+        {r + "/password", Expect("755", o)},
+        {r + "/logs", Expect("755", o)},
+        {r + "/data", Expect("755", o)},
+        {r + "/bin", Expect("755", o)},
+        {r + "/teditor/te_html", Expect("755", o)},
+        {r + "/teditor/te_html/teditor.txt", Expect("555", o)},
+        {r + "/teditor/category", Expect("755", o)},
+        {r + "/teditor/category/cat_bas1.d2w", Expect("555", o)},
+        {r + "/teditor/category/catgry2.d2w", Expect("555", o)},
+        {r + "/teditor/product/temphard.d2w", Expect("555", o)},
+        {r + "/teditor/product/tempcomp.d2w", Expect("555", o)},
+        {r + "/teditor/general", Expect("755", o)},
+        {r + "/teditor/ca_html/pc1_te.html", Expect("555", o)},
+        {r + "/teditor/ca_html/sa_ans.html", Expect("555", o)},
         // The product's own macro directory existed before: it is not the instance's to open.
-        {product + "/macro/en_US", Expect("0755", "root")},
+        {product + "/macro/en_US", Expect("755", "root")},
         {r + "/config", Expect("1777", o)},
         {Rooted("/srv/www/shop1"), Expect("1777", o)},
-        {Rooted("/srv/cgi/shop1"), Expect("0755", o)},
-        {Rooted("/srv/cgi/shop1/vxtrade3"), Expect("0555", o)},
-        {Rooted("/srv/cgi/shop1/vxtrade"), Expect("0555", o)},
-        {r + "/password/vndx.pwd", Expect("0644", o)}};
+        {Rooted("/srv/cgi/shop1"), Expect("755", o)},
+        {Rooted("/srv/cgi/shop1/vxtrade3"), Expect("555", o)},
+        {Rooted("/srv/cgi/shop1/vxtrade"), Expect("555", o)},
+        {r + "/password/vndx.pwd", Expect("644", o)}};
     for (const auto& e : expected)
-        EXPECT_EQ(Stat(e.first), e.second) << e.first;
+        EXPECT_EQ(ModeAndOwner(e.first), e.second) << e.first;
     // Owners that differ, so that the table tells them apart.
     EXPECT_NE(UidOf("bin"), UidOf("nobody"));
 
@@ -146,7 +125,7 @@ TEST_F(FileSetTest, ProInstanceGetsItsWholeTreeWithOwnersAndModes) {
     // Again: the same tree, the password file's previous generation kept.
     ASSERT_EQ(CreateVXFiles(info, product.c_str()), 1);
     EXPECT_EQ(ReadWholeFile(r + "/password/vndx.old.pwd"), admin);
-    EXPECT_EQ(Stat(r + "/cache"), Expect("1777", "nobody"));
+    EXPECT_EQ(ModeAndOwner(r + "/cache"), Expect("1777", "nobody"));
 }
 
 TEST_F(FileSetTest, StartPackageAndOtherWebServersLeaveTheirPartsOut) {
@@ -168,26 +147,24 @@ TEST_F(FileSetTest, FailuresAreReportedWithTheirMessages) {
     ASSERT_EQ(mkdir(Rooted("/srv/www").c_str(), 0755), 0);
     ASSERT_TRUE(WriteWholeFile(Rooted("/srv/www/shop1"), "not a directory\n"));
     EXPECT_EQ(CreateVXFiles(info, product.c_str()), 0);
-    ASSERT_EQ(g_errors.size(), 1u);
-    EXPECT_EQ(g_errors[0], "Cannot create directory " + Rooted("/srv/www/shop1") + ".");
+    ASSERT_EQ(errors.Lines().size(), 1u);
+    EXPECT_EQ(errors.Lines()[0], "Cannot create directory " + Rooted("/srv/www/shop1") + ".");
     EXPECT_EQ(ReadWholeFile(Rooted("/srv/www/shop1")), "not a directory\n");
 
     // No administration password file to copy.
-    g_errors.clear();
     ASSERT_EQ(unlink(Rooted("/srv/www/shop1").c_str()), 0);
     ASSERT_EQ(
         unlink(Rooted("/opt/WharfServer/usr/internet/server_root/server/admin/icsclt.pwd").c_str()),
         0);
     EXPECT_EQ(CreateVXFiles(info, product.c_str()), 0);
-    ASSERT_EQ(g_errors.size(), 1u);
-    EXPECT_EQ(g_errors[0], "Error in creating password file for instance shop1.");
+    ASSERT_EQ(errors.Lines().size(), 2u);
+    EXPECT_EQ(errors.Lines()[1], "Error in creating password file for instance shop1.");
 
     // A relative instance root is refused before anything is made.
-    g_errors.clear();
     info.RootPath = "var/vx/rel";
     EXPECT_EQ(CreateVXFiles(info, product.c_str()), 0);
-    ASSERT_EQ(g_errors.size(), 1u);
-    EXPECT_EQ(g_errors[0], "Cannot create directory var/vx/rel.");
+    ASSERT_EQ(errors.Lines().size(), 3u);
+    EXPECT_EQ(errors.Lines()[2], "Cannot create directory var/vx/rel.");
 }
 
 TEST_F(FileSetTest, KeywordLinesAreAddedOnceAndTheValueIsWrittenAsItIs) {
@@ -221,10 +198,10 @@ TEST_F(FileSetTest, PersonalizationIsSwitchedOnOnce) {
                                    "\nPERS_ENABLED NO\n"
                                    "\nGL_HOST shop1host\n"
                                    "\nGL_PORT 9000\n");
-    EXPECT_EQ(Stat(conf), Expect("0644", SANDBOX_OWNER_USER));
+    EXPECT_EQ(ModeAndOwner(conf), Expect("644", SANDBOX_OWNER_USER));
     std::string copy = std::string(info.RootPath) + "/teditor/product/product2.d2w";
     EXPECT_EQ(ReadWholeFile(copy), "personalized\n");
-    EXPECT_EQ(Stat(copy), Expect("0644", SANDBOX_OWNER_USER));
+    EXPECT_EQ(ModeAndOwner(copy), Expect("644", SANDBOX_OWNER_USER));
     EXPECT_EQ(ReadWholeFile(std::string(info.RootPath) + "/teditor/product/product2.old.d2w"),
               "personalized\n");
 }

@@ -12,11 +12,6 @@
 
 namespace {
 
-std::vector<std::string> g_errors;
-void CollectError(const char* text) {
-    g_errors.push_back(text);
-}
-
 std::set<std::string> Names(const std::string& dir) {
     std::set<std::string> names;
     if (DIR* d = opendir(dir.c_str())) {
@@ -33,9 +28,6 @@ class RewriteTest : public SandboxTest {
 protected:
     void SetUp() override {
         SandboxTest::SetUp();
-        g_errors.clear();
-        pfnError = CollectError;
-        bCgiApp = 1;
         product = Rooted("/opt/Orvellvndx/Vendrix3");
         conf = Rooted("/conf");
         docs = Rooted("/docs");
@@ -55,12 +47,6 @@ protected:
         info.MSPort = 4100;
         info.MSOption = MS_OPT_PAYVANE | MS_OPT_HOSTING;
     }
-    void TearDown() override {
-        pfnError = nullptr;
-        bCgiApp = 0;
-        SandboxTest::TearDown();
-    }
-
     // Every writer once, as instance creation runs them.
     void WriteAll() {
         char arg0[] = "x", port[] = "4200", in[] = "IN.Q", out[] = "OUT.Q", err[] = "ERR.Q",
@@ -76,9 +62,10 @@ protected:
         ASSERT_EQ(CreatePaybkInit(m, product.c_str()), 1);
         ASSERT_EQ(CreatePayetInit(m, product.c_str()), 1);
         ASSERT_EQ(CreateQXInit(m, product.c_str(), args), 1);
-        ASSERT_TRUE(g_errors.empty()) << g_errors[0];
+        ASSERT_TRUE(errors.Lines().empty()) << errors.Lines()[0];
     }
 
+    ErrorLines errors;
     std::string product, conf, docs;
     MSInfo info;
 };
@@ -112,47 +99,42 @@ TEST_F(RewriteTest, ASecondRunGivesTheSameFilesAndOneBackup) {
     // One generation: the backups, nothing more, no temporaries.
     EXPECT_EQ(Names(conf).size(), first.size() * 2);
     EXPECT_EQ(Names(docs), (std::set<std::string>{"reldawww.ini", "reldawww.old.ini"}));
-    struct stat st;
-    ASSERT_EQ(stat((conf + "/vxtrade.conf").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0644u);
-    ASSERT_EQ(stat((product + "/bin/icsrvctl.properties").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(ModeOf(conf + "/vxtrade.conf"), 0644u);
+    EXPECT_EQ(ModeOf(product + "/bin/icsrvctl.properties"), 0444u);
 }
 
 TEST_F(RewriteTest, FailuresNameTheFileAndKeepItAsItWas) {
+    WriteAll();
     // A configuration directory that does not exist.
     MSInfo m = info;
     m.HtmlPath = Rooted("/nowhere").c_str();
     EXPECT_EQ(CreateMSInit(m, product.c_str()), 0);
-    ASSERT_EQ(g_errors.size(), 1u);
+    ASSERT_EQ(errors.Lines().size(), 1u);
     std::string path = Rooted("/nowhere/vxtrade.conf");
-    EXPECT_EQ(g_errors[0], "Cannot create configuration file " + path + ".");
+    EXPECT_EQ(errors.Lines()[0], "Cannot create configuration file " + path + ".");
     // The reason names the directory that is missing.
     EXPECT_NE(std::string(SysGetLastReason()).find(Rooted("/nowhere") + ": No such file"),
               std::string::npos)
         << SysGetLastReason();
 
     // A template that is gone: the message names it, the file stays, its backup holds it.
-    g_errors.clear();
-    WriteAll();
     std::string ini = ReadWholeFile(docs + "/reldawww.ini");
     std::string templ = Rooted("/opt/OrvellMacrolin/docs/reldawww.ini");
     ASSERT_EQ(unlink(templ.c_str()), 0);
     m = info;
     EXPECT_EQ(CreateMLInit(m, product.c_str()), 0);
-    ASSERT_EQ(g_errors.size(), 1u);
-    EXPECT_EQ(g_errors[0], "Cannot create configuration file " + templ + ".");
+    ASSERT_EQ(errors.Lines().size(), 2u);
+    EXPECT_EQ(errors.Lines()[1], "Cannot create configuration file " + templ + ".");
     EXPECT_EQ(ReadWholeFile(docs + "/reldawww.ini"), ini);
     EXPECT_EQ(ReadWholeFile(docs + "/reldawww.old.ini"), ini);
 
     // A record whose host name would start a line of its own is refused.
-    g_errors.clear();
     std::string main = ReadWholeFile(conf + "/vxtrade.conf");
     m = info;
     m.ISHost = "shophost\nDBPASS planted";
     EXPECT_EQ(CreateMSInit(m, product.c_str()), 0);
     EXPECT_EQ(CreatePAProperties(m, product.c_str(), 0), 0);
-    EXPECT_EQ(g_errors.size(), 2u);
+    EXPECT_EQ(errors.Lines().size(), 4u);
     EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.conf"), main);
     EXPECT_EQ(ReadWholeFile(product + "/bin/icsrvctl.properties").find("planted"),
               std::string::npos);
@@ -198,7 +180,7 @@ TEST_F(RewriteTest, APoolMemberIsAddedOnce) {
     info.HtmlPath = Rooted("/nowhere").c_str();
     EXPECT_EQ(ICAddEntryToPoolID(info, "vxei_ece"), 0);
     EXPECT_FALSE(FileExists(Rooted("/nowhere")));
-    EXPECT_TRUE(g_errors.empty());
+    EXPECT_TRUE(errors.Lines().empty());
 }
 
 } // namespace
