@@ -157,7 +157,7 @@ TEST_F(DatabaseTest, ALocalDatabaseIsCreatedThenFoundExisting) {
     char encrypted[33];
     ASSERT_EQ(ICEncryptWithMerKey("vxadmin", encrypted, sizeof encrypted, m.MerKey), 1);
     std::string file = Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/databases/MSER.db");
-    EXPECT_NE(ReadWholeFile(file).find(encrypted), std::string::npos);
+    EXPECT_TRUE(Has(ReadWholeFile(file), encrypted));
     // Only the script's own log stays; the generated scripts and the marker are gone.
     EXPECT_EQ(Entries(logs), std::vector<std::string>{"mser.log"});
     EXPECT_FALSE(FileExists(Schema + "/dbmaster.sh"));

@@ -14,10 +14,6 @@ namespace {
 
 class DatabaseWebconfOutcome : public SandboxTest {
 protected:
-    ProgramResult Vxcfg(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--root", Root()});
-        return RunProgram("vxcfg", args);
-    }
     void TearDown() override {
         if (!m_mounted.empty())
             umount2(m_mounted.c_str(), MNT_DETACH);
@@ -41,8 +37,7 @@ TEST_F(DatabaseWebconfOutcome, WebconfOnAFullDiskFailsWithTheReason) {
     ASSERT_EQ(system(("cp -a " + saved + "/. " + etc + "/ && " + fill).c_str()), 0);
     ProgramResult run = Vxcfg({"webconf"});
     EXPECT_EQ(run.exitCode, 1) << run.out;
-    EXPECT_NE(run.err.find("write " + etc + "/profile: No space left on device"), std::string::npos)
-        << run.err;
+    EXPECT_TRUE(Has(run.err, "write " + etc + "/profile: No space left on device"));
 
     ASSERT_EQ(unlink((etc + "/filler").c_str()), 0);
     ASSERT_EQ(Vxcfg({"webconf"}).exitCode, 0);
@@ -50,9 +45,9 @@ TEST_F(DatabaseWebconfOutcome, WebconfOnAFullDiskFailsWithTheReason) {
     const std::string configured = ReadWholeFile(etc + "/httpd.conf");
     run = Vxcfg({"webconf"});
     EXPECT_EQ(run.exitCode, 1) << run.out;
-    EXPECT_NE(run.out.find("Web server configuration failed"), std::string::npos) << run.out;
-    EXPECT_NE(run.err.find("rewrite " + etc + "/httpd.conf: "), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+    EXPECT_TRUE(Has(run.out, "Web server configuration failed"));
+    EXPECT_TRUE(Has(run.err, "rewrite " + etc + "/httpd.conf: "));
+    EXPECT_TRUE(Has(run.err, "No space left on device"));
     EXPECT_EQ(ReadWholeFile(etc + "/httpd.conf"), configured);
 }
 
@@ -67,11 +62,9 @@ TEST_F(DatabaseWebconfOutcome, CreatedbNamesTheLogAndItsFirstErrorLine) {
     ASSERT_TRUE(WriteWholeFile(Rooted("/opt/Orvellvndx/Vendrix3/vx_schema/relda/FAIL"), ""));
     ProgramResult run = Vxcfg({"createdb"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.err.find("instance shop1: create database shopd: " + logs +
-                           "/shopd.log: RELDA0901E  The schema script was told to fail."),
-              std::string::npos)
-        << run.err;
-    EXPECT_NE(run.out.find("Databases: 0 of 1 ready."), std::string::npos) << run.out;
+    EXPECT_TRUE(Has(run.err, "instance shop1: create database shopd: " + logs +
+                                 "/shopd.log: RELDA0901E  The schema script was told to fail."));
+    EXPECT_TRUE(Has(run.out, "Databases: 0 of 1 ready."));
 }
 
 // The database manager names no service: a local database cannot be catalogued for the
@@ -106,8 +99,7 @@ TEST_F(DatabaseWebconfOutcome, AMissingServiceNameFailsOnlyWhereItIsUsed) {
     const VXStep* local = outcome.FirstFailure("local");
     ASSERT_NE(local, nullptr);
     EXPECT_EQ(local->action, "add hosting tables");
-    EXPECT_NE(local->reason.find("names no service (SVCENAME)"), std::string::npos)
-        << local->reason;
+    EXPECT_TRUE(Has(local->reason, "names no service (SVCENAME)"));
     EXPECT_FALSE(outcome.Failed("remote")) << outcome.FirstFailure("remote")->reason;
 }
 

@@ -11,15 +11,7 @@
 
 namespace {
 
-class FrontendOutcome : public SandboxTest {
-protected:
-    static ProgramResult Vxcfg(const std::vector<std::string>& args) {
-        return RunProgram("vxcfg", args);
-    }
-    static bool Has(const std::string& text, const std::string& part) {
-        return text.find(part) != std::string::npos;
-    }
-};
+class FrontendOutcome : public SandboxTest {};
 
 TEST_F(FrontendOutcome, JsonDocumentsHoldTheDataTheFailureAndItsReason) {
     ASSERT_EQ(Vxcfg({"add", "shop1", "--host", "web1", "--port", "16570"}).exitCode, 0);
@@ -87,29 +79,19 @@ TEST_F(FrontendOutcome, TheDatabaseInstanceUserComesFromTheInstallationOrIsRequi
     EXPECT_FALSE(Has(Vxcfg({"list"}).out, "shop3"));
 }
 
-std::vector<std::string> s_errors;
-void KeepError(const char* text) {
-    s_errors.push_back(text);
-}
-
 // A library caller that asked for callbacks hears of a data file that cannot be read or
 // written, with the file and the reason; a file not made yet is no error.
 TEST_F(FrontendOutcome, DataFileFailuresLeaveTheirReasonToTheCaller) {
     // The list is silent (its caller decides), but what it leaves names the file and why.
-    bCgiApp = 1;
-    pfnError = KeepError;
-    s_errors.clear();
+    ErrorLines errors;
     const std::string broken = Root() + "/broken.dat";
     ASSERT_TRUE(WriteWholeFile(broken, "769\n1\nshop1\n"));
     MSList list;
     EXPECT_EQ(list.Load(broken.c_str()), 0);
     EXPECT_EQ(std::string(SysGetLastReason()), broken + ": line 4: the file ends early");
     EXPECT_EQ(list.Store((Root() + "/no/dir.dat").c_str()), 0);
-    EXPECT_TRUE(Has(SysGetLastReason(), Root() + "/no: No such file or directory"))
-        << SysGetLastReason();
-    bCgiApp = 0;
-    pfnError = nullptr;
-    EXPECT_TRUE(s_errors.empty()) << s_errors[0];
+    EXPECT_TRUE(Has(SysGetLastReason(), Root() + "/no: No such file or directory"));
+    EXPECT_TRUE(errors.Lines().empty()) << errors.Lines()[0];
 }
 
 } // namespace

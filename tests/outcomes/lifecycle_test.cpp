@@ -32,10 +32,6 @@ struct FullDisk {
 
 class LifecycleOutcome : public SandboxTest {
 protected:
-    ProgramResult Vxcfg(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--root", Root()});
-        return RunProgram("vxcfg", args);
-    }
     // Adds shop1 (on a free port) and answers its configuration directory.
     std::string AddShop() {
         int port = FreePort();
@@ -54,10 +50,8 @@ TEST_F(LifecycleOutcome, AFileThatCannotBeWrittenLeavesTheInstanceNotCreated) {
     ASSERT_EQ(system(("mkdir -p " + config + "/vxtrade.conf").c_str()), 0);
     ProgramResult create = Vxcfg({"create"});
     EXPECT_EQ(create.exitCode, 1);
-    EXPECT_NE(create.err.find("shop1 is not created: " + config + "/vxtrade.conf"),
-              std::string::npos)
-        << create.err;
-    EXPECT_NE(create.out.find("Created 0 of 1 instance."), std::string::npos) << create.out;
+    EXPECT_TRUE(Has(create.err, "shop1 is not created: " + config + "/vxtrade.conf"));
+    EXPECT_TRUE(Has(create.out, "Created 0 of 1 instance."));
 }
 
 TEST_F(LifecycleOutcome, AFullDiskIsNamedByCreateAndDelete) {
@@ -68,7 +62,7 @@ TEST_F(LifecycleOutcome, AFullDiskIsNamedByCreateAndDelete) {
             GTEST_SKIP() << "a small tmpfs cannot be mounted here";
         ProgramResult create = Vxcfg({"create"});
         EXPECT_EQ(create.exitCode, 1);
-        EXPECT_NE(create.err.find("No space left on device"), std::string::npos) << create.err;
+        EXPECT_TRUE(Has(create.err, "No space left on device"));
     }
     ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
     // The services file and the boot registry live in /etc.
@@ -76,8 +70,8 @@ TEST_F(LifecycleOutcome, AFullDiskIsNamedByCreateAndDelete) {
     ASSERT_FALSE(full.dir.empty());
     ProgramResult del = Vxcfg({"delete", "shop1"});
     EXPECT_EQ(del.exitCode, 1);
-    EXPECT_NE(del.err.find("No space left on device"), std::string::npos) << del.err;
-    EXPECT_NE(del.out.find("shop1 stays in"), std::string::npos) << del.out;
+    EXPECT_TRUE(Has(del.err, "No space left on device"));
+    EXPECT_TRUE(Has(del.out, "shop1 stays in"));
 }
 
 TEST_F(LifecycleOutcome, AnInterruptedDeleteIsFinishedAndRemoveRefusesACreatedInstance) {
@@ -85,18 +79,16 @@ TEST_F(LifecycleOutcome, AnInterruptedDeleteIsFinishedAndRemoveRefusesACreatedIn
     ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
     ProgramResult remove = Vxcfg({"remove", "shop1"});
     EXPECT_EQ(remove.exitCode, 1);
-    EXPECT_NE(remove.err.find("vxcfg delete shop1"), std::string::npos) << remove.err;
+    EXPECT_TRUE(Has(remove.err, "vxcfg delete shop1"));
     // What a delete killed half-way leaves: one service released, one file moved aside.
     ASSERT_EQ(ICUnregTcpService("vxshop1_1"), 1);
     ASSERT_EQ(ICCreateBackup((config + "/vxtrade.conf").c_str()), 1);
     ProgramResult del = Vxcfg({"delete", "shop1"});
     EXPECT_EQ(del.exitCode, 0) << del.err;
-    EXPECT_NE(
-        del.out.find("Already gone, counted as removed: vxshop1_1, " + config + "/vxtrade.conf"),
-        std::string::npos)
-        << del.out;
+    EXPECT_TRUE(
+        Has(del.out, "Already gone, counted as removed: vxshop1_1, " + config + "/vxtrade.conf"));
     EXPECT_EQ(Vxcfg({"show", "shop1"}).exitCode, 1);
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")).find("vxshop1"), std::string::npos);
+    EXPECT_FALSE(Has(ReadWholeFile(Rooted("/etc/services")), "vxshop1"));
 
     // A record whose instance is still created goes only on request.
     AddShop();
@@ -115,12 +107,12 @@ TEST_F(LifecycleOutcome, MigrationCountsAndKeepsTheInstances) {
     ASSERT_EQ(system(("mkdir -p " + blocked).c_str()), 0);
     ProgramResult failed = Vxcfg({"migrate"});
     EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_NE(failed.err.find(blocked), std::string::npos) << failed.err;
-    EXPECT_NE(failed.out.find("Migrated 0 of 1 instance."), std::string::npos) << failed.out;
+    EXPECT_TRUE(Has(failed.err, blocked));
+    EXPECT_TRUE(Has(failed.out, "Migrated 0 of 1 instance."));
     RemoveTree(blocked);
     ProgramResult done = Vxcfg({"migrate"});
     EXPECT_EQ(done.exitCode, 0) << done.err;
-    EXPECT_NE(done.out.find("Migrated 1 of 1 instance."), std::string::npos) << done.out;
+    EXPECT_TRUE(Has(done.out, "Migrated 1 of 1 instance."));
     EXPECT_EQ(Vxcfg({"show", "old2"}).exitCode, 0);
 }
 
@@ -128,16 +120,16 @@ TEST_F(LifecycleOutcome, ACheckRunSaysWhatWouldHappen) {
     AddShop();
     ProgramResult create = Vxcfg({"--check", "create"});
     std::string said = create.out + create.err;
-    EXPECT_NE(said.find("Storix server instance shop1 would be created."), std::string::npos);
-    EXPECT_NE(said.find("Would create 1 of 1 instance."), std::string::npos) << said;
-    EXPECT_EQ(said.find("created successfully"), std::string::npos) << said;
-    EXPECT_EQ(said.find("Created"), std::string::npos) << said;
+    EXPECT_TRUE(Has(said, "Storix server instance shop1 would be created."));
+    EXPECT_TRUE(Has(said, "Would create 1 of 1 instance."));
+    EXPECT_FALSE(Has(said, "created successfully"));
+    EXPECT_FALSE(Has(said, "Created"));
     ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
     ProgramResult del = Vxcfg({"--check", "delete", "shop1"});
     said = del.out + del.err;
-    EXPECT_NE(said.find("shop1 would be removed from"), std::string::npos) << said;
-    EXPECT_EQ(said.find("deleted successfully"), std::string::npos) << said;
-    EXPECT_EQ(said.find("shop1 removed from"), std::string::npos) << said;
+    EXPECT_TRUE(Has(said, "shop1 would be removed from"));
+    EXPECT_FALSE(Has(said, "deleted successfully"));
+    EXPECT_FALSE(Has(said, "shop1 removed from"));
 }
 
 TEST_F(LifecycleOutcome, ARunningInstanceIsDeletedOnlyWhenConfirmed) {
@@ -148,7 +140,7 @@ TEST_F(LifecycleOutcome, ARunningInstanceIsDeletedOnlyWhenConfirmed) {
     ASSERT_EQ(start.exitCode, 0) << start.err;
     ProgramResult refused = Vxcfg({"delete", "shop1"});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.err.find("vxcfg delete --yes shop1"), std::string::npos) << refused.err;
+    EXPECT_TRUE(Has(refused.err, "vxcfg delete --yes shop1"));
     EXPECT_EQ(Vxcfg({"show", "shop1"}).exitCode, 0);
     ProgramResult del = Vxcfg({"delete", "--yes", "shop1"});
     EXPECT_EQ(del.exitCode, 0) << del.err;

@@ -16,10 +16,6 @@ namespace {
 
 class ServiceOutcomeTest : public SandboxTest {
 protected:
-    ProgramResult Vxcfg(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--root", Root()});
-        return RunProgram("vxcfg", args);
-    }
     std::string Conf() const { return Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1"); }
     // shop1 in the data file, registered for boot, with a controller configuration that names
     // a service the services file lacks: the controller gives up at once.
@@ -50,14 +46,11 @@ TEST_F(ServiceOutcomeTest, StartGivesUpAtOnceWithTheControllersOwnReason) {
             .count();
     EXPECT_EQ(start.exitCode, 1);
     EXPECT_LT(seconds, 10);
-    EXPECT_NE(start.out.find("service vxnosuch is not in " + Rooted("/etc/services")),
-              std::string::npos)
-        << start.out;
-    EXPECT_NE(start.err.find("Cannot start Storix servers for instance shop1."), std::string::npos);
+    EXPECT_TRUE(Has(start.out, "service vxnosuch is not in " + Rooted("/etc/services")));
+    EXPECT_TRUE(Has(start.err, "Cannot start Storix servers for instance shop1."));
 
     ProgramResult unknown = Vxcfg({"--json", "start", "nosuch"});
-    EXPECT_NE(unknown.out.find("\"reason\": \"Could not find instance nosuch\""), std::string::npos)
-        << unknown.out;
+    EXPECT_TRUE(Has(unknown.out, "\"reason\": \"Could not find instance nosuch\""));
 }
 
 TEST_F(ServiceOutcomeTest, StartWithoutDatabaseUserOrPaymentProgramNamesWhatIsMissing) {
@@ -74,7 +67,7 @@ TEST_F(ServiceOutcomeTest, StartWithoutDatabaseUserOrPaymentProgramNamesWhatIsMi
         EXPECT_EQ(0, SysStartPSSvc(m));
     }
     ASSERT_EQ(outcome.steps.size(), 2u);
-    EXPECT_NE(outcome.steps[0].reason.find("no database user (DBINST)"), std::string::npos);
+    EXPECT_TRUE(Has(outcome.steps[0].reason, "no database user (DBINST)"));
     EXPECT_EQ(outcome.steps[1].reason, "the payment server program " +
                                            Rooted("/opt/Orvellvndx/Vendrix3/bin/server") +
                                            " is missing: No such file or directory");
@@ -88,7 +81,7 @@ TEST_F(ServiceOutcomeTest, StatusTellsNeverCreatedFromStoppedWithInitScriptCodes
     Created();
     ProgramResult stopped = Vxcfg({"--json", "status", "shop1"});
     EXPECT_EQ(stopped.exitCode, 3);
-    EXPECT_NE(stopped.out.find("\"state\": \"stopped\""), std::string::npos) << stopped.out;
+    EXPECT_TRUE(Has(stopped.out, "\"state\": \"stopped\""));
 }
 
 TEST_F(ServiceOutcomeTest, TerminalSeesTheWaitAliveAndMessagesOffItsLine) {
@@ -108,7 +101,7 @@ TEST_F(ServiceOutcomeTest, TerminalSeesTheWaitAliveAndMessagesOffItsLine) {
         seen.append(buffer, static_cast<size_t>(n));
     close(terminal);
     waitpid(pid, nullptr, 0);
-    EXPECT_NE(seen.find("Starting the controller of shop1 | 0 s"), std::string::npos) << seen;
+    EXPECT_TRUE(Has(seen, "Starting the controller of shop1 | 0 s"));
     // Each message starts on a line of its own: the spinner's line is cleared first.
     for (const char* message : {"Cannot start Storix", "vxcfg: shop1: start failed"}) {
         size_t at = seen.find(message);

@@ -95,10 +95,6 @@ protected:
         logs = Rooted("/logs");
         ASSERT_EQ(mkdir(logs.c_str(), 0755), 0);
     }
-    ProgramResult Vxcfg(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--root", Root()});
-        return RunProgram("vxcfg", args);
-    }
     // Checks args, runs it for real, and compares: the sandbox untouched by the check, the
     // check's report equal to the real run's, the real run's report equal to what changed
     // (when the operation runs no command that writes files of its own), the diff applied
@@ -202,11 +198,11 @@ TEST_F(CheckTest, ExitCodesReportsAndWhatCannotBeChecked) {
     EXPECT_EQ(again.out.compare(0, 40, "{\"check\": false, \"changed\": true, \"exit\""), 0)
         << again.out.substr(0, 80);
     // The command's own messages went to standard error.
-    EXPECT_NE(again.err.find("Created 1 of 1 instance."), std::string::npos);
+    EXPECT_TRUE(Has(again.err, "Created 1 of 1 instance."));
 
     ProgramResult list = Vxcfg({"--check", "list"});
     EXPECT_EQ(list.exitCode, 0);
-    EXPECT_NE(list.out.find("Check: nothing would change.\n"), std::string::npos) << list.out;
+    EXPECT_TRUE(Has(list.out, "Check: nothing would change.\n"));
     ProgramResult none = Vxcfg({"--check", "--json", "set", "shop1", "--procs", "6"});
     EXPECT_EQ(none.exitCode, 3);
     EXPECT_EQ(
@@ -217,19 +213,17 @@ TEST_F(CheckTest, ExitCodesReportsAndWhatCannotBeChecked) {
     Listing before = ListTree(Root());
     ProgramResult start = Vxcfg({"--check", "--json", "start", "shop1"});
     EXPECT_EQ(start.exitCode, 3) << start.err;
-    EXPECT_NE(start.out.find("\"outcome_known\": false"), std::string::npos);
-    EXPECT_NE(start.out.find("srvrctrl -i " + Root()), std::string::npos) << start.out;
-    EXPECT_NE(
-        start.out.find("\"probes\": [\n  \"the controller on port " + port + " (/ListServers/)\""),
-        std::string::npos)
-        << start.out;
+    EXPECT_TRUE(Has(start.out, "\"outcome_known\": false"));
+    EXPECT_TRUE(Has(start.out, "srvrctrl -i " + Root()));
+    EXPECT_TRUE(
+        Has(start.out, "\"probes\": [\n  \"the controller on port " + port + " (/ListServers/)\""));
     EXPECT_EQ(Differing(before, ListTree(Root())), std::set<std::string>());
 
     // A failing operation keeps its exit code; commands outside the seam are refused.
     EXPECT_EQ(Vxcfg({"--check", "delete", "nosuchshop"}).exitCode, 1);
     ProgramResult sandbox = Vxcfg({"--check", "sandbox", Root() + "/other"});
     EXPECT_EQ(sandbox.exitCode, 2);
-    EXPECT_NE(sandbox.err.find("'sandbox' cannot be checked"), std::string::npos) << sandbox.err;
+    EXPECT_TRUE(Has(sandbox.err, "'sandbox' cannot be checked"));
     EXPECT_FALSE(FileExists(Root() + "/other"));
 }
 

@@ -63,6 +63,13 @@ inline std::string Filled(int result, const ICString& out) {
     return result == 1 ? std::string(out) : "(result " + std::to_string(result) + ")";
 }
 
+// Whether text holds part; either way the message shows part and the whole text.
+inline ::testing::AssertionResult Has(const std::string& text, const std::string& part) {
+    auto result = text.find(part) != std::string::npos ? ::testing::AssertionSuccess()
+                                                       : ::testing::AssertionFailure();
+    return result << "\"" << part << "\" in:\n" << text;
+}
+
 // The permission bits of path, 0 when it cannot be examined.
 mode_t ModeOf(const std::string& path);
 // "MODE UID" in octal, "link MODE UID" for a symbolic link itself, or "missing".

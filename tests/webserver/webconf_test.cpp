@@ -272,8 +272,8 @@ TEST_F(WebConfTest, BadHttpdConfIsReportedAndKept) {
     ASSERT_TRUE(WriteWholeFile(httpd, text));
     ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
     std::string result = ReadWholeFile(httpd);
-    EXPECT_NE(result.find(longLine + PassBlock({{"shop1", "127.0.0.2"}}) + "Pass /* /srv/pub/*\n"),
-              std::string::npos);
+    EXPECT_TRUE(
+        Has(result, longLine + PassBlock({{"shop1", "127.0.0.2"}}) + "Pass /* /srv/pub/*\n"));
     // The new product block opens the file; the unterminated marker line alone is gone.
     EXPECT_EQ(result.find(kStart), 0u);
     EXPECT_EQ(result.find(kStart, 1), std::string::npos);
@@ -368,30 +368,28 @@ TEST_F(NetscapeTest, BothObjConfFilesAndMimeTypes) {
     // and redirects to the help panels, the content manager and the servlets.
     std::string secure = ReadWholeFile(Conf("https-443", "obj.conf"));
     std::string engine = L + "-443";
-    EXPECT_NE(secure.find("Init fn=\"load-types\" mime-types=\"mime.types\"\n\n"
-                          "Init fn=\"load-modules\" funcs=\"init_exit,service_exit,term_exit\" "
-                          "shlib=\"" +
-                          engine +
-                          "/plugins/sun/libns36.so\"\n"
-                          "Init fn=\"init_exit\" bootstrap.properties=\"" +
-                          engine + "/properties/bootstrap.properties\"\n<Object name=default>\n"),
-              std::string::npos);
-    EXPECT_NE(secure.find("\"index-common\"\n"), std::string::npos);
-    EXPECT_NE(secure.find("PathCheck fn=\"unix-uri-clean\"\n"
-                          "ObjectType fn=\"type-by-extension\"\n"
-                          "service fn=\"service_exit\"\nService method=\"(GET|HEAD)\""),
-              std::string::npos);
-    EXPECT_NE(secure.find("NameTrans fn=\"pfx2dir\" from=\"/cgi-bin\" dir=\"" + cgi +
-                          "\" name=\"cgi\"\n"
-                          "NameTrans fn=\"redirect\" from=\"/vxhelp/catalog/panelinf\" "
-                          "url-prefix=\"http://127.0.0.2/vxhelp/catalog/panelinf\"\n"
-                          "NameTrans fn=\"redirect\" from=\"/vxadmin/ictmgr\" "
-                          "url-prefix=\"http://127.0.0.2/vxadmin/ictmgr\"\n"
-                          "NameTrans fn=\"redirect\" from=\"/servlet\" "
-                          "url-prefix=\"http://127.0.0.2/servlet\"\n" +
-                          std::string(kEnd) + "\n"),
-              std::string::npos);
-    EXPECT_EQ(ReadWholeFile(insecure).find("redirect"), std::string::npos);
+    EXPECT_TRUE(Has(secure, "Init fn=\"load-types\" mime-types=\"mime.types\"\n\n"
+                            "Init fn=\"load-modules\" funcs=\"init_exit,service_exit,term_exit\" "
+                            "shlib=\"" +
+                                engine +
+                                "/plugins/sun/libns36.so\"\n"
+                                "Init fn=\"init_exit\" bootstrap.properties=\"" +
+                                engine +
+                                "/properties/bootstrap.properties\"\n<Object name=default>\n"));
+    EXPECT_TRUE(Has(secure, "\"index-common\"\n"));
+    EXPECT_TRUE(Has(secure, "PathCheck fn=\"unix-uri-clean\"\n"
+                            "ObjectType fn=\"type-by-extension\"\n"
+                            "service fn=\"service_exit\"\nService method=\"(GET|HEAD)\""));
+    EXPECT_TRUE(Has(secure, "NameTrans fn=\"pfx2dir\" from=\"/cgi-bin\" dir=\"" + cgi +
+                                "\" name=\"cgi\"\n"
+                                "NameTrans fn=\"redirect\" from=\"/vxhelp/catalog/panelinf\" "
+                                "url-prefix=\"http://127.0.0.2/vxhelp/catalog/panelinf\"\n"
+                                "NameTrans fn=\"redirect\" from=\"/vxadmin/ictmgr\" "
+                                "url-prefix=\"http://127.0.0.2/vxadmin/ictmgr\"\n"
+                                "NameTrans fn=\"redirect\" from=\"/servlet\" "
+                                "url-prefix=\"http://127.0.0.2/servlet\"\n" +
+                                std::string(kEnd) + "\n"));
+    EXPECT_FALSE(Has(ReadWholeFile(insecure), "redirect"));
 
     std::string mime = Conf("https-80", "mime.types");
     EXPECT_EQ(ReadWholeFile(mime),
@@ -428,7 +426,7 @@ TEST_F(NetscapeTest, MissingFilesStopTheEditWithTheirMessage) {
     EXPECT_EQ(ISSetNSConf(list, P.c_str()), 0);
     EXPECT_EQ(s_errors, "Cannot access file " + mime + ".\n");
     // The obj.conf files were edited before.
-    EXPECT_NE(ReadWholeFile(Conf("https-80", "obj.conf")).find(kStart), std::string::npos);
+    EXPECT_TRUE(Has(ReadWholeFile(Conf("https-80", "obj.conf")), kStart));
     EXPECT_FALSE(FileExists(mime));
 
     s_errors.clear();
@@ -477,10 +475,9 @@ TEST_F(WebConfTest, TheDriverRegistersTheServlets) {
     ASSERT_EQ(ICSetISConf(list), 1) << s_errors;
     std::string servlets =
         ReadWholeFile(L + "/properties/server/servlet/servletservice/servlets.properties");
-    EXPECT_NE(servlets.find("servlets.startup=invoker    vxtrade3\n"), std::string::npos);
-    EXPECT_NE(
-        servlets.find("servlet.vxtrade3.initArgs=configfile=" + P + "/bin/icsrvctl.properties\n"),
-        std::string::npos);
+    EXPECT_TRUE(Has(servlets, "servlets.startup=invoker    vxtrade3\n"));
+    EXPECT_TRUE(
+        Has(servlets, "servlet.vxtrade3.initArgs=configfile=" + P + "/bin/icsrvctl.properties\n"));
     EXPECT_EQ(s_errors, "");
 }
 
