@@ -17,27 +17,11 @@
 
 namespace {
 
-std::vector<std::string> s_status, s_errors;
-std::vector<int> s_progress;
-
 class DatabaseTest : public SandboxTest {
 protected:
     void SetUp() override {
         SandboxTest::SetUp();
-        pfnUpdate = [](const char* t) { s_status.push_back(t); };
-        pfnError = [](const char* t) { s_errors.push_back(t); };
-        pfnProgress = [](int p) { s_progress.push_back(p); };
-        bCgiApp = 1;
-        s_status.clear();
-        s_errors.clear();
-        s_progress.clear();
         Schema = Rooted("/opt/Orvellvndx/Vendrix3/vx_schema/relda");
-    }
-    void TearDown() override {
-        pfnUpdate = pfnError = nullptr;
-        pfnProgress = nullptr;
-        bCgiApp = 0;
-        SandboxTest::TearDown();
     }
     MSInfo Instance(const char* name, const char* db, int options = 0) {
         MSInfo m;
@@ -58,8 +42,9 @@ protected:
         return m;
     }
     // Whether the status lines hold line.
-    static bool Said(const std::string& line) {
-        return std::find(s_status.begin(), s_status.end(), line) != s_status.end();
+    bool Said(const std::string& line) {
+        const auto& lines = status.Lines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
     // The tables of a database the stand-in keeps, sorted; empty when there is no database.
     std::vector<std::string> Tables(const std::string& db) {
@@ -122,8 +107,8 @@ protected:
     }
     // Creates m's database; the status lines and errors are this run's.
     int Create(MSInfo m) {
-        s_status.clear();
-        s_errors.clear();
+        status.Clear();
+        errors.Clear();
         MSList list;
         EXPECT_EQ(list.Add(m, 0), 0);
         int failures = -1;
@@ -131,6 +116,8 @@ protected:
         return failures;
     }
 
+    StatusLines status;
+    ErrorLines errors;
     std::string Schema;
 };
 
@@ -140,16 +127,19 @@ const std::vector<std::string> kHostingTables = {"hwlmall", "hwlstore", "merchan
 
 TEST_F(DatabaseTest, ALocalDatabaseIsCreatedThenFoundExisting) {
     MSInfo m = Instance("shop1", "mser", MS_OPT_STAGING);
+    static int s_progress;
+    s_progress = -1;
+    pfnProgress = [](int p) { s_progress = p; };
     EXPECT_EQ(Create(m), 0);
-    EXPECT_EQ(s_errors, std::vector<std::string>());
+    pfnProgress = nullptr;
+    EXPECT_EQ(s_progress, 100);
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>());
     const std::string logs = Rooted("/logs/shop1");
     EXPECT_EQ(
-        s_status,
+        status.Lines(),
         (std::vector<std::string>{
             "Preparing database for Storix server instance shop1...", "Creating database mser...",
             "Database creation is completed.  The log files are in " + logs + ".", " "}));
-    ASSERT_FALSE(s_progress.empty());
-    EXPECT_EQ(s_progress.back(), 100);
     // The staging argument S made the staging tables too; the merchant row holds the
     // administrator password encrypted with the merchant key.
     EXPECT_EQ(Tables("MSER"),
@@ -166,14 +156,14 @@ TEST_F(DatabaseTest, ALocalDatabaseIsCreatedThenFoundExisting) {
     // A second run finds it and runs no schema script.
     ASSERT_EQ(unlink((logs + "/mser.log").c_str()), 0);
     EXPECT_EQ(Create(Instance("shop1", "MSer")), 0);
-    EXPECT_EQ(s_status[1], "Database MSer already exists.");
+    EXPECT_EQ(status.Lines()[1], "Database MSer already exists.");
     EXPECT_FALSE(FileExists(logs + "/mser.log"));
 
     // Oracle: nothing runs, the administrator is asked to configure it.
     MSInfo oracle = Instance("shop2", "ora1");
     oracle.DBType = DB_ORACLE;
     EXPECT_EQ(Create(oracle), 0);
-    EXPECT_EQ(s_status[1], "Database ora1 must be manually configured.");
+    EXPECT_EQ(status.Lines()[1], "Database ora1 must be manually configured.");
     EXPECT_TRUE(Tables("ORA1").empty());
     EXPECT_EQ(Entries(Rooted("/logs/shop2")), std::vector<std::string>());
 }
@@ -182,7 +172,7 @@ TEST_F(DatabaseTest, FailingAndHangingSchemaScriptsAreReported) {
     // The script's error report reaches the status lines, the creation fails, the log stays.
     ASSERT_TRUE(WriteWholeFile(Schema + "/FAIL", ""));
     EXPECT_EQ(Create(Instance("shop1", "mser")), 1);
-    EXPECT_EQ(s_errors, std::vector<std::string>{"Cannot create database mser."});
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Cannot create database mser."});
     EXPECT_TRUE(Said("RELDA0901E  The schema script was told to fail. The tables were not "
                      "created. "));
     EXPECT_TRUE(Tables("MSER").empty());
@@ -199,9 +189,9 @@ TEST_F(DatabaseTest, FailingAndHangingSchemaScriptsAreReported) {
                                    "\\r\\nline three\\r\\n\\r\\nRELDA8E  unsent\\r\\n' > \"$4\"\n",
                                0755));
     EXPECT_EQ(Create(Instance("shop2", "mser2")), 1);
-    EXPECT_EQ(s_errors, std::vector<std::string>{"Cannot create database mser2."});
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Cannot create database mser2."});
     EXPECT_TRUE(Said("RELDA7E  bad line two line three "));
-    EXPECT_EQ(std::count_if(s_status.begin(), s_status.end(),
+    EXPECT_EQ(std::count_if(status.Lines().begin(), status.Lines().end(),
                             [](const std::string& s) { return s.find("RELDA") != s.npos; }),
               1);
 
@@ -214,7 +204,7 @@ TEST_F(DatabaseTest, FailingAndHangingSchemaScriptsAreReported) {
     EXPECT_EQ(Create(Instance("shop3", "mser3")), 1);
     unsetenv("VXCONFIG_COMMAND_SECONDS");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
-    EXPECT_EQ(s_errors, std::vector<std::string>{"Cannot create database mser3."});
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Cannot create database mser3."});
     for (const char* left : {"3007", "3011"})
         EXPECT_EQ(Running(std::string("sleep") + '\0' + left + '\0'), 0) << left;
     EXPECT_FALSE(FileExists(Schema + "/dbmaster.sh"));
@@ -223,20 +213,20 @@ TEST_F(DatabaseTest, FailingAndHangingSchemaScriptsAreReported) {
 TEST_F(DatabaseTest, BadInstancesAndBadDataFiles) {
     MSList empty;
     EXPECT_EQ(DBCreateDatabase(empty), 0);
-    EXPECT_EQ(s_errors, std::vector<std::string>{"No Storix server instance found."});
-    s_errors.clear();
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>{"No Storix server instance found."});
+    errors.Clear();
     std::string bad = Rooted("/tmp/bad.dat");
     ASSERT_TRUE(WriteWholeFile(bad, "not a data file\n"));
     EXPECT_EQ(ICCreateDatabase(bad.c_str()), 0);
     // The loading message once, and the reason names the file and why.
-    EXPECT_EQ(s_errors, std::vector<std::string>{"Configuration data loading error."});
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Configuration data loading error."});
     EXPECT_EQ(std::string(SysGetLastReason()).rfind(bad + ": ", 0), 0u) << SysGetLastReason();
 
     // No log directory: nothing runs.
     MSInfo m = Instance("shop1", "mser");
     RemoveTree(std::string(m.VXLogPath));
     EXPECT_EQ(Create(m), 1);
-    EXPECT_EQ(s_errors,
+    EXPECT_EQ(errors.Lines(),
               (std::vector<std::string>{"Cannot access directory " + std::string(m.VXLogPath) + ".",
                                         "Cannot create database mser."}));
     EXPECT_TRUE(Tables("MSER").empty());
@@ -246,9 +236,10 @@ TEST_F(DatabaseTest, BadInstancesAndBadDataFiles) {
     MSInfo stranger = Instance("shop2", "mser2");
     stranger.DBUser = "nobody2";
     EXPECT_EQ(Create(stranger), 1);
-    EXPECT_EQ(s_errors, (std::vector<std::string>{"The database user name is not valid.",
-                                                  "Unable to determine database existence for "
-                                                  "mser2."}));
+    EXPECT_EQ(errors.Lines(),
+              (std::vector<std::string>{"The database user name is not valid.",
+                                        "Unable to determine database existence for "
+                                        "mser2."}));
     EXPECT_EQ(Entries(std::string(stranger.VXLogPath)), std::vector<std::string>());
 }
 
@@ -257,13 +248,13 @@ TEST_F(DatabaseTest, ADatabaseOfAnotherMachineIsCatalogued) {
     m.DBHost = "dbhost1";
     // Without a service name nothing is set up.
     EXPECT_EQ(Create(m), 1);
-    EXPECT_EQ(s_errors, std::vector<std::string>{"Unable to setup Orvell Relda client."});
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Unable to setup Orvell Relda client."});
     std::string services = ReadWholeFile(Rooted("/etc/services"));
 
     m.DBService = "vxrdb";
     EXPECT_EQ(Create(m), 0);
-    EXPECT_EQ(s_errors, std::vector<std::string>());
-    EXPECT_EQ(s_status[1], "Database rdb1 is available from the remote server dbhost1.");
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>());
+    EXPECT_EQ(status.Lines()[1], "Database rdb1 is available from the remote server dbhost1.");
     EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")),
               services + "vxrdb\t\t50000/tcp\t\t\t#Vendrix remote RELDA database\n");
     EXPECT_EQ(IsExistDBOrvell(m), 1);
@@ -274,7 +265,7 @@ TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
     MSInfo m = Instance("shop1", "mser", MS_OPT_HOSTING);
     EXPECT_EQ(IsExistHWLDBOrvell(m), 0); // no database: the query finds no row
     EXPECT_EQ(Create(m), 0);
-    EXPECT_EQ(s_errors, std::vector<std::string>());
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>());
     EXPECT_EQ(Tables("MSER"), kHostingTables);
     EXPECT_EQ(IsExistHWLDBOrvell(m), 1);
     EXPECT_EQ(Entries(std::string(m.VXLogPath)),
@@ -294,7 +285,7 @@ TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
     ASSERT_EQ(unlink((Schema + "/migrate/FAIL").c_str()), 0);
     MSInfo remote = Instance("shop3", "mser3", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
     EXPECT_EQ(Create(remote), 0);
-    EXPECT_EQ(s_errors, std::vector<std::string>());
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>());
     EXPECT_EQ(Tables("MSER3"), kHostingTables);
     EXPECT_FALSE(SandboxHolds(Root(), SANDBOX_PASSWORD));
 
@@ -304,7 +295,7 @@ TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
     MSInfo wrong = Instance("shop4", "mser4", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
     wrong.DBPswd = stored;
     EXPECT_EQ(Create(wrong), 1);
-    EXPECT_EQ(s_errors, std::vector<std::string>{"Cannot create database mser4."});
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Cannot create database mser4."});
     EXPECT_TRUE(Tables("MSER4").empty());
 }
 
@@ -332,9 +323,9 @@ TEST_F(DatabaseTest, LinksTheUsersPlantedRedirectNothing) {
     EXPECT_EQ(ReadWholeFile(shadow), secret);
     EXPECT_EQ(Entries(logs), (std::vector<std::string>{"dbmaster.sh", "mser.cmd", "mser.connect"}));
 
-    s_errors.clear();
+    errors.Clear();
     EXPECT_EQ(DBCreateSingle(m), 1);
-    EXPECT_EQ(s_errors, std::vector<std::string>());
+    EXPECT_EQ(errors.Lines(), std::vector<std::string>());
     struct stat st;
     ASSERT_EQ(lstat(shadow.c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode) && st.st_uid == 0);

@@ -91,6 +91,8 @@ public:
     Collected(const Collected&) = delete;
     Collected& operator=(const Collected&) = delete;
     const std::vector<std::string>& Lines() const { return Texts(); }
+    // Forgets what was collected so far.
+    void Clear() { Texts().clear(); }
 
 private:
     static std::vector<std::string>& Texts() {
