@@ -11,12 +11,6 @@
 
 namespace {
 
-std::string s_errors;
-void CollectError(const char* text) {
-    s_errors += text;
-    s_errors += "\n";
-}
-
 // A directive line: the word padded to 8 columns, the name to 16, each by at least one blank.
 std::string Directive(const std::string& word, const std::string& name, const std::string& value) {
     std::string line = word + std::string(word.size() < 8 ? 8 - word.size() : 1, ' ');
@@ -34,16 +28,13 @@ protected:
         P = Rooted("/opt/Orvellvndx/Vendrix3");
         L = Rooted("/opt/OrvellLoomAS");
         W = Rooted("/opt/WharfServer/usr/internet/server_root");
-        savedCgi = bCgiApp;
-        savedError = pfnError;
-        bCgiApp = 1;
-        pfnError = CollectError;
-        s_errors.clear();
     }
-    void TearDown() override {
-        bCgiApp = savedCgi;
-        pfnError = savedError;
-        SandboxTest::TearDown();
+    // The error lines so far, each ended by a newline.
+    std::string Errors() const {
+        std::string text;
+        for (const std::string& line : errors.Lines())
+            text += line + "\n";
+        return text;
     }
     MSInfo Instance(const char* name, const char* host, eISType type) {
         MSInfo m;
@@ -158,9 +149,8 @@ protected:
                pass + Text({"Pass /* " + W + "/pub/*", "", "AddType .txt text/plain 8bit 1.0"});
     }
 
+    ErrorLines errors;
     std::string P, L, W;
-    int savedCgi = 0;
-    ICTextCallback savedError = nullptr;
 };
 
 TEST_F(WebConfTest, OneOrvellInstanceAndASecondRunThatChangesNothing) {
@@ -168,7 +158,7 @@ TEST_F(WebConfTest, OneOrvellInstanceAndASecondRunThatChangesNothing) {
     Add(list, Instance("shop1", "127.0.0.2", IS_WHARF));
     std::string httpd = Rooted("/etc/httpd.conf");
     std::string original = ReadWholeFile(httpd);
-    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << Errors();
     const std::vector<std::pair<std::string, std::string>> one = {{"shop1", "127.0.0.2"}};
     std::string expected = Httpd(OrvellBlock(one), PassBlock(one), "127.0.0.2");
     EXPECT_EQ(ReadWholeFile(httpd), expected);
@@ -184,13 +174,13 @@ TEST_F(WebConfTest, OneOrvellInstanceAndASecondRunThatChangesNothing) {
               "# System-wide login settings.\numask 022\nRELDAINSTANCE=" SANDBOX_INSTANCE_USER
               "\nexport RELDAINSTANCE\n");
 
-    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << Errors();
     EXPECT_EQ(ReadWholeFile(httpd), expected);
     EXPECT_EQ(ReadWholeFile(httpd + ".old"), expected);
     EXPECT_EQ(ReadWholeFile(Rooted("/etc/profile")),
               "# System-wide login settings.\numask 022\nRELDAINSTANCE=" SANDBOX_INSTANCE_USER
               "\nexport RELDAINSTANCE\n");
-    EXPECT_EQ(s_errors, "");
+    EXPECT_EQ(Errors(), "");
 }
 
 TEST_F(WebConfTest, KilledRewritesLeaveEveryFileWhole) {
@@ -199,7 +189,7 @@ TEST_F(WebConfTest, KilledRewritesLeaveEveryFileWhole) {
     const std::string httpd = Rooted("/etc/httpd.conf");
     const std::string magnus = Rooted("/etc/magnus.conf");
     const std::string original = ReadWholeFile(httpd);
-    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << Errors();
     const std::string edited = ReadWholeFile(httpd);
     const std::string cache = ReadWholeFile(magnus);
     // The child edits the file and puts the user's file back, over and over.
@@ -220,7 +210,7 @@ TEST_F(WebConfTest, KilledRewritesLeaveEveryFileWhole) {
         });
     ASSERT_FALSE(HasFatalFailure());
     // The next run clears what the killed ones left beside the files.
-    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << Errors();
     EXPECT_EQ(ReadWholeFile(httpd), edited);
     EXPECT_EQ(Temporaries(Rooted("/etc")), std::vector<std::string>());
 }
@@ -243,7 +233,7 @@ TEST_F(WebConfTest, TwoOrvellInstancesOnTwoHostsAndTheOldEndMarker) {
                                           "/bootstrap.properties:init\n"
                                           "###### END OF VENDRIX ######\n" +
                                           original));
-    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << Errors();
     const std::vector<std::pair<std::string, std::string>> two = {{"shop1", "127.0.0.2"},
                                                                   {"shop2", "127.0.0.3"}};
     // The servlet engine's start line of the old block is kept; the first host names the
@@ -251,7 +241,7 @@ TEST_F(WebConfTest, TwoOrvellInstancesOnTwoHostsAndTheOldEndMarker) {
     std::string expected = "ServerInit " + L + "/bootstrap.properties:init\n" +
                            Httpd(OrvellBlock(two), user + PassBlock(two), "127.0.0.2");
     EXPECT_EQ(ReadWholeFile(httpd), expected);
-    EXPECT_EQ(s_errors, "");
+    EXPECT_EQ(Errors(), "");
 }
 
 TEST_F(WebConfTest, BadHttpdConfIsReportedAndKept) {
@@ -260,17 +250,17 @@ TEST_F(WebConfTest, BadHttpdConfIsReportedAndKept) {
     std::string httpd = Rooted("/etc/httpd.conf");
     ASSERT_EQ(unlink(httpd.c_str()), 0);
     EXPECT_EQ(ISSetOrvellConf(list, P.c_str()), 0);
-    EXPECT_EQ(s_errors, "Cannot access file " + httpd + ".\n");
+    EXPECT_EQ(Errors(), "Cannot access file " + httpd + ".\n");
     EXPECT_FALSE(FileExists(httpd));
 
     // A start marker without an end: nothing after it is lost; a line of 5000 characters
     // stays whole.
-    s_errors.clear();
+    errors.Clear();
     std::string longLine = "# " + std::string(5000, 'x') + "\n";
     std::string text = "###### Orvell Vendrix ###### (Do not edit this section)\n" + longLine +
                        "Pass /* /srv/pub/*\n";
     ASSERT_TRUE(WriteWholeFile(httpd, text));
-    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << Errors();
     std::string result = ReadWholeFile(httpd);
     EXPECT_TRUE(
         Has(result, longLine + PassBlock({{"shop1", "127.0.0.2"}}) + "Pass /* /srv/pub/*\n"));
@@ -293,7 +283,7 @@ TEST_F(NetscapeTest, BothObjConfFilesAndMimeTypes) {
     Add(list, Instance("shop1", "127.0.0.2", IS_NETSCAPE));
     std::string insecure = Conf("https-80", "obj.conf");
     std::string original = ReadWholeFile(insecure);
-    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << Errors();
 
     const std::string N = Rooted("/usr/netscape/suitespot");
     const std::string H = P + "/html/en_US";
@@ -408,14 +398,14 @@ TEST_F(NetscapeTest, BothObjConfFilesAndMimeTypes) {
     // written after the old block stays where it was and the new block follows it).
     std::string secureFirst = secure;
     std::string mimeFirst = ReadWholeFile(mime);
-    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << Errors();
     EXPECT_EQ(ReadWholeFile(insecure), nonSecure("\n"));
     std::string secureSecond = ReadWholeFile(Conf("https-443", "obj.conf"));
     size_t atPlugin = secureFirst.find(plugin);
     ASSERT_NE(atPlugin, std::string::npos);
     EXPECT_EQ(secureSecond, secureFirst.substr(0, atPlugin) + "\n" + secureFirst.substr(atPlugin));
     EXPECT_EQ(ReadWholeFile(mime), mimeFirst);
-    EXPECT_EQ(s_errors, "");
+    EXPECT_EQ(Errors(), "");
 }
 
 TEST_F(NetscapeTest, MissingFilesStopTheEditWithTheirMessage) {
@@ -424,17 +414,17 @@ TEST_F(NetscapeTest, MissingFilesStopTheEditWithTheirMessage) {
     std::string mime = Conf("https-80", "mime.types");
     ASSERT_EQ(unlink(mime.c_str()), 0);
     EXPECT_EQ(ISSetNSConf(list, P.c_str()), 0);
-    EXPECT_EQ(s_errors, "Cannot access file " + mime + ".\n");
+    EXPECT_EQ(Errors(), "Cannot access file " + mime + ".\n");
     // The obj.conf files were edited before.
     EXPECT_TRUE(Has(ReadWholeFile(Conf("https-80", "obj.conf")), kStart));
     EXPECT_FALSE(FileExists(mime));
 
-    s_errors.clear();
+    errors.Clear();
     std::string secure = Conf("https-443", "obj.conf");
     std::string before = ReadWholeFile(Conf("https-80", "obj.conf"));
     ASSERT_EQ(unlink(secure.c_str()), 0);
     EXPECT_EQ(ISSetNSConf(list, P.c_str()), 0);
-    EXPECT_EQ(s_errors, "Cannot access file " + secure + ".\n");
+    EXPECT_EQ(Errors(), "Cannot access file " + secure + ".\n");
     EXPECT_EQ(ReadWholeFile(Conf("https-80", "obj.conf")), before);
 }
 
@@ -446,7 +436,7 @@ TEST_F(NetscapeTest, UnusualFilesSettleAfterOneRun) {
     std::string file = Conf("https-80", "obj.conf");
     ASSERT_TRUE(WriteWholeFile(file, "<Object name=default>\n</Object>"));
     for (int run = 0; run < 2; ++run) {
-        ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << s_errors;
+        ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << Errors();
         std::string text = ReadWholeFile(file);
         EXPECT_EQ(text.find("<Object name=default>\n</Object>\n" + std::string(kStart) + "\n"), 0u)
             << text;
@@ -457,13 +447,13 @@ TEST_F(NetscapeTest, UnusualFilesSettleAfterOneRun) {
     std::string secure = Conf("https-443", "obj.conf");
     ASSERT_TRUE(
         WriteWholeFile(secure, "<Object name=default>\nService method=x fn=y\n</Object>\n"));
-    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << Errors();
     std::string first = ReadWholeFile(secure);
     size_t plugin = first.find(std::string(kStart) + "\nInit fn=\"load-modules\" shlib=");
     size_t engine = first.find("Init fn=\"load-modules\" funcs=\"init_exit");
     ASSERT_NE(plugin, std::string::npos) << first;
     EXPECT_LT(plugin, engine) << first;
-    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << s_errors;
+    ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << Errors();
     EXPECT_EQ(ReadWholeFile(secure), first.substr(0, plugin) + "\n" + first.substr(plugin));
 }
 
@@ -472,13 +462,13 @@ TEST_F(NetscapeTest, UnusualFilesSettleAfterOneRun) {
 TEST_F(WebConfTest, TheDriverRegistersTheServlets) {
     MSList list;
     Add(list, Instance("shop1", "127.0.0.2", IS_WHARF));
-    ASSERT_EQ(ICSetISConf(list), 1) << s_errors;
+    ASSERT_EQ(ICSetISConf(list), 1) << Errors();
     std::string servlets =
         ReadWholeFile(L + "/properties/server/servlet/servletservice/servlets.properties");
     EXPECT_TRUE(Has(servlets, "servlets.startup=invoker    vxtrade3\n"));
     EXPECT_TRUE(
         Has(servlets, "servlet.vxtrade3.initArgs=configfile=" + P + "/bin/icsrvctl.properties\n"));
-    EXPECT_EQ(s_errors, "");
+    EXPECT_EQ(Errors(), "");
 }
 
 } // namespace
