@@ -1,5 +1,7 @@
-// What create, delete, remove and migrate say and do when a file cannot be written, the disk is
-// full, a deletion was interrupted, an instance runs, a check run asks, or there is nothing.
+// What create, delete, remove, migrate, webconf and createdb say and do when a file cannot be
+// written, the disk is full, a deletion was interrupted, an instance runs, a check run asks, or
+// there is nothing; a database manager without a service name fails only the instances that
+// need it.
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -8,6 +10,7 @@
 
 #include "run_program.h"
 #include "sandbox_fixture.h"
+#include "vxconfig/vxconfig.h"
 
 namespace {
 
@@ -145,6 +148,84 @@ TEST_F(LifecycleOutcome, ARunningInstanceIsDeletedOnlyWhenConfirmed) {
     ProgramResult del = Vxcfg({"delete", "--yes", "shop1"});
     EXPECT_EQ(del.exitCode, 0) << del.err;
     EXPECT_NE(Vxcfg({"status", "shop1"}).exitCode, 0);
+}
+
+class DatabaseWebconfOutcome : public SandboxTest {};
+
+// The web server's configuration directory is full: first the profile that names the database
+// instance, then (once it is named) httpd.conf cannot be rewritten.
+TEST_F(DatabaseWebconfOutcome, WebconfOnAFullDiskFailsWithTheReason) {
+    ASSERT_EQ(Vxcfg({"add", "shop1", "--dbuser", SANDBOX_INSTANCE_USER}).exitCode, 0);
+    const std::string etc = Rooted("/etc");
+    FullDisk full(etc);
+    if (full.dir.empty())
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here";
+    ProgramResult run = Vxcfg({"webconf"});
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_TRUE(Has(run.err, "write " + etc + "/profile: No space left on device"));
+
+    ASSERT_EQ(unlink((etc + "/filler").c_str()), 0);
+    ASSERT_EQ(Vxcfg({"webconf"}).exitCode, 0);
+    WriteWholeFile(etc + "/filler", std::string(64 * 1024, 'x'));
+    const std::string configured = ReadWholeFile(etc + "/httpd.conf");
+    run = Vxcfg({"webconf"});
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_TRUE(Has(run.out, "Web server configuration failed"));
+    EXPECT_TRUE(Has(run.err, "rewrite " + etc + "/httpd.conf: "));
+    EXPECT_TRUE(Has(run.err, "No space left on device"));
+    EXPECT_EQ(ReadWholeFile(etc + "/httpd.conf"), configured);
+}
+
+// The schema script failed: the message names the log and the line that says why.
+TEST_F(DatabaseWebconfOutcome, CreatedbNamesTheLogAndItsFirstErrorLine) {
+    const std::string logs = Rooted("/logs");
+    ASSERT_EQ(mkdir(logs.c_str(), 0755), 0);
+    ASSERT_EQ(Vxcfg({"add", "shop1", "--dbuser", SANDBOX_INSTANCE_USER, "--logpath", logs, "--db",
+                     "shopd", "--dbpass", SANDBOX_PASSWORD})
+                  .exitCode,
+              0);
+    ASSERT_TRUE(WriteWholeFile(Rooted("/opt/Orvellvndx/Vendrix3/vx_schema/relda/FAIL"), ""));
+    ProgramResult run = Vxcfg({"createdb"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Has(run.err, "instance shop1: create database shopd: " + logs +
+                                 "/shopd.log: RELDA0901E  The schema script was told to fail."));
+    EXPECT_TRUE(Has(run.out, "Databases: 0 of 1 ready."));
+}
+
+// The database manager names no service: a local database cannot be catalogued for the
+// hosting edition and says so; a remote one does not need the service.
+TEST_F(DatabaseWebconfOutcome, AMissingServiceNameFailsOnlyWhereItIsUsed) {
+    ASSERT_TRUE(
+        WriteWholeFile(Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/dbm.cfg"), "SVCENAME=\n"));
+    MSList list;
+    for (const char* name : {"local", "remote"}) {
+        MSInfo m;
+        m.Name = name;
+        m.DBName = name;
+        m.DBUser = SANDBOX_INSTANCE_USER;
+        m.DBOwner = SANDBOX_OWNER_USER;
+        m.VXLogPath = Rooted(std::string("/logs-") + name).c_str();
+        ASSERT_EQ(mkdir(m.VXLogPath, 0755), 0);
+        ASSERT_EQ(m.SetDBPswd(SANDBOX_PASSWORD), 1);
+        ASSERT_EQ(m.SetMerKey("0123456789abcdef"), 1);
+        m.MSOption = MS_OPT_HOSTING;
+        if (std::string(name) == "remote") {
+            m.MSOption |= MS_OPT_DB_REMOTE;
+            m.DBNode = "node3";
+            m.DBHost = "127.0.0.1";
+        }
+        list.Add(m, 0);
+    }
+    VXOutcome outcome;
+    {
+        VXOutcomeScope scope(outcome);
+        EXPECT_EQ(DBCreateDatabase(list), 1);
+    }
+    const VXStep* local = outcome.FirstFailure("local");
+    ASSERT_NE(local, nullptr);
+    EXPECT_EQ(local->action, "add hosting tables");
+    EXPECT_TRUE(Has(local->reason, "names no service (SVCENAME)"));
+    EXPECT_FALSE(outcome.Failed("remote")) << outcome.FirstFailure("remote")->reason;
 }
 
 } // namespace
