@@ -170,16 +170,14 @@ TEST_F(WebConfTest, OneOrvellInstanceAndASecondRunThatChangesNothing) {
                     "Init fn=vx_init_cache"}));
     EXPECT_EQ(ReadWholeFile(Rooted("/etc/obj.conf")),
               Text({"<Object name=\"default\">", "Service fn=\"vx_cache\"", "</Object>"}));
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/profile")),
-              "# System-wide login settings.\numask 022\nRELDAINSTANCE=" SANDBOX_INSTANCE_USER
-              "\nexport RELDAINSTANCE\n");
+    const std::string profile = "# System-wide login settings.\numask 022\n"
+                                "RELDAINSTANCE=" SANDBOX_INSTANCE_USER "\nexport RELDAINSTANCE\n";
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/profile")), profile);
 
     ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << Errors();
     EXPECT_EQ(ReadWholeFile(httpd), expected);
     EXPECT_EQ(ReadWholeFile(httpd + ".old"), expected);
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/profile")),
-              "# System-wide login settings.\numask 022\nRELDAINSTANCE=" SANDBOX_INSTANCE_USER
-              "\nexport RELDAINSTANCE\n");
+    EXPECT_EQ(ReadWholeFile(Rooted("/etc/profile")), profile);
     EXPECT_EQ(Errors(), "");
 }
 
