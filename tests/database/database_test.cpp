@@ -23,24 +23,6 @@ protected:
         SandboxTest::SetUp();
         Schema = Rooted("/opt/Orvellvndx/Vendrix3/vx_schema/relda");
     }
-    MSInfo Instance(const char* name, const char* db, int options = 0) {
-        MSInfo m;
-        m.Name = name;
-        m.DBName = db;
-        m.DBUser = SANDBOX_INSTANCE_USER;
-        m.DBOwner = SANDBOX_OWNER_USER;
-        m.VXLogPath = Rooted(std::string("/logs/") + name).c_str();
-        mkdir(Rooted("/logs").c_str(), 0755);
-        mkdir(m.VXLogPath, 0755);
-        EXPECT_EQ(m.SetDBPswd(SANDBOX_PASSWORD), 1);
-        EXPECT_EQ(m.SetMerKey("0123456789abcdef"), 1);
-        m.MSOption = options;
-        if (options & MS_OPT_DB_REMOTE) {
-            m.DBNode = (std::string("node") + name).c_str();
-            m.DBHost = "127.0.0.1";
-        }
-        return m;
-    }
     // Whether the status lines hold line.
     bool Said(const std::string& line) {
         const auto& lines = status.Lines();
@@ -126,7 +108,7 @@ const std::vector<std::string> kHostingTables = {"hwlmall", "hwlstore", "merchan
                                                  "ofs",     "orders",   "product"};
 
 TEST_F(DatabaseTest, ALocalDatabaseIsCreatedThenFoundExisting) {
-    MSInfo m = Instance("shop1", "mser", MS_OPT_STAGING);
+    MSInfo m = DatabaseInstance("shop1", "mser", MS_OPT_STAGING);
     static int s_progress;
     s_progress = -1;
     pfnProgress = [](int p) { s_progress = p; };
@@ -155,12 +137,12 @@ TEST_F(DatabaseTest, ALocalDatabaseIsCreatedThenFoundExisting) {
 
     // A second run finds it and runs no schema script.
     ASSERT_EQ(unlink((logs + "/mser.log").c_str()), 0);
-    EXPECT_EQ(Create(Instance("shop1", "MSer")), 0);
+    EXPECT_EQ(Create(DatabaseInstance("shop1", "MSer")), 0);
     EXPECT_EQ(status.Lines()[1], "Database MSer already exists.");
     EXPECT_FALSE(FileExists(logs + "/mser.log"));
 
     // Oracle: nothing runs, the administrator is asked to configure it.
-    MSInfo oracle = Instance("shop2", "ora1");
+    MSInfo oracle = DatabaseInstance("shop2", "ora1");
     oracle.DBType = DB_ORACLE;
     EXPECT_EQ(Create(oracle), 0);
     EXPECT_EQ(status.Lines()[1], "Database ora1 must be manually configured.");
@@ -171,7 +153,7 @@ TEST_F(DatabaseTest, ALocalDatabaseIsCreatedThenFoundExisting) {
 TEST_F(DatabaseTest, FailingAndHangingSchemaScriptsAreReported) {
     // The script's error report reaches the status lines, the creation fails, the log stays.
     ASSERT_TRUE(WriteWholeFile(Schema + "/FAIL", ""));
-    EXPECT_EQ(Create(Instance("shop1", "mser")), 1);
+    EXPECT_EQ(Create(DatabaseInstance("shop1", "mser")), 1);
     EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Cannot create database mser."});
     EXPECT_TRUE(Said("RELDA0901E  The schema script was told to fail. The tables were not "
                      "created. "));
@@ -188,7 +170,7 @@ TEST_F(DatabaseTest, FailingAndHangingSchemaScriptsAreReported) {
                                    " RELDA1E\\r\\nRELDA7E  bad\\r\\nline two"
                                    "\\r\\nline three\\r\\n\\r\\nRELDA8E  unsent\\r\\n' > \"$4\"\n",
                                0755));
-    EXPECT_EQ(Create(Instance("shop2", "mser2")), 1);
+    EXPECT_EQ(Create(DatabaseInstance("shop2", "mser2")), 1);
     EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Cannot create database mser2."});
     EXPECT_TRUE(Said("RELDA7E  bad line two line three "));
     EXPECT_EQ(std::count_if(status.Lines().begin(), status.Lines().end(),
@@ -201,7 +183,7 @@ TEST_F(DatabaseTest, FailingAndHangingSchemaScriptsAreReported) {
         WriteWholeFile(Schema + "/schema.sh", "#!/bin/sh\nsleep 3007 &\nsleep 3011\n", 0755));
     setenv("VXCONFIG_COMMAND_SECONDS", "1", 1);
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Create(Instance("shop3", "mser3")), 1);
+    EXPECT_EQ(Create(DatabaseInstance("shop3", "mser3")), 1);
     unsetenv("VXCONFIG_COMMAND_SECONDS");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Cannot create database mser3."});
@@ -223,7 +205,7 @@ TEST_F(DatabaseTest, BadInstancesAndBadDataFiles) {
     EXPECT_EQ(std::string(SysGetLastReason()).rfind(bad + ": ", 0), 0u) << SysGetLastReason();
 
     // No log directory: nothing runs.
-    MSInfo m = Instance("shop1", "mser");
+    MSInfo m = DatabaseInstance("shop1", "mser");
     RemoveTree(std::string(m.VXLogPath));
     EXPECT_EQ(Create(m), 1);
     EXPECT_EQ(errors.Lines(),
@@ -233,7 +215,7 @@ TEST_F(DatabaseTest, BadInstancesAndBadDataFiles) {
 
     // A database instance user the system does not know: error 21, nothing runs, and the
     // existence that could not be asked is not taken for given: the database is not ready.
-    MSInfo stranger = Instance("shop2", "mser2");
+    MSInfo stranger = DatabaseInstance("shop2", "mser2");
     stranger.DBUser = "nobody2";
     EXPECT_EQ(Create(stranger), 1);
     EXPECT_EQ(errors.Lines(),
@@ -244,7 +226,7 @@ TEST_F(DatabaseTest, BadInstancesAndBadDataFiles) {
 }
 
 TEST_F(DatabaseTest, ADatabaseOfAnotherMachineIsCatalogued) {
-    MSInfo m = Instance("shop1", "rdb1", MS_OPT_DB_CLIENT);
+    MSInfo m = DatabaseInstance("shop1", "rdb1", MS_OPT_DB_CLIENT);
     m.DBHost = "dbhost1";
     // Without a service name nothing is set up.
     EXPECT_EQ(Create(m), 1);
@@ -262,7 +244,7 @@ TEST_F(DatabaseTest, ADatabaseOfAnotherMachineIsCatalogued) {
 }
 
 TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
-    MSInfo m = Instance("shop1", "mser", MS_OPT_HOSTING);
+    MSInfo m = DatabaseInstance("shop1", "mser", MS_OPT_HOSTING);
     EXPECT_EQ(IsExistHWLDBOrvell(m), 0); // no database: the query finds no row
     EXPECT_EQ(Create(m), 0);
     EXPECT_EQ(errors.Lines(), std::vector<std::string>());
@@ -274,7 +256,7 @@ TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
 
     // Failing additions: message 99 and the log's error line, the earlier log kept aside.
     ASSERT_TRUE(WriteWholeFile(Schema + "/migrate/FAIL", ""));
-    MSInfo second = Instance("shop2", "mser2", MS_OPT_HOSTING);
+    MSInfo second = DatabaseInstance("shop2", "mser2", MS_OPT_HOSTING);
     EXPECT_EQ(Create(second), 1);
     EXPECT_TRUE(Said("Error making Loomwork Hostwell additions to the database mser2"));
     EXPECT_TRUE(Said("SQL0204N  \"OFS\" is an undefined name.  SQLSTATE=42704 "));
@@ -283,7 +265,7 @@ TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
     // A remote database of the hosting edition: catalogued, filled as the owner with the
     // clear password, which is left nowhere on disk.
     ASSERT_EQ(unlink((Schema + "/migrate/FAIL").c_str()), 0);
-    MSInfo remote = Instance("shop3", "mser3", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
+    MSInfo remote = DatabaseInstance("shop3", "mser3", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
     EXPECT_EQ(Create(remote), 0);
     EXPECT_EQ(errors.Lines(), std::vector<std::string>());
     EXPECT_EQ(Tables("MSER3"), kHostingTables);
@@ -292,7 +274,7 @@ TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
     // A wrong owner password: the remote script cannot connect and says so.
     char stored[64];
     ASSERT_EQ(ICEncrypt("Wrong1", stored, sizeof stored), 1);
-    MSInfo wrong = Instance("shop4", "mser4", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
+    MSInfo wrong = DatabaseInstance("shop4", "mser4", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
     wrong.DBPswd = stored;
     EXPECT_EQ(Create(wrong), 1);
     EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Cannot create database mser4."});
@@ -302,7 +284,7 @@ TEST_F(DatabaseTest, TheHostingEditionsAdditionsAndARemoteDatabase) {
 constexpr uid_t kNobody = 65534;
 
 TEST_F(DatabaseTest, LinksTheUsersPlantedRedirectNothing) {
-    MSInfo m = Instance("shop1", "mser", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
+    MSInfo m = DatabaseInstance("shop1", "mser", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
     const std::string logs = Rooted("/logs/shop1"), shadow = Rooted("/etc/shadow");
     const std::string lib = Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/lib");
     const std::string secret = ReadWholeFile(shadow);
@@ -335,7 +317,7 @@ TEST_F(DatabaseTest, LinksTheUsersPlantedRedirectNothing) {
 }
 
 TEST_F(DatabaseTest, RunsKilledMidwayLeaveNoClearPasswordOnceARunSucceeds) {
-    MSInfo m = Instance("shop1", "mser", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
+    MSInfo m = DatabaseInstance("shop1", "mser", MS_OPT_HOSTING | MS_OPT_DB_REMOTE);
     // Killed while the schema script runs, then while the additions are made: each time the
     // script, left running, is let go and finishes on its own.
     for (const std::string& dir : {Schema, Schema + "/migrate"}) {
@@ -356,7 +338,8 @@ TEST_F(DatabaseTest, RunsKilledMidwayLeaveNoClearPasswordOnceARunSucceeds) {
 }
 
 TEST_F(DatabaseTest, RunsWhoseLogsShareADirectoryTakeTurns) {
-    std::vector<MSInfo> shops = {Instance("shop1", "mser"), Instance("shop2", "mser2")};
+    std::vector<MSInfo> shops = {DatabaseInstance("shop1", "mser"),
+                                 DatabaseInstance("shop2", "mser2")};
     const std::string logs = Rooted("/logs/shared");
     ASSERT_EQ(mkdir(logs.c_str(), 0755), 0);
     // The first run's schema script waits; the second run, started meanwhile, waits its turn

@@ -199,21 +199,8 @@ TEST_F(DatabaseWebconfOutcome, AMissingServiceNameFailsOnlyWhereItIsUsed) {
         WriteWholeFile(Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/dbm.cfg"), "SVCENAME=\n"));
     MSList list;
     for (const char* name : {"local", "remote"}) {
-        MSInfo m;
-        m.Name = name;
-        m.DBName = name;
-        m.DBUser = SANDBOX_INSTANCE_USER;
-        m.DBOwner = SANDBOX_OWNER_USER;
-        m.VXLogPath = Rooted(std::string("/logs-") + name).c_str();
-        ASSERT_EQ(mkdir(m.VXLogPath, 0755), 0);
-        ASSERT_EQ(m.SetDBPswd(SANDBOX_PASSWORD), 1);
-        ASSERT_EQ(m.SetMerKey("0123456789abcdef"), 1);
-        m.MSOption = MS_OPT_HOSTING;
-        if (std::string(name) == "remote") {
-            m.MSOption |= MS_OPT_DB_REMOTE;
-            m.DBNode = "node3";
-            m.DBHost = "127.0.0.1";
-        }
+        bool remote = std::string(name) == "remote";
+        MSInfo m = DatabaseInstance(name, name, MS_OPT_HOSTING | (remote ? MS_OPT_DB_REMOTE : 0));
         list.Add(m, 0);
     }
     VXOutcome outcome;

@@ -206,3 +206,22 @@ int FreePort() {
         close(fd);
     return port;
 }
+
+MSInfo SandboxTest::DatabaseInstance(const char* name, const char* db, int options) const {
+    MSInfo m;
+    m.Name = name;
+    m.DBName = db;
+    m.DBUser = SANDBOX_INSTANCE_USER;
+    m.DBOwner = SANDBOX_OWNER_USER;
+    m.VXLogPath = Rooted(std::string("/logs/") + name).c_str();
+    mkdir(Rooted("/logs").c_str(), 0755);
+    mkdir(m.VXLogPath, 0755);
+    EXPECT_EQ(m.SetDBPswd(SANDBOX_PASSWORD), 1);
+    EXPECT_EQ(m.SetMerKey("0123456789abcdef"), 1);
+    m.MSOption = options;
+    if (options & MS_OPT_DB_REMOTE) {
+        m.DBNode = (std::string("node") + name).c_str();
+        m.DBHost = "127.0.0.1";
+    }
+    return m;
+}

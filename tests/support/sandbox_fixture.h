@@ -124,6 +124,9 @@ protected:
     const std::string& Root() const { return m_root; }
     // A fixed absolute path as seen inside the sandbox: Root() + absolute.
     std::string Rooted(const std::string& absolute) const { return m_root + absolute; }
+    // A record of the sandbox's database users and password, database db, log directory
+    // ROOT/logs/NAME (made); a remote database gets node "node"+NAME on the loopback host.
+    MSInfo DatabaseInstance(const char* name, const char* db, int options = 0) const;
     // vxcfg of the build run on the sandbox (--root first).
     ProgramResult Vxcfg(std::vector<std::string> args) const {
         args.insert(args.begin(), {"--root", m_root});
