@@ -1,6 +1,6 @@
 // Text helpers shared by the configuration file reader, the capture and the merge.
-#ifndef VXCONFIG_CONFFILE_CONFTEXT_H
-#define VXCONFIG_CONFFILE_CONFTEXT_H
+#ifndef VX_CONFFILE_CONFTEXT_H
+#define VX_CONFFILE_CONFTEXT_H
 
 #include <cstring>
 #include <string>

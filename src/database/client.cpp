@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "database/dbfiles.h"
-#include "platform/runprogram.h"
+#include "sys/process/runprogram.h"
 #include "vxconfig/database.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "database/dbfiles.h"
-#include "platform/passwd.h"
+#include "sys/sysdb/passwd.h"
 #include "vxconfig/changes.h"
 #include "vxconfig/database.h"
 #include "vxconfig/discovery.h"

@@ -4,6 +4,7 @@
 
 #include "vxconfig/fileio.h"
 #include "vxconfig/msinfo.h"
+#include "vxconfig/portplan.h"
 #include "vxconfig/safevalue.h"
 #include "vxconfig/services.h"
 #include "vxconfig/sysutil.h"
@@ -345,4 +346,20 @@ MSInfo& MSInfo::SetISNESCommonPass(const char* from, const char* dir) {
     pass.value = QuotedSlashes("dir=", dir);
     ISNESCommonPass.AddTailUnique(pass);
     return *this;
+}
+
+// Every service line of the instance except the controller's own is one server process.
+int MSInfo::GetTotalProcesses() const {
+    ICString pattern;
+    GetVXServicePfx(Name, pattern);
+    pattern += "_";
+    ICString path;
+    SysGetSvcFile(path);
+    SysLineReader in(path);
+    int count = 0;
+    while (char* line = in.Next()) {
+        if (strstr(line, pattern) && !strstr(line, "Server Controller"))
+            ++count;
+    }
+    return count;
 }

@@ -8,7 +8,7 @@
 #include <strings.h>
 #include <vector>
 
-#include "platform/servicesfile.h"
+#include "sys/sysdb/servicesdb.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/msinfo.h"
 

@@ -4,14 +4,14 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "conffile/blocks.h"
+#include "conffile/markers.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/webconf.h"
 #include "vxconfig/webpaths.h"
-#include "webserver/blocks.h"
-#include "webserver/markers.h"
 #include "webserver/package.h"
 #include "webserver/rewrite.h"
 #include "webserver/urlrows.h"

@@ -8,6 +8,8 @@
 #include <netdb.h>
 #include <netinet/in.h>
 
+#include "conffile/blocks.h"
+#include "conffile/markers.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
@@ -19,8 +21,6 @@
 #include "vxconfig/webconf.h"
 #include "vxconfig/webpaths.h"
 #include "vxconfig/writers.h"
-#include "webserver/blocks.h"
-#include "webserver/markers.h"
 #include "webserver/package.h"
 #include "webserver/rewrite.h"
 #include "webserver/urlrows.h"

@@ -1,7 +1,7 @@
 // Which package of the product is installed, as its administration pages say: the first line
 // of config.js that names "gVXPackaging" names "kStrStart" for the Start package.
-#ifndef VXCONFIG_WEBSERVER_PACKAGE_H
-#define VXCONFIG_WEBSERVER_PACKAGE_H
+#ifndef VX_WEBSERVER_PACKAGE_H
+#define VX_WEBSERVER_PACKAGE_H
 
 namespace webserver {
 

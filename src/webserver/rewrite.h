@@ -3,14 +3,14 @@
 // lines (the last given a line end when it had none), and the result replaces the file through the
 // one write path (its mode and owner kept). Failures are reported with the web server's messages
 // and leave the file as it was.
-#ifndef VXCONFIG_WEBSERVER_REWRITE_H
-#define VXCONFIG_WEBSERVER_REWRITE_H
+#ifndef VX_WEBSERVER_REWRITE_H
+#define VX_WEBSERVER_REWRITE_H
 
 #include <cstdio>
 #include <functional>
 
+#include "conffile/blocks.h"
 #include "vxconfig/icstring.h"
-#include "webserver/blocks.h"
 
 namespace webserver {
 

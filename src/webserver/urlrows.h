@@ -1,8 +1,8 @@
 // The product's URL areas as data: each row names a URL, the directory it is published from
 // (below one of a few base directories) and when it is published. The Netscape prefix block
 // and the Orvell server's common Pass rules are two tables walked by the one walker here.
-#ifndef VXCONFIG_WEBSERVER_URLROWS_H
-#define VXCONFIG_WEBSERVER_URLROWS_H
+#ifndef VX_WEBSERVER_URLROWS_H
+#define VX_WEBSERVER_URLROWS_H
 
 #include <functional>
 

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "conffile/conftext.h"
-#include "platform/passwd.h"
+#include "sys/sysdb/passwd.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"

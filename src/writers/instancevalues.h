@@ -1,8 +1,8 @@
 // Values several configuration files of an instance share: the member daemons' service
 // prefixes, the Java runtime and class path of the hosting edition's tools, and the JDBC
 // driver and URL lines.
-#ifndef VXCONFIG_WRITERS_INSTANCEVALUES_H
-#define VXCONFIG_WRITERS_INSTANCEVALUES_H
+#ifndef VX_WRITERS_INSTANCEVALUES_H
+#define VX_WRITERS_INSTANCEVALUES_H
 
 #include <cstdio>
 

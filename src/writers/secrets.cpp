@@ -1,4 +1,4 @@
-// The secrets of an instance's files (see secrets.h).
+// The secrets of an instance's files (see secrets.h), and the change report with them masked.
 #include "writers/secrets.h"
 
 #include <algorithm>
@@ -10,6 +10,8 @@
 #include <set>
 #include <vector>
 
+#include "sys/check/overlay.h"
+#include "vxconfig/changes.h"
 #include "vxconfig/datafile.h"
 #include "vxconfig/keywords.h"
 #include "vxconfig/webpaths.h"
@@ -217,3 +219,16 @@ bool InServedDirectory(const char* path, const MSInfo* record, ICString& served)
 }
 
 } // namespace writers
+
+void SysGetChanges(SysChangeReport& out, bool showSecrets) {
+    platform::CollectChanges(out);
+    if (showSecrets)
+        return;
+    for (SysFileChange& change : out.files) {
+        if (change.directory || change.link)
+            continue;
+        std::string before = change.before;
+        change.before = writers::MaskSecrets(before);
+        change.after = writers::MaskSecrets(change.after, change.existedBefore ? &before : nullptr);
+    }
+}

@@ -2,8 +2,8 @@
 // merchant key. A stored form is a reversible encipherment, so a file holding one is private to
 // its owner and the owner's group, never lies where the web server serves it, and a report of
 // its change shows the values masked.
-#ifndef VXCONFIG_WRITERS_SECRETS_H
-#define VXCONFIG_WRITERS_SECRETS_H
+#ifndef VX_WRITERS_SECRETS_H
+#define VX_WRITERS_SECRETS_H
 
 #include <string>
 #include <sys/types.h>

@@ -4,8 +4,8 @@
 // file's lock. A file whose lines hold a password or key is made private (PrivateMode) from
 // its first byte and is refused in a directory the web server serves (secrets.h). A failure is
 // reported with message 3 and the file is left as it was.
-#ifndef VXCONFIG_WRITERS_WRITERFRAME_H
-#define VXCONFIG_WRITERS_WRITERFRAME_H
+#ifndef VX_WRITERS_WRITERFRAME_H
+#define VX_WRITERS_WRITERFRAME_H
 
 #include <cstdio>
 #include <functional>

@@ -1,0 +1,50 @@
+// The services database's reader: one line parser for the services file, the entries it
+// registers, and what a change to it registered or released.
+#ifndef VX_SYS_SYSDB_SERVICESDB_H
+#define VX_SYS_SYSDB_SERVICESDB_H
+
+#include <string>
+#include <vector>
+
+#include "vxconfig/changes.h"
+#include "vxconfig/fileio.h"
+
+namespace platform {
+
+// One line of the services file as every function here reads it: the service name is the
+// first token, the port the digits of the second token before its "/"; a "#" starts a
+// comment.
+struct ServiceLine {
+    const char* name = nullptr; // into the line; not terminated
+    size_t nameLength = 0;
+    int port = -1;                  // the decimal digits at the start of the second token (atoi)
+    bool hasPort = false;           // the second token is a port number followed by "/"
+    const char* portText = nullptr; // the second token ("16000/tcp"); not terminated
+    size_t portLength = 0;
+
+    explicit ServiceLine(const char* line);
+
+    // The line's service is name, letter case aside.
+    bool Names(const char* other) const;
+};
+
+// Appends the entries of the services file text after that before did not hold
+// ("registered"), then those it no longer holds ("released"), each as name and port token
+// ("16000/tcp"), read by ServiceLine.
+void CompareServiceEntries(const std::string& before, const std::string& after,
+                           std::vector<SysServiceChange>& out);
+
+// One registration of the services database: a service and its port (any protocol).
+struct ServiceEntry {
+    std::string name;
+    int port;
+};
+
+// Every registration of the services database, read once: the rooted services file's lines
+// (read by ServiceLine) when a system root is set, else
+// the system's database, the one getservbyport asks.
+std::vector<ServiceEntry> ReadServiceEntries();
+
+} // namespace platform
+
+#endif
