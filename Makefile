@@ -37,28 +37,19 @@ bench:
 	cmake --build $(BENCHDIR) -j$(JOBS)
 	@for b in $(BENCHDIR)/bin/bench_*; do echo "== $$b"; $$b || true; done
 
-# libFuzzer harnesses of the configuration readers and the web server editors (clang): the
-# library and the sandbox builder are built instrumented in $(FUZZDIR), each harness runs for
-# FUZZTIME seconds on its corpus. Not part of `make test`.
+# libFuzzer harnesses of the configuration readers and the web server editors, built by CMake
+# with clang in $(FUZZDIR); each runs for FUZZTIME seconds on its corpus. Not part of `make test`.
 FUZZDIR   ?= build-fuzz
 FUZZTIME  ?= 60
 FUZZERS   := parmfile isblock datafile objconf httpdconf
-FUZZSAN   := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 
 fuzz:
 	cmake -S . -B $(FUZZDIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
-	    -DCMAKE_CXX_COMPILER=clang++ -DVX_WERROR=OFF -DVX_BUILD_TESTS=OFF \
-	    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $(FUZZSAN)" \
-	    -DCMAKE_SHARED_LINKER_FLAGS="$(FUZZSAN)"
-	cmake --build $(FUZZDIR) -j$(JOBS) --target vxconfig vxsandbox
-	@for f in $(FUZZERS); do \
-	    clang++ -std=c++17 -g -O1 -fsanitize=fuzzer $(FUZZSAN) -Iinclude -Itools/sandbox \
-	        fuzz/$${f}_fuzz.cpp -o $(FUZZDIR)/fuzz_$$f -L$(FUZZDIR)/lib -lvxsandbox -lvxconfig -lcrypt \
-	        -Wl,-rpath,$(CURDIR)/$(FUZZDIR)/lib || exit 1; \
-	done
+	    -DCMAKE_CXX_COMPILER=clang++ -DVX_BUILD_TESTS=OFF -DVX_BUILD_FUZZ=ON
+	cmake --build $(FUZZDIR) -j$(JOBS) $(addprefix --target fuzz_,$(FUZZERS))
 	@for f in $(FUZZERS); do \
 	    echo "== fuzz_$$f ($(FUZZTIME) s)"; mkdir -p $(FUZZDIR)/corpus/$$f; \
-	    $(FUZZDIR)/fuzz_$$f -max_total_time=$(FUZZTIME) -max_len=8192 \
+	    $(FUZZDIR)/bin/fuzz_$$f -max_total_time=$(FUZZTIME) -max_len=8192 \
 	        -artifact_prefix=$(FUZZDIR)/crash-$$f- $(FUZZDIR)/corpus/$$f fuzz/seeds/$$f \
 	        || exit 1; \
 	done

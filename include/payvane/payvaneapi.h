@@ -119,8 +119,12 @@ typedef struct OrderDescription {
 } OrderDescription;
 
 /* Session. */
+/* Opens a session with the server at host (a dotted IPv4 address or a name to resolve). Null,
+ * with the code in *rc, for a mode other than sync or async, no host, a port out of range, no
+ * memory or an unknown host. */
 PV_API PaymentServerSession* pvInitializeAPI(int mode, const char* host, int apiPort, int adminPort,
                                              int* rc);
+/* Frees the session and sets *session to null; a null argument or session is ignored. 0. */
 PV_API int pvCloseAPI(PaymentServerSession** session);
 /* Collects the reply of a pending asynchronous request. The time-out bounds the wait for the
  * reply to begin (null: no limit); when it passes, 16 with PV_RC_WAIT_TIMEOUT and the request
@@ -140,10 +144,13 @@ PV_API int pvGetTimeout(const PaymentServerSession* session, int* seconds, int* 
 /* Protocol data: appends one parameter (a 16-character field name and the value bytes). */
 PV_API int pvAddProtocolData(ProtocolData* pd, const char* name, const void* value, int32_t length,
                              int* rc);
+/* The same for a text value. */
 PV_API int pvAddProtocolDataString(ProtocolData* pd, const char* name, const char* value,
                                    int32_t length, int* rc);
 
-/* Payment commands (API port). */
+/* Payment commands (API port). Each sends the key, the amount where it takes one, its own
+ * parameters and the caller's protocol data; a parameter whose pointer is null (or text empty)
+ * is not sent. Result: the reply's primary code, or 3 / 16 with the code in *rc. */
 PV_API int pvReceivePayment(PaymentServerSession* session, const Key* key, const Amount* amount,
                             const URLSet* urls, const char* paymentType,
                             const OrderDescription* description, const Approve* approve,
@@ -182,7 +189,8 @@ PV_API int pvBatchClose(PaymentServerSession* session, unsigned long merchantNum
                         unsigned long accountNumber, const unsigned long* batchNumber,
                         const ProtocolData* pd, int* rc);
 
-/* Administration port. */
+/* Administration port. pvShutdownTill asks the server to stop and reads no reply; pvAbout
+ * returns the server's identification as reply data. */
 PV_API int pvShutdownTill(PaymentServerSession* session, int* rc);
 PV_API int pvAbout(PaymentServerSession* session, int* rc, ProtocolData* reply);
 

@@ -4,13 +4,11 @@
 #ifndef VXCONFIG_BOOTREG_H
 #define VXCONFIG_BOOTREG_H
 
+#include "vxconfig/capture.h" // the registry's reader: SysGetIniPath, SysGetStartCommand
 #include "vxconfig/icstring.h"
 
 class MSInfo;
 
-// The start command of an instance's controller (also its start line in "/etc/rc.vndx"), with
-// conf the controller configuration file: for Relda the database manager is started first.
-VX_API ICString SysGetStartCommand(MSInfo& instance, const char* conf);
 // Registers the instance for boot: its two lines in "/etc/rc.vndx" (an earlier start line of
 // the instance replaced, the previous file kept as "/etc/rc.vndx.old", mode 0754), the boot
 // scripts, the environment, the driver links and the database user's profile. 1 / 0.
@@ -25,8 +23,5 @@ VX_API int SysConfigReboot(MSInfo& instance, int removing);
 // Its stop function builds the stop requests in a private directory of its own (mktemp -d),
 // never at a fixed name in /tmp; with nothing to start, the start branch holds ":".
 VX_API int SysCreateRCFile(const char* path, MSInfo& instance, int removing);
-// The configuration directory registered for the instance in "/etc/rc.vndx" into out (empty
-// when the instance has no entry). 0 only when the file cannot be read.
-VX_API int SysGetIniPath(MSInfo& instance, ICString& out);
 
 #endif

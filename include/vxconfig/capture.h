@@ -45,10 +45,19 @@ VX_API int IsStandardDirective(ICString path, const char* keyword);
 VX_API int RemovePathStrList(ParmList<ICString>& list, const char* prefix);
 VX_API int ReplacePathStrList(ParmList<ICString>& list, const char* oldPrefix,
                               const char* newPrefix);
+// The same for pairs, by their values.
 VX_API int RemovePathNVList(ParmList<NameValue>& list, const char* prefix);
 VX_API int ReplacePathNVList(ParmList<NameValue>& list, const char* oldPrefix,
                              const char* newPrefix);
 // Removes every element that starts with prefix, with no test of what follows it.
 VX_API int DeletePathNVList(ParmList<ICString>& list, const char* prefix, const char* unused);
+
+// The boot registry "/etc/rc.vndx", read by one parser (a later comment line of an instance
+// counts). The start command of an instance's controller (also its start line there), with
+// conf the controller configuration file: for Relda the database manager is started first.
+VX_API ICString SysGetStartCommand(MSInfo& instance, const char* conf);
+// The configuration directory registered for the instance in "/etc/rc.vndx" into out (empty
+// when the instance has no entry; the last entry counts). 0 only when the file cannot be read.
+VX_API int SysGetIniPath(MSInfo& instance, ICString& out);
 
 #endif

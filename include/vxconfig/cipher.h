@@ -18,6 +18,9 @@ extern "C" VX_API int ICEncrypt(const char* clear, char* out, int outSize);
 extern "C" VX_API int ICDecrypt(const char* stored, char* out, int outSize);
 extern "C" VX_API int ICCheckPswd(const char* password, const char* user);
 
+// clear enciphered with the merchant key that storedKey holds (the form the commerce server
+// deciphers), cut to outSize - 1. Empty clear: empty out, 1. 0, out untouched, when storedKey
+// does not decipher.
 VX_API int ICEncryptWithMerKey(const char* clear, char* out, int outSize, const char* storedKey);
 // Re-enciphers, in place, a text of the previous cipher generation.
 VX_API int ICConvertCipher(ICString& text);

@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include "vxconfig/icstring.h"
+#include "vxconfig/reason.h"
 
 // The token separators of every line the library reads: blank, tab, carriage return, newline.
 VX_API extern const char SYS_SEPARATORS[];
@@ -159,19 +160,5 @@ private:
 // link's own directory), the last one even when it points to nothing yet. 1, or 0 on a loop
 // or an unreadable link.
 VX_API int SysResolveLinks(const char* path, ICString& out);
-
-// The reason of the most recent failure that the library described: the file and the
-// system's message ("/etc/services: Permission denied"). Empty when there was none since the
-// last SysClearLastReason. The message tables' texts stay as they are; the front end shows
-// this beside them.
-VX_API const char* SysGetLastReason();
-VX_API void SysClearLastReason();
-// Sets the reason: printf-style text.
-VX_API void SysSetLastReason(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Sets the reason "path: strerror(error)" and leaves errno at error.
-VX_API void SysSetFileReason(const char* path, int error);
-// Tells the user what the library did instead of what was asked, or left alone (a link it
-// did not follow, a directory it kept as it was): a line through the information callback.
-VX_API void SysNotice(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 #endif

@@ -38,12 +38,6 @@ VX_API int VXMigrate(std::vector<MSInfo>& migrated, int& found);
 // aside), into out. 1, or 0 when there is none or it does not fit in size.
 VX_API int ICGetVXIniFile(const char* dbName, char* out, int size);
 
-// The payment server's start script R/bin/PayVane (with its password file R/bin/.payment) and
-// the migration script of its database, from the product's templates. 1, or 0 when a file
-// could not be read or written.
-VX_API int CreatePayVaneCmd(MSInfo& info);
-VX_API int CreatePayVaneMigCmd(MSInfo& info);
-
 // The first port of the second block: from 40000 up in steps of 10.
 #define VX_SECOND_BLOCK_START 40000
 

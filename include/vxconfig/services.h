@@ -4,12 +4,20 @@
 
 #include "vxconfig/icstring.h"
 
+// The services file ("/etc/services" under the system root). Always 1.
 VX_API int SysGetSvcFile(ICString& out);
+// Registers name on port/tcp with "# comment": the first entry of name is replaced in place, or
+// the entry ends the file. One locked rewrite with the earlier file kept as its backup. 1, or 0
+// with the reason set (a bad name, port or comment, or a file that cannot be read or written).
 VX_API int ICRegTcpService(const char* name, int port, const char* comment);
 // The service of a database on another machine: every entry of name replaced by one line at
 // the end of the file. 1, or 0 with the reason set.
 VX_API int ICRegRemoteDBService(const char* name, int port);
+// Removes every entry of name (letter case aside). 1 when one was removed, 0 when none matched
+// or the file could not be rewritten.
 VX_API int ICUnregTcpService(const char* name);
+// The port of the first entry of name (letter case aside); -1 when none matches, 0 when the
+// file cannot be read.
 VX_API int ICGetTcpServicePort(const char* name);
 // 1 when the port is registered for any protocol in the services database: the rooted
 // services file when a system root is set, else getservbyport.

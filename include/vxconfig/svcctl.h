@@ -80,6 +80,7 @@ VX_API int SysStopPSSvc(MSInfo& instance);
 VX_API int SysIsPSSvcActive(MSInfo& instance);
 
 extern "C" {
+// Plain entry points that forward to the Sys... service functions of the same name.
 VX_API int ICStartSvc(const char* name);
 VX_API int ICStopSvc(const char* name);
 VX_API int ICSetSvcAuto(const char* name);
@@ -88,6 +89,7 @@ VX_API int ICIsSvcAuto(const char* name);
 VX_API int ICIsSvcActive(const char* name);
 }
 
+// Forwards to SysRemoveFromStartup.
 VX_API int ICRemoveFromStartup(const char* name);
 // Starts the controller of every instance of the data file at path.
 VX_API int ICStartVXServer(const char* path);

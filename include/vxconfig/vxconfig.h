@@ -22,6 +22,7 @@
 #include "vxconfig/outcome.h"
 #include "vxconfig/parmlist.h"
 #include "vxconfig/portplan.h"
+#include "vxconfig/reason.h"
 #include "vxconfig/safevalue.h"
 #include "vxconfig/services.h"
 #include "vxconfig/svcctl.h"

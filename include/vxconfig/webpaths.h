@@ -31,7 +31,12 @@ private:
     ICString m_path[kCount];
 };
 
+// The Orvell HTTP server's paths (configuration, CGI, password program, documents, server
+// root). 0, ispath untouched, when its package is not installed.
 VX_API int SysGetISOrvellInfo(ISPath& ispath);
+// The Netscape server's paths: the record's secure and non-secure configuration directories
+// when set (the server root two components above the secure one), else the standard layout
+// below "/usr/netscape/suitespot". Always 1.
 VX_API int SysGetISNESInfo(ISPath& ispath, MSInfo& instance);
 
 #endif

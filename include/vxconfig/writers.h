@@ -91,4 +91,10 @@ VX_API int WriteVXPassOrvell(const char* line, MSList& list, FILE* out, FILE* in
 VX_API int ISCreatePswdFile(const char* dir, eISType type, const char* serverRoot,
                             const char* owner);
 
+// The payment server's start script R/bin/PayVane (with its password file R/bin/.payment) and
+// the migration script of its database, from the product's templates. 1, or 0 when a file
+// could not be read or written.
+VX_API int CreatePayVaneCmd(MSInfo& info);
+VX_API int CreatePayVaneMigCmd(MSInfo& info);
+
 #endif

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "vxconfig/fileio.h"
+#include "vxconfig/reason.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
+#include "vxconfig/reason.h"
 
 namespace {
 

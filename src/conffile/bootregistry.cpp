@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "conffile/conftext.h"
-#include "vxconfig/bootreg.h"
+#include "vxconfig/capture.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/msinfo.h"

@@ -18,7 +18,7 @@
 #include "daemons/adminhttp.h"
 #include "sys/check/overlay.h"
 #include "sys/process/svcproc.h"
-#include "vxconfig/bootreg.h"
+#include "vxconfig/capture.h"
 #include "vxconfig/changes.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"

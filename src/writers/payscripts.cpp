@@ -9,8 +9,8 @@
 
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
-#include "vxconfig/lifecycle.h"
 #include "vxconfig/webpaths.h"
+#include "vxconfig/writers.h"
 #include "writers/secrets.h"
 #include "writers/writerframe.h"
 

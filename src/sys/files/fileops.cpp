@@ -130,7 +130,7 @@ int SysCopyFileBin(ICString source, ICString destination) {
 }
 
 int SysCopyJSPFiles(ICString source, ICString destination) {
-    return CopyMatches(source, destination);
+    return SysCopyFileBin(source, destination);
 }
 
 void SysFlushVXCache(const char* directory) {
