@@ -12,24 +12,15 @@
 
 namespace {
 
-const char kName[] = "shop";
-
 class PaymentServiceTest : public SandboxTest {
 protected:
     PaymentServiceTest() { sandboxOptions.standins = false; }
 
     void SetUp() override {
         SandboxTest::SetUp();
-        std::string log = Rooted("/su.log");
         // The sandbox's su only notes what it was asked to run.
-        ASSERT_EQ(0, system(("mkdir -p " + Rooted("/bin")).c_str()));
-        ASSERT_TRUE(WriteWholeFile(Rooted("/bin/su"),
-                                   "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done >> " +
-                                       log + "\necho >> " + log + "\n",
-                                   0755));
-        instance.Name = kName;
-        instance.HtmlPath = Rooted("/conf").c_str();
-        instance.DBOwner = SANDBOX_OWNER_USER;
+        NotingSu();
+        instance = Instance("shop");
         instance.MSProc = 2;
         instance.PVHost = "localhost";
     }
@@ -121,11 +112,8 @@ TEST_F(PaymentServiceTest, StartRunsTheServerAsTheOwnerAndPolls) {
               status.Lines());
     std::string expected = std::string("-|") + SANDBOX_OWNER_USER + "|-c|" +
                            Rooted("/opt/Orvellvndx/Vendrix3") + "/bin/server -i " +
-                           Rooted("/conf") + "//pay_payvane.conf -s vxshop_pe_1|\n";
-    std::string log;
-    for (int i = 0; i < 500 && log.empty(); ++i, usleep(10000))
-        log = ReadWholeFile(Rooted("/su.log"));
-    EXPECT_EQ(expected, log);
+                           std::string(instance.HtmlPath) + "//pay_payvane.conf -s vxshop_pe_1|";
+    EXPECT_EQ(std::vector<std::string>{expected}, SuLines(1));
 }
 
 TEST_F(PaymentServiceTest, HostileValuesRunNothing) {

@@ -1,9 +1,6 @@
 // Boot registration: the registry's lines, the boot script byte for byte and as shell that
 // parses and runs, its stop against what a user plants in /tmp, and registrations killed.
-#include <filesystem>
-#include <fnmatch.h>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <unistd.h>
 
@@ -18,12 +15,8 @@ protected:
     std::string Inst() const { return Rooted("/opt/Orvellvndx/Vendrix3"); }
 
     // A Relda instance configured in ROOT/conf/NAME; its port has nothing listening.
-    MSInfo Instance(const char* name) {
-        MSInfo m;
-        m.SetName(name);
-        m.SetHtmlPath((Root() + "/conf/" + name).c_str());
-        m.SetDBUser(SANDBOX_INSTANCE_USER);
-        m.SetDBOwner(SANDBOX_OWNER_USER);
+    MSInfo Shop(const char* name) {
+        MSInfo m = Instance(name);
         m.MSPort = 1;
         return m;
     }
@@ -35,33 +28,10 @@ protected:
 
 const uid_t kNobody = 65534;
 
-// True while pid names a process that has not ended (a zombie has ended).
-bool Alive(pid_t pid) {
-    std::string stat = ReadWholeFile("/proc/" + std::to_string(pid) + "/stat");
-    size_t paren = stat.rfind(')');
-    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
-}
-
-// Waits up to a few seconds for check to hold.
-template <typename Check> bool Eventually(Check check) {
-    for (int i = 0; i < 500 && !check(); ++i)
-        usleep(10000);
-    return check();
-}
-
-// The names in dir that match the shell pattern.
-std::vector<std::string> Matching(const std::string& dir, const char* pattern) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        if (fnmatch(pattern, entry.path().filename().c_str(), 0) == 0)
-            names.push_back(entry.path().filename());
-    return names;
-}
-
 const char kHeader[] = "#! /bin/ksh\n# rc.vndx - Orvell Vendrix initialization file.\n#\n";
 
 TEST_F(BootRegTest, RegistryLinesAreAddedReplacedAndRemovedWithTheirComment) {
-    MSInfo shop1 = Instance("shop1"), shop2 = Instance("shop2"), stranger = Instance("nobody");
+    MSInfo shop1 = Shop("shop1"), shop2 = Shop("shop2"), stranger = Shop("nobody");
     ASSERT_EQ(SysRegVXSvc(shop1), 1) << SysGetLastReason();
     EXPECT_EQ(ReadWholeFile(Registry()),
               kHeader + std::string("#Vendrix Instance - shop1\n") + StartLine("shop1"));
@@ -133,8 +103,7 @@ std::string ExpectedScript(const std::string& r, int listed,
 }
 
 TEST_F(BootRegTest, BootScriptsStopEveryInstanceAndStartAllButTheRemovedOne) {
-    MSInfo shop1 = Instance("shop1");
-    shop1.SetDocRoot((Root() + "/docs/shop1").c_str());
+    MSInfo shop1 = Shop("shop1");
     shop1.SetISHost("host1");
     std::string start = StartLine("shop1");
     start.pop_back();
@@ -178,7 +147,7 @@ TEST_F(BootRegTest, BootScriptsStopEveryInstanceAndStartAllButTheRemovedOne) {
 }
 
 TEST_F(BootRegTest, StopAtShutdownWritesNothingThroughWhatAUserPlantedInTmp) {
-    MSInfo shop1 = Instance("shop1");
+    MSInfo shop1 = Shop("shop1");
     ASSERT_EQ(SysConfigReboot(shop1, 0), 1);
     // webconfig records each request it is given, with the request's environment.
     std::string got = Rooted("/requests");
@@ -203,16 +172,14 @@ TEST_F(BootRegTest, StopAtShutdownWritesNothingThroughWhatAUserPlantedInTmp) {
     EXPECT_EQ(ReadWholeFile(Rooted("/tmp/stopwatch.sh")), "mine\n");
     EXPECT_EQ(ReadWholeFile(got), "POST 20\n$COMMAND=STOP_SERVER\nNAME=shop1\n");
     // Nothing of the stop is left behind; what the user put there stays.
-    std::set<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(Rooted("/tmp")))
-        left.insert(entry.path().filename());
-    EXPECT_EQ(left, (std::set<std::string>{"stop.sh", "stopcurrent.sh", "stopwatch.sh"}));
+    EXPECT_EQ(Entries(Rooted("/tmp")),
+              (std::vector<std::string>{"stop.sh", "stopcurrent.sh", "stopwatch.sh"}));
 }
 
 // Registration killed at random moments: the registry and the three boot scripts are always
 // one whole generation (before or after a registration), never missing or cut.
 TEST_F(BootRegTest, KilledRegistrationsLeaveEveryFileWhole) {
-    MSInfo m = Instance("shopk");
+    MSInfo m = Shop("shopk");
     const std::vector<std::string> files = {Registry(), Rooted("/etc/rc0.d/K54vx3_mserverd"),
                                             Rooted("/etc/rc1.d/K54vx3_mserverd"),
                                             Rooted("/etc/rc2.d/S88vx3_mserverd")};
@@ -264,7 +231,7 @@ TEST_F(BootRegTest, KilledRegistrationsLeaveEveryFileWhole) {
 // The boot script run by ksh against the stand-ins: a controller with one pool member of two
 // processes started once, then stopped with its members.
 TEST_F(BootRegTest, BootScriptStartsAndStopsTheController) {
-    MSInfo m = Instance("shop");
+    MSInfo m = Shop("shop");
     m.MSPort = FreePort();
     const std::string conf = std::string(m.HtmlPath);
     ASSERT_EQ(0, system(("mkdir -p " + conf).c_str()));
@@ -288,9 +255,9 @@ TEST_F(BootRegTest, BootScriptStartsAndStopsTheController) {
     ASSERT_EQ(0, system((boot + " stop > /dev/null 2>&1").c_str()));
     EXPECT_TRUE(Eventually([&] { return !Alive(pid); }));
     EXPECT_EQ(0, SysIsVXSvcActive(m));
-    EXPECT_EQ(0u, Matching(conf, "*.vxpid").size());
+    EXPECT_EQ(0u, Entries(conf, "*.vxpid").size());
     // The stop requests' private directory is removed after use.
-    EXPECT_EQ(Matching(Rooted("/tmp"), "vxstop.*"), std::vector<std::string>());
+    EXPECT_EQ(Entries(Rooted("/tmp"), "vxstop.*"), std::vector<std::string>());
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -167,26 +166,4 @@ int Lookalike::End(int timeoutMs) {
 
 std::string ControllerLine(pid_t pid, const char* name, int port) {
     return "srvrctrl " + std::to_string(pid) + " vx" + name + " " + std::to_string(port) + "\n";
-}
-
-bool WriteScript(const std::string& path, const std::string& body) {
-    std::error_code error;
-    std::filesystem::create_directories(path.substr(0, path.rfind('/')), error);
-    return WriteWholeFile(path, "#!/bin/sh\n" + body, 0755);
-}
-
-MSInfo SvcInstance(const std::string& root, const char* name, int port) {
-    MSInfo m;
-    std::string conf = root + "/conf/" + name;
-    std::string mkdir = "mkdir -p '" + conf + "'";
-    EXPECT_EQ(0, system(mkdir.c_str()));
-    m.Name = name;
-    m.HtmlPath = conf.c_str();
-    m.DBUser = SANDBOX_INSTANCE_USER;
-    m.DBOwner = SANDBOX_OWNER_USER;
-    m.DBType = DB_RELDA;
-    m.MSPort = port;
-    m.MSProc = 1;
-    m.PVHost = "localhost";
-    return m;
 }

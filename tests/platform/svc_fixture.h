@@ -67,11 +67,4 @@ private:
 // The first line of a controller's "/ListServers/" answer: "srvrctrl PID vxNAME PORT".
 std::string ControllerLine(pid_t pid, const char* name, int port);
 
-// Writes an executable shell script (mode 0755), creating its directory.
-bool WriteScript(const std::string& path, const std::string& body);
-
-// A sandbox record of one instance whose controller files live in ROOT/conf/NAME (made), on
-// port with one server process; payment host "localhost".
-MSInfo SvcInstance(const std::string& root, const char* name, int port);
-
 #endif

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <set>
-#include <sstream>
 #include <unistd.h>
 
 #include "svc_fixture.h"
@@ -25,23 +25,16 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         // The su of the sandbox only notes what it was asked to run.
-        ASSERT_TRUE(WriteScript(Rooted("/bin/su"), SuNotes()));
+        NotingSu();
     }
-
-    std::string SuNotes() const {
-        return "for a in \"$@\"; do printf '%s|' \"$a\"; done >> " + Rooted("/su.log") +
-               "\necho >> " + Rooted("/su.log") + "\n";
-    }
-    // The lines the fake su noted, waited for (the commands run in the background).
-    std::multiset<std::string> SuLines(size_t expected) {
-        std::multiset<std::string> lines;
-        for (int i = 0; i < 500 && lines.size() < expected; ++i, usleep(10000)) {
-            lines.clear();
-            std::istringstream in(ReadWholeFile(Rooted("/su.log")));
-            for (std::string line; std::getline(in, line);)
-                lines.insert(line);
-        }
-        return lines;
+    // shop on port with one server process, its configuration directory made.
+    MSInfo Shop(int port) {
+        MSInfo m = Instance("shop");
+        m.MSPort = port;
+        m.MSProc = 1;
+        m.PVHost = "localhost";
+        std::filesystem::create_directories(std::string(m.HtmlPath));
+        return m;
     }
 
     // Registers the instance in etc/rc.vndx as the boot registration writes it.
@@ -65,7 +58,7 @@ protected:
 TEST_F(ControllerTest, ProbeSendsListServersAndNeedsTheControllersAnswer) {
     std::vector<std::string> replies;
     FakeController fake([&](int i) { return replies.at(static_cast<size_t>(i)); });
-    MSInfo m = SvcInstance(Root(), "shop", fake.Port());
+    MSInfo m = Shop(fake.Port());
     Lookalike controller(ControllerArgs(m));
     const std::string line = ControllerLine(controller.Pid(), "shop", fake.Port());
     const std::string length = "Content-Length: " + std::to_string(line.size());
@@ -117,12 +110,12 @@ TEST_F(ControllerTest, StartRunsManagerAndControllerAsTheDatabaseUserAndPolls) {
             // This time su says something, which must not reach the link's target.
             RemoveTree(output);
             ASSERT_EQ(0, symlink(victim.c_str(), output.c_str()));
-            ASSERT_TRUE(WriteScript(Rooted("/bin/su"), "echo output\n" + SuNotes()));
+            NotingSu("echo output\n");
         }
         // Two probes find the controller still silent, the third finds it running.
         std::string line;
         FakeController fake([&](int i) { return ReplyWithBody(i < 2 ? "" : line); });
-        MSInfo m = SvcInstance(Root(), "shop", fake.Port());
+        MSInfo m = Shop(fake.Port());
         m.DBType = type;
         std::string conf = std::string(m.HtmlPath);
         Register(m, conf);
@@ -135,7 +128,8 @@ TEST_F(ControllerTest, StartRunsManagerAndControllerAsTheDatabaseUserAndPolls) {
         std::string start = type == DB_RELDA ? "reldastart; " + controller : controller;
         std::multiset<std::string> expected = {"-|" + user + "|-c|reldastart|",
                                                "-|" + user + "|-c|" + start + "|"};
-        EXPECT_EQ(expected, SuLines(2)) << "type " << type;
+        std::vector<std::string> noted = SuLines(2);
+        EXPECT_EQ(expected, std::multiset<std::string>(noted.begin(), noted.end())) << type;
         EXPECT_TRUE(FileExists(output));
         StatusLines status;
         EXPECT_EQ(1, ICStartVXSvc(m));
@@ -147,7 +141,7 @@ TEST_F(ControllerTest, StartRunsManagerAndControllerAsTheDatabaseUserAndPolls) {
 
 TEST_F(ControllerTest, StartGivesUpAfter180SilentProbes) {
     FakeController fake([](int) { return ReplyWithBody(""); });
-    MSInfo m = SvcInstance(Root(), "shop", fake.Port());
+    MSInfo m = Shop(fake.Port());
     Register(m, std::string(m.HtmlPath));
     EXPECT_EQ(0, SysStartVXSvc(m));
     EXPECT_EQ(180, fake.Connections());
@@ -157,7 +151,7 @@ TEST_F(ControllerTest, HostileValuesRunNothing) {
     int port = FreePort();
     std::string pwned = Rooted("/pwned");
     // Fields set around the setters, as a hand-edited data file could hold them.
-    MSInfo user = SvcInstance(Root(), "shop", port), owner = user, oracleEmpty = user, dir = user;
+    MSInfo user = Shop(port), owner = user, oracleEmpty = user, dir = user;
     user.DBUser = ("reldinst;touch " + pwned).c_str();
     owner.DBType = oracleEmpty.DBType = DB_ORACLE;
     owner.DBOwner = ("$(touch " + pwned + ")").c_str();
@@ -169,7 +163,7 @@ TEST_F(ControllerTest, HostileValuesRunNothing) {
         EXPECT_STRNE("", SysGetLastReason());
     }
     // A registered directory that could run a command is refused too.
-    MSInfo m = SvcInstance(Root(), "shop", port);
+    MSInfo m = Shop(port);
     Register(m, Root() + "/x;touch${IFS}" + pwned);
     EXPECT_EQ(0, SysStartVXSvc(m));
     usleep(100000);
@@ -178,7 +172,7 @@ TEST_F(ControllerTest, HostileValuesRunNothing) {
 }
 
 TEST_F(ControllerTest, PidFileIsReadAsAnUntrustedNumber) {
-    MSInfo m = SvcInstance(Root(), "shop", FreePort());
+    MSInfo m = Shop(FreePort());
     std::string conf = std::string(m.HtmlPath);
     Register(m, conf);
     // The first word of the first line, a plain decimal number above 1; else nothing.
@@ -209,7 +203,7 @@ TEST_F(ControllerTest, PidFileIsReadAsAnUntrustedNumber) {
 
 TEST_F(ControllerTest, StopSendsCloseAllThenKillsOnlyWhatItsFilesProveToBeTheInstances) {
     FakeController fake([](int) { return ReplyWithBody("closing"); });
-    MSInfo m = SvcInstance(Root(), "shop", fake.Port());
+    MSInfo m = Shop(fake.Port());
     std::string conf = std::string(m.HtmlPath);
     Register(m, conf);
     // The configuration directory as other users can write it.

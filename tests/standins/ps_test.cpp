@@ -1,17 +1,17 @@
 // The process listing of a sandbox: only the sandbox's own stand-in processes, each as the
 // user it stands for, so that a scan or a kill by the library never reaches a process outside.
+#include <climits>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "daemon_fixture.h"
+#include "sandbox_fixture.h"
 #include "standin_shell.h"
 
 namespace {
-
-const int kGoneMs = 8000;
 
 // The listing's lines after the header, by their process id column.
 std::map<int, std::vector<std::string>> ByPid(const ShellResult& r, size_t pidColumn) {
@@ -24,19 +24,56 @@ std::map<int, std::vector<std::string>> ByPid(const ShellResult& r, size_t pidCo
     return lines;
 }
 
-class PsTest : public DaemonTest {};
+// The daemons leave their starter: this process, their subreaper, reaps them, and at the end
+// kills whatever still runs a program of the sandbox, so that no process outlives the test.
+class PsTest : public SandboxTest {
+protected:
+    void SetUp() override {
+        SandboxTest::SetUp();
+        prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0);
+    }
+    void TearDown() override {
+        char resolved[PATH_MAX];
+        const std::string root =
+            std::string(realpath(Root().c_str(), resolved) ? resolved : Root()) + "/";
+        EXPECT_TRUE(Eventually(
+            [&] {
+                bool none = true;
+                for (const std::string& pid : Entries("/proc", "[0-9]*")) {
+                    char exe[PATH_MAX];
+                    ssize_t n = readlink(("/proc/" + pid + "/exe").c_str(), exe, sizeof exe);
+                    if (n > 0 && std::string(exe, size_t(n)).compare(0, root.size(), root) == 0 &&
+                        Alive(atoi(pid.c_str()))) {
+                        kill(atoi(pid.c_str()), SIGKILL);
+                        none = false;
+                    }
+                }
+                while (waitpid(-1, nullptr, WNOHANG) > 0) {
+                }
+                return none;
+            },
+            10000))
+            << "sandbox processes survive";
+        prctl(PR_SET_CHILD_SUBREAPER, 0, 0, 0, 0);
+        SandboxTest::TearDown();
+    }
+};
 
 TEST_F(PsTest, ListsOnlyTheSandboxsProcessesAsTheUsersTheyStandFor) {
     ASSERT_EQ(RunShell(Rooted("/usr/sbin/httpd")).exitCode, 0);
-    int httpd = PidIn(Rooted("/opt/WharfServer/usr/internet/server_root/httpd-pid"));
-    int port = FreePort();
-    AddService("vxshop1", port);
-    std::string dir = ConfDir("shop1");
-    std::string conf = WriteControllerConf(dir, "vxshop1", {"vxtrade"});
-    RunShell("su - " SANDBOX_INSTANCE_USER " -c \"" + ProductBin() + "/srvrctrl -i " + conf +
-             "&\"");
-    ASSERT_TRUE(WaitFor([&] { return MarkerPids(dir).size() == 1; }, kGoneMs));
-    int controller = PidIn(dir + "/srvrctrl.pid");
+    int httpd =
+        atoi(ReadWholeFile(Rooted("/opt/WharfServer/usr/internet/server_root/httpd-pid")).c_str());
+    const std::string dir = Rooted("/conf"), conf = dir + "/srvrctrl.conf";
+    ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+    ASSERT_TRUE(WriteWholeFile(Rooted("/etc/services"), ReadWholeFile(Rooted("/etc/services")) +
+                                                            "vxshop1\t\t" +
+                                                            std::to_string(FreePort()) + "/tcp\n"));
+    ASSERT_TRUE(
+        WriteWholeFile(conf, "CONTROL_SERVICE vxshop1\nCONTROL_POOL_CONFIG " + dir + "/vxtrade\n"));
+    const std::string product = Rooted("/opt/Orvellvndx/Vendrix3/bin");
+    RunShell("su - " SANDBOX_INSTANCE_USER " -c \"" + product + "/srvrctrl -i " + conf + "&\"");
+    ASSERT_TRUE(Eventually([&] { return Entries(dir, "*.vxpid").size() == 1; }, 8000));
+    int controller = atoi(ReadWholeFile(dir + "/srvrctrl.pid").c_str());
     pid_t outside = fork();
     ASSERT_GE(outside, 0);
     if (outside == 0) {
@@ -54,7 +91,7 @@ TEST_F(PsTest, ListsOnlyTheSandboxsProcessesAsTheUsersTheyStandFor) {
     ASSERT_EQ(listed.count(controller), 1u) << full.out;
     EXPECT_EQ(listed[controller][0], SANDBOX_INSTANCE_USER);
     EXPECT_EQ(std::vector<std::string>(listed[controller].begin() + 7, listed[controller].end()),
-              (std::vector<std::string>{ProductBin() + "/srvrctrl", "-i", conf}));
+              (std::vector<std::string>{product + "/srvrctrl", "-i", conf}));
     EXPECT_EQ(listed.count(getpid()) + listed.count(outside) + listed.count(getppid()), 0u);
 
     // The short form through PATH, as the boot script runs it.

@@ -1,7 +1,7 @@
 // The database stand-ins, driven by generated scripts run as the database users, the way the
 // library drives the product: they must fail wherever the product fails (no connection, an
 // alias nobody catalogued), or the library's tests could not catch it. (A wrong password is
-// refused in the database tests.)
+// refused in the database tests, which also run the schema scripts through them.)
 #include <gtest/gtest.h>
 
 #include "sandbox_fixture.h"
@@ -111,34 +111,4 @@ TEST_F(ReldaTest, OnlyCataloguedAliasesReachTheData) {
         EXPECT_NE(l.exitCode, 0) << c.first;
     }
     EXPECT_FALSE(FileExists(Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/databases/MSER.db")));
-}
-
-TEST_F(ReldaTest, ErrorsStartWithAnErrorTokenAndScriptFilesRunTheirStatements) {
-    ASSERT_TRUE(WriteWholeFile(Rooted("/home/" SANDBOX_INSTANCE_USER "/schema.sql"),
-                               "-- the shop's tables\n"
-                               "create database shop;\n"
-                               "connect to shop;\n"
-                               "create table item (refnum integer, label varchar(20));\n"
-                               "insert into item values (1, 'a;b');\n"
-                               "selec refnum from item;\n"
-                               "select label from item;\n"
-                               "commit work;\n"));
-    ShellResult r = RunAs(SANDBOX_INSTANCE_USER, "relda -tvf schema.sql > schema.log\n"
-                                                 "echo status $?\n");
-    ShellResult log = RunShell("cat " + Rooted("/home/" SANDBOX_INSTANCE_USER "/schema.log"));
-    EXPECT_EQ(ErrorTokens(log.lines), std::vector<std::string>{"SQL0104N"}) << log.out;
-    EXPECT_EQ(LinesWith(log.lines, "a;b").size(), 2u) << log.out; // echoed, then selected
-    EXPECT_EQ(r.lines, std::vector<std::string>{"status 4"});
-
-    // No usable database instance: every tool says so.
-    const char* broken[] = {"RELDAINSTANCE=nosuchuser relda list database directory",
-                            "RELDAINSTANCE=" SANDBOX_OWNER_USER " reldastart"};
-    for (const char* command : broken) {
-        ShellResult b = RunShell(command);
-        EXPECT_EQ(b.exitCode, 8) << command;
-        EXPECT_EQ(ErrorTokens(b.lines), std::vector<std::string>{"SQL1390N"}) << b.out;
-    }
-    ASSERT_TRUE(WriteWholeFile(Rooted("/opt/Orvellrelda/V6.1/instance/instances.lst"), ""));
-    ShellResult none = RunAs(SANDBOX_OWNER_USER, "relda list database directory\n");
-    EXPECT_EQ(ErrorTokens(none.lines), std::vector<std::string>{"SQL1390N"}) << none.out;
 }

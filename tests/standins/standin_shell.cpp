@@ -34,14 +34,6 @@ ShellResult RunShell(const std::string& command) {
     return r;
 }
 
-std::vector<std::string> LinesWith(const std::vector<std::string>& lines, const char* needle) {
-    std::vector<std::string> found;
-    for (const std::string& l : lines)
-        if (l.find(needle) != std::string::npos)
-            found.push_back(l);
-    return found;
-}
-
 std::vector<std::string> WordsOf(const std::string& line) {
     std::istringstream in(line);
     std::vector<std::string> words;

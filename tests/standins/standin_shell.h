@@ -15,9 +15,6 @@ struct ShellResult {
 // /bin/sh -c command, with the current environment (the sandbox's PATH and root).
 ShellResult RunShell(const std::string& command);
 
-// The lines of text that contain needle.
-std::vector<std::string> LinesWith(const std::vector<std::string>& lines, const char* needle);
-
 // The blank-separated words of a line.
 std::vector<std::string> WordsOf(const std::string& line);
 

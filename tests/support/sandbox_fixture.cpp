@@ -9,10 +9,13 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
+#include <fnmatch.h>
 #include <ftw.h>
 #include <grp.h>
 #include <netinet/in.h>
 #include <random>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -86,17 +89,44 @@ void RemoveTree(const std::string& path) {
     nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
-std::vector<std::string> Temporaries(const std::string& dir) {
+std::vector<std::string> Entries(const std::string& dir, const char* pattern) {
     std::vector<std::string> names;
     if (DIR* d = opendir(dir.c_str())) {
         while (dirent* entry = readdir(d)) {
-            if (strstr(entry->d_name, ".vxnew-"))
-                names.push_back(entry->d_name);
+            std::string name = entry->d_name;
+            if (name != "." && name != ".." && fnmatch(pattern, name.c_str(), 0) == 0)
+                names.push_back(name);
         }
         closedir(d);
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool WriteScript(const std::string& path, const std::string& body) {
+    std::error_code error;
+    std::filesystem::create_directories(path.substr(0, path.rfind('/')), error);
+    return WriteWholeFile(path, "#!/bin/sh\n" + body, 0755);
+}
+
+bool Eventually(const std::function<bool()>& check, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs && !check(); waited += 10)
+        usleep(10000);
+    return check();
+}
+
+bool Alive(int pid) {
+    std::string stat = ReadWholeFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t paren = stat.rfind(')');
+    return pid > 0 && paren != std::string::npos && paren + 2 < stat.size() &&
+           stat[paren + 2] != 'Z';
+}
+
+int Processes(const std::string& text) {
+    int count = 0;
+    for (const std::string& pid : Entries("/proc", "[0-9]*"))
+        count += ReadWholeFile("/proc/" + pid + "/cmdline").find(text) != std::string::npos;
+    return count;
 }
 
 ScratchDir::ScratchDir() {
@@ -193,26 +223,62 @@ void KillAtRandom(int rounds, unsigned seed, int maxDelayUs, const std::function
 }
 
 int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    int port = 0;
-    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    if (fd >= 0)
-        close(fd);
-    return port;
+    enum { kLowest = 1100, kHighest = 60000, kTries = 100 };
+    for (int i = 0; i < kTries; ++i) {
+        int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        int port = 0;
+        if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+            getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+            port = ntohs(addr.sin_port);
+        if (fd >= 0)
+            close(fd);
+        if (port >= kLowest && port <= kHighest)
+            return port;
+    }
+    return 0;
+}
+
+MSInfo SandboxTest::Instance(const char* name) const {
+    const std::string n = name, inst = Rooted("/inst/" + n);
+    MSInfo m;
+    m.Name = name;
+    m.RootPath = inst.c_str();
+    m.VXLogPath = (inst + "/logs").c_str();
+    m.CachePath = (inst + "/cache").c_str();
+    m.HtmlPath = Rooted("/conf/" + n).c_str();
+    m.DocRoot = Rooted("/docs/" + n).c_str();
+    m.CgiPath = Rooted("/cgi/" + n).c_str();
+    m.MacroPath = Rooted("/opt/Orvellvndx/Vendrix3/macro/en_US").c_str();
+    m.DBUser = SANDBOX_INSTANCE_USER;
+    m.DBOwner = SANDBOX_OWNER_USER;
+    return m;
+}
+
+void SandboxTest::NotingSu(const std::string& first) const {
+    EXPECT_TRUE(WriteScript(Rooted("/bin/su"),
+                            first + "for a in \"$@\"; do printf '%s|' \"$a\"; done >> " +
+                                Rooted("/su.log") + "\necho >> " + Rooted("/su.log") + "\n"));
+}
+
+std::vector<std::string> SandboxTest::SuLines(size_t expected) const {
+    std::vector<std::string> lines;
+    Eventually([&] {
+        lines.clear();
+        std::istringstream in(ReadWholeFile(Rooted("/su.log")));
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines.size() >= expected;
+    });
+    return lines;
 }
 
 MSInfo SandboxTest::DatabaseInstance(const char* name, const char* db, int options) const {
-    MSInfo m;
-    m.Name = name;
+    MSInfo m = Instance(name);
     m.DBName = db;
-    m.DBUser = SANDBOX_INSTANCE_USER;
-    m.DBOwner = SANDBOX_OWNER_USER;
     m.VXLogPath = Rooted(std::string("/logs/") + name).c_str();
     mkdir(Rooted("/logs").c_str(), 0755);
     mkdir(m.VXLogPath, 0755);

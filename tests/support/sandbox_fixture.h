@@ -25,12 +25,25 @@ std::string Text(std::initializer_list<std::string> lines);
 // Creates or truncates path with exactly text and mode; false on any failure.
 bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mode = 0644);
 bool FileExists(const std::string& path);
-// A loopback port with nothing listening at the moment (bound, then let go); 0 when none.
+// A loopback port from 1100 to 60000 with nothing listening at the moment (bound, then let
+// go), so that an instance's ports from it stay below the last; 0 when none.
 int FreePort();
 // Removes a file or a whole directory tree; missing is fine.
 void RemoveTree(const std::string& path);
-// The names in dir that are temporaries of the write path (NAME.vxnew-XXXXXX), sorted.
-std::vector<std::string> Temporaries(const std::string& dir);
+// The names in dir that match the shell pattern, sorted; empty when dir cannot be read.
+std::vector<std::string> Entries(const std::string& dir, const char* pattern = "*");
+// The temporaries of the write path (NAME.vxnew-XXXXXX) in dir.
+inline std::vector<std::string> Temporaries(const std::string& dir) {
+    return Entries(dir, "*.vxnew-*");
+}
+// Writes an executable shell script (mode 0755), creating its directory.
+bool WriteScript(const std::string& path, const std::string& body);
+// Whether check holds within timeoutMs, polled every 10 ms.
+bool Eventually(const std::function<bool()>& check, int timeoutMs = 5000);
+// The process exists and has not ended (a zombie has).
+bool Alive(int pid);
+// The processes whose command line holds text.
+int Processes(const std::string& text);
 
 // A fresh directory /tmp/vxroot-XXXXXX of the test's own (no dot, so it may serve as a
 // system root), searchable by everybody and removed with the object unless
@@ -124,9 +137,19 @@ protected:
     const std::string& Root() const { return m_root; }
     // A fixed absolute path as seen inside the sandbox: Root() + absolute.
     std::string Rooted(const std::string& absolute) const { return m_root + absolute; }
-    // A record of the sandbox's database users and password, database db, log directory
-    // ROOT/logs/NAME (made); a remote database gets node "node"+NAME on the loopback host.
+    // A record of instance name, nothing made on disk: RootPath ROOT/inst/NAME with its logs
+    // and cache inside, HtmlPath ROOT/conf/NAME, DocRoot ROOT/docs/NAME, CgiPath ROOT/cgi/NAME,
+    // the product's macros and the sandbox's database users.
+    MSInfo Instance(const char* name) const;
+    // Instance(name) with the sandbox's password, database db and log directory ROOT/logs/NAME
+    // (made); a remote database gets node "node"+NAME on the loopback host.
     MSInfo DatabaseInstance(const char* name, const char* db, int options = 0) const;
+    // Puts a su in ROOT/bin that runs first, then notes its arguments as one line of
+    // ROOT/su.log, each followed by '|'.
+    void NotingSu(const std::string& first = "") const;
+    // The lines su noted, once there are expected of them (the commands run in the background)
+    // or a few seconds passed.
+    std::vector<std::string> SuLines(size_t expected) const;
     // vxcfg of the build run on the sandbox (--root first).
     ProgramResult Vxcfg(std::vector<std::string> args) const {
         args.insert(args.begin(), {"--root", m_root});
