@@ -5,6 +5,7 @@
 #include "daemons/adminhttp.h"
 
 #include "sys/check/overlay.h"
+#include "sys/envnumber.h"
 
 #include <arpa/inet.h>
 #include <cctype>
@@ -250,15 +251,7 @@ int Receive(int fd, Clock::time_point deadline, AdminReply& reply) {
 } // namespace
 
 int AdminTimeoutMs(int defaultMs) {
-    const char* text = getenv(kTimeoutVariable);
-    if (!text || !*text)
-        return defaultMs;
-    char* end = nullptr;
-    errno = 0;
-    long value = strtol(text, &end, 10);
-    if (*end || errno != 0 || value <= 0 || value > INT_MAX)
-        return defaultMs;
-    return static_cast<int>(value);
+    return static_cast<int>(EnvNumber(kTimeoutVariable, defaultMs, 1, INT_MAX));
 }
 
 std::string AdminRequestText(const char* command, int port) {
