@@ -94,8 +94,6 @@ int RunCommandFile(MSInfo& info, const DBFiles& files, const std::string& text);
 // password. Each directory's files go while its turn is held.
 void RemoveLeftovers(const MSInfo& info);
 
-// value in single quotes, as one word of a shell line whatever it holds.
-std::string ShellQuote(const std::string& value);
 // A line that runs script with args in a subshell of the generated script's own shell
 // ("( set -- ARGS; . SCRIPT )"): the arguments never stand on a command line that a
 // process listing shows.

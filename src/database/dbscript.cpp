@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "database/dbfiles.h"
+#include "sys/process/spawn.h"
 #include "sys/sysdb/passwd.h"
 #include "vxconfig/changes.h"
 #include "vxconfig/database.h"
@@ -184,22 +185,11 @@ void RemoveLeftovers(const MSInfo& info) {
     }
 }
 
-std::string ShellQuote(const std::string& value) {
-    std::string quoted = "'";
-    for (char c : value) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
 std::string SourcedCall(const std::string& script, const std::vector<std::string>& args) {
     std::string line = "( set --";
     for (const std::string& arg : args)
-        line += " " + ShellQuote(arg);
-    return line + "; . " + ShellQuote(script) + " )";
+        line += " " + platform::ShellQuote(arg);
+    return line + "; . " + platform::ShellQuote(script) + " )";
 }
 
 } // namespace database

@@ -36,6 +36,15 @@ TEST_F(SandboxTest, ExecCmdRunsInTheDirectoryAsTheCallerOrAnotherUser) {
     EXPECT_FALSE(FileExists(dir + "/never"));
 }
 
+// Only the command's own process goes to the directory: while it runs, the caller's working
+// directory stays where it was.
+TEST_F(SandboxTest, ExecCmdLeavesTheCallersDirectoryAlone) {
+    std::string dir = Rooted("/tmp");
+    ASSERT_NE(WorkingDir(), dir);
+    EXPECT_EQ(SysExecCmd("readlink /proc/$PPID/cwd > parent", dir.c_str(), nullptr), 1);
+    EXPECT_EQ(ReadWholeFile(dir + "/parent"), WorkingDir() + "\n");
+}
+
 // The directory and the user stand in the command text as they are: a value that could run
 // as a command makes the call refuse, and nothing runs.
 TEST_F(SandboxTest, ExecCmdRefusesDirectoriesAndUsersThatHideCommands) {

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -18,10 +17,11 @@
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 #include "sys/check/overlay.h"
+#include "sys/process/spawn.h"
 #include "sys/sysdb/passwd.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
@@ -35,17 +35,13 @@ namespace {
 
 const char kProcessLister[] = "/usr/bin/ps";
 const char kListerOption[] = "-ef";
-const char kShell[] = "/bin/sh";
 // A shell command runs its programs in the background or starts a daemon that goes there;
 // one that has not come back after this long is not waited for any more.
-constexpr int kShellTimeoutMs = 600 * 1000;
+constexpr int kShellSeconds = 600;
 // A listing that takes longer than this, or is longer than this, is not waited for.
-constexpr int kListTimeoutMs = 60 * 1000;
+constexpr int kListSeconds = 60;
 constexpr size_t kMaxListing = 16 * 1024 * 1024;
 constexpr size_t kReadChunk = 16 * 1024;
-constexpr int kExecFailed = 127;
-
-using Clock = std::chrono::steady_clock;
 
 // The programs of an instance and how their command lines name its configuration.
 const char kControllerProgram[] = "srvrctrl";
@@ -59,12 +55,6 @@ constexpr size_t kMaxProcFile = 64 * 1024;
 constexpr size_t kShownCommandLine = 160;
 const char kUidField[] = "Uid:";
 constexpr uid_t kRootUid = 0;
-
-void CloseAll(std::initializer_list<int> fds) {
-    for (int fd : fds)
-        if (fd >= 0)
-            close(fd);
-}
 
 // path without repeated "/" and without a trailing one (unless it is "/").
 std::string Normalized(const std::string& path) {
@@ -237,36 +227,6 @@ std::string SignalText(pid_t pid, int signal) {
 
 } // namespace
 
-void Reap(pid_t pid) {
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-}
-
-int WaitBounded(pid_t pid, int timeoutMs, int& status) {
-    int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-    if (fd >= 0) {
-        auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
-                    .count();
-            pollfd p = {fd, POLLIN, 0};
-            int ready = left <= 0 ? 0 : poll(&p, 1, static_cast<int>(left));
-            if (ready < 0 && errno == EINTR)
-                continue;
-            close(fd);
-            if (ready <= 0)
-                return 0;
-            break;
-        }
-    }
-    pid_t done;
-    do {
-        done = waitpid(pid, &status, 0);
-    } while (done < 0 && errno == EINTR);
-    return done == pid ? 1 : 0;
-}
-
 int SvcParsePid(const char* text, size_t length, pid_t& out) {
     if (!text || length == 0 || text[0] == '0')
         return 0;
@@ -286,101 +246,26 @@ int SvcParsePid(const char* text, size_t length, pid_t& out) {
 
 int SvcReadProcessList(std::string& out) {
     out.clear();
-    NoteProbe("the process list (ps -ef)");
-    ICString program = SysRootPath(kProcessLister);
-    int outFds[2];
-    if (pipe2(outFds, O_CLOEXEC) != 0)
+    SpawnSpec spec;
+    spec.program = static_cast<const char*>(SysRootPath(kProcessLister));
+    spec.argv = {kProcessLister, kListerOption};
+    spec.output = SpawnOutput::Capture;
+    spec.outputCap = kMaxListing;
+    spec.deadlineSeconds = kListSeconds;
+    spec.kind = SpawnKind::Probe;
+    spec.note = "the process list (ps -ef)";
+    SpawnResult result = RunSpawn(spec);
+    if (result.end != SpawnEnd::Exited)
         return 0;
-    // The child reports a failed exec through a second pipe.
-    int execFds[2];
-    if (pipe2(execFds, O_CLOEXEC) != 0) {
-        CloseAll({outFds[0], outFds[1]});
-        return 0;
-    }
-    pid_t pid = fork();
-    if (pid < 0) {
-        CloseAll({outFds[0], outFds[1], execFds[0], execFds[1]});
-        return 0;
-    }
-    if (pid == 0) {
-        int null = open("/dev/null", O_RDONLY);
-        if (null >= 0)
-            dup2(null, STDIN_FILENO);
-        dup2(outFds[1], STDOUT_FILENO);
-        execl(program, kProcessLister, kListerOption, static_cast<char*>(nullptr));
-        int error = errno;
-        ssize_t ignored = write(execFds[1], &error, sizeof error);
-        (void)ignored;
-        _exit(kExecFailed);
-    }
-    CloseAll({outFds[1], execFds[1]});
-    auto deadline = Clock::now() + std::chrono::milliseconds(kListTimeoutMs);
-    bool complete = false;
-    char buffer[kReadChunk];
-    for (;;) {
-        auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            break;
-        pollfd p = {outFds[0], POLLIN, 0};
-        int ready = poll(&p, 1, static_cast<int>(left > INT_MAX ? INT_MAX : left));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            break;
-        ssize_t n = read(outFds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0) {
-            complete = true;
-            break;
-        }
-        if (n < 0 || out.size() + static_cast<size_t>(n) > kMaxListing)
-            break;
-        out.append(buffer, static_cast<size_t>(n));
-    }
-    close(outFds[0]);
-    if (!complete)
-        kill(pid, SIGKILL);
-    int error = 0;
-    bool execFailed = read(execFds[0], &error, sizeof error) == sizeof error;
-    close(execFds[0]);
-    Reap(pid);
-    if (execFailed) {
-        SysSetFileReason(program, error);
-        out.clear();
-        return 0;
-    }
-    if (!complete) {
-        SysSetLastReason("%s: the process listing did not end in time",
-                         static_cast<const char*>(program));
-        out.clear();
-        return 0;
-    }
+    out = std::move(result.output);
     return 1;
 }
 
 int SvcRunShell(const ICString& command) {
-    if (!RunsCommand(static_cast<const char*>(command)))
-        return 1;
-    pid_t pid = fork();
-    if (pid < 0)
-        return 0;
-    if (pid == 0) {
-        // A group of its own, so that a shell that outlives its bound goes with its children.
-        setpgid(0, 0);
-        execl(kShell, "sh", "-c", static_cast<const char*>(command), static_cast<char*>(nullptr));
-        _exit(kExecFailed);
-    }
-    setpgid(pid, pid);
-    int status = 0;
-    if (!WaitBounded(pid, kShellTimeoutMs, status)) {
-        kill(-pid, SIGKILL);
-        Reap(pid);
-        SysSetLastReason("the command did not end within %d seconds", kShellTimeoutMs / 1000);
-        return 0;
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 1 : 0;
+    SpawnSpec spec;
+    spec.shell = static_cast<const char*>(command);
+    spec.deadlineSeconds = kShellSeconds;
+    return RunSpawn(spec).Succeeded();
 }
 
 int SvcFileHeldOpen(const char* path) {

@@ -28,19 +28,13 @@ constexpr int SVC_POLL_SECONDS = 1;
 int SvcParsePid(const char* text, size_t length, pid_t& out);
 
 // The listing of the rooted "/usr/bin/ps -ef" into out, read through a pipe from the
-// program run without a shell, bounded in time and size. 1 when it could be run.
+// program run without a shell, bounded in time and size (a probe: a check run runs it too).
+// 1 when it could be run and ended within those bounds, else 0 with the reason set.
 int SvcReadProcessList(std::string& out);
-
-// Waits for the child pid to end, at most timeoutMs, through a process descriptor (no
-// polling). Without one (an old kernel) the wait is not bounded. 1 with its status when it
-// ended; 0 when it still runs (or cannot be waited for).
-int WaitBounded(pid_t pid, int timeoutMs, int& status);
-// Waits for the child pid to end, however long.
-void Reap(pid_t pid);
 
 // Runs command through the system shell ("/bin/sh -c", as system(3) does), waiting at most
 // ten minutes for it (then it is killed with its process group). 1 when the shell's exit
-// status was 0.
+// status was 0, or when a check run recorded it instead of running it.
 int SvcRunShell(const ICString& command);
 
 // 1 when some process holds the file at path open (any of its descriptors, as /proc shows
