@@ -48,6 +48,9 @@ VX_API void SysInfoMessage(const char* text);
 VX_API void ICShowProgress(int percent);
 VX_API void ICAddStage(int count);
 VX_API void ICIncCurStage();
+// Forgets the stages announced and finished: the next operation's percentages start from
+// nothing instead of adding to those of the operations before it in the same process.
+VX_API void ICResetProgress();
 
 // The error number of the most recent failing system call.
 extern "C" VX_API int ICGetLastError(void);

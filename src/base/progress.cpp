@@ -1,6 +1,8 @@
+// Progress of a multi-stage operation: the stages announced and finished, and the scaled
+// percentage handed to the front end.
 #include "vxconfig/messages.h"
 
-// Stages announced and finished so far; never reset, so a second operation in the same
+// Stages announced and finished so far; until ICResetProgress, a second operation in the same
 // process adds its stages to those of the first.
 static int s_nTotalStage = 0;
 static int s_nCurStage = 0;
@@ -24,4 +26,9 @@ void ICAddStage(int count) {
 void ICIncCurStage() {
     if (s_nCurStage < s_nTotalStage)
         ++s_nCurStage;
+}
+
+void ICResetProgress() {
+    s_nTotalStage = 0;
+    s_nCurStage = 0;
 }

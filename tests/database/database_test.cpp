@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <dirent.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -45,17 +44,6 @@ protected:
         sqlite3_close(h);
         return names;
     }
-    std::vector<std::string> Entries(const std::string& dir) {
-        std::vector<std::string> names;
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d))
-                if (e->d_name[0] != '.')
-                    names.push_back(e->d_name);
-            closedir(d);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     // Every file of the sandbox that holds text.
     bool SandboxHolds(const std::string& dir, const std::string& text) {
         for (const std::string& name : Entries(dir)) {
@@ -70,15 +58,9 @@ protected:
         }
         return false;
     }
-    // Processes whose command line holds text, given a moment to go (their parent reaps them).
-    int Running(const std::string& text) {
-        int count = 0;
-        for (int i = 0; i < 200 && (i == 0 || count > 0); ++i, usleep(100 * 1000)) {
-            count = 0;
-            for (const std::string& pid : Entries("/proc"))
-                count += ReadWholeFile("/proc/" + pid + "/cmdline").find(text) != std::string::npos;
-        }
-        return count;
+    // No process's command line holds text once their parent reaped them.
+    static bool NoneRunning(const std::string& text) {
+        return Eventually([&] { return Processes(text) == 0; }, 20000);
     }
     // work() run in a child process, which exits 0 when it returned 1.
     static pid_t InChild(const std::function<int()>& work) {
@@ -188,7 +170,7 @@ TEST_F(DatabaseTest, FailingAndHangingSchemaScriptsAreReported) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Cannot create database mser3."});
     for (const char* left : {"3007", "3011"})
-        EXPECT_EQ(Running(std::string("sleep") + '\0' + left + '\0'), 0) << left;
+        EXPECT_TRUE(NoneRunning(std::string("sleep") + '\0' + left + '\0')) << left;
     EXPECT_FALSE(FileExists(Schema + "/dbmaster.sh"));
 }
 
@@ -330,7 +312,7 @@ TEST_F(DatabaseTest, RunsKilledMidwayLeaveNoClearPasswordOnceARunSucceeds) {
         waitpid(run, nullptr, 0);
         ASSERT_TRUE(FileExists(log)) << "the script never ran";
         ASSERT_EQ(unlink((dir + "/HANG").c_str()), 0);
-        ASSERT_EQ(Running(Root()), 0);
+        ASSERT_TRUE(NoneRunning(Root()));
     }
     ASSERT_TRUE(FileExists(Rooted("/opt/Orvellvndx/Vendrix3/server/admin/reldaconfig")));
     EXPECT_EQ(Create(m), 0);

@@ -1,12 +1,9 @@
 // The credential cipher's bounds and stability, and the password check against a root's users.
 #include <crypt.h>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "sandbox_fixture.h"
 #include "vxconfig/cipher.h"
@@ -124,37 +121,31 @@ TEST(Passwords, PreviousGenerationIsReEnciphered) {
     EXPECT_TRUE(none.IsEmpty());
 }
 
-// The password check reads the users of a system root of its own.
-class PasswordCheck : public ::testing::Test {
+// The password check reads the users of the root in force.
+class PasswordCheck : public SandboxTest {
 protected:
+    PasswordCheck() { sandboxOptions.standins = false; }
     void SetUp() override {
-        root = m_scratch.Path();
-        mkdir((root + "/etc").c_str(), 0755);
+        SandboxTest::SetUp();
         std::string shadowed = Hash("right-pw", "$6$vxtestsalt$");
         std::string plain = Hash("plain-pw", "$5$othersalt$");
         ASSERT_TRUE(
-            WriteWholeFile(root + "/etc/passwd", "root:x:0:0:root:/root:/bin/sh\n"
-                                                 "alice:x:1001:1001::/home/alice:/bin/sh\n"
-                                                 "bob:" +
-                                                     plain +
-                                                     ":1002:1002::/home/bob:/bin/sh\n"
-                                                     "carol:x:1003:1003::/home/carol:/bin/sh\n"
-                                                     "dave::1004:1004::/home/dave:/bin/sh\n"
-                                                     "alic:x:1005:1005::/home/alic:/bin/sh\n"));
-        ASSERT_TRUE(WriteWholeFile(root + "/etc/shadow", "root:*:19000:0:99999:7:::\nalice:" +
-                                                             shadowed + ":19000:0:99999:7:::\n"));
-        const char* old = getenv("VXCONFIG_ROOT");
-        saved = old ? old : "";
-        setenv("VXCONFIG_ROOT", root.c_str(), 1);
+            WriteWholeFile(Rooted("/etc/passwd"), "root:x:0:0:root:/root:/bin/sh\n"
+                                                  "alice:x:1001:1001::/home/alice:/bin/sh\n"
+                                                  "bob:" +
+                                                      plain +
+                                                      ":1002:1002::/home/bob:/bin/sh\n"
+                                                      "carol:x:1003:1003::/home/carol:/bin/sh\n"
+                                                      "dave::1004:1004::/home/dave:/bin/sh\n"
+                                                      "alic:x:1005:1005::/home/alic:/bin/sh\n"));
+        ASSERT_TRUE(WriteWholeFile(Rooted("/etc/shadow"), "root:*:19000:0:99999:7:::\nalice:" +
+                                                              shadowed + ":19000:0:99999:7:::\n"));
     }
-    void TearDown() override { setenv("VXCONFIG_ROOT", saved.c_str(), 1); }
     static std::string Hash(const char* password, const char* setting) {
         crypt_data data{};
         const char* h = crypt_r(password, setting, &data);
         return h ? h : "";
     }
-    ScratchDir m_scratch;
-    std::string root, saved;
 };
 
 TEST_F(PasswordCheck, ShadowedAndPlainAccountsOfTheRootInForce) {

@@ -5,36 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "vxconfig/messages.h"
+#include "sandbox_fixture.h"
 
 namespace {
-
-std::vector<std::string> g_errors, g_infos, g_updates;
-// A callback that appends each text to its own list.
-template <std::vector<std::string>* Texts> void Collect(const char* t) {
-    Texts->push_back(t);
-}
-const ICTextCallback OnError = Collect<&g_errors>, OnInfo = Collect<&g_infos>,
-                     OnUpdate = Collect<&g_updates>;
-
-// Each test starts from the state a freshly loaded library has.
-class Messages : public ::testing::Test {
-protected:
-    void SetUp() override {
-        g_errors.clear();
-        g_infos.clear();
-        g_updates.clear();
-        pfnError = pfnInfo = pfnUpdate = nullptr;
-        bCgiApp = 0;
-    }
-    void TearDown() override { SetUp(); }
-};
-
-std::string Load(unsigned int id, const char* a1 = nullptr, const char* a2 = nullptr) {
-    ICString out("untouched");
-    EXPECT_EQ(1, ICLoadMessage(out, id, a1, a2));
-    return std::string(out);
-}
 
 std::string Build(const char* text, const char* a1, const char* a2) {
     std::string copy(text);
@@ -45,41 +18,27 @@ std::string Build(const char* text, const char* a1, const char* a2) {
 
 } // namespace
 
-// The texts written with their quirks (a double blank, backslashes, a lone blank) as users
-// have always seen them; every number up to the last has a text.
-TEST_F(Messages, TableKeepsItsTextsAsTheyWere) {
+// Every number up to the last has a text and a null entry ends the table; a number outside
+// it loads nothing.
+TEST(Messages, LoadFillsPlaceholdersOfEveryNumberInTheTable) {
     for (int n = 1; n <= IC_MAX_MESSAGE; ++n)
         ASSERT_NE(nullptr, ic_mscfgStrTbl[n - 1]) << n;
     EXPECT_EQ(nullptr, ic_mscfgStrTbl[IC_MAX_MESSAGE]);
-    EXPECT_STREQ("Unable to  restart Brindle Wharf Webserver", ic_mscfgStrTbl[24]);
-    EXPECT_STREQ("", ic_mscfgStrTbl[74]); // number 75 is unused
-    EXPECT_STREQ(" ", ic_mscfgStrTbl[38]);
-    EXPECT_STREQ("Profiles\\All Users\\Start Menu\\Programs", ic_mscfgStrTbl[130]);
-    EXPECT_STREQ("The web server file exist. Recovery: Delete the web server file or change "
-                 "instance name.",
-                 ic_mscfgStrTbl[523]);
-}
-
-TEST_F(Messages, LoadFillsPlaceholders) {
-    EXPECT_EQ("Cannot access file /etc/services.", Load(28, "/etc/services"));
-    EXPECT_EQ("The configuration member A has been backed up as B00.", Load(506, "A", "B"));
-    EXPECT_EQ("Cannot find database db1 to migrate.  Please use Configuration Manager to create "
-              "the database db1.",
-              Load(94, "db1"));
-    // A needed argument that is null counts as empty.
-    EXPECT_EQ("Cannot access file .", Load(28));
-    EXPECT_EQ("Configuration file f could not be created.  System message received .",
-              Load(505, "f"));
-
     ICString out("untouched");
+    EXPECT_EQ("Cannot access file /etc/services.",
+              Filled(ICLoadMessage(out, 28, "/etc/services"), out));
+    // A needed argument that is null counts as empty.
+    EXPECT_EQ("Cannot access file .", Filled(ICLoadMessage(out, 28), out));
+
+    out = "untouched";
     EXPECT_EQ(0, ICLoadMessage(out, 0, "a", "b"));
-    EXPECT_EQ(0, ICLoadMessage(out, 525, "a", "b"));
+    EXPECT_EQ(0, ICLoadMessage(out, IC_MAX_MESSAGE + 1, "a", "b"));
     EXPECT_STREQ("untouched", out);
-    EXPECT_EQ(1, SysLoadString(524, out));
+    EXPECT_EQ(1, SysLoadString(IC_MAX_MESSAGE, out));
     EXPECT_EQ(0, SysLoadString(0, out));
 }
 
-TEST_F(Messages, BuildMessageHandlesPercentSigns) {
+TEST(Messages, BuildMessageHandlesPercentSigns) {
     EXPECT_EQ("100% sure", Build("100%% sure", "x", "y"));
     EXPECT_EQ("ab", Build("a%qb", "x", "y"));
     EXPECT_EQ("x-y-x", Build("%1-%2-%1", "x", "y"));
@@ -89,9 +48,10 @@ TEST_F(Messages, BuildMessageHandlesPercentSigns) {
     EXPECT_EQ("plain", Build("plain", "x", "y"));
 }
 
-TEST_F(Messages, ErrorsAndInfoGoToStandardErrorOrToTheCallbacks) {
-    pfnError = OnError;
-    pfnInfo = OnInfo;
+TEST(Messages, ErrorsAndInfoGoToStandardErrorOrToTheCallbacks) {
+    ErrorLines errors;
+    InfoLines infos;
+    bCgiApp = 0;
     testing::internal::CaptureStderr();
     ICShowError(7);
     ICShowMessage(54, "shop");
@@ -100,7 +60,7 @@ TEST_F(Messages, ErrorsAndInfoGoToStandardErrorOrToTheCallbacks) {
               " : Storix server instance shop has been created successfully.\n"
               " : Internal Error!\n",
               testing::internal::GetCapturedStderr());
-    EXPECT_TRUE(g_errors.empty() && g_infos.empty());
+    EXPECT_TRUE(errors.Lines().empty() && infos.Lines().empty());
 
     // A CGI application gets the texts through its callbacks, and nothing without them.
     bCgiApp = 1;
@@ -114,14 +74,16 @@ TEST_F(Messages, ErrorsAndInfoGoToStandardErrorOrToTheCallbacks) {
     // Status lines need their callback whatever the mode.
     bCgiApp = 0;
     ICUpdateStatus(11, "db");
-    pfnUpdate = OnUpdate;
+    StatusLines status;
+    bCgiApp = 0;
     ICUpdateStatus(11, "db");
     ICUpdateStatus(0);
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
-    EXPECT_EQ((std::vector<std::string>{"Internal Error!"}), g_errors);
+    EXPECT_EQ((std::vector<std::string>{"Internal Error!"}), errors.Lines());
     EXPECT_EQ((std::vector<std::string>{"Storix servers for instance shop started successfully."}),
-              g_infos);
-    EXPECT_EQ((std::vector<std::string>{"Creating database db...", "Internal Error!"}), g_updates);
+              infos.Lines());
+    EXPECT_EQ((std::vector<std::string>{"Creating database db...", "Internal Error!"}),
+              status.Lines());
 }
 
 TEST(TextHelpers, StricmpIgnoresOnlyAsciiCaseAndItoaWritesDecimalText) {

@@ -28,7 +28,8 @@ protected:
     }
 };
 
-std::vector<std::string> Instance(int i) {
+// vxcfg add of instance i, with a host, document root, database and ports of its own.
+std::vector<std::string> Adding(int i) {
     std::string n = std::to_string(i);
     return {"add",        "shop" + n, "--host", "web" + n, "--docroot",
             "/srv/d" + n, "--db",     "db" + n, "--port",  std::to_string(20000 + 20 * i)};
@@ -160,7 +161,7 @@ TEST_F(VxcfgSafetyTest, ParallelCommandsLoseNoChange) {
     enum { kWriters = 8 };
     std::vector<int> pids;
     for (int i = 0; i < kWriters; ++i) {
-        std::vector<std::string> args = Instance(i);
+        std::vector<std::string> args = Adding(i);
         args.insert(args.begin(), {"--root", Root()});
         pids.push_back(StartProgram("vxcfg", args));
     }
@@ -178,12 +179,12 @@ TEST_F(VxcfgSafetyTest, ParallelCommandsLoseNoChange) {
 // Commands killed at any moment leave the data file whole: absent before the first store,
 // afterwards always an instance data file. The next successful run leaves no temporaries.
 TEST_F(VxcfgSafetyTest, KilledCommandsLeaveTheDataFileWhole) {
-    ASSERT_EQ(Vxcfg(Instance(0)).exitCode, 0);
+    ASSERT_EQ(Vxcfg(Adding(0)).exitCode, 0);
     std::mt19937 random(19991231);
     std::uniform_int_distribution<int> delay(0, 12000);
     for (int round = 0; round < 300; ++round) {
         const std::vector<std::string> commands[] = {
-            Instance(1),
+            Adding(1),
             {"set", "shop1", "--procs", std::to_string(2 + round % 90)},
             {"remove", "shop1"}};
         std::vector<std::string> cmd = commands[round % 3];

@@ -12,20 +12,18 @@
 
 namespace {
 
-MSInfo Record(const char* name, int port, int procs = 2) {
-    MSInfo r;
-    r.Name = name;
-    r.MSPort = port;
-    r.MSProc = procs;
-    r.ISHost = ICString("host-") + name;
-    r.DocRoot = ICString("/docs/") + name;
-    r.DBName = name;
-    r.DBUser = "dbu";
-    return r;
-}
-
 class MSListTest : public SandboxTest {
 protected:
+    // Instance name on port with procs server processes, on host "host-"+name with a database
+    // of its name.
+    MSInfo Record(const char* name, int port, int procs = 2) {
+        MSInfo r = Instance(name);
+        r.MSPort = port;
+        r.MSProc = procs;
+        r.ISHost = ICString("host-") + name;
+        r.DBName = name;
+        return r;
+    }
     void Register(const std::string& lines) {
         std::string services = ReadWholeFile(Rooted("/etc/services")) + lines;
         ASSERT_TRUE(WriteWholeFile(Rooted("/etc/services"), services));

@@ -34,18 +34,6 @@ protected:
             notices.Lines().begin(), notices.Lines().end(),
             [&](const std::string& notice) { return notice.rfind(path + ":", 0) == 0; });
     }
-    // An instance rooted at r, its other directories where the test puts them.
-    static MSInfo Record(const std::string& r) {
-        MSInfo info;
-        info.Name = "shop1";
-        info.RootPath = info.HtmlPath = info.CachePath = info.VXLogPath = r.c_str();
-        info.DocRoot = (r + "/www").c_str();
-        info.MacroPath = (r + "/macro").c_str();
-        info.CgiPath = (r + "/cgi").c_str();
-        info.DBOwner = SANDBOX_OWNER_USER;
-        info.ISType = IS_WHARF;
-        return info;
-    }
     InfoLines notices;
     std::string shadow, secret;
 };
@@ -114,9 +102,8 @@ TEST_F(TrustTest, AMacroLinkPlantedInTheProductTreeIsNotCopied) {
         << SysGetLastReason();
     EXPECT_FALSE(FileExists(copy));
 
-    std::string r = Rooted("/var/vx/shop1");
-    MSInfo info = Record(r);
-    info.MacroPath = Rooted("/opt/Orvellvndx/Vendrix3/macro/en_US").c_str();
+    MSInfo info = Instance("shop1");
+    const std::string r = std::string(info.RootPath);
     ASSERT_EQ(CreateVXFiles(info, Rooted("/opt/Orvellvndx/Vendrix3").c_str()), 1);
     EXPECT_FALSE(FileExists(r + "/teditor/category/cat_bas1.d2w"));
     EXPECT_EQ(ReadWholeFile(r + "/teditor/category/cat_bas2.d2w"),
@@ -131,8 +118,8 @@ TEST_F(TrustTest, DirectoriesThatAreNotTheInstancesKeepOwnerAndMode) {
     std::vector<std::string> before;
     for (const std::string& dir : theirs)
         before.push_back(ModeAndOwner(dir));
-    std::string r = Rooted("/var/vx/shop1");
-    MSInfo info = Record(r);
+    MSInfo info = Instance("shop1");
+    info.MacroPath = (std::string(info.RootPath) + "/macro").c_str();
     info.VXLogPath = Rooted("/tmp").c_str();
     info.CachePath = home.c_str();
     info.DocRoot = docroot.c_str();
@@ -142,7 +129,7 @@ TEST_F(TrustTest, DirectoriesThatAreNotTheInstancesKeepOwnerAndMode) {
     EXPECT_TRUE(NoticeNames(docroot));
     EXPECT_TRUE(NoticeNames(home));
     // What the instance opens to everybody is sticky: nobody replaces another's file there.
-    for (const std::string& open : {r, r + "/macro"})
+    for (const char* open : {info.HtmlPath, info.MacroPath})
         EXPECT_EQ(ModeAndOwner(open), "1777 0");
 }
 

@@ -1,7 +1,6 @@
 // vxcfg --check, --diff and --json along the road: a check run changes no byte of the
 // sandbox, names exactly what the real run then changes, and its diff (secrets shown),
 // applied with patch to a copy, gives the real run's files.
-#include <dirent.h>
 #include <map>
 #include <regex>
 #include <set>
@@ -29,16 +28,8 @@ void Walk(const std::string& root, const std::string& below, Listing& out) {
         out[below] = std::string("link ") + std::string(target, n > 0 ? n : 0);
     } else if (S_ISDIR(st.st_mode)) {
         out[below] = std::string("dir ") + mode;
-        if (DIR* dir = opendir(path.c_str())) {
-            std::vector<std::string> names;
-            while (dirent* entry = readdir(dir)) {
-                if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
-                    names.push_back(entry->d_name);
-            }
-            closedir(dir);
-            for (const std::string& name : names)
-                Walk(root, below + "/" + name, out);
-        }
+        for (const std::string& name : Entries(path))
+            Walk(root, below + "/" + name, out);
     } else {
         out[below] = std::string("file ") + mode + " " + ReadWholeFile(path);
     }
@@ -150,14 +141,6 @@ protected:
             }
         }
     }
-    // A controller port with room for the instance's ports above it, where nothing listens
-    // (a controller of a test running beside this one would answer for the instance).
-    static int Port() {
-        int port = FreePort();
-        while (port < 1100 || port > 60000)
-            port = FreePort();
-        return port;
-    }
     static std::string Commands(const std::string& json) {
         size_t start = json.find("\"commands\": [");
         return json.substr(start, json.find("]", start) - start);
@@ -166,9 +149,10 @@ protected:
 };
 
 TEST_F(CheckTest, EveryStepOfTheRoadIsCheckedFirst) {
-    int port = Port();
+    // A controller port where nothing listens (a controller of a test running beside this one
+    // would answer for the instance).
     Step({"add", "shop1", "--host", "localhost", "--db", "shop1", "--dbuser", SANDBOX_INSTANCE_USER,
-          "--dbpass", SANDBOX_PASSWORD, "--logpath", logs, "--port", std::to_string(port)});
+          "--dbpass", SANDBOX_PASSWORD, "--logpath", logs, "--port", std::to_string(FreePort())});
     Step({"create"});
     Step({"webconf"});
     Step({"createdb"}, true);
@@ -180,7 +164,7 @@ TEST_F(CheckTest, EveryStepOfTheRoadIsCheckedFirst) {
 }
 
 TEST_F(CheckTest, ExitCodesReportsAndWhatCannotBeChecked) {
-    const std::string port = std::to_string(Port());
+    const std::string port = std::to_string(FreePort());
     ASSERT_EQ(Vxcfg({"add", "shop1", "--host", "localhost", "--dbuser", SANDBOX_INSTANCE_USER,
                      "--dbpass", SANDBOX_PASSWORD, "--logpath", logs, "--port", port})
                   .exitCode,

@@ -21,7 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-std::string Text(std::initializer_list<std::string> lines) {
+std::string Text(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines)
         text += line + "\n";
@@ -192,6 +192,8 @@ void SandboxTest::SetUp() {
     setenv("VXCONFIG_ROOT", m_root.c_str(), 1);
     setenv("PATH", path.c_str(), 1);
     setenv("VXCONFIG_SLEEP_MS", "0", 1);
+    // Every test's operations report their progress from nothing.
+    ICResetProgress();
 }
 
 void SandboxTest::TearDown() {

@@ -1,13 +1,12 @@
 // SandboxTest: every test runs in a fresh sandbox installation of its own under
-// /tmp/vxroot-XXXXXX, with VXCONFIG_ROOT set to it, ROOT/bin first in PATH and no pauses
-// (VXCONFIG_SLEEP_MS=0). TearDown restores the environment (TMPDIR too, which a test may point
+// /tmp/vxroot-XXXXXX, with VXCONFIG_ROOT set to it, ROOT/bin first in PATH, no pauses
+// (VXCONFIG_SLEEP_MS=0) and the progress counters reset. TearDown restores the environment (TMPDIR too, which a test may point
 // into its sandbox) and removes the tree.
 #ifndef VXTEST_SANDBOX_FIXTURE_H
 #define VXTEST_SANDBOX_FIXTURE_H
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -21,7 +20,7 @@
 // The whole content of a file; empty when it cannot be read (see FileExists).
 std::string ReadWholeFile(const std::string& path);
 // Lines joined, each ended by a newline: how expected files are written out by hand.
-std::string Text(std::initializer_list<std::string> lines);
+std::string Text(const std::vector<std::string>& lines);
 // Creates or truncates path with exactly text and mode; false on any failure.
 bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mode = 0644);
 bool FileExists(const std::string& path);

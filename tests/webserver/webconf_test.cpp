@@ -30,27 +30,14 @@ protected:
         W = Rooted("/opt/WharfServer/usr/internet/server_root");
     }
     // The error lines so far, each ended by a newline.
-    std::string Errors() const {
-        std::string text;
-        for (const std::string& line : errors.Lines())
-            text += line + "\n";
-        return text;
-    }
-    MSInfo Instance(const char* name, const char* host, eISType type) {
-        MSInfo m;
-        m.Name = name;
-        m.ISType = type;
-        m.DBType = DB_RELDA; // no restart of the web server
+    std::string Errors() const { return Text(errors.Lines()); }
+    // A Relda instance (no restart of the web server) of host on the web server type.
+    void Add(MSList& list, const char* name, const char* host, eISType type = IS_WHARF) {
+        MSInfo m = Instance(name);
         m.ISHost = host;
-        m.DocRoot = Rooted(std::string("/docs/") + name).c_str();
-        m.RootPath = Rooted(std::string("/inst/") + name).c_str();
-        m.CgiPath = Rooted(std::string("/cgi/") + name).c_str();
-        m.HtmlPath = Rooted(std::string("/conf/") + name).c_str();
-        m.DBUser = SANDBOX_INSTANCE_USER;
-        m.DBOwner = SANDBOX_OWNER_USER;
-        return m;
+        m.ISType = type;
+        ASSERT_EQ(list.Add(m, 0), 0);
     }
-    void Add(MSList& list, MSInfo m) { ASSERT_EQ(list.Add(m, 0), 0); }
 
     std::vector<std::string> Protect(const std::string& key) {
         std::vector<std::string> lines;
@@ -120,10 +107,7 @@ protected:
         l.push_back(Directive("AddType", ".cacert", "application/x-x509-ca-cert"));
         l.push_back("");
         l.push_back(kEnd);
-        std::string text;
-        for (const std::string& line : l)
-            text += line + "\n";
-        return text;
+        return Text(l);
     }
     std::string PassBlock(const std::vector<std::pair<std::string, std::string>>& instances) {
         std::string text = Text({"###### Orvell Vendrix (Pass) ###### (Do not edit this section)",
@@ -155,7 +139,7 @@ protected:
 
 TEST_F(WebConfTest, OneOrvellInstanceAndASecondRunThatChangesNothing) {
     MSList list;
-    Add(list, Instance("shop1", "127.0.0.2", IS_WHARF));
+    Add(list, "shop1", "127.0.0.2");
     std::string httpd = Rooted("/etc/httpd.conf");
     std::string original = ReadWholeFile(httpd);
     ASSERT_EQ(ISSetOrvellConf(list, P.c_str()), 1) << Errors();
@@ -183,7 +167,7 @@ TEST_F(WebConfTest, OneOrvellInstanceAndASecondRunThatChangesNothing) {
 
 TEST_F(WebConfTest, KilledRewritesLeaveEveryFileWhole) {
     MSList list;
-    Add(list, Instance("shop1", "127.0.0.2", IS_WHARF));
+    Add(list, "shop1", "127.0.0.2");
     const std::string httpd = Rooted("/etc/httpd.conf");
     const std::string magnus = Rooted("/etc/magnus.conf");
     const std::string original = ReadWholeFile(httpd);
@@ -215,8 +199,8 @@ TEST_F(WebConfTest, KilledRewritesLeaveEveryFileWhole) {
 
 TEST_F(WebConfTest, TwoOrvellInstancesOnTwoHostsAndTheOldEndMarker) {
     MSList list;
-    Add(list, Instance("shop1", "127.0.0.2", IS_WHARF));
-    Add(list, Instance("shop2", "127.0.0.3", IS_WHARF));
+    Add(list, "shop1", "127.0.0.2");
+    Add(list, "shop2", "127.0.0.3");
     std::string httpd = Rooted("/etc/httpd.conf");
     // A block of an earlier release at the top, a user's line in front of the catch-all rule
     // and a CRLF line: the block goes, the user's lines stay byte for byte.
@@ -244,7 +228,7 @@ TEST_F(WebConfTest, TwoOrvellInstancesOnTwoHostsAndTheOldEndMarker) {
 
 TEST_F(WebConfTest, BadHttpdConfIsReportedAndKept) {
     MSList list;
-    Add(list, Instance("shop1", "127.0.0.2", IS_WHARF));
+    Add(list, "shop1", "127.0.0.2");
     std::string httpd = Rooted("/etc/httpd.conf");
     ASSERT_EQ(unlink(httpd.c_str()), 0);
     EXPECT_EQ(ISSetOrvellConf(list, P.c_str()), 0);
@@ -278,7 +262,7 @@ protected:
 
 TEST_F(NetscapeTest, BothObjConfFilesAndMimeTypes) {
     MSList list;
-    Add(list, Instance("shop1", "127.0.0.2", IS_NETSCAPE));
+    Add(list, "shop1", "127.0.0.2", IS_NETSCAPE);
     std::string insecure = Conf("https-80", "obj.conf");
     std::string original = ReadWholeFile(insecure);
     ASSERT_EQ(ISSetNSConf(list, P.c_str()), 1) << Errors();
@@ -408,7 +392,7 @@ TEST_F(NetscapeTest, BothObjConfFilesAndMimeTypes) {
 
 TEST_F(NetscapeTest, MissingFilesStopTheEditWithTheirMessage) {
     MSList list;
-    Add(list, Instance("shop1", "127.0.0.2", IS_NETSCAPE));
+    Add(list, "shop1", "127.0.0.2", IS_NETSCAPE);
     std::string mime = Conf("https-80", "mime.types");
     ASSERT_EQ(unlink(mime.c_str()), 0);
     EXPECT_EQ(ISSetNSConf(list, P.c_str()), 0);
@@ -428,7 +412,7 @@ TEST_F(NetscapeTest, MissingFilesStopTheEditWithTheirMessage) {
 
 TEST_F(NetscapeTest, UnusualFilesSettleAfterOneRun) {
     MSList list;
-    Add(list, Instance("shop1", "127.0.0.2", IS_NETSCAPE));
+    Add(list, "shop1", "127.0.0.2", IS_NETSCAPE);
     // The authorisation block is written after the last line; it must not join it, or the
     // next run would take the user's line for a marker line and drop it.
     std::string file = Conf("https-80", "obj.conf");
@@ -459,7 +443,7 @@ TEST_F(NetscapeTest, UnusualFilesSettleAfterOneRun) {
 // package's servlets with the engine.
 TEST_F(WebConfTest, TheDriverRegistersTheServlets) {
     MSList list;
-    Add(list, Instance("shop1", "127.0.0.2", IS_WHARF));
+    Add(list, "shop1", "127.0.0.2");
     ASSERT_EQ(ICSetISConf(list), 1) << Errors();
     std::string servlets =
         ReadWholeFile(L + "/properties/server/servlet/servletservice/servlets.properties");
@@ -469,14 +453,9 @@ TEST_F(WebConfTest, TheDriverRegistersTheServlets) {
     EXPECT_EQ(Errors(), "");
 }
 
-} // namespace
-
-namespace {
-
-class ServletEngineTest : public WebConfTest {};
-
-TEST_F(ServletEngineTest, PropertiesAndToolsConfigAreEditedOnce) {
-    MSInfo m = Instance("shop1", "127.0.0.2", IS_WHARF);
+TEST_F(WebConfTest, TheServletEnginesPropertiesAndToolsConfigAreEditedOnce) {
+    MSInfo m = Instance("shop1");
+    m.ISHost = "127.0.0.2";
     m.MSOption |= MS_OPT_HOSTING;
     std::string bootstrap = L + "/properties/bootstrap.properties";
     ICString relda;

@@ -18,17 +18,7 @@ protected:
     void SetUp() override {
         SandboxTest::SetUp();
         product = Rooted(kProduct);
-        std::string inst = Rooted("/var/vx/shop1");
-        info.Name = "shop1";
-        info.RootPath = inst.c_str();
-        info.CachePath = (inst + "/cache").c_str();
-        info.VXLogPath = (inst + "/logs").c_str();
-        info.HtmlPath = (inst + "/config").c_str();
-        info.DocRoot = Rooted("/srv/www/shop1").c_str();
-        info.MacroPath = (product + "/macro/en_US").c_str();
-        info.CgiPath = Rooted("/srv/cgi/shop1").c_str();
-        info.DBOwner = SANDBOX_OWNER_USER;
-        info.ISType = IS_WHARF;
+        info = Instance("shop1");
     }
     // The uid a user of the sandbox has in its etc/passwd.
     uid_t UidOf(const char* user) {
@@ -101,11 +91,11 @@ TEST_F(FileSetTest, ProInstanceGetsItsWholeTreeWithOwnersAndModes) {
         {r + "/teditor/ca_html/sa_ans.html", Expect("555", o)},
         // The product's own macro directory existed before: it is not the instance's to open.
         {product + "/macro/en_US", Expect("755", "root")},
-        {r + "/config", Expect("1777", o)},
-        {Rooted("/srv/www/shop1"), Expect("1777", o)},
-        {Rooted("/srv/cgi/shop1"), Expect("755", o)},
-        {Rooted("/srv/cgi/shop1/vxtrade3"), Expect("555", o)},
-        {Rooted("/srv/cgi/shop1/vxtrade"), Expect("555", o)},
+        {Rooted("/conf/shop1"), Expect("1777", o)},
+        {Rooted("/docs/shop1"), Expect("1777", o)},
+        {Rooted("/cgi/shop1"), Expect("755", o)},
+        {Rooted("/cgi/shop1/vxtrade3"), Expect("555", o)},
+        {Rooted("/cgi/shop1/vxtrade"), Expect("555", o)},
         {r + "/password/vndx.pwd", Expect("644", o)}};
     for (const auto& e : expected)
         EXPECT_EQ(ModeAndOwner(e.first), e.second) << e.first;
@@ -115,7 +105,7 @@ TEST_F(FileSetTest, ProInstanceGetsItsWholeTreeWithOwnersAndModes) {
     // The copies hold what the product ships.
     EXPECT_EQ(ReadWholeFile(r + "/teditor/product/product1.d2w"),
               ReadWholeFile(product + "/macro/en_US/product/product1.d2w"));
-    EXPECT_EQ(ReadWholeFile(Rooted("/srv/cgi/shop1/vxtrade")),
+    EXPECT_EQ(ReadWholeFile(Rooted("/cgi/shop1/vxtrade")),
               ReadWholeFile(product + "/bin/vxtrade3"));
     std::string admin =
         ReadWholeFile(Rooted("/opt/WharfServer/usr/internet/server_root/server/admin/icsclt.pwd"));
@@ -143,16 +133,16 @@ TEST_F(FileSetTest, StartPackageAndOtherWebServersLeaveTheirPartsOut) {
 
 TEST_F(FileSetTest, FailuresAreReportedWithTheirMessages) {
     // A document root that is a file.
-    ASSERT_EQ(mkdir(Rooted("/srv").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir(Rooted("/srv/www").c_str(), 0755), 0);
-    ASSERT_TRUE(WriteWholeFile(Rooted("/srv/www/shop1"), "not a directory\n"));
+    const std::string docs = std::string(info.DocRoot);
+    ASSERT_EQ(mkdir(Rooted("/docs").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteWholeFile(docs, "not a directory\n"));
     EXPECT_EQ(CreateVXFiles(info, product.c_str()), 0);
     ASSERT_EQ(errors.Lines().size(), 1u);
-    EXPECT_EQ(errors.Lines()[0], "Cannot create directory " + Rooted("/srv/www/shop1") + ".");
-    EXPECT_EQ(ReadWholeFile(Rooted("/srv/www/shop1")), "not a directory\n");
+    EXPECT_EQ(errors.Lines()[0], "Cannot create directory " + docs + ".");
+    EXPECT_EQ(ReadWholeFile(docs), "not a directory\n");
 
     // No administration password file to copy.
-    ASSERT_EQ(unlink(Rooted("/srv/www/shop1").c_str()), 0);
+    ASSERT_EQ(unlink(docs.c_str()), 0);
     ASSERT_EQ(
         unlink(Rooted("/opt/WharfServer/usr/internet/server_root/server/admin/icsclt.pwd").c_str()),
         0);

@@ -20,20 +20,11 @@ protected:
         docs = Rooted("/docs/shop1");
         for (const char* dir : {"/conf", "/conf/shop1", "/docs", "/docs/shop1"})
             ASSERT_EQ(mkdir(Rooted(dir).c_str(), 0755), 0);
-        m.Name = "shop1";
-        m.HtmlPath = D.c_str();
-        m.DocRoot = docs.c_str();
-        m.RootPath = R.c_str();
-        m.VXLogPath = (R + "/logs").c_str();
-        m.CachePath = (R + "/cache").c_str();
-        m.MacroPath = (P + "/macro/en_US").c_str();
-        m.CgiPath = Rooted("/cgi/shop1").c_str();
+        m = Instance("shop1");
         m.DefsDir = "default";
         m.MerKey = "default";
         m.ISHost = "shop1host";
         m.DBName = "shopdb";
-        m.DBUser = SANDBOX_INSTANCE_USER;
-        m.DBOwner = SANDBOX_OWNER_USER;
         m.DBPswd = "a1b2c3d4";
         m.DBHost = "dbhost";
         m.DBNode = "dbnode";
@@ -194,14 +185,10 @@ TEST_F(GoldenTest, ControllerFileWithAndWithoutThePaymentServerAndHosting) {
             "CONTROL_ERR_TOLERANCE 1", "CONTROL_SERVICE vxshop1",  "CONTROL_POOL_CONFIG " + pool};
         if (hosting)
             lines.push_back("CURRENCY_MERCHANTS -1");
-        for (const std::string& line : {"PERFORMANCE_SERVER_BIN " + P + "/bin/vxperfserver",
-                                        std::string("PERFORMANCE_SERVER_AUTOSTART NO"),
-                                        "MS_LOGPATH " + R + "/logs", std::string("MS_LOGLEVEL 3")})
-            lines.push_back(line);
-        std::string text;
-        for (const std::string& line : lines)
-            text += line + "\n";
-        return text;
+        lines.insert(lines.end(), {"PERFORMANCE_SERVER_BIN " + P + "/bin/vxperfserver",
+                                   "PERFORMANCE_SERVER_AUTOSTART NO", "MS_LOGPATH " + R + "/logs",
+                                   "MS_LOGLEVEL 3"});
+        return Text(lines);
     };
     EXPECT_EQ(ReadWholeFile(D + "/srvrctrl.conf"),
               expected(D + "/vxtrade," + D + "/pay_back," + D + "/pay_payvane," + D +

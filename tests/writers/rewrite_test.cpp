@@ -1,10 +1,9 @@
 // Rewriting an instance's files: a second run gives the same files and one backup
 // generation; failures leave the files as they were and say which file and why; the pool
 // editor adds a member once.
-#include <dirent.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,37 +11,18 @@
 
 namespace {
 
-std::set<std::string> Names(const std::string& dir) {
-    std::set<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            if (e->d_name[0] != '.')
-                names.insert(e->d_name);
-        }
-        closedir(d);
-    }
-    return names;
-}
-
 class RewriteTest : public SandboxTest {
 protected:
     void SetUp() override {
         SandboxTest::SetUp();
         product = Rooted("/opt/Orvellvndx/Vendrix3");
-        conf = Rooted("/conf");
-        docs = Rooted("/docs");
-        ASSERT_EQ(mkdir(conf.c_str(), 0755), 0);
-        ASSERT_EQ(mkdir(docs.c_str(), 0755), 0);
-        info.Name = "shop1";
-        info.HtmlPath = conf.c_str();
-        info.DocRoot = docs.c_str();
-        info.RootPath = Rooted("/inst").c_str();
-        info.VXLogPath = Rooted("/inst/logs").c_str();
-        info.MacroPath = (product + "/macro/en_US").c_str();
+        info = Instance("shop1");
+        conf = std::string(info.HtmlPath);
+        docs = std::string(info.DocRoot);
+        for (const std::string& dir : {conf, docs})
+            ASSERT_TRUE(std::filesystem::create_directories(dir));
         info.ISHost = "shophost";
         info.DBName = "shopdb";
-        info.DBUser = SANDBOX_INSTANCE_USER;
-        info.DBOwner = SANDBOX_OWNER_USER;
         info.MSProc = 2;
         info.MSPort = 4100;
         info.MSOption = MS_OPT_PAYVANE | MS_OPT_HOSTING;
@@ -72,10 +52,10 @@ protected:
 
 TEST_F(RewriteTest, ASecondRunGivesTheSameFilesAndOneBackup) {
     WriteAll();
-    std::set<std::string> first = Names(conf);
-    EXPECT_EQ(first, (std::set<std::string>{"merchant_conf", "pay_back.conf", "pay_cyber.conf",
-                                            "pay_payvane.conf", "scheduler.conf", "srvrctrl.conf",
-                                            "vxei_ece.conf", "vxtrade.conf"}));
+    std::vector<std::string> first = Entries(conf);
+    EXPECT_EQ(first, (std::vector<std::string>{"merchant_conf", "pay_back.conf", "pay_cyber.conf",
+                                               "pay_payvane.conf", "scheduler.conf",
+                                               "srvrctrl.conf", "vxei_ece.conf", "vxtrade.conf"}));
     std::map<std::string, std::string> before;
     for (const std::string& name : first)
         before[name] = ReadWholeFile(conf + "/" + name);
@@ -97,8 +77,8 @@ TEST_F(RewriteTest, ASecondRunGivesTheSameFilesAndOneBackup) {
     EXPECT_EQ(ReadWholeFile(product + "/bin/icsrvctl.properties"), map);
     EXPECT_EQ(ReadWholeFile(product + "/bin/icsrvctl.properties.old"), map);
     // One generation: the backups, nothing more, no temporaries.
-    EXPECT_EQ(Names(conf).size(), first.size() * 2);
-    EXPECT_EQ(Names(docs), (std::set<std::string>{"reldawww.ini", "reldawww.old.ini"}));
+    EXPECT_EQ(Entries(conf).size(), first.size() * 2);
+    EXPECT_EQ(Entries(docs), (std::vector<std::string>{"reldawww.ini", "reldawww.old.ini"}));
     EXPECT_EQ(ModeOf(conf + "/vxtrade.conf"), 0644u);
     EXPECT_EQ(ModeOf(product + "/bin/icsrvctl.properties"), 0444u);
 }
