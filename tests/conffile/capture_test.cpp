@@ -1,5 +1,4 @@
 // Capture of existing installations of the three releases into instance lists.
-#include <gtest/gtest.h>
 
 #include "installations.h"
 #include "records.h"

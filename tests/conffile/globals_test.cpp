@@ -1,6 +1,4 @@
 // Global defaults, filling a record from them, merging a regenerated file, path lists.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "records.h"
 #include "sandbox_fixture.h"

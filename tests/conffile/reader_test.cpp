@@ -1,11 +1,7 @@
 // The reader of keyword/value files with each release's keywords, and of the web server block.
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 #include "records.h"
 #include "sandbox_fixture.h"
-#include "vxconfig/vxconfig.h"
 
 namespace {
 

@@ -5,12 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <functional>
-#include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include "sandbox_fixture.h"
 

@@ -1,13 +1,8 @@
 // The credential cipher's bounds and stability, and the password check against a root's users.
 #include <crypt.h>
 #include <cstdio>
-#include <cstring>
-#include <gtest/gtest.h>
-#include <string>
 
 #include "sandbox_fixture.h"
-#include "vxconfig/cipher.h"
-#include "vxconfig/messages.h"
 
 namespace {
 

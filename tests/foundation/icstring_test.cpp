@@ -1,12 +1,8 @@
 // The counted string: its shared empty state, copies and bounds, joins of paths, and the
 // line-wise store and load of the data file.
 #include <cstdio>
-#include <cstring>
-#include <gtest/gtest.h>
-#include <string>
 
 #include "sandbox_fixture.h"
-#include "vxconfig/icstring.h"
 
 TEST(ICString, EmptyStatesShareTheStaticText) {
     ICString none;

@@ -1,9 +1,5 @@
 // The message table's loading and placeholders, and where errors, information and status
 // lines go.
-#include <cstring>
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 #include "sandbox_fixture.h"
 

@@ -1,10 +1,6 @@
 // The list with a cursor: walks, deletions during a walk, copies and case-blind uniqueness.
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 #include "sandbox_fixture.h"
-#include "vxconfig/parmlist.h"
 
 namespace {
 

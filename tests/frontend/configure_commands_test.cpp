@@ -1,12 +1,7 @@
 // vxcfg webconf and createdb as a user meets them: the files webconf changed named, a second
 // run that changes only the copies of the previous contents, a missing httpd.conf that fails
 // the command; the database createdb made and its status lines.
-#include <gtest/gtest.h>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "run_program.h"
 #include "sandbox_fixture.h"
 
 namespace {

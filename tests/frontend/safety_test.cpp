@@ -2,13 +2,9 @@
 // commands, parallel and killed runs, full disks. Nothing may be lost or run.
 #include <algorithm>
 #include <csignal>
-#include <gtest/gtest.h>
 #include <random>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include "run_program.h"
 #include "sandbox_fixture.h"
 
 namespace {

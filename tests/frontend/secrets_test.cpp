@@ -3,11 +3,7 @@
 // server serves after a migration.
 #include <cerrno>
 #include <fcntl.h>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "run_program.h"
 #include "sandbox_fixture.h"
 
 namespace {

@@ -1,10 +1,7 @@
 // vxcfg start, stop, status, pay, web, register and unregister as a user meets them: usage
 // errors, hostile names, the state of a stopped instance, and boot registration in a sandbox.
 // (Their help is the safety tests'.)
-#include <gtest/gtest.h>
-#include <string>
 
-#include "run_program.h"
 #include "sandbox_fixture.h"
 
 namespace {

@@ -1,12 +1,8 @@
 // The instance record: its setters (ranges, paths, credentials, and values that could run as
 // commands or do not fit their field), the helpers that read the system, and the default record
 // of a new instance. (A wrong database password is the front end's test.)
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 #include "sandbox_fixture.h"
-#include "vxconfig/vxconfig.h"
 
 namespace {
 

@@ -2,13 +2,9 @@
 // data file: the exact layout read and written, the older layouts read, every refusal (a broken
 // line, or a record that hides a command) with its reason.
 #include <algorithm>
-#include <gtest/gtest.h>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "sandbox_fixture.h"
-#include "vxconfig/vxconfig.h"
 
 namespace {
 

@@ -1,15 +1,9 @@
 // The front end's instance commands run as a user would, in a sandbox installation; instance
 // directories out of their place and port plans past the last port or on another service's
 // ports, tried through the front end, the data file, the capture and creation.
-#include <gtest/gtest.h>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
-#include <vector>
 
 #include "installations.h"
-#include "run_program.h"
 #include "sandbox_fixture.h"
 
 namespace {

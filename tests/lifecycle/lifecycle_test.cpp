@@ -1,12 +1,9 @@
 // Instances created, re-created, deleted and migrated in a sandbox: the services file entry by
 // entry, the boot registry, the configuration files moved aside, the payment server scripts
 // written out by hand, and the results and messages of each step.
-#include <gtest/gtest.h>
 #include <sstream>
-#include <unistd.h>
 
 #include "installations.h"
-#include "run_program.h"
 #include "sandbox_fixture.h"
 
 namespace {

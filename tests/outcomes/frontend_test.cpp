@@ -1,13 +1,7 @@
 // What the front end and the library tell about a run: the --json document of every command,
 // a record that could never run, and the data file's own failures.
-#include <gtest/gtest.h>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
-#include "run_program.h"
 #include "sandbox_fixture.h"
-#include "vxconfig/vxconfig.h"
 
 namespace {
 

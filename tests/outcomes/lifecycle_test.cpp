@@ -2,15 +2,9 @@
 // written, the disk is full, a deletion was interrupted, an instance runs, a check run asks, or
 // there is nothing; a database manager without a service name fails only the instances that
 // need it.
-#include <cstdlib>
-#include <gtest/gtest.h>
-#include <string>
 #include <sys/mount.h>
-#include <sys/stat.h>
 
-#include "run_program.h"
 #include "sandbox_fixture.h"
-#include "vxconfig/vxconfig.h"
 
 namespace {
 

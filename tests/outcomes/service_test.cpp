@@ -2,15 +2,10 @@
 // never created instance from a stopped one with the exit codes of init scripts, and a
 // terminal sees a wait alive without messages written onto its line.
 #include <chrono>
-#include <cstdlib>
-#include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include "run_program.h"
 #include "sandbox_fixture.h"
-#include "vxconfig/vxconfig.h"
 
 namespace {
 

@@ -3,9 +3,7 @@
 // in a login shell of the database owner, and the status lines of each. (A start that
 // succeeds is the service tests' part, with the stand-in program.)
 #include <chrono>
-#include <cstdlib>
 #include <random>
-#include <sys/stat.h>
 
 #include "pay_fixture.h"
 #include "sandbox_fixture.h"

@@ -2,7 +2,6 @@
 // parses and runs, its stop against what a user plants in /tmp, and registrations killed.
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "installations.h"
 #include "sandbox_fixture.h"

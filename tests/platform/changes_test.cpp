@@ -1,7 +1,6 @@
 // Check runs at the seam: the overlay holds changes back while reads see them, refuses what the
 // system would, and reports the net change (whole runs are compared along the road).
 #include <filesystem>
-#include <unistd.h>
 
 #include "platform_fixture.h"
 

@@ -1,8 +1,6 @@
 // Product discovery: the fixed directories under the root in force, the packages and releases
 // the package files show, and what other products' files say (the web server's directories
 // are read by the web server tests); the sandbox builder's refusals.
-#include <cstdlib>
-#include <unistd.h>
 
 #include "platform_fixture.h"
 

@@ -2,8 +2,6 @@
 #ifndef VXTEST_PLATFORM_FIXTURE_H
 #define VXTEST_PLATFORM_FIXTURE_H
 
-#include <sys/stat.h>
-
 #include "sandbox_fixture.h"
 
 class PlatformTest : public SandboxTest {

@@ -1,7 +1,6 @@
 // The services file: entries appended or replaced in place and dropped, every failure leaving
 // the file as it was, a link kept, writers taking turns, and registrations killed at random.
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform_fixture.h"
 

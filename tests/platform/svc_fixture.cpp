@@ -5,13 +5,10 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 

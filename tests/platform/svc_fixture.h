@@ -3,13 +3,9 @@
 #ifndef VXTEST_SVC_FIXTURE_H
 #define VXTEST_SVC_FIXTURE_H
 
-#include <functional>
 #include <mutex>
 #include <optional>
-#include <string>
-#include <sys/types.h>
 #include <thread>
-#include <vector>
 
 #include "platform_fixture.h"
 

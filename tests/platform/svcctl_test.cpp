@@ -5,7 +5,6 @@
 #include <csignal>
 #include <filesystem>
 #include <set>
-#include <unistd.h>
 
 #include "svc_fixture.h"
 

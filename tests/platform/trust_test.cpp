@@ -1,7 +1,6 @@
 // A second user ("nobody", uid 65534, owning what it plants) against root: planted links,
 // backups more readable than their file, and directories that are not the instance's.
 #include <algorithm>
-#include <unistd.h>
 
 #include "platform_fixture.h"
 

@@ -1,6 +1,5 @@
 // SysUnifiedDiff: exact output for small cases, hunks, missing line ends and quoted names, and
 // diffs that GNU patch applies back to the byte.
-#include <cstdlib>
 #include <random>
 
 #include "sandbox_fixture.h"

@@ -1,7 +1,6 @@
 // The web server through the generic service functions: the start script, the stop that
 // signals only the web server's user, and the restart's wait.
 #include <csignal>
-#include <unistd.h>
 
 #include "svc_fixture.h"
 

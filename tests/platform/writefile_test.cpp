@@ -2,7 +2,6 @@
 // (the moments in between are the kill tests' part).
 #include <chrono>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform_fixture.h"
 

@@ -4,10 +4,7 @@
 #include <map>
 #include <regex>
 #include <set>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "run_program.h"
 #include "sandbox_fixture.h"
 
 namespace {

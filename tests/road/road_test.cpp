@@ -2,14 +2,9 @@
 // boot entries, the web server's block, the database's tables, processes running and gone,
 // the data file; creation twice; and vxcfg create and delete killed at random moments.
 #include <csignal>
-#include <cstdlib>
-#include <gtest/gtest.h>
 #include <random>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include "run_program.h"
 #include "sandbox_fixture.h"
 
 namespace {

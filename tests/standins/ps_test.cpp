@@ -2,11 +2,9 @@
 // user it stands for, so that a scan or a kill by the library never reaches a process outside.
 #include <climits>
 #include <csignal>
-#include <gtest/gtest.h>
 #include <map>
 #include <sys/prctl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include "sandbox_fixture.h"
 #include "standin_shell.h"

@@ -2,7 +2,6 @@
 // library drives the product: they must fail wherever the product fails (no connection, an
 // alias nobody catalogued), or the library's tests could not catch it. (A wrong password is
 // refused in the database tests, which also run the schema scripts through them.)
-#include <gtest/gtest.h>
 
 #include "sandbox_fixture.h"
 #include "standin_shell.h"

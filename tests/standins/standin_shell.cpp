@@ -1,10 +1,8 @@
 #include "standin_shell.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include "sandbox_fixture.h"
 

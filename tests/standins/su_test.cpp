@@ -1,6 +1,5 @@
 // The su stand-in: a login shell of a sandbox user, run as the caller, reading the rooted
 // system profile and then the user's own.
-#include <gtest/gtest.h>
 
 #include "sandbox_fixture.h"
 #include "standin_shell.h"

@@ -1,16 +1,21 @@
 // SandboxTest: every test runs in a fresh sandbox installation of its own under
 // /tmp/vxroot-XXXXXX, with VXCONFIG_ROOT set to it, ROOT/bin first in PATH, no pauses
-// (VXCONFIG_SLEEP_MS=0) and the progress counters reset. TearDown restores the environment (TMPDIR too, which a test may point
-// into its sandbox) and removes the tree.
+// (VXCONFIG_SLEEP_MS=0) and the progress counters reset. TearDown restores the environment (TMPDIR
+// too, which a test may point into its sandbox) and removes the tree.
 #ifndef VXTEST_SANDBOX_FIXTURE_H
 #define VXTEST_SANDBOX_FIXTURE_H
 
+// What every test of the library uses comes with it: the library, GoogleTest, the C library's
+// strings and the POSIX calls on files and processes.
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 #include <vector>
 
 #include "run_program.h"

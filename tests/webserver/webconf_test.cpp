@@ -2,12 +2,8 @@
 // the Orvell server with one and two instances, the Netscape servers' obj.conf and mime.types;
 // a second run changes nothing (apart from the empty line after the Netscape plug-in block),
 // the user's own lines stay, and files that cannot be read are reported and kept.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "sandbox_fixture.h"
-#include "vxconfig/vxconfig.h"
 
 namespace {
 

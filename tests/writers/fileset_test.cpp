@@ -1,11 +1,8 @@
 // The file set of an instance: directories with owners and modes, the editor's copies of the
 // product macros, the CGI programs, the web password file and the small edits of an existing
 // configuration file.
-#include <gtest/gtest.h>
 #include <pwd.h>
 #include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "sandbox_fixture.h"
 

@@ -1,10 +1,6 @@
 // Whole files as the writers must leave them, written out by hand line by line: the main
 // file of the main kinds of instance, the controller's file, the member daemons' files, the
 // host map and the web macro file from both template shapes.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <cstring>
 
 #include "sandbox_fixture.h"
 

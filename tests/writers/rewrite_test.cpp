@@ -2,10 +2,7 @@
 // generation; failures leave the files as they were and say which file and why; the pool
 // editor adds a member once.
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <map>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "sandbox_fixture.h"
 
