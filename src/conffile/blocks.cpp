@@ -1,35 +1,11 @@
 // The marked-block scanner shared by the web server editors (see blocks.h).
 #include "conffile/blocks.h"
 
-#include <cerrno>
-
-#include "vxconfig/fileio.h"
-
 namespace webserver {
-
-const char kProductMark[] = "Orvell Vendrix";
-const char kProductEnd[] = "End of Orvell Vendrix";
-const char kOldProductEnd[] = "END OF VENDRIX";
 
 const BlockMarks& ProductMarks() {
     static const BlockMarks marks = {kProductMark, {kProductEnd, kOldProductEnd}};
     return marks;
-}
-
-int ReadLines(const char* path, Lines& lines) {
-    lines.clear();
-    SysLineReader in(path);
-    if (!in.IsOpen()) {
-        SysSetFileReason(path, errno);
-        return 0;
-    }
-    while (char* line = in.Next())
-        lines.emplace_back(line, in.Length());
-    if (in.Failed()) {
-        SysSetFileReason(path, errno);
-        return 0;
-    }
-    return 1;
 }
 
 void CopyLine(FILE* out, const std::string& line) {

@@ -12,12 +12,10 @@
 #include <string>
 #include <vector>
 
-namespace webserver {
+#include "conffile/markers.h"
+#include "sys/files/lineedit.h"
 
-// The texts that mark the product's blocks, and the end text of the earlier releases.
-extern const char kProductMark[];
-extern const char kProductEnd[];
-extern const char kOldProductEnd[];
+namespace webserver {
 
 struct BlockMarks {
     const char* start;
@@ -27,9 +25,7 @@ struct BlockMarks {
 const BlockMarks& ProductMarks();
 
 // The lines of a text file, each with its line end (the last may have none).
-typedef std::vector<std::string> Lines;
-// Reads path whole into lines. 1, or 0 with errno and the reason set.
-int ReadLines(const char* path, Lines& lines);
+typedef platform::TextLines Lines;
 
 // Where a line handed to the editor stands.
 enum LinePlace {

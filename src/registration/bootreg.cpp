@@ -10,8 +10,10 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
+#include "sys/files/lineedit.h"
 #include "vxconfig/capture.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/environment.h"
@@ -189,34 +191,20 @@ bool IsStartLineOf(const char* line, const char* dir, const char* conf) {
     return length == strlen(conf) && strncmp(at, conf, length) == 0;
 }
 
-// The registry's lines, read whole (a long line is never cut into two).
-bool ReadRegistry(const char* path, std::vector<std::string>& lines, bool& existed) {
-    existed = false;
-    SysLineReader reader(path);
-    if (!reader.IsOpen()) {
-        if (errno == ENOENT)
-            return true;
-        SysSetFileReason(path, errno);
-        return false;
-    }
-    existed = true;
-    while (char* line = reader.Next())
-        lines.emplace_back(line, reader.Length());
-    if (reader.Failed()) {
-        SysSetFileReason(path, errno);
-        return false;
-    }
-    if (!lines.empty() && lines.back().back() != '\n')
-        lines.back() += '\n';
-    return true;
-}
-
-int WriteRegistry(const char* path, const std::string& text) {
+// Edits the registry under its lock, with its mode and backup: a registry that does not exist
+// yet is edited as an empty one, and every line handed to edit ends with its newline (a long
+// line is never cut into two).
+int EditRegistry(const char* path, const platform::LineEditor& edit) {
     ICString backup = SysRootPath(kRegistryBackup);
-    SysWriteOptions options;
+    platform::LineEditOptions options;
     options.mode = kRegistryMode;
     options.backup = backup;
-    return SysWriteFile(path, text.data(), text.size(), options);
+    options.backupWhenMissing = true;
+    options.missingIsEmpty = true;
+    return platform::EditLineFile(path, options, [&](platform::TextLines& lines, bool existed) {
+        platform::EndLastLine(lines);
+        return edit(lines, existed);
+    });
 }
 
 // The link name of a driver: the part from its last "_" up to its last "." removed, then only
@@ -353,24 +341,21 @@ int SysRegVXSvc(MSInfo& instance) {
         return NoteBoot(0, path, "the product installation directory cannot be found");
     if (!instance.CheckValues())
         return NoteBoot(0, path);
-    {
-        SysFileLock lock(path);
-        if (!lock.Held())
-            return NoteBoot(0, path);
-        std::vector<std::string> lines;
-        bool existed = false;
-        if (!ReadRegistry(path, lines, existed))
-            return NoteBoot(0, path);
-        std::string text = existed ? std::string() : std::string(kRegistryHeader);
-        ICString conf = ControllerConf(instance);
-        for (const std::string& line : lines)
+    ICString conf = ControllerConf(instance);
+    int written = EditRegistry(path, [&](platform::TextLines& lines, bool existed) {
+        platform::TextLines kept;
+        if (!existed)
+            kept.push_back(kRegistryHeader);
+        for (std::string& line : lines)
             if (!IsStartLineOf(line.c_str(), ConfigDir(instance), conf))
-                text += line;
-        text += std::string(kEntryPrefix) + static_cast<const char*>(instance.Name) + "\n";
-        text += std::string(SysGetStartCommand(instance, conf)) + "\n";
-        if (!NoteBoot(WriteRegistry(path, text), path))
-            return 0;
-    }
+                kept.push_back(std::move(line));
+        kept.push_back(std::string(kEntryPrefix) + static_cast<const char*>(instance.Name) + "\n");
+        kept.push_back(std::string(SysGetStartCommand(instance, conf)) + "\n");
+        lines.swap(kept);
+        return platform::kEditWrite;
+    });
+    if (!NoteBoot(written, path))
+        return 0;
     SysConfigReboot(instance, 0);
     SysSetEnvironment(instance, 0);
     if (!LinkDrivers(instance, inst)) {
@@ -392,49 +377,43 @@ int SysUnregVXSvc(MSInfo& instance) {
     SysGetIniPath(instance, dir);
     ICString conf = dir + kControllerConf;
     ICString path = SysRootPath(kRegistry);
-    {
-        SysFileLock lock(path);
-        if (!lock.Held()) {
-            VXStepFailed("unboot", path);
-            return 0;
-        }
-        std::vector<std::string> lines;
-        bool existed = false;
-        if (!ReadRegistry(path, lines, existed)) {
-            VXStepFailed("unboot", path);
-            return 0;
-        }
+    bool registered = true;
+    int written = EditRegistry(path, [&](platform::TextLines& lines, bool existed) {
         if (!existed) {
-            // Nothing is registered for boot: the entry is gone already.
-            VXStepDone("gone", path);
-            return 0;
+            registered = false;
+            return platform::kEditKeep;
         }
         // One line of look-behind: a comment line is held until the next line shows whether
         // it belongs to the instance being removed.
-        std::string text;
-        std::string held;
-        bool holding = false;
+        platform::TextLines kept;
+        const std::string* held = nullptr;
         for (const std::string& line : lines) {
             if (line.find(kEntryMark) != std::string::npos) {
-                held = line;
-                holding = true;
+                held = &line;
                 continue;
             }
             if (IsStartLineOf(line.c_str(), dir, conf)) {
-                holding = false;
+                held = nullptr;
                 continue;
             }
-            if (holding)
-                text += held;
-            holding = false;
-            text += line;
+            if (held)
+                kept.push_back(*held);
+            held = nullptr;
+            kept.push_back(line);
         }
-        if (!WriteRegistry(path, text)) {
-            VXStepFailed("unboot", path);
-            return 0;
-        }
-        VXStepDone("unboot", path);
+        lines.swap(kept);
+        return platform::kEditWrite;
+    });
+    if (!written) {
+        VXStepFailed("unboot", path);
+        return 0;
     }
+    if (!registered) {
+        // Nothing is registered for boot: the entry is gone already.
+        VXStepDone("gone", path);
+        return 0;
+    }
+    VXStepDone("unboot", path);
     SysConfigReboot(instance, 1);
     SysSetEnvironment(instance, 1);
     return 1;

@@ -5,12 +5,13 @@
 // reading it whole under its lock and writing it back through the one write path.
 #include "vxconfig/environment.h"
 
-#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "sys/files/lineedit.h"
 #include "sys/process/runprogram.h"
+#include "sys/sysdb/passwd.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
@@ -26,7 +27,6 @@ const char kProfileName[] = "vndxprofile";
 const char kBackupSuffix[] = ".old";
 const char kRootProfile[] = "/.profile";
 const char kUserProfile[] = "/.profile";
-const char kPasswdFile[] = "/etc/passwd";
 const char kReldaInstance[] = "RELDAINSTANCE";
 const char kHomeVariable[] = "HOME";
 const char kClassPathKey[] = "lwf.jvm.classpath";
@@ -44,57 +44,28 @@ enum { kPasswdHomeField = 5 };
 // arguments carries the port.
 enum { kArgServer = 3, kArgMode = 9, kArgChannel = 10, kArgPort = 11, kPortArgc = 12 };
 
-// The whole text of a file as lines, each with its newline as read. missing tells that the
-// file does not exist (then the result is 1 with no lines); 0 on any other failure, with the
-// reason set.
-int ReadLines(const char* path, std::vector<std::string>& lines, bool& missing) {
-    lines.clear();
-    missing = false;
-    SysLineReader in(path);
-    if (!in.IsOpen()) {
-        int error = errno;
-        SysSetFileReason(path, error);
-        missing = error == ENOENT;
-        return missing ? 1 : 0;
-    }
-    while (const char* line = in.Next())
-        lines.emplace_back(line, in.Length());
-    if (in.Failed()) {
-        SysSetFileReason(path, errno);
-        return 0;
-    }
-    return 1;
-}
-
-// Writes content over path, keeping the file's mode (a new file gets kNewProfileMode); with
-// keepOld the previous content stays beside it as path + ".old".
-int Rewrite(const char* path, const std::string& content, bool keepOld) {
+// Edits a profile or script under its lock through the line-edit engine: one being replaced
+// keeps its mode, a new one gets kNewProfileMode; with keepOld the previous content stays
+// beside it as path + ".old". A missing file is edited as an empty one when missingIsEmpty,
+// else it is a failure.
+int EditProfile(const char* path, bool missingIsEmpty, bool keepOld,
+                const platform::LineEditor& edit) {
     ICString backup = ICString(path) + kBackupSuffix;
-    SysWriteOptions options;
+    platform::LineEditOptions options;
     options.mode = kNewProfileMode;
     options.keepMode = true;
     options.backup = keepOld ? static_cast<const char*>(backup) : nullptr;
-    return SysWriteFile(path, content.data(), content.size(), options);
-}
-
-// The lines joined, a last line without its newline given one, and text after them.
-std::string JoinAppending(const std::vector<std::string>& lines, const std::string& text) {
-    std::string content;
-    for (const std::string& line : lines)
-        content += line;
-    if (!content.empty() && content.back() != '\n')
-        content += '\n';
-    return content + text;
+    options.missingIsEmpty = missingIsEmpty;
+    return platform::EditLineFile(path, options, edit);
 }
 
 // Appends text to path, creating it when missing. 1 / 0.
 int AppendText(const char* path, const std::string& text) {
-    SysFileLock lock(path);
-    if (!lock.Held())
-        return 0;
-    std::vector<std::string> lines;
-    bool missing = false;
-    return ReadLines(path, lines, missing) && Rewrite(path, JoinAppending(lines, text), false);
+    return EditProfile(path, true, false, [&](platform::TextLines& lines, bool) {
+        platform::EndLastLine(lines);
+        lines.push_back(text);
+        return platform::kEditWrite;
+    });
 }
 
 // The product's "server/bin" directory, where the product profile lies.
@@ -184,7 +155,7 @@ const ProfileRow kProfileRows[] = {
 
 // The rows of the database user's profile that no line of lines contains, in table order.
 int MissingRows(const MSInfo& instance, const std::string& home, const char* user,
-                const std::vector<std::string>& lines, std::string& out) {
+                const platform::TextLines& lines, std::string& out) {
     out.clear();
     for (const ProfileRow& row : kProfileRows) {
         std::string line = row.text;
@@ -209,30 +180,21 @@ int MissingRows(const MSInfo& instance, const std::string& home, const char* use
     return 1;
 }
 
-// The home directory of user from the system's passwd file, taken as the fifth non-empty
-// ":"-separated field of the user's line.
+// The home directory of user as the queue bridge has always found it: the fifth non-empty
+// field of the user's passwd entry, which is the home directory when the comment is empty.
 int PasswdHome(const char* user, std::string& home) {
-    ICString path = SysRootPath(kPasswdFile);
-    std::vector<std::string> lines;
-    bool missing = false;
-    if (!ReadLines(path, lines, missing))
+    SysPasswdEntry entry;
+    if (!SysLookupUser(user, entry))
         return 0;
-    for (std::string line : lines) {
-        line = line.substr(0, line.find('\n'));
-        if (line.substr(0, line.find(':')) != user)
-            continue;
-        int field = 0;
-        size_t at = 0;
-        while (at <= line.size()) {
-            size_t end = line.find(':', at);
-            std::string part = line.substr(at, end == std::string::npos ? end : end - at);
-            at = end == std::string::npos ? line.size() + 1 : end + 1;
-            if (!part.empty() && ++field == kPasswdHomeField) {
-                home = part;
-                return 1;
-            }
+    // The numeric ids are never empty, and never the fifth field.
+    const char* const fields[] = {entry.name,  entry.passwd, "uid",      "gid",
+                                  entry.gecos, entry.home,   entry.shell};
+    int field = 0;
+    for (const char* part : fields) {
+        if (*part && ++field == kPasswdHomeField) {
+            home = part;
+            return 1;
         }
-        return 0;
     }
     return 0;
 }
@@ -262,24 +224,17 @@ int SysModFile(const char* path, MSInfo&) {
     }
     if (!path || !*path)
         return 0;
-    SysFileLock lock(path);
-    if (!lock.Held())
-        return 0;
-    std::vector<std::string> lines;
-    bool missing = false;
-    if (!ReadLines(path, lines, missing))
-        return 0;
     // Root's profile may not exist yet; any other script must.
-    if (missing && strcmp(path, SysRootPath(kRootProfile)) != 0)
-        return 0;
-    std::string content =
-        std::string(". ") + static_cast<const char*>(binDir) + "/" + kProfileName + "\n\n";
-    for (const std::string& line : lines) {
-        if (line.find(kProfileName) != std::string::npos)
-            return 1;
-        content += line;
-    }
-    return Rewrite(path, content, !missing);
+    bool rootProfile = strcmp(path, SysRootPath(kRootProfile)) == 0;
+    return EditProfile(path, rootProfile, true, [&](platform::TextLines& lines, bool) {
+        for (const std::string& line : lines) {
+            if (line.find(kProfileName) != std::string::npos)
+                return platform::kEditKeep;
+        }
+        lines.insert(lines.begin(), std::string(". ") + static_cast<const char*>(binDir) + "/" +
+                                        kProfileName + "\n\n");
+        return platform::kEditWrite;
+    });
 }
 
 int SysSetEnvironment(MSInfo& instance, int removing) {
@@ -293,25 +248,21 @@ int SysSetEnvironment(MSInfo& instance, int removing) {
     if (!ProductBinDir(binDir) || !SysIsSafeValue(instance.DBUser, SYS_VALUE_NAME))
         return 0;
     ICString profile = binDir ^ kProfileName;
-    SysFileLock lock(profile);
-    if (!lock.Held())
-        return 0;
-    std::vector<std::string> lines;
-    bool missing = false;
-    if (!ReadLines(profile, lines, missing))
-        return 0;
-    // The pair is kept once: every line of it goes, and registering writes it anew.
-    std::vector<std::string> kept;
-    for (const std::string& line : lines) {
-        if (line.find(kReldaInstance) == std::string::npos)
-            kept.push_back(line);
-    }
-    std::string pair;
-    if (!removing) {
-        pair = std::string(kReldaInstance) + "=" + static_cast<const char*>(instance.DBUser) +
-               "\nexport " + kReldaInstance + "\n";
-    }
-    return Rewrite(profile, JoinAppending(kept, pair), !missing);
+    return EditProfile(profile, true, true, [&](platform::TextLines& lines, bool) {
+        // The pair is kept once: every line of it goes, and registering writes it anew.
+        platform::TextLines kept;
+        for (std::string& line : lines) {
+            if (line.find(kReldaInstance) == std::string::npos)
+                kept.push_back(std::move(line));
+        }
+        platform::EndLastLine(kept);
+        if (!removing)
+            kept.push_back(std::string(kReldaInstance) + "=" +
+                           static_cast<const char*>(instance.DBUser) + "\nexport " +
+                           kReldaInstance + "\n");
+        lines.swap(kept);
+        return platform::kEditWrite;
+    });
 }
 
 int SysSetDBUserProfile(MSInfo& instance) {
@@ -322,20 +273,18 @@ int SysSetDBUserProfile(MSInfo& instance) {
     if (!LoginHome(user, home) || !IsUsableHome(home))
         return 0;
     std::string profile = home + kUserProfile;
-    {
-        SysFileLock lock(profile.c_str());
-        if (!lock.Held())
-            return 0;
-        std::vector<std::string> lines;
-        bool missing = false;
-        if (!ReadLines(profile.c_str(), lines, missing))
-            return 0;
+    int edited = EditProfile(profile.c_str(), true, false, [&](platform::TextLines& lines, bool) {
         std::string added;
         if (!MissingRows(instance, home, user, lines, added))
-            return 0;
-        if (!added.empty() && !Rewrite(profile.c_str(), JoinAppending(lines, added), false))
-            return 0;
-    }
+            return platform::kEditFailed;
+        if (added.empty())
+            return platform::kEditKeep;
+        platform::EndLastLine(lines);
+        lines.push_back(added);
+        return platform::kEditWrite;
+    });
+    if (!edited)
+        return 0;
     SysChown(profile.c_str(), user, 0);
     return 1;
 }
@@ -376,27 +325,22 @@ int SysSetJvmProperties(MSInfo&, const char* file) {
         {kClassPathKey, (relda ^ "java") ^ "reldajava.zip", (inst ^ "QBX") ^ "QBX.jar"},
         {kLibPathKey, inst ^ "bin", relda ^ "lib"},
     };
-    SysFileLock lock(file);
-    if (!lock.Held())
-        return 0;
-    std::vector<std::string> lines;
-    bool missing = false;
-    if (!ReadLines(file, lines, missing) || missing)
-        return 0;
-    std::string content;
-    for (std::string line : lines) {
-        line = line.substr(0, line.find('\n'));
-        size_t equals = line.find('=');
-        std::string key = line.substr(0, equals);
-        for (const PathAdditions& a : additions) {
-            if (equals != std::string::npos && key == a.key) {
-                AddToPathList(line, equals + 1, static_cast<const char*>(a.first));
-                AddToPathList(line, equals + 1, static_cast<const char*>(a.second));
+    int edited = EditProfile(file, false, true, [&](platform::TextLines& lines, bool) {
+        for (std::string& line : lines) {
+            line = line.substr(0, line.find('\n'));
+            size_t equals = line.find('=');
+            std::string key = line.substr(0, equals);
+            for (const PathAdditions& a : additions) {
+                if (equals != std::string::npos && key == a.key) {
+                    AddToPathList(line, equals + 1, static_cast<const char*>(a.first));
+                    AddToPathList(line, equals + 1, static_cast<const char*>(a.second));
+                }
             }
+            line += "\n";
         }
-        content += line + "\n";
-    }
-    if (!Rewrite(file, content, true))
+        return platform::kEditWrite;
+    });
+    if (!edited)
         return 0;
     SysChown(file, kJvmFilesOwner, 0);
     SysChown(ICString(file) + kBackupSuffix, kJvmFilesOwner, 0);

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
+#include "sys/files/lineedit.h"
 #include "sys/sysdb/servicesdb.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
@@ -26,56 +28,42 @@ enum LineAction { kCopy, kDrop, kReplace };
 typedef LineAction (*LineFilter)(const platform::ServiceLine& line, const char* name,
                                  int& replaced);
 
-// Reads the services file, builds the new content in memory and replaces the file through
-// the one write path, holding the file's lock from the reading to the rename so that
-// concurrent registrations never lose each other's entries.
+// Edits the services file through the line-edit engine, which holds the file's lock from the
+// reading to the rename so that concurrent registrations never lose each other's entries.
 int RewriteServices(const char* name, const char* entry, LineFilter filter, mode_t mode,
                     int& dropped) {
     dropped = 0;
     ICString path;
     SysGetSvcFile(path);
-    SysFileLock lock(path);
-    if (!lock.Held())
-        return 0;
-    SysLineReader in(path);
-    if (!in.IsOpen()) {
-        SysSetFileReason(path, errno);
-        return 0;
-    }
-    std::string content;
-    int replaced = 0;
-    bool unterminated = false; // the last line copied has no newline
-    while (char* line = in.Next()) {
-        switch (filter(platform::ServiceLine(line), name, replaced)) {
-        case kCopy:
-            content.append(line, in.Length());
-            unterminated = line[in.Length() - 1] != '\n';
-            break;
-        case kDrop:
-            ++dropped;
-            break;
-        case kReplace:
-            content += entry;
-            unterminated = false;
-            ++dropped;
-            break;
-        }
-    }
-    if (in.Failed()) {
-        SysSetFileReason(path, errno);
-        return 0;
-    }
-    if (entry && !replaced) {
-        // A file whose last line lacks its newline must not have the entry glued onto it.
-        if (unterminated)
-            content += '\n';
-        content += entry;
-    }
-    SysWriteOptions options;
-    options.mode = mode;
     ICString backup = ServicesBackup();
+    platform::LineEditOptions options;
+    options.mode = mode;
     options.backup = backup;
-    return SysWriteFile(path, content.data(), content.size(), options);
+    return platform::EditLineFile(path, options, [&](platform::TextLines& lines, bool) {
+        platform::TextLines kept;
+        int replaced = 0;
+        for (std::string& line : lines) {
+            switch (filter(platform::ServiceLine(line.c_str()), name, replaced)) {
+            case kCopy:
+                kept.push_back(std::move(line));
+                break;
+            case kDrop:
+                ++dropped;
+                break;
+            case kReplace:
+                kept.push_back(entry);
+                ++dropped;
+                break;
+            }
+        }
+        if (entry && !replaced) {
+            // A file whose last line lacks its newline must not have the entry glued onto it.
+            platform::EndLastLine(kept);
+            kept.push_back(entry);
+        }
+        lines.swap(kept);
+        return platform::kEditWrite;
+    });
 }
 
 // Registration: the first entry of the name gives way to the new one, the rest is copied.

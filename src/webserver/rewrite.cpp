@@ -2,10 +2,11 @@
 #include "webserver/rewrite.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
+#include "sys/files/lineedit.h"
+#include "sys/files/memstream.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
@@ -38,29 +39,25 @@ int RewriteWithCopy(const EditedFile& file, const LineEditor& edit) {
     }
     Lines lines;
     if (!lock.Held() || !SysCopyFile(file.path, file.path + ".old") ||
-        !ReadLines(file.path, lines)) {
+        !platform::ReadTextLines(file.path, lines)) {
         Report(file, file.editFailed);
         return 0;
     }
     // What the editor writes after the last line must not join it (a marker line glued to
     // the user's line would take that line with the block on the next run).
-    if (!lines.empty() && !lines.back().empty() && lines.back().back() != '\n')
-        lines.back() += '\n';
-    char* data = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&data, &size);
-    if (!out) {
+    platform::EndLastLine(lines);
+    platform::MemoryStream stream;
+    if (!stream.Stream()) {
         SysSetFileReason(file.path, errno);
         Report(file, IC_MSG_CANNOT_CREATE_FILE, file.path);
         return 0;
     }
-    edit(lines, out);
-    bool closed = fclose(out) == 0;
+    edit(lines, stream.Stream());
+    std::string content;
+    bool closed = stream.Close(content);
     SysWriteOptions options;
     options.keepMode = true;
-    int written = closed && SysWriteFile(file.path, data, size, options);
-    free(data);
-    if (!written) {
+    if (!closed || !SysWriteFile(file.path, content.data(), content.size(), options)) {
         Report(file, IC_MSG_CANNOT_CREATE_FILE, file.path);
         return 0;
     }

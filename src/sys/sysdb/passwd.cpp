@@ -11,7 +11,9 @@
 static void CopyEntry(const passwd& pw, SysPasswdEntry& out) {
     out.name = pw.pw_name;
     out.passwd = pw.pw_passwd;
+    out.gecos = pw.pw_gecos;
     out.home = pw.pw_dir;
+    out.shell = pw.pw_shell;
     out.uid = pw.pw_uid;
     out.gid = pw.pw_gid;
 }

@@ -11,7 +11,9 @@
 struct SysPasswdEntry {
     ICString name;
     ICString passwd;
+    ICString gecos;
     ICString home;
+    ICString shell;
     uid_t uid = 0;
     gid_t gid = 0;
 };
