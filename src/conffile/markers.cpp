@@ -1,10 +1,15 @@
-// The start and end lines of the product's blocks in the web servers' files.
+// The marker texts and the start and end lines of the product's blocks in the web servers'
+// files.
 #include "conffile/markers.h"
 
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
 
 namespace webserver {
+
+const char kProductMark[] = "Orvell Vendrix";
+const char kProductEnd[] = "End of Orvell Vendrix";
+const char kOldProductEnd[] = "END OF VENDRIX";
 
 void WriteStartMarker(FILE* out, const char* title) {
     ICString warning;

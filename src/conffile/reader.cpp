@@ -1,6 +1,7 @@
 // The table-driven reader of keyword/value files and of the web server's product block.
 #include <cstdio>
 
+#include "conffile/blocks.h"
 #include "conffile/conftext.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/keywords.h"
@@ -9,9 +10,6 @@ using conffile::kSeparators;
 using conffile::Tokens;
 
 namespace {
-
-const char kBlockStart[] = "Orvell Vendrix";
-const char* const kBlockEnds[] = {"End of Orvell Vendrix", "END OF VENDRIX"};
 
 // Offers one line to the rows of table in order until one takes it.
 void OfferLine(ParmEntry* table, const char* line, const char* match) {
@@ -22,7 +20,7 @@ void OfferLine(ParmEntry* table, const char* line, const char* match) {
 }
 
 bool EndsBlock(const char* line) {
-    for (const char* end : kBlockEnds) {
+    for (const char* end : webserver::ProductMarks().ends) {
         if (strstr(line, end))
             return true;
     }
@@ -142,7 +140,7 @@ int ParseISFile(const char* path, ParmEntry* table, const char* match) {
     while (char* line = in.Next()) {
         // The newline stays: it separates tokens, and rest-of-line values keep it.
         if (!inBlock) {
-            inBlock = strstr(line, kBlockStart) != nullptr;
+            inBlock = strstr(line, webserver::ProductMarks().start) != nullptr;
             continue;
         }
         if (EndsBlock(line))
