@@ -2,11 +2,11 @@
 #include "writers/writerframe.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "conffile/conftext.h"
+#include "sys/files/memstream.h"
 #include "vxconfig/capture.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
@@ -18,34 +18,6 @@
 namespace writers {
 
 namespace {
-
-// The lines collected in memory through a stream, so that the writers keep writing to a FILE*
-// and nothing is built by repeated string concatenation.
-class MemoryStream {
-public:
-    MemoryStream() : m_data(nullptr), m_size(0), m_fp(open_memstream(&m_data, &m_size)) {}
-    ~MemoryStream() {
-        if (m_fp)
-            fclose(m_fp);
-        free(m_data);
-    }
-    MemoryStream(const MemoryStream&) = delete;
-    MemoryStream& operator=(const MemoryStream&) = delete;
-    FILE* Stream() { return m_fp; }
-    // Ends the stream; the text is then complete. False when memory ran out.
-    bool Close(std::string& out) {
-        bool ok = m_fp && fclose(m_fp) == 0;
-        m_fp = nullptr;
-        if (ok)
-            out.assign(m_data, m_size);
-        return ok;
-    }
-
-private:
-    char* m_data;
-    size_t m_size;
-    FILE* m_fp;
-};
 
 // The previous content under the backup name while the file itself stays: what a failed
 // rewrite leaves, so that the previous file is found where a completed one would put it. A
@@ -99,7 +71,7 @@ int WriteConfigFile(const ConfigFile& file, const LineWriter& lines) {
         Report(file, file.path);
         return 0;
     }
-    MemoryStream stream;
+    platform::MemoryStream stream;
     if (!stream.Stream()) {
         SysSetFileReason(file.path, errno);
         Report(file, file.path);
