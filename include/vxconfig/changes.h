@@ -47,8 +47,16 @@ struct SysServiceChange {
     std::string action;
 };
 
+// A file the write path wrote, named as its caller named it.
+struct SysWrittenFile {
+    std::string path;
+    bool existedBefore = false; // a file stood there (a link that was not followed is none)
+    bool changed = false;       // it is new, or its content differs from before
+};
+
 struct SysChangeReport {
     std::vector<SysFileChange> files;       // in the order they were first touched
+    std::vector<SysWrittenFile> written;    // changed or not, in the order first written
     std::vector<SysServiceChange> services; // from the services file's change
     std::vector<std::string> commands;      // every command run, or that would be run
     std::vector<std::string> probes;        // questions answered by the running system

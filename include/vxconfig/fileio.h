@@ -87,13 +87,6 @@ struct VX_API SysWriteOptions {
 VX_API int SysWriteFile(const char* path, const char* content, size_t length,
                         const SysWriteOptions& options = SysWriteOptions());
 
-// Called by SysWriteFile for every file it is about to replace or create (the path as given,
-// the new content), while the file still holds its previous content and its lock is held: a
-// front end can tell what an operation changes. One observer at a time; null for none.
-typedef void (*SysWriteObserver)(const char* path, const char* content, size_t length,
-                                 void* context);
-VX_API void SysObserveWrites(SysWriteObserver observer, void* context);
-
 // The whole content of a file into out (a text may hold any bytes), reached by the trust rule
 // (SysResolveTrusted): a last component that is a link that may not be followed is refused.
 // 1, or 0 with errno and the reason set.

@@ -11,6 +11,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "sys/check/overlay.h"
 #include "sys/files/pathparts.h"
@@ -40,6 +41,9 @@ struct Notes {
     std::map<std::string, State> before;
     std::map<std::string, Kind> overlay;
     std::map<std::string, std::string> renamed;
+    // The files the write path wrote: as their callers named them, and their keys.
+    std::vector<std::pair<std::string, std::string>> written;
+    std::set<std::string> writtenNames;
     std::vector<std::string> commands;
     std::vector<std::string> probed;
 };
@@ -282,6 +286,15 @@ void NoteBefore(const char* path) {
     notes.order.push_back(key);
 }
 
+void NoteWrite(const char* path, const char* target) {
+    NoteBefore(target);
+    if (!Noting() || !path || !*path)
+        return;
+    Notes& notes = N();
+    if (notes.writtenNames.insert(path).second)
+        notes.written.emplace_back(path, Normalize(target));
+}
+
 void NoteRename(const char* from, const char* to) {
     if (Noting())
         N().renamed[Normalize(from)] = Normalize(to);
@@ -492,6 +505,17 @@ void platform::CollectChanges(SysChangeReport& out) {
         if (key == services && !change.directory)
             platform::CompareServiceEntries(change.before, change.after, out.services);
         out.files.push_back(change);
+    }
+    for (const auto& file : notes.written) {
+        // A file whose content can be read: a link the write path did not follow is none.
+        State before = notes.before[file.second], after = Capture(file.second);
+        bool was = before.exists && !before.directory && !before.link;
+        bool is = after.exists && !after.directory && !after.link;
+        SysWrittenFile written;
+        written.path = file.first;
+        written.existedBefore = was;
+        written.changed = was != is || (was && before.content != after.content);
+        out.written.push_back(written);
     }
     out.commands = notes.commands;
     out.probes = notes.probed;

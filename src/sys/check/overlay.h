@@ -25,6 +25,9 @@ int ListDirectory(const char* dir, std::vector<std::string>& names);
 // Notes the state of path (content, mode, existence) the first time the seam is about to
 // change it, in a recorded or a check run.
 void NoteBefore(const char* path);
+// Notes the state of target (where the write path writes, links followed) as NoteBefore does,
+// and that the write path's caller named the file path.
+void NoteWrite(const char* path, const char* target);
 // Notes that from was renamed to to (both already noted).
 void NoteRename(const char* from, const char* to);
 

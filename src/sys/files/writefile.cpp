@@ -401,18 +401,6 @@ int SysReadCopySource(const char* path, ICString& out, mode_t* mode) {
     return ReadWhole(path, out, true, mode);
 }
 
-namespace {
-
-SysWriteObserver s_observer = nullptr;
-void* s_observerContext = nullptr;
-
-} // namespace
-
-void SysObserveWrites(SysWriteObserver observer, void* context) {
-    s_observer = observer;
-    s_observerContext = context;
-}
-
 int SysWriteFile(const char* path, const char* content, size_t length,
                  const SysWriteOptions& options) {
     if (!path || !*path || (!content && length > 0))
@@ -463,7 +451,7 @@ int SysWriteFile(const char* path, const char* content, size_t length,
             close(dirFd);
         return 0;
     }
-    platform::NoteBefore(target.path);
+    platform::NoteWrite(path, target.path);
     if (keepBackup)
         platform::NoteBefore(options.backup);
     mode_t mode = options.mode == SYS_NEW_FILE_MODE ? NewFileMode() : (options.mode & 07777);
@@ -471,8 +459,6 @@ int SysWriteFile(const char* path, const char* content, size_t length,
         mode = target.previous.st_mode & 07777;
     bool backupNow = keepBackup && target.inherits;
 
-    if (s_observer)
-        s_observer(path, content, length, s_observerContext);
     int ok;
     if (overlaid) {
         ok = platform::OverlayWrite(target.path, content, length, mode,
