@@ -1,4 +1,5 @@
-// MSInfo: the record of one server instance, with its validating setters.
+// MSInfo: the record of one server instance, with its validating setters. Every field has its
+// row in the field table (msfields.h), which gives its initial value.
 #ifndef VXCONFIG_MSINFO_H
 #define VXCONFIG_MSINFO_H
 

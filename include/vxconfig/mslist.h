@@ -41,9 +41,8 @@ public:
     // The instance data file (datafile.h). Load reads it as the product always has (number
     // lines with atoi); both refuse a record whose values could run as a command (see
     // MSInfo::CheckValues), and every refusal leaves its reason (the file, the line, what is
-    // wrong) in SysGetLastReason. Load also reports a refusal as an error (message 8 and the
-    // reason, to pfnError or standard error), except a file that does not exist: that is an
-    // installation without instances yet, and the result 0 leaves the judgement to the caller.
+    // wrong) in SysGetLastReason. Neither shows a message: the caller decides what a failure
+    // means (a file that does not exist is an installation without instances yet).
     int Load(const char* path);
     // Load for a file that is about to be replaced: only an instance data file to the letter
     // loads (every number line a decimal number, nothing after the end line), so a text that
@@ -54,13 +53,17 @@ public:
     // Replaces the file through the one write path: never half written or missing, a new
     // file private to its owner, an existing one keeping its mode and owner, a symbolic link
     // kept. A file there that is neither empty nor an instance data file is never replaced.
-    // A failure is reported as an error: message 3 with the file, and the reason.
+    // A failure shows nothing and leaves its reason (the file and why) in SysGetLastReason.
     int Store(const char* path) const;
     // The list file written to an open stream; what Store(path) writes.
     int Store(FILE* fp) const;
 
     int SetDefault(MSInfo& info);
     int GetDefault(MSInfo& out) const;
+    // A new instance called name: the default record with the name, and with an instance
+    // and a configuration directory of its own below the default ones. 1, or 0 with out
+    // unchanged when MSInfo::SetName refuses name.
+    int GetDefault(MSInfo& out, const char* name) const;
     // The default record of a new instance of the product installed in root. With the
     // database product found, its database instance user is the one the product profile
     // (root/server/bin/vndxprofile) names in RELDAINSTANCE, else the first instance the

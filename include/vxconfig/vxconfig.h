@@ -16,6 +16,7 @@
 #include "vxconfig/keywords.h"
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/messages.h"
+#include "vxconfig/msfields.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/msinfo.h"
 #include "vxconfig/mslist.h"

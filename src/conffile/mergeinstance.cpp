@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "vxconfig/capture.h"
+#include "vxconfig/msfields.h"
 
 namespace {
 
@@ -56,7 +57,9 @@ int ICMergeInstance(MSInfo& info, MSInfo& global) {
     MergeNumber(info, global, kNumberRules[0]);
     if ((info.DBType == 0 || info.DBType == -1) && global.DBType != -1) {
         if (!global.DBTypeName.IsEmpty())
-            global.DBType = stricmp(global.DBTypeName, "Oracle") == 0 ? DB_ORACLE : DB_RELDA;
+            global.DBType = MSTypeValue(g_msDatabaseTypes, global.DBTypeName) == DB_ORACLE
+                                ? DB_ORACLE
+                                : DB_RELDA;
         info.SetDBType(global.DBType);
     }
     MergeText(info, global, {&MSInfo::DBName, &MSInfo::SetDBName});

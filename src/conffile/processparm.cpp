@@ -5,19 +5,13 @@
 #include "vxconfig/capture.h"
 #include "vxconfig/cipher.h"
 #include "vxconfig/discovery.h"
+#include "vxconfig/msfields.h"
 #include "vxconfig/services.h"
 
 namespace {
 
 // The base port of an instance whose port was neither captured nor registered.
 const int kFallbackPort = 16570;
-
-struct TypeName {
-    const char* text;
-    int value;
-};
-
-const TypeName kWebServers[] = {{"Netscape", IS_NETSCAPE}, {"Brindle", IS_BRINDLE}};
 
 // Captured switch texts and the option bit each one adds (exact, case-sensitive texts).
 struct SwitchBit {
@@ -39,12 +33,10 @@ ParmList<NameValue> MSInfo::*const kRuleLists[] = {
     &MSInfo::ISCommonPass, &MSInfo::ISCommonMap, &MSInfo::ISCommonExec,
 };
 
-int WebServerType(const char* text) {
-    for (const TypeName& t : kWebServers) {
-        if (stricmp(text, t.text) == 0)
-            return t.value;
-    }
-    return IS_WHARF;
+// A captured type text, or the first type (the Orvell server, Relda) for one not known.
+int TypeOf(const MSTypeName* names, const char* text) {
+    int type = MSTypeValue(names, text);
+    return type < 0 ? 0 : type;
 }
 
 void FillEmpty(ICString& field, const ICString& value) {
@@ -69,9 +61,9 @@ int ProcessParm(MSInfo& info, int version) {
     if (info.Name.IsEmpty())
         info.Name = "mser";
     if (version == 3 && !info.ISTypeName.IsEmpty())
-        info.ISType = static_cast<eISType>(WebServerType(info.ISTypeName));
+        info.ISType = static_cast<eISType>(TypeOf(g_msWebServerTypes, info.ISTypeName));
     if (!info.DBTypeName.IsEmpty())
-        info.DBType = stricmp(info.DBTypeName, "Oracle") == 0 ? DB_ORACLE : DB_RELDA;
+        info.DBType = static_cast<eDBType>(TypeOf(g_msDatabaseTypes, info.DBTypeName));
 
     ICString inst;
     ICGetInstPath(inst);

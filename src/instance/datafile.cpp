@@ -2,55 +2,26 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <sys/stat.h>
 
+#include "sys/files/memstream.h"
 #include "vxconfig/cipher.h"
 #include "vxconfig/datafile.h"
 #include "vxconfig/fileio.h"
+#include "vxconfig/msfields.h"
 #include "vxconfig/mslist.h"
 
 namespace {
 
-// One line of a record layout: a text field, a number field, or one of the typed or special
-// lines. A layout is an array of these ending with kEnd.
-enum LineKind { kText, kNumber, kWebType, kDBType, kMerKey, kDiscard, kEnd };
-
-struct LineSpec {
-    LineKind kind;
-    ICString MSInfo::*text;
-    int MSInfo::*number;
+// The record layout of the older versions, by field name (the current one is the field
+// table's, MSRecordLines). The line without a name exists only in VX_DATAFILE_VERSION_EXTRA
+// and is read and dropped; the merchant key is a plain text there.
+const char* const kOlderLayout[] = {
+    "Name",   "MerKey", "RootPath", "MacroPath", "CgiPath", "HtmlPath", "IPAddr",
+    "ISHost", "DBName", "DBUser",   "DBPswd",    "DBHost",  "DBNode",   "DBService",
+    nullptr,  "ISType", "DBType",   "MSProc",    "MSPort",  "AuxPort",  "MSOption",
 };
-
-#define TEXT(f)                                                                                    \
-    { kText, &MSInfo::f, nullptr }
-#define NUMBER(f)                                                                                  \
-    { kNumber, nullptr, &MSInfo::f }
-#define SPECIAL(k)                                                                                 \
-    { k, nullptr, nullptr }
-
-const LineSpec kCurrentLayout[] = {
-    TEXT(Name),         SPECIAL(kMerKey), TEXT(RootPath), TEXT(HtmlPath),  TEXT(VXLogPath),
-    TEXT(CachePath),    TEXT(MacroPath),  TEXT(CgiPath),  TEXT(DocRoot),   TEXT(NESSecure),
-    TEXT(NESNonsecure), TEXT(IPAddr),     TEXT(ISHost),   TEXT(DBName),    TEXT(DBUser),
-    TEXT(DBPswd),       TEXT(DBHost),     TEXT(DBNode),   TEXT(DBService), SPECIAL(kWebType),
-    SPECIAL(kDBType),   NUMBER(MSProc),   NUMBER(MSPort), NUMBER(AuxPort), NUMBER(MaxCacheFiles),
-    NUMBER(MSOption),   TEXT(DBOwner),    TEXT(CMSPswd),  TEXT(PVHost),    NUMBER(PVCycle),
-    NUMBER(PVIntvl),    NUMBER(PVTmout),  SPECIAL(kEnd),
-};
-
-// Older versions; the extra line exists only in VX_DATAFILE_VERSION_EXTRA and is dropped for
-// the others.
-const LineSpec kOlderLayout[] = {
-    TEXT(Name),        TEXT(MerKey),     TEXT(RootPath), TEXT(MacroPath), TEXT(CgiPath),
-    TEXT(HtmlPath),    TEXT(IPAddr),     TEXT(ISHost),   TEXT(DBName),    TEXT(DBUser),
-    TEXT(DBPswd),      TEXT(DBHost),     TEXT(DBNode),   TEXT(DBService), SPECIAL(kDiscard),
-    SPECIAL(kWebType), SPECIAL(kDBType), NUMBER(MSProc), NUMBER(MSPort),  NUMBER(AuxPort),
-    NUMBER(MSOption),  SPECIAL(kEnd),
-};
-
-#undef TEXT
-#undef NUMBER
-#undef SPECIAL
 
 // The lines of a data file as the loaders read them: texts through ICString::Load, numbers
 // through LoadInt, counted so that a refusal can name its line. A strict source also takes a
@@ -126,37 +97,39 @@ private:
     int m_line = 0;
 };
 
+// The largest value of an enumeration field.
+unsigned LargestValue(const MSField& field) {
+    unsigned count = 0;
+    while (field.names[count].name)
+        ++count;
+    return count - 1;
+}
+
+int LoadField(MSInfo& info, const MSField& field, DataLines& lines) {
+    if (field.IsText())
+        return lines.Text(info.*field.text);
+    if (field.kind != MS_FIELD_ENUM)
+        return lines.Number(info.*field.number);
+    int value;
+    if (!lines.Ranged(value, LargestValue(field)))
+        return 0;
+    field.SetNumber(info, value);
+    return 1;
+}
+
 int LoadRecord(MSInfo& info, DataLines& lines, int version) {
-    const LineSpec* layout = version == VX_DATAFILE_VERSION ? kCurrentLayout : kOlderLayout;
-    for (const LineSpec* line = layout; line->kind != kEnd; ++line) {
-        int ok = 0;
-        switch (line->kind) {
-        case kText:
-            ok = lines.Text(info.*line->text);
-            break;
-        case kMerKey:
-            ok = lines.Text(info.MerKey);
-            break;
-        case kNumber:
-            ok = lines.Number(info.*line->number);
-            break;
-        case kWebType:
-            ok = lines.Ranged(info.ISType, IS_BRINDLE);
-            break;
-        case kDBType:
-            ok = lines.Ranged(info.DBType, DB_ORACLE);
-            break;
-        case kDiscard: {
-            if (version != VX_DATAFILE_VERSION_EXTRA)
-                continue;
-            ICString dropped;
-            ok = lines.Text(dropped);
-            break;
+    if (version == VX_DATAFILE_VERSION) {
+        for (const MSField* const* line = MSRecordLines(); *line; ++line) {
+            if (!LoadField(info, **line, lines))
+                return 0;
         }
-        default:
-            break;
-        }
-        if (!ok)
+        return 1;
+    }
+    for (const char* name : kOlderLayout) {
+        if (!name && version != VX_DATAFILE_VERSION_EXTRA)
+            continue;
+        ICString dropped;
+        if (!(name ? LoadField(info, *MSFindField(name), lines) : lines.Text(dropped)))
             return 0;
     }
     return 1;
@@ -194,27 +167,15 @@ int MSInfo::LoadDBType(eDBType& type, FILE* fp) {
 }
 
 int MSInfo::Store(FILE* fp) const {
-    for (const LineSpec* line = kCurrentLayout; line->kind != kEnd; ++line) {
-        int ok = 0;
-        switch (line->kind) {
-        case kText:
-            ok = (this->*line->text).Store(fp);
-            break;
-        case kNumber:
-            ok = StoreInt(this->*line->number, fp);
-            break;
-        case kMerKey:
-            ok = MerKey.IsEmpty() ? ICString(IC_NO_MERKEY).Store(fp) : MerKey.Store(fp);
-            break;
-        case kWebType:
-            ok = StoreISType(ISType, fp);
-            break;
-        case kDBType:
-            ok = StoreDBType(DBType, fp);
-            break;
-        default:
-            break;
-        }
+    for (const MSField* const* line = MSRecordLines(); *line; ++line) {
+        const MSField& field = **line;
+        int ok;
+        if (!field.IsText())
+            ok = StoreInt(field.Number(*this), fp);
+        else if (field.kind == MS_FIELD_KEY && (this->*field.text).IsEmpty())
+            ok = ICString(IC_NO_MERKEY).Store(fp); // the marker of a record without a key
+        else
+            ok = (this->*field.text).Store(fp);
         if (!ok)
             return 0;
     }
@@ -249,23 +210,19 @@ template <class StoreFn> int StoreToPath(const char* path, StoreFn store) {
         errno = EEXIST;
         return 0;
     }
-    char* content = nullptr;
-    size_t length = 0;
-    FILE* fp = open_memstream(&content, &length);
-    if (!fp) {
+    platform::MemoryStream stream;
+    if (!stream.Stream()) {
         SysSetFileReason(path, errno);
         return 0;
     }
-    int ok = store(fp);
-    if (fclose(fp) != 0)
-        ok = 0;
-    if (!ok)
+    std::string content;
+    if (!store(stream.Stream()) || !stream.Close(content)) {
         SysSetFileReason(path, ENOMEM);
+        return 0;
+    }
     SysWriteOptions options;
     options.mode = path && SysStat(path, &st) == 0 ? (st.st_mode & S_IRWXU) : kPrivateMode;
-    ok = ok && SysWriteFile(path, content, length, options);
-    free(content);
-    return ok;
+    return SysWriteFile(path, content.data(), content.size(), options);
 }
 
 // Opens path for the loaders; the reason names it when it cannot be read.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "instance/fields.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/mslist.h"
@@ -19,6 +20,11 @@ enum { kFirstCandidate = 16570, kLastPort = 65535, kBlock = 10, kCandidateStep =
 int NextTenAbove(int end) {
     return (end + 11) / 10 * 10;
 }
+
+// The name of the default record, and its database's too when the database product is found;
+// without it the database is left to the global defaults.
+const char kDefaultName[] = "mser";
+const char kNoDatabaseName[] = "default";
 
 // The variable of the product profile that names the database instance its shells use.
 const char kInstanceVariable[] = "RELDAINSTANCE=";
@@ -62,8 +68,8 @@ int MSList::SetDefault(const char* root, const char* webRoot) {
     MSInfo& d = m_default;
     ICString reldaPath;
     int relda = SysGetDBOrvellPath(reldaPath);
-    d.Name = "mser";
-    d.DBName = relda ? "mser" : "default";
+    d.Name = kDefaultName;
+    d.DBName = relda ? kDefaultName : kNoDatabaseName;
     if (!root)
         return 0;
 
@@ -106,8 +112,7 @@ int MSList::SetDefault(const char* root, const char* webRoot) {
     if (port > 0)
         d.AuxPort = port;
 
-    d.MSProc = 2;
-    d.MaxCacheFiles = 1000;
+    fields::FillFresh(d);
     // The database instance the installation uses is the one its product profile names,
     // else the first one the database lists; that instance's user owns it by default.
     ICString listed;
@@ -116,13 +121,21 @@ int MSList::SetDefault(const char* root, const char* webRoot) {
     if (relda && !d.SetDBUser(ProfileInstanceUser(root).c_str()) && !listed.IsEmpty())
         d.SetDBUser(listed);
     d.DBType = relda ? DB_RELDA : DB_ORACLE;
-    d.PVCycle = 30;
-    d.PVIntvl = 30;
-    d.PVTmout = 3600;
     d.SetMSOption(MS_OPT_CACHE_OFF, MS_OPT_CACHE_OFF);
     if (SysIsPayvaneInstalled())
         d.SetMSOption(MS_OPT_PAYVANE, MS_OPT_PAYVANE);
     if (SysIsHWLInstalled())
         d.SetMSOption(MS_OPT_HOSTING, MS_OPT_HOSTING);
+    return 1;
+}
+
+int MSList::GetDefault(MSInfo& out, const char* name) const {
+    MSInfo info = m_default;
+    if (!info.SetName(name))
+        return 0;
+    // Each instance gets a directory of its own under the product's instance directory.
+    info.RootPath = info.RootPath ^ name;
+    info.HtmlPath = info.HtmlPath ^ name;
+    out = info;
     return 1;
 }

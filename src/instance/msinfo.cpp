@@ -2,6 +2,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "instance/fields.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/msinfo.h"
 #include "vxconfig/portplan.h"
@@ -30,67 +31,6 @@ int LengthWithin(const char* text, size_t lo, size_t hi) {
 int SafeWithin(const char* text, size_t lo, size_t hi, SysValueKind kind) {
     return LengthWithin(text, lo, hi) && SysIsSafeValue(text, kind) ? 1 : 0;
 }
-
-// The fields that reach command lines, scripts and file names, with the kind of each; a
-// record loaded or captured from a file must pass them all. The instance's directories,
-// which files are written under, keep the instance path rule; the other paths are only
-// written into files as values.
-struct SafeField {
-    const char* label;
-    ICString MSInfo::*field;
-    SysValueKind kind;
-    // The word that stands for "not chosen" in the field, accepted as it is: nothing is
-    // written under it, the writers leave its line out.
-    const char* unsetWord;
-};
-
-#define NAME(f)                                                                                    \
-    { #f, &MSInfo::f, SYS_VALUE_NAME, nullptr }
-#define PATH(f)                                                                                    \
-    { #f, &MSInfo::f, SYS_VALUE_PATH, nullptr }
-#define DIR(f)                                                                                     \
-    { #f, &MSInfo::f, SYS_VALUE_INSTANCE_PATH, nullptr }
-#define DIR_OR(f, word)                                                                            \
-    { #f, &MSInfo::f, SYS_VALUE_INSTANCE_PATH, word }
-
-const SafeField kSafeFields[] = {
-    NAME(Name),
-    DIR(RootPath),
-    DIR(VXLogPath),
-    DIR(ConfigPath),
-    DIR_OR(DefsDir, "default"),
-    DIR(MacroPath),
-    DIR(CgiPath),
-    DIR(HtmlPath),
-    DIR(DocRoot),
-    DIR(NESSecure),
-    DIR(NESNonsecure),
-    NAME(IPAddr),
-    NAME(ISHost),
-    NAME(DBName),
-    NAME(DBUser),
-    NAME(DBOwner),
-    NAME(DBHost),
-    NAME(DBNode),
-    NAME(DBService),
-    NAME(PVHost),
-    PATH(PswdAdm),
-    PATH(PswdFile),
-    NAME(SvcPfx),
-    DIR(CachePath),
-    PATH(GPPath),
-    NAME(VXLang),
-    NAME(PVExitHost),
-    NAME(PVExitSvcPfx),
-    PATH(PVExec),
-    PATH(PVLogPath),
-    PATH(PVCertPath),
-};
-
-#undef NAME
-#undef PATH
-#undef DIR
-#undef DIR_OR
 
 int Within(int value, int lo, int hi) {
     return value >= lo && value <= hi ? 1 : 0;
@@ -131,13 +71,9 @@ ICString QuotedSlashes(const char* prefix, const char* text) {
 
 } // namespace
 
-MSInfo::MSInfo()
-    : ISType(IS_WHARF), DBType(DB_RELDA), MSProc(-1), MSPort(-1), AuxPort(-1), MSOption(0),
-      PVCycle(30), PVIntvl(30), PVTmout(3600), MaxCacheFiles(0), PVAdminPort(-1), PVPayPort(-1),
-      PVErrorPort(-1), PVSetPort(-1), PVInqPort(-1), CAPort(-1), TransCnt(-1), HtmlMax(-1),
-      LogLevel(-1), DBRetryLimit(-1), DBRetryIntvl(-1), BckCycleTime(-1), BckInterJobTime(-1),
-      VXDmnCache(-1), VXDmnSynch(-1), VXDmnSleep(-1), TotalProcesses(-1), PVCtrl(1), Staging(0),
-      PBProc(-1), PVTrace(0) {}
+MSInfo::MSInfo() {
+    fields::FillInitial(*this);
+}
 
 MSInfo::~MSInfo() {}
 
@@ -163,21 +99,25 @@ int MSInfo::CheckDBOwner(const char* owner) {
     return SafeWithin(owner, 1, kMaxPathLen, SYS_VALUE_NAME) && SysIsUserExist(owner) ? 1 : 0;
 }
 
+// Every text the record hands to commands and scripts is a safe value of its kind; the
+// instance's directories, which files are written under, keep the instance path rule.
 int MSInfo::CheckValues() const {
-    for (const SafeField& f : kSafeFields) {
-        const ICString& value = this->*f.field;
-        if (SysIsSafeValue(value, f.kind) || (f.unsetWord && strcmp(value, f.unsetWord) == 0))
+    for (const MSField* f = g_msFields; f->name; ++f) {
+        if (!(f->flags & MS_FIELD_CHECKED))
+            continue;
+        const ICString& value = this->*f->text;
+        if (SysIsSafeValue(value, f->safe) || (f->unsetWord && strcmp(value, f->unsetWord) == 0))
             continue;
         // The name and the value are shown only when they are harmless to print.
         const char* name =
             SysIsSafeValue(Name, SYS_VALUE_NAME) ? static_cast<const char*>(Name) : "?";
-        if (f.kind == SYS_VALUE_INSTANCE_PATH && SysIsSafeValue(value, SYS_VALUE_PATH))
-            SysSetLastReason("instance %s: %s '%s' is refused: %s", name, f.label,
+        if (f->safe == SYS_VALUE_INSTANCE_PATH && SysIsSafeValue(value, SYS_VALUE_PATH))
+            SysSetLastReason("instance %s: %s '%s' is refused: %s", name, f->name,
                              static_cast<const char*>(value), SYS_INSTANCE_PATH_RULE);
         else
             SysSetLastReason("instance %s: %s holds characters that may not stand in a command "
                              "(letters, digits%s and %s only)",
-                             name, f.label, f.kind != SYS_VALUE_NAME ? ", /" : "",
+                             name, f->name, f->safe != SYS_VALUE_NAME ? ", /" : "",
                              SYS_SAFE_PUNCTUATION);
         return 0;
     }

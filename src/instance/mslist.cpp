@@ -1,6 +1,7 @@
 // The instance list: cursor, uniqueness rules, adding, editing and deleting records.
 #include <cstdlib>
 
+#include "instance/fields.h"
 #include "vxconfig/mslist.h"
 #include "vxconfig/portplan.h"
 #include "vxconfig/services.h"
@@ -27,30 +28,6 @@ int PortConflict(const MSInfo& info, int ownFirst, int ownLast) {
             return MS_PORT_IN_USE;
     }
     return 0;
-}
-
-// The fields an edit of an existing instance may change; captured values and directive lists
-// stay with the stored record.
-void CopyEditable(MSInfo& to, const MSInfo& from) {
-    static ICString MSInfo::*const texts[] = {
-        &MSInfo::Name,         &MSInfo::MerKey,    &MSInfo::RootPath,  &MSInfo::DefsDir,
-        &MSInfo::ConfigPath,   &MSInfo::CachePath, &MSInfo::VXLogPath, &MSInfo::MacroPath,
-        &MSInfo::CgiPath,      &MSInfo::HtmlPath,  &MSInfo::DocRoot,   &MSInfo::NESSecure,
-        &MSInfo::NESNonsecure, &MSInfo::IPAddr,    &MSInfo::ISHost,    &MSInfo::DBName,
-        &MSInfo::DBUser,       &MSInfo::DBOwner,   &MSInfo::DBPswd,    &MSInfo::DBHost,
-        &MSInfo::DBNode,       &MSInfo::DBRemote,  &MSInfo::DBService, &MSInfo::PVHost,
-        &MSInfo::CMSPswd,
-    };
-    static int MSInfo::*const numbers[] = {
-        &MSInfo::MSProc,  &MSInfo::MSPort,  &MSInfo::AuxPort, &MSInfo::MSOption,
-        &MSInfo::PVCycle, &MSInfo::PVIntvl, &MSInfo::PVTmout, &MSInfo::MaxCacheFiles,
-    };
-    for (ICString MSInfo::*field : texts)
-        to.*field = from.*field;
-    for (int MSInfo::*field : numbers)
-        to.*field = from.*field;
-    to.ISType = from.ISType;
-    to.DBType = from.DBType;
 }
 
 } // namespace
@@ -149,7 +126,7 @@ int MSList::MergeCurrent(MSInfo& info) {
         if (conflict)
             return conflict;
     }
-    CopyEditable(*m_pCur->info, info);
+    fields::CopyEditable(*m_pCur->info, info);
     info = *m_pCur->info;
     return 0;
 }

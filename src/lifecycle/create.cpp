@@ -11,6 +11,7 @@
 #include "vxconfig/fileio.h"
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/messages.h"
+#include "vxconfig/msfields.h"
 #include "vxconfig/msgids.h"
 #include "vxconfig/mslist.h"
 #include "vxconfig/outcome.h"
@@ -44,8 +45,8 @@ int RegisterAll(const std::vector<lifecycle::InstanceService>& services) {
 // The payment server migration script of the database type, which must not stay behind when
 // the payment server is not installed.
 ICString PayvaneMigrationScript(const MSInfo& info, const ICString& dir) {
-    return dir ^ "vx_schema" ^ (info.DBType == DB_ORACLE ? "oracle" : "relda") ^ "migrate" ^
-           "migratePayvane.sh";
+    const MSTypeName& type = g_msDatabaseTypes[info.DBType == DB_ORACLE ? DB_ORACLE : DB_RELDA];
+    return dir ^ "vx_schema" ^ type.word ^ "migrate" ^ "migratePayvane.sh";
 }
 
 } // namespace

@@ -5,15 +5,15 @@
 #include <string>
 
 #include "vxconfig/discovery.h"
-#include "vxconfig/msinfo.h"
+#include "vxconfig/msfields.h"
 #include "vxconfig/portplan.h"
 
 namespace {
 
 // The value that stands for "not chosen" in a text field; such lines are left out.
 const char kDefaultWord[] = "default";
-// What a negative payment time becomes before it is written.
-enum { kPVTmoutDefault = 3600, kPVTimeDefault = 30, kOmittedNumber = -2 };
+// The number that leaves its line out.
+enum { kOmittedNumber = -2 };
 
 enum Format { kText, kNumber };
 
@@ -80,8 +80,13 @@ bool DBRemote(MSInfo& info, ICString& out) {
     out = Bit(info, MS_OPT_DB_REMOTE) ? "ON" : "OFF";
     return true;
 }
+// The files' text of a type; a value without a name is written as the first type's.
+const char* ConfText(const MSTypeName* names, int value) {
+    const MSTypeName* type = MSTypeOf(names, value);
+    return (type ? type : names)->conf;
+}
 bool WebServerName(MSInfo& info, ICString& out) {
-    out = info.ISType == IS_NETSCAPE ? "Netscape" : info.ISType == IS_BRINDLE ? "Brindle" : "Wharf";
+    out = ConfText(g_msWebServerTypes, info.ISType);
     return true;
 }
 bool CacheMode(MSInfo& info, ICString& out) {
@@ -91,7 +96,7 @@ bool CacheMode(MSInfo& info, ICString& out) {
 bool DBMSName(MSInfo& info, ICString& out) {
     if (static_cast<int>(info.DBType) == -1)
         return false;
-    out = info.DBType == DB_ORACLE ? "Oracle" : "RELDA";
+    out = ConfText(g_msDatabaseTypes, info.DBType);
     return true;
 }
 bool JdbcPool(MSInfo& info, ICString& out) {
@@ -119,23 +124,25 @@ bool PVCtrl(MSInfo&, int& out) {
     out = SysIsPayvaneInstalled();
     return true;
 }
-// A payment time: -2 leaves the line out, another negative value takes the default first.
-bool PaymentTime(int& field, int fallback, int& out) {
-    if (field == kOmittedNumber)
+// A payment time: -2 leaves the line out, another negative value first takes the field's
+// initial value (the record's field table).
+bool PaymentTime(MSInfo& info, const char* name, int& out) {
+    const MSField* field = MSFindField(name);
+    if (field->Number(info) == kOmittedNumber)
         return false;
-    if (field < 0)
-        field = fallback;
-    out = field;
+    if (field->Number(info) < 0)
+        field->SetNumber(info, field->initial);
+    out = field->Number(info);
     return true;
 }
 bool PVTmout(MSInfo& info, int& out) {
-    return PaymentTime(info.PVTmout, kPVTmoutDefault, out);
+    return PaymentTime(info, "PVTmout", out);
 }
 bool PVCycle(MSInfo& info, int& out) {
-    return PaymentTime(info.PVCycle, kPVTimeDefault, out);
+    return PaymentTime(info, "PVCycle", out);
 }
 bool PVIntvl(MSInfo& info, int& out) {
-    return PaymentTime(info.PVIntvl, kPVTimeDefault, out);
+    return PaymentTime(info, "PVIntvl", out);
 }
 template <VXPortPlan::PayService service> bool PayPort(MSInfo& info, int& out) {
     out = VXPortPlan(info).Pay(service);

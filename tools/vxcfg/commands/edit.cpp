@@ -40,16 +40,12 @@ int CmdAdd(const VxCommand& self, const VxArgs& args) {
     ICGetInstPath(product);
     data.list.SetDefault(product, nullptr);
     MSInfo info;
-    data.list.GetDefault(info);
     const char* name = args.operands[0];
-    if (!info.SetName(name))
+    if (!data.list.GetDefault(info, name))
         return UsageError(self,
                           "'%s' is refused: an instance name of 1 to 8 characters: letters, "
                           "digits and . _ - + , : @ =, not . or ..",
                           Shown(name).c_str());
-    // Each instance gets a directory of its own under the product's instance directory.
-    info.RootPath = info.RootPath ^ name;
-    info.HtmlPath = info.HtmlPath ^ name;
     if (int rc = ApplyInstanceOptions(self, args, info))
         return rc;
     // The directories made from the defaults and the name did not pass the setters.

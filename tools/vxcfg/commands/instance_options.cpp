@@ -1,10 +1,12 @@
-// The record options of `vxcfg add` and `vxcfg set`, as a table, and applying them to a record.
-// A password or key is also taken from standard input or from a file, never only from the
-// command line, where every user of the machine can read it.
+// The record options of `vxcfg add` and `vxcfg set`, as a table made from the record's field
+// table, and applying them to a record. A password or key is also taken from standard input
+// or from a file, never only from the command line, where every user of the machine can read
+// it.
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <list>
+#include <set>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -12,64 +14,6 @@
 #include "commands/instance_args.h"
 
 namespace {
-
-bool ParseNumber(const char* text, int& value) {
-    if (!*text)
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    long n = strtol(text, &end, 10);
-    if (errno || *end || n < INT_MIN || n > INT_MAX)
-        return false;
-    value = static_cast<int>(n);
-    return true;
-}
-
-template <int (MSInfo::*Set)(const char*)> int Text(MSInfo& info, const char* value) {
-    return (info.*Set)(value);
-}
-
-template <int (MSInfo::*Set)(int)> int Number(MSInfo& info, const char* value) {
-    int n;
-    return ParseNumber(value, n) ? (info.*Set)(n) : 0;
-}
-
-struct Keyword {
-    const char* text;
-    int value;
-};
-
-int LookUp(const Keyword* table, const char* text, int& value) {
-    for (; table->text; ++table) {
-        if (stricmp(table->text, text) == 0) {
-            value = table->value;
-            return 1;
-        }
-    }
-    return 0;
-}
-
-const Keyword kWebServers[] = {
-    {"wharf", IS_WHARF}, {"netscape", IS_NETSCAPE}, {"brindle", IS_BRINDLE}, {nullptr, 0}};
-const Keyword kDatabases[] = {{"relda", DB_RELDA}, {"oracle", DB_ORACLE}, {nullptr, 0}};
-
-int WebServer(MSInfo& info, const char* value) {
-    int type;
-    return LookUp(kWebServers, value, type) ? info.SetISType(static_cast<eISType>(type)) : 0;
-}
-
-int Database(MSInfo& info, const char* value) {
-    int type;
-    return LookUp(kDatabases, value, type) ? info.SetDBType(static_cast<eDBType>(type)) : 0;
-}
-
-// The record has no setter for the service of a remote database; it takes a node-like name.
-int DBService(MSInfo& info, const char* value) {
-    if (!MSInfo::CheckDBNodeName(value))
-        return 0;
-    info.DBService = value;
-    return 1;
-}
 
 // The companion of a secret option, and the value of a secret that is read from standard input.
 #define FILE_SUFFIX "-file"
@@ -129,72 +73,132 @@ int ReadFirstLine(const char* option, const char* path, std::string& out) {
 const char kPathRule[] = SYS_INSTANCE_PATH_RULE_TEXT;
 const char kHostRule[] = "a host name of 1 to 64 characters: " SAFE;
 const char kShortRule[] = "1 to 8 characters: " SAFE;
-#define PASSWORD_RULE "a password of at most 16 characters"
+const char kNESRule[] = "a directory that holds obj.conf, " SYS_INSTANCE_PATH_RULE_TEXT;
+const char kTimeRule[] = "a number from 1 to 65535";
 
-#define RECORD(name, arg, rule, apply)                                                             \
-    { name, arg, rule, apply, false, false }
-// A secret option, and its companion NAME-file that takes the value from a file's first
-// line (the row right after it): a password need never stand on a command line.
-#define SECRET(name, arg, rule, apply, empty)                                                      \
-    {name, arg, rule "; - reads it from standard input (not echoed)", apply, true, empty}, {       \
-        name FILE_SUFFIX, "FILE", "the first line of FILE is the value of " name, apply, true,     \
-            false                                                                                  \
+// A text made here for the option table, kept for the whole run.
+const char* Kept(const std::string& text) {
+    static std::list<std::string> kept;
+    kept.push_back(text);
+    return kept.back().c_str();
+}
+
+// The fields the table offers options for so far.
+std::set<const MSField*>& Offered() {
+    static std::set<const MSField*> offered;
+    return offered;
+}
+
+// The record's field called name, which has an option; the table is built before main, so a
+// name the record does not know stops the program at once.
+const MSField& FieldOf(const char* name) {
+    const MSField* field = MSFindField(name);
+    if (!field || !field->option || !field->set) {
+        fprintf(stderr, "vxcfg: the instance record has no field %s with an option\n", name);
+        abort();
     }
+    Offered().insert(field);
+    return *field;
+}
+
+// The option of a field, its value and rule as the help text shows them.
+VxOption Record(const char* name, const char* arg, const char* rule) {
+    const MSField& field = FieldOf(name);
+    return {field.option, arg, rule, field.set, false, false};
+}
+
+// The option of a type: one of its names, as typed.
+VxOption Choice(const char* name) {
+    const MSField& field = FieldOf(name);
+    std::string arg, rule = "one of ";
+    for (const MSTypeName* type = field.names; type->name; ++type) {
+        arg += std::string(type == field.names ? "" : "|") + type->word;
+        rule += std::string(type == field.names ? "" : ", ") + type->word;
+    }
+    return {field.option, Kept(arg), Kept(rule), field.set, false, false};
+}
+
+// The option of a password or key, and its companion NAME-file that takes the value from a
+// file's first line (the row right after it): a password need never stand on a command line.
+// Only the merchant key may be empty (no key).
+VxOption Secret(const char* name, const char* arg, const char* rule) {
+    const MSField& field = FieldOf(name);
+    return {field.option,
+            arg,
+            Kept(std::string(rule) + "; - reads it from standard input (not echoed)"),
+            field.set,
+            true,
+            field.kind == MS_FIELD_KEY};
+}
+VxOption SecretFile(const char* name) {
+    const MSField& field = FieldOf(name);
+    return {Kept(std::string(field.option) + FILE_SUFFIX),
+            "FILE",
+            Kept(std::string("the first line of FILE is the value of ") + field.option),
+            field.set,
+            true,
+            false};
+}
+
+// The end of the table, which offers every option the record's field table names.
+VxOption End() {
+    for (const MSField* field = g_msFields; field->name; ++field) {
+        if (field->option && !Offered().count(field)) {
+            fprintf(stderr, "vxcfg: the option %s of the instance record is not offered\n",
+                    field->option);
+            abort();
+        }
+    }
+    return {nullptr, nullptr, nullptr, nullptr, false, false};
+}
 
 } // namespace
 
+// In the order they are applied, whatever their order on the command line.
 const VxOption g_instanceOptions[] = {
-    RECORD("--rootpath", "DIR", kPathRule, Text<&MSInfo::SetRootPath>),
-    RECORD("--htmlpath", "DIR", kPathRule, Text<&MSInfo::SetHtmlPath>),
-    RECORD("--logpath", "DIR", kPathRule, Text<&MSInfo::SetVXLogPath>),
-    RECORD("--cachepath", "DIR", kPathRule, Text<&MSInfo::SetCachePath>),
-    RECORD("--macropath", "DIR", kPathRule, Text<&MSInfo::SetMacroPath>),
-    RECORD("--defsdir", "DIR", kPathRule, Text<&MSInfo::SetDefsDir>),
-    RECORD("--docroot", "DIR", kPathRule, Text<&MSInfo::SetDocRoot>),
-    RECORD("--cgi", "DIR", kPathRule, Text<&MSInfo::SetCgiPath>),
-    RECORD("--webserver", "wharf|netscape|brindle", "one of wharf, netscape, brindle", WebServer),
-    RECORD("--nes-secure", "DIR", "a directory that holds obj.conf, " SYS_INSTANCE_PATH_RULE_TEXT,
-           Text<&MSInfo::SetNESSecure>),
-    RECORD("--nes-nonsecure", "DIR",
-           "a directory that holds obj.conf, " SYS_INSTANCE_PATH_RULE_TEXT,
-           Text<&MSInfo::SetNESNonsecure>),
-    RECORD("--host", "HOST", kHostRule, Text<&MSInfo::SetISHost>),
-    RECORD("--ip", "ADDR", "four numbers of 0 to 255 joined by dots", Text<&MSInfo::SetIPAddr>),
-    RECORD("--port", "N",
+    Record("RootPath", "DIR", kPathRule),
+    Record("HtmlPath", "DIR", kPathRule),
+    Record("VXLogPath", "DIR", kPathRule),
+    Record("CachePath", "DIR", kPathRule),
+    Record("MacroPath", "DIR", kPathRule),
+    Record("DefsDir", "DIR", kPathRule),
+    Record("DocRoot", "DIR", kPathRule),
+    Record("CgiPath", "DIR", kPathRule),
+    Choice("ISType"),
+    Record("NESSecure", "DIR", kNESRule),
+    Record("NESNonsecure", "DIR", kNESRule),
+    Record("ISHost", "HOST", kHostRule),
+    Record("IPAddr", "ADDR", "four numbers of 0 to 255 joined by dots"),
+    Record("MSPort", "N",
            "a port from 1024 to 65535, not 16560; the block N to N + procs + 8 must end by "
-           "65535 and hold no other service's port",
-           Number<&MSInfo::SetMSPort>),
-    RECORD("--procs", "N",
+           "65535 and hold no other service's port"),
+    Record("MSProc", "N",
            "a number of processes from 2 to 99; the block port to port + N + 8 must end by "
-           "65535 and hold no other service's port",
-           Number<&MSInfo::SetMSProc>),
-    RECORD("--dbtype", "relda|oracle", "one of relda, oracle", Database),
-    RECORD("--db", "NAME", kShortRule, Text<&MSInfo::SetDBName>),
-    RECORD("--dbuser", "USER", kShortRule, Text<&MSInfo::SetDBUser>),
-    RECORD("--dbowner", "USER", "an existing system user", Text<&MSInfo::SetDBOwner>),
-    SECRET("--dbpass", "PASSWORD",
-           "at most 16 characters, the database owner's system password (any for Oracle)",
-           Text<&MSInfo::SetDBPswd>, false),
-    RECORD("--dbhost", "HOST", kHostRule, Text<&MSInfo::SetDBHost>),
-    RECORD("--dbnode", "NODE", "a node name of 1 to 64 characters: " SAFE,
-           Text<&MSInfo::SetDBNode>),
-    RECORD("--dbservice", "SERVICE", "a service of 1 to 64 characters: " SAFE, DBService),
-    RECORD("--pvhost", "HOST", kHostRule, Text<&MSInfo::SetPVHost>),
-    SECRET("--adminpass", "PASSWORD", PASSWORD_RULE, Text<&MSInfo::SetCMSPswd>, false),
-    SECRET("--merchant-key", "KEY", "16 hexadecimal digits, or an empty text for no key",
-           Text<&MSInfo::SetMerKey>, true),
-    RECORD("--pvcycle", "SECONDS", "a number from 1 to 65535", Number<&MSInfo::SetPVCycle>),
-    RECORD("--pvintvl", "SECONDS", "a number from 1 to 65535", Number<&MSInfo::SetPVIntvl>),
-    RECORD("--pvtmout", "SECONDS", "a number from 60 to 65535", Number<&MSInfo::SetPVTmout>),
-    RECORD("--maxcache", "N", "a whole number", Number<&MSInfo::SetMaxCacheFiles>),
-    {nullptr, nullptr, nullptr, nullptr, false, false},
+           "65535 and hold no other service's port"),
+    Choice("DBType"),
+    Record("DBName", "NAME", kShortRule),
+    Record("DBUser", "USER", kShortRule),
+    Record("DBOwner", "USER", "an existing system user"),
+    Secret("DBPswd", "PASSWORD",
+           "at most 16 characters, the database owner's system password (any for Oracle)"),
+    SecretFile("DBPswd"),
+    Record("DBHost", "HOST", kHostRule),
+    Record("DBNode", "NODE", "a node name of 1 to 64 characters: " SAFE),
+    Record("DBService", "SERVICE", "a service of 1 to 64 characters: " SAFE),
+    Record("PVHost", "HOST", kHostRule),
+    Secret("CMSPswd", "PASSWORD", "a password of at most 16 characters"),
+    SecretFile("CMSPswd"),
+    Secret("MerKey", "KEY", "16 hexadecimal digits, or an empty text for no key"),
+    SecretFile("MerKey"),
+    Record("PVCycle", "SECONDS", kTimeRule),
+    Record("PVIntvl", "SECONDS", kTimeRule),
+    Record("PVTmout", "SECONDS", "a number from 60 to 65535"),
+    Record("MaxCacheFiles", "N", "a whole number"),
+    End(),
 };
 
-#undef RECORD
-#undef SECRET
 #undef SAFE
 #undef FILE_SUFFIX
-#undef PASSWORD_RULE
 
 int ApplyInstanceOptions(const VxCommand& command, const VxArgs& args, MSInfo& info) {
     for (const VxOption* option = g_instanceOptions; option->name; ++option) {

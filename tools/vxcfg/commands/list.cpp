@@ -7,85 +7,31 @@
 
 namespace {
 
-const char* const kWebServerNames[] = {"Wharf", "Netscape", "Brindle"};
-const char* const kDatabaseNames[] = {"Relda", "Oracle"};
-
-template <size_t N> const char* NameOf(const char* const (&names)[N], int value) {
-    return value >= 0 && static_cast<size_t>(value) < N ? names[value] : "?";
+// A type's name as list and show print it; "?" for a value without one.
+const char* TypeName(const MSTypeName* names, int value) {
+    const MSTypeName* type = MSTypeOf(names, value);
+    return type ? type->name : "?";
 }
 
-// One line of `show`, in the order of the stored record.
-enum ShowKind { kText, kNumber, kSecret, kMerKey, kWebType, kDBType };
-struct ShowLine {
-    const char* label;
-    ShowKind kind;
-    ICString MSInfo::*text;
-    int MSInfo::*number;
-};
-
-#define TEXT(f)                                                                                    \
-    { #f, kText, &MSInfo::f, nullptr }
-#define SECRET(f)                                                                                  \
-    { #f, kSecret, &MSInfo::f, nullptr }
-#define NUMBER(f)                                                                                  \
-    { #f, kNumber, nullptr, &MSInfo::f }
-
-const ShowLine kShowLines[] = {
-    TEXT(Name),
-    {"MerKey", kMerKey, nullptr, nullptr},
-    TEXT(RootPath),
-    TEXT(HtmlPath),
-    TEXT(VXLogPath),
-    TEXT(CachePath),
-    TEXT(MacroPath),
-    TEXT(CgiPath),
-    TEXT(DocRoot),
-    TEXT(NESSecure),
-    TEXT(NESNonsecure),
-    TEXT(IPAddr),
-    TEXT(ISHost),
-    TEXT(DBName),
-    TEXT(DBUser),
-    SECRET(DBPswd),
-    TEXT(DBHost),
-    TEXT(DBNode),
-    TEXT(DBService),
-    {"ISType", kWebType, nullptr, nullptr},
-    {"DBType", kDBType, nullptr, nullptr},
-    NUMBER(MSProc),
-    NUMBER(MSPort),
-    NUMBER(AuxPort),
-    NUMBER(MaxCacheFiles),
-    NUMBER(MSOption),
-    TEXT(DBOwner),
-    SECRET(CMSPswd),
-    TEXT(PVHost),
-    NUMBER(PVCycle),
-    NUMBER(PVIntvl),
-    NUMBER(PVTmout),
-};
-
-#undef TEXT
-#undef SECRET
-#undef NUMBER
-
-// What a line of show says about its field: the value, or only whether a secret is set.
-std::string ShownValue(const ShowLine& line, const MSInfo& info) {
+// What show says about a field: the value, or only whether a secret is set.
+std::string ShownValue(const MSField& field, const MSInfo& info) {
     ICString key;
-    switch (line.kind) {
-    case kText:
-        return static_cast<const char*>(info.*line.text);
-    case kNumber:
-        return std::to_string(info.*line.number);
-    case kSecret:
-        return (info.*line.text).IsEmpty() ? "(empty)" : "(set)";
-    case kMerKey:
+    switch (field.kind) {
+    case MS_FIELD_NUMBER:
+    case MS_FIELD_PORT:
+        return std::to_string(field.Number(info));
+    case MS_FIELD_ENUM:
+        return TypeName(field.names, field.Number(info));
+    case MS_FIELD_PASSWORD:
+        return (info.*field.text).IsEmpty() ? "(empty)" : "(set)";
+    case MS_FIELD_KEY:
         info.GetMerKey(key);
         return key.IsEmpty() ? "(none)" : "(set)";
-    case kWebType:
-        return NameOf(kWebServerNames, info.ISType);
-    case kDBType:
-        return NameOf(kDatabaseNames, info.DBType);
+    case MS_FIELD_TEXT:
+    case MS_FIELD_PATH:
+        return static_cast<const char*>(info.*field.text);
+    case MS_FIELD_LIST:
+        break;
     }
     return std::string();
 }
@@ -103,8 +49,8 @@ int CmdList(const VxCommand&, const VxArgs& args) {
         list.GetCurrent(info);
         // The whole block: the servers, the payment ports and the database access port.
         int last = VXPortPlan(info).BlockEnd();
-        const char* web = NameOf(kWebServerNames, info.ISType);
-        const char* database = NameOf(kDatabaseNames, info.DBType);
+        const char* web = TypeName(g_msWebServerTypes, info.ISType);
+        const char* database = TypeName(g_msDatabaseTypes, info.DBType);
         if (ReportsJson()) {
             ReportData(VxJsonObject()
                            .Text("name", static_cast<const char*>(info.Name))
@@ -121,22 +67,25 @@ int CmdList(const VxCommand&, const VxArgs& args) {
     return VX_EXIT_OK;
 }
 
+// The fields of the stored record, in its order.
 int CmdShow(const VxCommand&, const VxArgs& args) {
     InstanceData data;
     MSInfo info;
     if (int rc = data.OpenNamed(args, false, &info))
         return rc;
     VxJsonObject fields;
-    for (const ShowLine& line : kShowLines) {
-        std::string value = ShownValue(line, info);
-        if (ReportsJson() && line.kind == kNumber)
-            fields.Number(line.label, info.*line.number);
+    for (const MSField* const* line = MSRecordLines(); *line; ++line) {
+        const MSField& field = **line;
+        std::string value = ShownValue(field, info);
+        bool number = field.kind == MS_FIELD_NUMBER || field.kind == MS_FIELD_PORT;
+        if (ReportsJson() && number)
+            fields.Number(field.name, field.Number(info));
         else if (ReportsJson())
-            fields.Text(line.label, value);
+            fields.Text(field.name, value);
         else if (value.empty()) // an empty value leaves no trailing blanks
-            printf("%s\n", line.label);
+            printf("%s\n", field.name);
         else
-            printf("%-14s %s\n", line.label, value.c_str());
+            printf("%-14s %s\n", field.name, value.c_str());
     }
     if (ReportsJson())
         ReportData(fields);
