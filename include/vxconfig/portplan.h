@@ -38,8 +38,14 @@ public:
     // The last port of the whole block.
     int BlockEnd() const { return m_base + m_procs + 8; }
 
-    // The number of ports of a second block, from its base to the performance monitor.
-    enum { kSecondBlockPorts = 12 };
+    // The number of ports of a second block, from its base to the performance monitor, and
+    // of its schedulers.
+    enum { kSecondBlockPorts = 12, kSchedulers = kSecondBlockPorts - 2 };
+    // The ports of the second block from its base: the hosting edition's payment daemon,
+    // scheduler k (from 1 to kSchedulers) and the machine's performance monitor.
+    static int HostingPay(int secondBlock) { return secondBlock; }
+    static int Scheduler(int secondBlock, int k) { return secondBlock + k; }
+    static int PerfMonitor(int secondBlock) { return secondBlock + kSecondBlockPorts - 1; }
 
     // 1 when the instance called name may take every port of its plan: the block and, when
     // secondBlock is above 0, the second block from there. Each port must lie in 1024..65535,

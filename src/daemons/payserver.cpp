@@ -16,23 +16,20 @@
 #include "vxconfig/msgids.h"
 #include "vxconfig/msinfo.h"
 #include "vxconfig/outcome.h"
+#include "vxconfig/portplan.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysutil.h"
 
 namespace {
 
-// The payment ports follow the instance's server ports.
-constexpr int kPaymentPortOffset = 4;
-constexpr int kAdminPortOffset = 3;
 // A payment server that accepts and stays silent must not hold a probe long (it runs up to
 // 180 times in a wait); VXCONFIG_ADMIN_TIMEOUT_MS shortens it further for tests.
 constexpr int kProbeTimeoutMs = 10 * 1000;
 constexpr int kMillisPerSecond = 1000;
 constexpr int kCommandSize = 4096;
 const char kStartFormat[] = "su - %s -c \"%s\" > /dev/null 2<&1 & ";
-const char kServerPrefix[] = "vx";
+// The payment server's own service: the first of the instance's "pe" pool.
 const char kServerTag[] = "pe";
-const char kServerNumber[] = "1";
 const char kServerProgram[] = "server";
 constexpr mode_t kAnyExecute = S_IXUSR | S_IXGRP | S_IXOTH;
 
@@ -42,9 +39,9 @@ class PaymentSession {
 public:
     explicit PaymentSession(MSInfo& instance) {
         int rc = 0;
-        int base = instance.MSPort + instance.MSProc;
-        m_session = pvInitializeAPI(PV_MODE_SYNC, instance.PVHost, base + kPaymentPortOffset,
-                                    base + kAdminPortOffset, &rc);
+        VXPortPlan plan(instance);
+        m_session = pvInitializeAPI(PV_MODE_SYNC, instance.PVHost, plan.Pay(VXPortPlan::kPayPay),
+                                    plan.Pay(VXPortPlan::kPayAdmin), &rc);
         if (!m_session)
             return;
         int millis = platform::AdminTimeoutMs(kProbeTimeoutMs);
@@ -114,9 +111,10 @@ int SysStartPSSvc(MSInfo& instance) {
         VXStepFailed("start", what);
         return 0;
     }
+    ICString prefix, server;
+    GetVXServicePfx(ICString(instance.Name) + "_" + kServerTag, prefix);
+    GetPoolServiceName(prefix, 0, server);
     // The join adds its own "/" before the file name's, as the product has always done.
-    ICString server =
-        ICString(kServerPrefix) + instance.Name + "_" + kServerTag + "_" + kServerNumber;
     ICString program = (inst ^ "bin") ^ (ICString(kServerProgram) + " -i " + instance.HtmlPath);
     ICString command = program ^ (ICString("/") + "pay_payvane.conf" + " -s " + server);
     char line[kCommandSize];
@@ -136,7 +134,7 @@ int SysStartPSSvc(MSInfo& instance) {
         SysSleep(platform::SVC_POLL_SECONDS);
     }
     SysSetLastReason("the payment server did not answer on port %d within %d seconds",
-                     instance.MSPort + instance.MSProc + kAdminPortOffset,
+                     VXPortPlan(instance).Pay(VXPortPlan::kPayAdmin),
                      platform::SVC_POLL_COUNT * platform::SVC_POLL_SECONDS);
     VXStepFailed("start", what);
     return 0;

@@ -76,10 +76,10 @@ int VXPortPlan::Check(const char* name, int secondBlock) const {
         ports.push_back({Pay(static_cast<PayService>(s)), kPayUses[s], false});
     ports.push_back({JdbcPort(), "database access port", false});
     if (secondBlock > 0) {
-        ports.push_back({secondBlock, "hosting payment daemon", false});
-        for (int k = 1; k < kSecondBlockPorts - 1; ++k)
-            ports.push_back({secondBlock + k, "scheduler " + std::to_string(k), false});
-        ports.push_back({secondBlock + kSecondBlockPorts - 1, "performance monitor", true});
+        ports.push_back({HostingPay(secondBlock), "hosting payment daemon", false});
+        for (int k = 1; k <= kSchedulers; ++k)
+            ports.push_back({Scheduler(secondBlock, k), "scheduler " + std::to_string(k), false});
+        ports.push_back({PerfMonitor(secondBlock), "performance monitor", true});
     }
 
     ICString own, monitor;

@@ -31,14 +31,16 @@ const char* const kPayDescriptions[] = {"pay_payvane", "Admin port",   "Pay port
 } // namespace
 
 InstanceService ControllerService(const MSInfo& info) {
-    return {Prefix(static_cast<const char*>(info.Name)), info.MSPort, "Server Controller"};
+    return {Prefix(static_cast<const char*>(info.Name)), VXPortPlan(info).Controller(),
+            "Server Controller"};
 }
 
 std::vector<InstanceService> ProcessServices(const MSInfo& info) {
     std::vector<InstanceService> services;
     std::string name = static_cast<const char*>(info.Name);
+    VXPortPlan plan(info);
     for (int i = 1; i <= info.MSProc; ++i)
-        services.push_back({Pool(name, i - 1), info.MSPort + i, name});
+        services.push_back({Pool(name, i - 1), plan.Process(i), name});
     return services;
 }
 
@@ -49,7 +51,7 @@ std::vector<InstanceService> PaymentServices(const MSInfo& info) {
     // The payment server's services: the first pool name, then its last character replaced
     // by the service's number.
     std::string first = Pool(name + "_pe", 0);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = VXPortPlan::kPayServer; i <= VXPortPlan::kPaySetInquiry; ++i) {
         std::string member =
             i == 0 ? first : first.substr(0, first.size() - 1) + std::to_string(i + 1);
         services.push_back(
@@ -60,10 +62,12 @@ std::vector<InstanceService> PaymentServices(const MSInfo& info) {
 
 std::vector<InstanceService> SecondBlockServices(const MSInfo& info, int base) {
     std::string name = static_cast<const char*>(info.Name);
-    std::vector<InstanceService> services = {{Pool(name + "_cy", 0), base, "pay_cyber"}};
-    for (int k = 1; k <= 10; ++k)
-        services.push_back({Pool(name + "_sched", k - 1), base + k, "scheduler"});
-    services.push_back({Prefix("perf"), base + 11, "Performance Monitor"});
+    std::vector<InstanceService> services = {
+        {Pool(name + "_cy", 0), VXPortPlan::HostingPay(base), "pay_cyber"}};
+    for (int k = 1; k <= VXPortPlan::kSchedulers; ++k)
+        services.push_back(
+            {Pool(name + "_sched", k - 1), VXPortPlan::Scheduler(base, k), "scheduler"});
+    services.push_back({Prefix("perf"), VXPortPlan::PerfMonitor(base), "Performance Monitor"});
     return services;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "vxconfig/discovery.h"
+#include "vxconfig/portplan.h"
 
 namespace writers {
 
@@ -44,7 +45,8 @@ ICString HostingDatabaseName(const MSInfo& info) {
 } // namespace
 
 ICString ServicePrefix(const MSInfo& info, const char* tag) {
-    ICString prefix = ICString("vx") + info.Name;
+    ICString prefix;
+    GetVXServicePfx(info.Name, prefix);
     if (tag)
         prefix += ICString("_") + tag;
     return prefix;

@@ -10,7 +10,8 @@
 
 namespace writers {
 
-// "vx" + the instance name, with "_" + tag after it when a member's tag is given.
+// The instance's service prefix (GetVXServicePfx), with "_" + tag after it when a member's
+// tag is given.
 ICString ServicePrefix(const MSInfo& info, const char* tag = nullptr);
 // The Java runtime's bin directory.
 ICString JreBin();
