@@ -15,11 +15,12 @@
 // given, counts the instances whose database does not exist at the end.
 extern "C" VX_API int ICCreateDatabase(const char* dataFile);
 VX_API int DBCreateDatabase(MSList& list, int* failures = nullptr);
-// The database of one instance, created, found or catalogued. 1 when it exists at the end;
-// the record is as it was when the call returns. Runs for instances whose logs share a
-// directory take turns there (waiting an hour at most), and files a killed earlier run left
-// are removed first. A database whose existence cannot be told is neither found nor created.
-VX_API int DBCreateSingle(MSInfo& info);
+// The database of one instance, created, found or catalogued, from a copy of the record
+// merged with its global defaults. 1 when it exists at the end. Runs for instances whose
+// logs share a directory take turns there (waiting an hour at most), and files a killed
+// earlier run left are removed first. A database whose existence cannot be told is neither
+// found nor created.
+VX_API int DBCreateSingle(const MSInfo& info);
 // Runs the schema script for the instance and judges its log. 1 when the database was made.
 VX_API int CreateDB(MSInfo& info, const char* installDir);
 // The hosting edition's additions to the instance database (the result of the run).

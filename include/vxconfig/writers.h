@@ -19,29 +19,32 @@
 #define VX_CTRL_CONF "srvrctrl.conf"
 
 // The main configuration file, D/vxtrade.conf (D = info.HtmlPath), with the user's own lines
-// of the previous file kept at its end. Updates the record's template-editor list, payment
-// time-out and total process count as it writes. 1 written, 0 failed (message 3).
+// of the previous file kept at its end. The one writer that changes the caller's record: it
+// puts the instance's template-editor directories at the head of the record's list, gives a
+// negative payment time-out its default and recounts the total processes, as it writes (the
+// writers after it in a creation see them). 1 written, 0 failed (message 3).
 VX_API int CreateMSInit(MSInfo& info, const char* productDir);
 
+// The other writers work on a copy of the caller's record, which they leave as it is.
+
 // The controller's file D/srvrctrl.conf, written from the record merged with its global
-// defaults; the caller's record is left as it was. 1, or 0 when D cannot be made or the file
-// cannot be written (message 3).
-VX_API int CreateCtrlInit(MSInfo& info);
+// defaults. 1, or 0 when D cannot be made or the file cannot be written (message 3).
+VX_API int CreateCtrlInit(const MSInfo& info);
 // Adds D/member to the pool line of an existing D/srvrctrl.conf (once). 1 done, 0 when the
 // file cannot be read or rewritten.
-VX_API int ICAddEntryToPoolID(MSInfo& info, const char* member);
+VX_API int ICAddEntryToPoolID(const MSInfo& info, const char* member);
 
 // The member daemons' files in D: scheduler.conf, pay_back.conf, pay_payvane.conf (which keeps
 // the user's own lines), pay_cyber.conf (and the refreshed D/merchant_conf) and vxei_ece.conf
 // (args: positions 4 to 8 the queue names). 1 written, 0 failed (message 3).
-VX_API int CreateSchedInit(MSInfo& info, const char* productDir);
-VX_API int CreatePaybkInit(MSInfo& info, const char* productDir);
-VX_API int CreatePayetInit(MSInfo& info, const char* productDir);
-VX_API int CreatePaycyInit(MSInfo& info, const char* productDir);
-VX_API int CreateQXInit(MSInfo& info, const char* productDir, char** args);
+VX_API int CreateSchedInit(const MSInfo& info, const char* productDir);
+VX_API int CreatePaybkInit(const MSInfo& info, const char* productDir);
+VX_API int CreatePayetInit(const MSInfo& info, const char* productDir);
+VX_API int CreatePaycyInit(const MSInfo& info, const char* productDir);
+VX_API int CreateQXInit(const MSInfo& info, const char* productDir, char** args);
 // productDir/bin/icsrvctl.properties, one "host=D/vxtrade.conf" line per instance: this
 // instance's line replaced (or, with remove, dropped), the others kept. 1, or 0 (message 3).
-VX_API int CreatePAProperties(MSInfo& info, const char* productDir, int remove);
+VX_API int CreatePAProperties(const MSInfo& info, const char* productDir, int remove);
 // The fix pack that adds the message-queue bridge to an existing instance: args[2] its port,
 // args[4..8] the queue names, args[9] "client" or another kind. 1, or 0 when the product is
 // not found (message 5).
@@ -50,7 +53,7 @@ extern "C" VX_API int ICCreateFixpackQXInit(MSInfo& info, char** args, int count
 // The web macro processor's file, DocRoot/reldawww.ini, from the processor's template with
 // the product's paths, the document root, the database library and the variable scope
 // rewritten. 1 written, 0 when the file or the template cannot be opened (message 3).
-VX_API int CreateMLInit(MSInfo& info, const char* productDir);
+VX_API int CreateMLInit(const MSInfo& info, const char* productDir);
 
 // The product's files an instance's template editor gets copies of, each list ending in a
 // null: the catalogue macros, the product macros and the catalogue assistant's pages.
@@ -69,7 +72,7 @@ VX_API int MakeDir(const char* path, const char* owner, unsigned long mode);
 // the instance's root and configuration trees (not system directories, not another user's)
 // get the table's owner and mode; the others are left as they are, with a notice. The
 // directories everybody writes into are 01777. 1 done; 0 after message 1, 2 or 24.
-VX_API int CreateVXFiles(MSInfo& info, const ICString& productDir);
+VX_API int CreateVXFiles(const MSInfo& info, const ICString& productDir);
 // Appends "keyword value" to file unless a line's first token (split at separators) is
 // keyword; the previous file is kept as the backup. 1 processed, 0 when it cannot be read or
 // rewritten.
@@ -77,7 +80,7 @@ VX_API int ICIsParamInFile(const char* keyword, const char* file, const char* se
                            const char* value);
 // Switches the instance to the personalization variant of its product macros. 1, or 0 when
 // the product installation is not found (message 5).
-extern "C" VX_API int ICNetPerceptionConfig(MSInfo& info);
+extern "C" VX_API int ICNetPerceptionConfig(const MSInfo& info);
 
 // The password block of httpd.conf and the instances' web password files.
 // 1 when the first word of line is "Pass" and the second "/*" (both ignoring case).
@@ -94,7 +97,7 @@ VX_API int ISCreatePswdFile(const char* dir, eISType type, const char* serverRoo
 // The payment server's start script R/bin/PayVane (with its password file R/bin/.payment) and
 // the migration script of its database, from the product's templates. 1, or 0 when a file
 // could not be read or written.
-VX_API int CreatePayVaneCmd(MSInfo& info);
-VX_API int CreatePayVaneMigCmd(MSInfo& info);
+VX_API int CreatePayVaneCmd(const MSInfo& info);
+VX_API int CreatePayVaneMigCmd(const MSInfo& info);
 
 #endif

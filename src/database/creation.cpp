@@ -143,16 +143,15 @@ int CreateDB(MSInfo& info, const char* installDir) {
     return 0;
 }
 
-int DBCreateSingle(MSInfo& info) {
-    const MSInfo saved = info;
-    VXInstanceScope instance(info.Name);
+int DBCreateSingle(const MSInfo& instance) {
+    MSInfo info = instance;
+    VXInstanceScope scope(info.Name);
     writers::MergeGlobalDefaults(info);
     ICUpdateStatus(IC_MSG_PREPARING_DATABASE, info.Name);
     ICString product;
     if (!SysGetInstPath(product, 3)) {
         ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
         VXStepFailed("find installation", "vx_schema", "the product installation was not found");
-        info = saved;
         return 0;
     }
     // Runs for instances whose logs share a directory take turns: the files there have
@@ -160,7 +159,6 @@ int DBCreateSingle(MSInfo& info) {
     database::DirectoryTurn turn(info.VXLogPath);
     if (!turn.Held()) {
         VXStepFailed("lock log directory", info.VXLogPath);
-        info = saved;
         return 0;
     }
     database::RemoveLeftovers(info);
@@ -204,13 +202,10 @@ int DBCreateSingle(MSInfo& info) {
     if (checkHosting && exists && !created && !RegisterDataSource(info))
         exists = false;
     if (checkHosting && (info.MSOption & MS_OPT_HOSTING) && !(info.MSOption & MS_OPT_DB_CLIENT) &&
-        !AddHostingTables(info)) {
-        info = saved;
+        !AddHostingTables(info))
         return 0;
-    }
     if (exists)
         SysAutoVXSvc(info);
-    info = saved;
     return exists ? 1 : 0;
 }
 

@@ -6,6 +6,7 @@
 #include "conffile/conftext.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
+#include "vxconfig/portplan.h"
 #include "vxconfig/safevalue.h"
 #include "vxconfig/sysroot.h"
 #include "vxconfig/writers.h"
@@ -42,7 +43,9 @@ int WriteControllerLines(MSInfo& info, FILE* out) {
     fprintf(out, "CONTROL_DB_RETRY_INTERVAL %d\n", kRetryInterval);
     info.WriteMerKey(out);
     fprintf(out, "%s %d\n", "CONTROL_ERR_TOLERANCE", kErrorTolerance);
-    fprintf(out, "%s %s%s\n", "CONTROL_SERVICE", "vx", static_cast<const char*>(info.Name));
+    ICString service;
+    GetVXServicePfx(info.Name, service);
+    fprintf(out, "%s %s\n", "CONTROL_SERVICE", static_cast<const char*>(service));
     fprintf(out, "%s %s\n", kPoolKey, static_cast<const char*>(PoolList(info)));
     if (SysIsHWLInstalled())
         fprintf(out, "%s %d\n", "CURRENCY_MERCHANTS", kCurrencyMerchants);
@@ -79,8 +82,9 @@ void AddToPoolLine(const char* line, size_t length, const ICString& member, std:
 
 } // namespace
 
-int CreateCtrlInit(MSInfo& info) {
-    MSInfo saved = info;
+int CreateCtrlInit(const MSInfo& instance) {
+    // Fields left unset take the global values, in this file only.
+    MSInfo info = instance;
     writers::MergeGlobalDefaults(info);
     // The earlier releases kept the controller's file in the web server's document directory;
     // where a web server serves that directory, the file (and its password) stays in the
@@ -93,19 +97,15 @@ int CreateCtrlInit(MSInfo& info) {
         info.SetHtmlPath(early);
     writers::ConfigFile file;
     file.path = info.HtmlPath ^ VX_CTRL_CONF;
-    file.owner = saved.DBOwner;
+    file.owner = instance.DBOwner;
     file.record = &info;
-    if (!MakeDir(info.HtmlPath, info.DBOwner, kConfigDirMode)) {
-        info = saved;
+    if (!MakeDir(info.HtmlPath, info.DBOwner, kConfigDirMode))
         return 0;
-    }
-    int written = writers::WriteConfigFile(
+    return writers::WriteConfigFile(
         file, [&](FILE* out, ICString&) { return WriteControllerLines(info, out); });
-    info = saved;
-    return written;
 }
 
-int ICAddEntryToPoolID(MSInfo& info, const char* member) {
+int ICAddEntryToPoolID(const MSInfo& info, const char* member) {
     if (!member || !SysIsSafeValue(member, SYS_VALUE_NAME))
         return 0;
     writers::ConfigFile file;

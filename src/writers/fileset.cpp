@@ -272,8 +272,10 @@ int MakeDir(const char* path, const char* owner, unsigned long mode) {
     return MakeDirIn(path, owner, bits, bits, nullptr);
 }
 
-int CreateVXFiles(MSInfo& info, const ICString& productDir) {
-    MSInfo saved = info;
+int CreateVXFiles(const MSInfo& instance, const ICString& productDir) {
+    // Fields left unset take the global values, and an early release its CGI directory, for
+    // the file set only.
+    MSInfo info = instance;
     writers::MergeGlobalDefaults(info);
     const OwnTrees trees = {
         info.RootPath, info.HtmlPath, {info.DBOwner, kProgramOwner, kCacheOwner}};
@@ -293,7 +295,6 @@ int CreateVXFiles(MSInfo& info, const ICString& productDir) {
         ICShowError(IC_MSG_CANNOT_ACCESS_DIRECTORY, info.HtmlPath);
         return 0;
     }
-    info = saved;
     return 1;
 }
 
@@ -322,7 +323,7 @@ int ICIsParamInFile(const char* keyword, const char* file, const char* separator
     });
 }
 
-int ICNetPerceptionConfig(MSInfo& info) {
+int ICNetPerceptionConfig(const MSInfo& info) {
     ICString product;
     if (!SysGetInstPath(product, 3)) {
         ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);

@@ -17,7 +17,7 @@ bool MapsHost(const char* line, const char* host) {
 
 } // namespace
 
-int CreatePAProperties(MSInfo& info, const char* productDir, int remove) {
+int CreatePAProperties(const MSInfo& info, const char* productDir, int remove) {
     writers::ConfigFile file;
     file.path = ICString(productDir ? productDir : "") ^ "bin" ^ "icsrvctl.properties";
     file.backup = file.path + ".old";

@@ -178,7 +178,9 @@ int WriteMacroLines(MSInfo& info, const MacroPaths& paths, const ICString& templ
 
 } // namespace
 
-int CreateMLInit(MSInfo& info, const char* productDir) {
+int CreateMLInit(const MSInfo& instance, const char* productDir) {
+    // The path lists are made on a copy of the record.
+    MSInfo info = instance;
     MacroPaths paths;
     paths.product = productDir ? productDir : "";
     paths.macros = paths.product ^ "macro" ^ "en_US";

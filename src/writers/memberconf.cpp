@@ -65,7 +65,11 @@ ICString Product(const char* productDir) {
 
 } // namespace
 
-int CreateSchedInit(MSInfo& info, const char* productDir) {
+// Each writer works on its own copy of the record: what the writing changes (the editor
+// list, a payment time's default, the total process count) stays there.
+
+int CreateSchedInit(const MSInfo& instance, const char* productDir) {
+    MSInfo info = instance;
     ICString product = Product(productDir);
     return WriteMemberFile(info, "scheduler.conf", false, [&](FILE* out) {
         WriteMemberHead(info, out, "sched", product, "scheduler");
@@ -99,7 +103,8 @@ int CreateSchedInit(MSInfo& info, const char* productDir) {
     });
 }
 
-int CreatePaybkInit(MSInfo& info, const char* productDir) {
+int CreatePaybkInit(const MSInfo& instance, const char* productDir) {
+    MSInfo info = instance;
     ICString product = Product(productDir);
     return WriteMemberFile(info, "pay_back.conf", false, [&](FILE* out) {
         WriteMemberHead(info, out, "pb", product, "back_server");
@@ -120,7 +125,8 @@ int CreatePaybkInit(MSInfo& info, const char* productDir) {
     });
 }
 
-int CreatePayetInit(MSInfo& info, const char* productDir) {
+int CreatePayetInit(const MSInfo& instance, const char* productDir) {
+    MSInfo info = instance;
     ICString product = Product(productDir);
     return WriteMemberFile(info, "pay_payvane.conf", true, [&](FILE* out) {
         WriteMemberHead(info, out, "pe", product, "pay_server");
@@ -148,7 +154,8 @@ int CreatePayetInit(MSInfo& info, const char* productDir) {
     });
 }
 
-int CreatePaycyInit(MSInfo& info, const char* productDir) {
+int CreatePaycyInit(const MSInfo& instance, const char* productDir) {
+    MSInfo info = instance;
     ICString product = Product(productDir);
     int written = WriteMemberFile(info, "pay_cyber.conf", false, [&](FILE* out) {
         WriteMemberHead(info, out, "cy", product, "cyb_server");
@@ -175,9 +182,10 @@ int CreatePaycyInit(MSInfo& info, const char* productDir) {
     return 1;
 }
 
-int CreateQXInit(MSInfo& info, const char* productDir, char** args) {
+int CreateQXInit(const MSInfo& instance, const char* productDir, char** args) {
     if (!args)
         return 0;
+    MSInfo info = instance;
     ICString product = Product(productDir);
     return WriteMemberFile(info, "vxei_ece.conf", false, [&](FILE* out) {
         WriteMemberHead(info, out, "ece", product, "back_server");

@@ -9,6 +9,7 @@
 
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
+#include "vxconfig/msfields.h"
 #include "vxconfig/webpaths.h"
 #include "vxconfig/writers.h"
 #include "writers/secrets.h"
@@ -93,7 +94,7 @@ ICString Product() {
 
 } // namespace
 
-int CreatePayVaneCmd(MSInfo& info) {
+int CreatePayVaneCmd(const MSInfo& info) {
     ICString bin = info.RootPath ^ "bin";
     ICString password;
     info.GetDBPswd(password);
@@ -142,14 +143,15 @@ int CreatePayVaneCmd(MSInfo& info) {
                         });
 }
 
-int CreatePayVaneMigCmd(MSInfo& info) {
+int CreatePayVaneMigCmd(const MSInfo& info) {
     ICString product = Product();
     ICString relda, oracle, payvane;
     SysGetDBOrvellPath(relda);
     SysGetOraPath(oracle, 0);
     SysGetPayvanePath(payvane);
     bool isOracle = info.DBType == DB_ORACLE;
-    ICString schemaDir = product ^ "vx_schema" ^ (isOracle ? "oracle" : "relda");
+    ICString schemaDir =
+        product ^ "vx_schema" ^ g_msDatabaseTypes[isOracle ? DB_ORACLE : DB_RELDA].word;
     std::string schema =
         Text(schemaDir ^ (isOracle ? "payvane12_schema.ora.sql" : "payvane12_schema.relda.sql"));
     const Variables values = {{"PAYVANE_Path", Text(payvane)}};

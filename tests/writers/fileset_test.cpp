@@ -154,6 +154,18 @@ TEST_F(FileSetTest, FailuresAreReportedWithTheirMessages) {
     EXPECT_EQ(errors.Lines()[2], "Cannot create directory var/vx/rel.");
 }
 
+// The global defaults fill the record's unset fields while its file set is made; one that
+// fails halfway must not leave them in the caller's record, which creation goes on writing
+// the instance's other files from.
+TEST_F(FileSetTest, AFailedFileSetLeavesTheCallersRecordAsItWas) {
+    ASSERT_EQ(mkdir(Rooted("/globals").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteWholeFile(Rooted("/globals/vxtrade.conf"), "PROCESSES 5\n"));
+    info.DefsDir = Rooted("/globals").c_str();
+    info.RootPath = "var/vx/rel";
+    EXPECT_EQ(CreateVXFiles(info, product.c_str()), 0);
+    EXPECT_EQ(info.MSProc, -1);
+}
+
 TEST_F(FileSetTest, KeywordLinesAreAddedOnceAndTheValueIsWrittenAsItIs) {
     std::string conf = Rooted("/etc/sample.conf");
     ASSERT_TRUE(WriteWholeFile(conf, "A 1\nRATE 5\n"));
