@@ -9,7 +9,7 @@ namespace {
 class Capture : public SandboxTest {
 protected:
     MSInfo Add(int release, const char* name, const char* host, int port) {
-        MSInfo m = FullRecord(Root(), name, host, port);
+        MSInfo m = FullRecord(Instance(name), host, port);
         ICString error;
         EXPECT_EQ(SandboxAddInstance(Root().c_str(), release, m, error), 1) << (const char*)error;
         return m;
@@ -33,7 +33,7 @@ TEST_F(Capture, InstanceWithoutMacroFileIsDropped) {
     MSInfo third = At(list, 1);
     EXPECT_EQ(third.MSPort, 4200);
     ASSERT_EQ(Pairs(third.ISPass).size(), 1u);
-    EXPECT_NE(Pairs(third.ISPass)[0].find("/srv/shop3/"), std::string::npos);
+    EXPECT_NE(Pairs(third.ISPass)[0].find("/inst/shop3/"), std::string::npos);
     EXPECT_EQ(third.MSProc, 4);
 }
 
@@ -63,7 +63,7 @@ TEST_F(Capture, SecondReleaseIsMovedToTheCurrentInstallation) {
     ICString error;
     ASSERT_EQ(SandboxAddRelease(Root().c_str(), 2, error), 1) << (const char*)error;
     std::string old = Inst(2), cur = Inst(3);
-    MSInfo m = FullRecord(Root(), "shop1", "myhost", 4000);
+    MSInfo m = FullRecord(Instance("shop1"), "myhost", 4000);
     m.ISCommonPass.Empty();
     m.ISCommonPass.AddTail(NameValue("/old/*", (old + "/html/*").c_str()));
     m.ISCommonPass.AddTail(NameValue("/older/*", (old + "2/x").c_str()));
@@ -155,19 +155,12 @@ TEST_F(Capture, ValuesThatCouldRunAsCommandsDropTheInstance) {
     MSInfo second = Add(3, "shop2", "host2", 4100);
     std::string conf = std::string(second.HtmlPath) + "/vxtrade.conf";
     ASSERT_TRUE(WriteWholeFile(conf, ReadWholeFile(conf) + "DBOWNER vxowner;touch PWNED\n"));
-    std::vector<std::string> errors;
-    static std::vector<std::string>* seen;
-    seen = &errors;
-    ICTextCallback savedError = pfnError;
-    int savedCgi = bCgiApp;
-    bCgiApp = 1;
-    pfnError = [](const char* text) { seen->push_back(text); };
+    ErrorLines errors;
     MSList list;
     EXPECT_EQ(CaptureVXConfig(list, 3), 1);
-    pfnError = savedError;
-    bCgiApp = savedCgi;
     EXPECT_EQ(Names(list), (std::vector<std::string>{"shop1"}));
-    EXPECT_EQ(errors, (std::vector<std::string>{"Storix server instance definition error."}));
+    EXPECT_EQ(errors.Lines(),
+              (std::vector<std::string>{"Storix server instance definition error."}));
     EXPECT_NE(std::string(SysGetLastReason()).find("instance shop2: DBOwner"), std::string::npos)
         << ::testing::PrintToString(std::string(SysGetLastReason()));
 

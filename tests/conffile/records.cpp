@@ -1,24 +1,16 @@
 // Instance records of an existing installation, as the capture tests lay them out.
 #include "records.h"
 
-MSInfo FullRecord(const std::string& root, const char* name, const char* host, int port) {
-    std::string inst = root + "/opt/Orvellvndx/Vendrix3";
-    std::string dir = root + "/srv/" + name;
-    MSInfo m;
-    m.Name = name;
+MSInfo FullRecord(MSInfo m, const char* host, int port) {
+    ICString product;
+    ICGetInstPath(product);
+    const std::string name = std::string(m.Name), dir = std::string(m.RootPath),
+                      inst = std::string(product);
     m.MerKey = "0123456789abcdef0123456789abcdef";
-    m.RootPath = (dir + "/root").c_str();
-    m.VXLogPath = (dir + "/logs").c_str();
     m.ConfigPath = (inst + "/instance").c_str();
     m.DefsDir = (dir + "/globals").c_str();
-    m.MacroPath = (inst + "/macro/en_US").c_str();
-    m.CgiPath = (dir + "/cgi-bin").c_str();
-    m.HtmlPath = (dir + "/config").c_str();
-    m.DocRoot = (dir + "/html").c_str();
     m.ISHost = host;
-    m.DBName = (std::string(name) + "db").c_str();
-    m.DBUser = "reldinst";
-    m.DBOwner = "vxowner";
+    m.DBName = (name + "db").c_str();
     m.DBPswd = "a1b2c3d4e5f6a7b8";
     m.DBHost = "dbhost";
     m.DBNode = "dbnode";
@@ -29,7 +21,6 @@ MSInfo FullRecord(const std::string& root, const char* name, const char* host, i
     m.PVCycle = 45;
     m.PVIntvl = 50;
     m.PVTmout = 1800;
-    m.CachePath = (dir + "/cache").c_str();
     m.MaxCacheFiles = 1000;
     m.TransCnt = 500;
     m.HtmlMax = 200000;
@@ -40,26 +31,26 @@ MSInfo FullRecord(const std::string& root, const char* name, const char* host, i
     m.VXDmnSynch = 0;
     m.VXDmnSleep = 15;
     m.GPPath = (inst + "/Guidepath").c_str();
-    m.TEditorPath.AddTail((dir + "/root/teditor").c_str());
-    m.TEditorPath.AddTail((dir + "/root/teditor/ca_html").c_str());
+    m.TEditorPath.AddTail((dir + "/teditor").c_str());
+    m.TEditorPath.AddTail((dir + "/teditor/ca_html").c_str());
     m.VXLang = "en_US";
     m.CAJAppDrv = "COM.orvell.relda.jdbc.app.RELDADriver";
     m.CAJNetDrv = "COM.orvell.relda.jdbc.net.RELDADriver";
-    m.CAJUrl = (std::string("jdbc:relda:") + name + "db").c_str();
-    m.CAJNetUrl = (std::string("jdbc:relda://") + host + ":16560/" + name + "db").c_str();
+    m.CAJUrl = ("jdbc:relda:" + name + "db").c_str();
+    m.CAJNetUrl = ("jdbc:relda://" + std::string(host) + ":16560/" + name + "db").c_str();
     m.PVHost = host;
     m.PBProc = 2;
     m.PVExitHost = host;
-    m.PVExitSvcPfx = (std::string("vx") + name).c_str();
-    m.PVExec = (dir + "/root/bin/PayVane").c_str();
-    m.PVLogPath = (dir + "/logs").c_str();
-    m.PVCertPath = (dir + "/root/data").c_str();
-    m.ISPass.AddTail(NameValue("/te_html/*", (dir + "/root/teditor/te_html/*").c_str()));
+    m.PVExitSvcPfx = ("vx" + name).c_str();
+    m.PVExec = (dir + "/bin/PayVane").c_str();
+    m.PVLogPath = m.VXLogPath;
+    m.PVCertPath = (dir + "/data").c_str();
+    m.ISPass.AddTail(NameValue("/te_html/*", (dir + "/teditor/te_html/*").c_str()));
     m.ISCommonPass.AddTail(NameValue("/vxadmin/*", (inst + "/html/en_US/vxadmin/*").c_str()));
     m.ISCommonExec.AddTail(NameValue("/msprotect/*", (inst + "/cgi-bin/*").c_str()));
     m.ISCommonAddType.AddTail(NameValue(".cacert", "application/x-x509-ca-cert"));
     m.MLEnv.AddTail(NameValue("(QLW_ODBC)", "/usr/lib/libqlwsql.so PORT=0"));
-    m.MLMacroPath.AddTail((dir + "/root/teditor").c_str());
+    m.MLMacroPath.AddTail((dir + "/teditor").c_str());
     m.MLMacroPath.AddTail((inst + "/macro/en_US").c_str());
     m.MLIncPath.AddTail((inst + "/html/en_US").c_str());
     m.MLMisc.AddTail("DEFINE_TRACE NO");

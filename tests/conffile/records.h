@@ -7,8 +7,8 @@
 
 #include "vxconfig/vxconfig.h"
 
-// A record with every value the configuration files carry; directories under root.
-MSInfo FullRecord(const std::string& root, const char* name, const char* host, int port);
+// The instance m (SandboxTest::Instance) with every value the configuration files carry.
+MSInfo FullRecord(MSInfo m, const char* host, int port);
 
 std::vector<std::string> Strings(const ParmList<ICString>& list);
 std::vector<std::string> Pairs(const ParmList<NameValue>& list);

@@ -3,7 +3,6 @@
 #include <chrono>
 
 #include "pay_fixture.h"
-#include "run_program.h"
 
 // A server that takes the connection and never answers: vxcfg gives up at --timeout.
 TEST(VxcfgPay, GivesUpOnASilentServerAtTheTimeOut) {

@@ -2,9 +2,6 @@
 // leaves no socket; servers that never answer, answer in drips or stall, replies that claim more
 // than the protocol allows, the session's time-out itself, and a pending asynchronous request
 // (collecting a whole reply is in the wire tests).
-#include <cstdlib>
-#include <vector>
-
 #include "pay_fixture.h"
 
 using payserver::Fault;

@@ -4,22 +4,16 @@
 #define VXTEST_PAY_FIXTURE_H
 
 #include <arpa/inet.h>
-#include <dirent.h>
-#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstring>
-#include <functional>
-#include <memory>
-#include <string>
 #include <thread>
 
 #include "payserver.h"
 #include "payvane/payvaneapi.h"
+#include "sandbox_fixture.h"
 
 // Big-endian 4-byte integer.
 inline std::string Be32(uint32_t v) {
@@ -37,20 +31,6 @@ inline std::string Parm(const char* field, const std::string& value) {
 // EXPECT_EQ(Codes(16, 300), Codes(pvCall(..., &rc), rc)).
 inline std::pair<int, int> Codes(int result, const int& rc) {
     return {result, rc};
-}
-
-// A TCP socket bound to a free loopback port (listening when asked); the port goes to *port.
-inline int LoopbackSocket(bool listening, int* port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    EXPECT_EQ(0, bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr));
-    EXPECT_TRUE(!listening || listen(fd, 4) == 0);
-    EXPECT_EQ(0, getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len));
-    *port = ntohs(addr.sin_port);
-    return fd;
 }
 
 // One whole request frame read from a raw connection, length first; "" when none came in time.
@@ -84,14 +64,9 @@ inline std::pair<int, int> TimedCodes(double atLeast, double below,
     return {result, rc};
 }
 
+// The descriptors this process holds open.
 inline int OpenDescriptors() {
-    int n = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir))
-            ++n;
-        closedir(dir);
-    }
-    return n;
+    return static_cast<int>(Entries("/proc/self/fd").size());
 }
 
 class PayServerTest : public ::testing::Test {

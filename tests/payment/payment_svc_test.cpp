@@ -6,7 +6,6 @@
 #include <random>
 
 #include "pay_fixture.h"
-#include "sandbox_fixture.h"
 
 namespace {
 

@@ -4,10 +4,6 @@
 #include <dlfcn.h>
 #include <netdb.h>
 
-#include <cstdlib>
-#include <functional>
-#include <vector>
-
 #include "pay_fixture.h"
 
 // Counts the client's name lookups; the real resolver still answers. Visible, so that it takes

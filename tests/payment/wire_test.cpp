@@ -1,8 +1,6 @@
 // The exact bytes each command puts on the wire, and how replies come back. (The
 // administrative requests are the front end's tests.)
 #include <climits>
-#include <cstdlib>
-#include <functional>
 
 #include "pay_fixture.h"
 

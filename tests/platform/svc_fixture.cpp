@@ -37,18 +37,7 @@ FakeAction ReplyWithBody(const std::string& body) {
 
 FakeController::FakeController(std::function<FakeAction(int)> policy)
     : m_policy(std::move(policy)) {
-    m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (m_listener < 0 || bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(m_listener, 16) != 0 ||
-        getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        ADD_FAILURE() << "fake controller cannot listen: " << strerror(errno);
-        return;
-    }
-    m_port = ntohs(addr.sin_port);
+    m_listener = LoopbackSocket(true, &m_port);
     m_thread = std::thread([this] { Serve(); });
 }
 

@@ -224,20 +224,24 @@ void KillAtRandom(int rounds, unsigned seed, int maxDelayUs, const std::function
     }
 }
 
+int LoopbackSocket(bool listening, int* port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    EXPECT_EQ(0, bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr)) << strerror(errno);
+    EXPECT_TRUE(!listening || listen(fd, 16) == 0);
+    EXPECT_EQ(0, getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len));
+    *port = ntohs(addr.sin_port);
+    return fd;
+}
+
 int FreePort() {
     enum { kLowest = 1100, kHighest = 60000, kTries = 100 };
     for (int i = 0; i < kTries; ++i) {
-        int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
         int port = 0;
-        if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-            getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-            port = ntohs(addr.sin_port);
-        if (fd >= 0)
-            close(fd);
+        close(LoopbackSocket(false, &port));
         if (port >= kLowest && port <= kHighest)
             return port;
     }

@@ -29,6 +29,9 @@ std::string Text(const std::vector<std::string>& lines);
 // Creates or truncates path with exactly text and mode; false on any failure.
 bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mode = 0644);
 bool FileExists(const std::string& path);
+// A TCP socket bound to a free port of 127.0.0.1 (listening when asked), its port in *port; a
+// test failure when it cannot be made.
+int LoopbackSocket(bool listening, int* port);
 // A loopback port from 1100 to 60000 with nothing listening at the moment (bound, then let
 // go), so that an instance's ports from it stay below the last; 0 when none.
 int FreePort();

@@ -221,54 +221,43 @@ TEST_F(FileSetTest, HomePassIsTheCatchAllRuleOnly) {
 
 TEST_F(FileSetTest, PassBlockBindsEachOrvellHostAndAddress) {
     MSList list;
-    MSInfo a, b, ns;
-    a.Name = "shop1";
-    a.ISType = IS_WHARF;
-    a.DocRoot = "/srv/www/shop1";
-    a.ISHost = "localhost";
-    ns.Name = "nes1";
-    ns.ISType = IS_NETSCAPE;
-    ns.DocRoot = "/srv/www/nes1";
-    ns.ISHost = "127.0.0.3";
-    b.Name = "shop2";
-    b.ISType = IS_WHARF;
-    b.DocRoot = "/srv/www/shop2";
-    b.ISHost = "127.0.0.2";
-    ASSERT_EQ(list.Add(a, 0), 0);
-    ASSERT_EQ(list.Add(ns, 0), 0);
-    ASSERT_EQ(list.Add(b, 0), 0);
-
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    ASSERT_TRUE(out);
-    EXPECT_EQ(WriteVXPassOrvell("Pass /* /srv/default/*\n", list, out, nullptr, 1), 1);
-    fclose(out);
-    std::string p = product;
-    EXPECT_EQ(std::string(text, size),
-              "###### Orvell Vendrix (Pass) ###### (Do not edit this section)\n"
-              "Pass\t/ca_html/*\t" +
-                  p +
-                  "/pasample/ca_html/*\n"
-                  "Pass\t/pasample/*\t" +
-                  p +
-                  "/pasample/*\n"
-                  "Pass   /*  /srv/www/shop1/* localhost\n"
-                  "Pass   /*  /srv/www/shop1/* 127.0.0.1\n"
-                  "Pass   /*  /srv/www/shop2/* 127.0.0.2\n"
-                  "Pass   /*  /srv/www/shop2/* 127.0.0.2\n"
-                  "###### End of Orvell Vendrix (Pass) ######\n"
-                  "Pass /* /srv/default/*\n");
-    free(text);
-
+    const std::pair<const char*, eISType> instances[] = {
+        {"shop1", IS_WHARF}, {"nes1", IS_NETSCAPE}, {"shop2", IS_WHARF}};
+    const char* hosts[] = {"localhost", "127.0.0.3", "127.0.0.2"};
+    for (int i = 0; i < 3; ++i) {
+        MSInfo m;
+        m.Name = instances[i].first;
+        m.ISType = instances[i].second;
+        m.DocRoot = ("/srv/www/" + std::string(instances[i].first)).c_str();
+        m.ISHost = hosts[i];
+        ASSERT_EQ(list.Add(m, 0), 0);
+    }
+    // What the block writer leaves before the catch-all line.
+    auto written = [&](int orvell) {
+        char* text = nullptr;
+        size_t size = 0;
+        FILE* out = open_memstream(&text, &size);
+        EXPECT_EQ(WriteVXPassOrvell("Pass /* /srv/default/*\n", list, out, nullptr, orvell), 1);
+        fclose(out);
+        std::string result(text, size);
+        free(text);
+        return result;
+    };
+    EXPECT_EQ(written(1), "###### Orvell Vendrix (Pass) ###### (Do not edit this section)\n"
+                          "Pass\t/ca_html/*\t" +
+                              product +
+                              "/pasample/ca_html/*\n"
+                              "Pass\t/pasample/*\t" +
+                              product +
+                              "/pasample/*\n"
+                              "Pass   /*  /srv/www/shop1/* localhost\n"
+                              "Pass   /*  /srv/www/shop1/* 127.0.0.1\n"
+                              "Pass   /*  /srv/www/shop2/* 127.0.0.2\n"
+                              "Pass   /*  /srv/www/shop2/* 127.0.0.2\n"
+                              "###### End of Orvell Vendrix (Pass) ######\n"
+                              "Pass /* /srv/default/*\n");
     // Without an Orvell instance only the catch-all line is copied.
-    text = nullptr;
-    out = open_memstream(&text, &size);
-    ASSERT_TRUE(out);
-    EXPECT_EQ(WriteVXPassOrvell("Pass /* /srv/default/*\n", list, out, nullptr, 0), 1);
-    fclose(out);
-    EXPECT_EQ(std::string(text, size), "Pass /* /srv/default/*\n");
-    free(text);
+    EXPECT_EQ(written(0), "Pass /* /srv/default/*\n");
 }
 
 } // namespace
