@@ -67,6 +67,13 @@ ICString RegisteredDir(MSInfo& instance) {
     return instance.HtmlPath;
 }
 
+// The ids by which the instance's daemons are known: its configuration directory and the one
+// registered for boot, and its database owner and user.
+platform::SvcInstanceIds IdsOf(const MSInfo& instance, const char* registeredDir) {
+    return platform::SvcMakeIds(instance.Name, {instance.HtmlPath, registeredDir},
+                                {instance.DBOwner, instance.DBUser});
+}
+
 // Where the start command's output goes: "/tmp/test.txt", unless a symbolic link, another
 // user's file or something other than a plain file stands there, which the redirection must
 // not write through.
@@ -141,7 +148,7 @@ bool IsOwnControllerAnswer(MSInfo& instance, const std::string& body) {
         !SvcParsePid(words[1].data(), words[1].size(), pid))
         return false;
     std::string why;
-    platform::SvcInstanceIds ids = platform::SvcIdsOf(instance, RegisteredDir(instance));
+    platform::SvcInstanceIds ids = IdsOf(instance, RegisteredDir(instance));
     return platform::SvcIsInstanceProcess(pid, ids, why, kControllerWord) == 1;
 }
 
@@ -267,7 +274,7 @@ int GetVXSvcPid(MSInfo& instance, int& pid) {
 
 int ForceStopVXSvc(MSInfo& instance) {
     ICString registered = RegisteredDir(instance);
-    platform::SvcInstanceIds ids = platform::SvcIdsOf(instance, registered);
+    platform::SvcInstanceIds ids = IdsOf(instance, registered);
     int pid = 0;
     if (GetVXSvcPid(instance, pid)) {
         platform::SvcSignalInstanceProcess(static_cast<pid_t>(pid),

@@ -1,9 +1,9 @@
-// A file of the system layer that calls into boot registration through the public header: the
-// system layer linked on its own must leave that symbol open, and the build must refuse it.
-#include "vxconfig/bootreg.h"
-#include "vxconfig/msinfo.h"
+// A file of the system layer that declares a function of boot registration by hand and calls
+// it: the system layer linked on its own must leave that symbol open, and the build must refuse
+// it.
+class MSInfo;
+int SysRegVXSvc(MSInfo& instance);
 
-int ProbeUpwardCall() {
-    MSInfo instance;
+int ProbeUpwardCall(MSInfo& instance) {
     return SysRegVXSvc(instance);
 }

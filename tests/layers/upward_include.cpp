@@ -1,3 +1,3 @@
-// A file of the lowest file layer that reaches for a private header of the daemon layer: the
-// build must refuse it.
+// A file of the system layer that reaches for a private header of the daemon layer: the build
+// must refuse it.
 #include "daemons/adminhttp.h"

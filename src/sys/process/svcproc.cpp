@@ -25,7 +25,6 @@
 #include "sys/sysdb/passwd.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
-#include "vxconfig/msinfo.h"
 #include "vxconfig/safevalue.h"
 #include "vxconfig/sysroot.h"
 
@@ -307,17 +306,17 @@ int SvcSignal(pid_t pid, int signal) {
     return kill(pid, signal);
 }
 
-SvcInstanceIds SvcIdsOf(const MSInfo& instance, const char* registeredDir) {
+SvcInstanceIds SvcMakeIds(const char* name, std::initializer_list<const char*> dirs,
+                          std::initializer_list<const char*> users) {
     SvcInstanceIds ids;
-    ids.name = static_cast<const char*>(instance.Name);
-    for (const char* dir : {static_cast<const char*>(instance.HtmlPath), registeredDir}) {
+    ids.name = name ? name : "";
+    for (const char* dir : dirs) {
         if (dir && *dir &&
             std::find(ids.dirs.begin(), ids.dirs.end(), Normalized(dir)) == ids.dirs.end())
             ids.dirs.push_back(Normalized(dir));
     }
     ids.users.push_back(kRootUid);
-    for (const char* user :
-         {static_cast<const char*>(instance.DBOwner), static_cast<const char*>(instance.DBUser)}) {
+    for (const char* user : users) {
         SysPasswdEntry entry;
         if (user && *user && SysLookupUser(user, entry) && !IsInstanceUser(entry.uid, ids))
             ids.users.push_back(entry.uid);

@@ -6,13 +6,12 @@
 #define VX_SYS_PROCESS_SVCPROC_H
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 #include "vxconfig/icstring.h"
-
-class MSInfo;
 
 namespace platform {
 
@@ -59,8 +58,10 @@ struct SvcInstanceIds {
     std::vector<uid_t> users;
 };
 
-// The ids of instance, whose controller files are read from registeredDir (may be empty).
-SvcInstanceIds SvcIdsOf(const MSInfo& instance, const char* registeredDir);
+// The ids of instance name: its configuration directories (null or empty ones skipped, repeats
+// once) and root with the uids of its users (unknown ones skipped).
+SvcInstanceIds SvcMakeIds(const char* name, std::initializer_list<const char*> dirs,
+                          std::initializer_list<const char*> users);
 
 // 1 when pid is a daemon of the instance: it runs (real and effective user) as one of its
 // users, and its command line is a program of the instance given "-i" and a configuration
