@@ -96,7 +96,5 @@ VX_API extern const MSField g_msFields[];
 VX_API const MSField* const* MSRecordLines();
 // The field called name (exactly); null when there is none.
 VX_API const MSField* MSFindField(const char* name);
-// The field the add/set option called option gives; null when none does.
-VX_API const MSField* MSFindOption(const char* option);
 
 #endif

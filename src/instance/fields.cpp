@@ -8,8 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "vxconfig/datafile.h"
-
 constexpr MSTypeName g_msWebServerTypes[] = {
     {"Wharf", "wharf", "Wharf"},
     {"Netscape", "netscape", "Netscape"},
@@ -283,14 +281,6 @@ const MSField* const* MSRecordLines() {
 const MSField* MSFindField(const char* name) {
     for (const MSField* f = g_msFields; name && f->name; ++f) {
         if (strcmp(f->name, name) == 0)
-            return f;
-    }
-    return nullptr;
-}
-
-const MSField* MSFindOption(const char* option) {
-    for (const MSField* f = g_msFields; option && f->name; ++f) {
-        if (f->option && strcmp(f->option, option) == 0)
             return f;
     }
     return nullptr;
