@@ -221,6 +221,7 @@ TEST_F(MSListTest, ReadsOlderLayouts) {
 
 // Every refusal names the line, or the record and field, as the front end shows it.
 TEST_F(MSListTest, RefusesBadFilesAndDoesNotStoreOverThem) {
+    ErrorLines errors;
     const std::string good = "769\n1\n" + kSampleLines + "769\n";
     std::string badType = good, hidden = good;
     badType.replace(badType.find("\n1\n1\n4\n"), 7, "\n3\n1\n4\n");
@@ -263,6 +264,10 @@ TEST_F(MSListTest, RefusesBadFilesAndDoesNotStoreOverThem) {
     }
     MSList missing;
     EXPECT_EQ(missing.Load((path() + ".none").c_str()), 0);
+    EXPECT_EQ(missing.Store((Root() + "/no/dir.dat").c_str()), 0);
+    EXPECT_TRUE(Has(SysGetLastReason(), Root() + "/no: No such file or directory"));
+    // Loading and storing stay silent: their caller decides what a failure means.
+    EXPECT_TRUE(errors.Lines().empty()) << errors.Lines()[0];
 
     // A failing record empties the list, even of records read before it.
     MSList list;

@@ -74,6 +74,8 @@ TEST_F(VxcfgInstancesTest, ConflictsAndRejectedValuesLeaveTheFileAlone) {
     // Each refused value is named, a password never.
     const std::pair<std::vector<std::string>, std::string> refused[] = {
         {{"add", "shop3", "--port", "16560"}, "--port: '16560' is refused"},
+        {{"add", "shop3", "--port=99999"}, "--port: '99999' is refused"},
+        {{"add", "shop3", "--port"}, "--port needs a value"},
         {{"add", "shop3", "--procs", "1x"}, "--procs: '1x' is refused"},
         {{"add", "toolongname"}, "'toolongname' is refused"},
         {{"add", "shop3", "--dbpass", "wrong"},

@@ -1,7 +1,6 @@
 // Instances created, re-created, deleted and migrated in a sandbox: the services file entry by
 // entry, the boot registry, the configuration files moved aside, the payment server scripts
 // written out by hand, and the results and messages of each step.
-#include <sstream>
 
 #include "installations.h"
 #include "sandbox_fixture.h"
@@ -33,12 +32,10 @@ protected:
     // The services file's entries "name port" of the names that start with prefix.
     std::vector<std::string> Services(const std::string& prefix) {
         std::vector<std::string> out;
-        std::istringstream lines(ReadWholeFile(Rooted("/etc/services")));
-        std::string name, port;
-        for (std::string line; std::getline(lines, line);) {
-            std::istringstream fields(line);
-            if (line.compare(0, prefix.size(), prefix) == 0 && fields >> name >> port)
-                out.push_back(name + " " + port.substr(0, port.find('/')));
+        for (const std::string& line : LinesOf(ReadWholeFile(Rooted("/etc/services")))) {
+            std::vector<std::string> fields = WordsOf(line);
+            if (line.compare(0, prefix.size(), prefix) == 0 && fields.size() >= 2)
+                out.push_back(fields[0] + " " + fields[1].substr(0, fields[1].find('/')));
         }
         return out;
     }

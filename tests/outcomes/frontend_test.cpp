@@ -1,5 +1,5 @@
-// What the front end and the library tell about a run: the --json document of every command,
-// a record that could never run, and the data file's own failures.
+// What the front end tells about a run: the --json document of every command, and a record
+// that could never run. (The data file's own failures are the instance list's tests.)
 
 #include "sandbox_fixture.h"
 
@@ -71,21 +71,6 @@ TEST_F(FrontendOutcome, TheDatabaseInstanceUserComesFromTheInstallationOrIsRequi
     EXPECT_TRUE(Has(refused.err, "no database instance user")) << refused.err;
     EXPECT_TRUE(Has(refused.err, "give --dbuser USER")) << refused.err;
     EXPECT_FALSE(Has(Vxcfg({"list"}).out, "shop3"));
-}
-
-// A library caller that asked for callbacks hears of a data file that cannot be read or
-// written, with the file and the reason; a file not made yet is no error.
-TEST_F(FrontendOutcome, DataFileFailuresLeaveTheirReasonToTheCaller) {
-    // The list is silent (its caller decides), but what it leaves names the file and why.
-    ErrorLines errors;
-    const std::string broken = Root() + "/broken.dat";
-    ASSERT_TRUE(WriteWholeFile(broken, "769\n1\nshop1\n"));
-    MSList list;
-    EXPECT_EQ(list.Load(broken.c_str()), 0);
-    EXPECT_EQ(std::string(SysGetLastReason()), broken + ": line 4: the file ends early");
-    EXPECT_EQ(list.Store((Root() + "/no/dir.dat").c_str()), 0);
-    EXPECT_TRUE(Has(SysGetLastReason(), Root() + "/no: No such file or directory"));
-    EXPECT_TRUE(errors.Lines().empty()) << errors.Lines()[0];
 }
 
 } // namespace

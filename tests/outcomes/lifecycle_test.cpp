@@ -182,6 +182,15 @@ TEST_F(DatabaseWebconfOutcome, CreatedbNamesTheLogAndItsFirstErrorLine) {
     EXPECT_TRUE(Has(run.err, "instance shop1: create database shopd: " + logs +
                                  "/shopd.log: RELDA0901E  The schema script was told to fail."));
     EXPECT_TRUE(Has(run.out, "Databases: 0 of 1 ready."));
+
+    // Without the failure it says what it did, with no progress bar where there is no terminal.
+    ASSERT_EQ(unlink(Rooted("/opt/Orvellvndx/Vendrix3/vx_schema/relda/FAIL").c_str()), 0);
+    ProgramResult made = Vxcfg({"createdb"});
+    ASSERT_EQ(made.exitCode, 0) << made.err << made.out;
+    EXPECT_TRUE(Has("\n" + made.out, "\nCreating database shopd...\n"));
+    EXPECT_TRUE(Has("\n" + made.out, "\nDatabases: 1 of 1 ready. Logs in " + logs + "\n"));
+    EXPECT_EQ(made.out.find('['), std::string::npos) << made.out;
+    EXPECT_TRUE(FileExists(Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/databases/SHOPD.db")));
 }
 
 // The database manager names no service: a local database cannot be catalogued for the

@@ -1,7 +1,6 @@
 // Boot registration: the registry's lines, the boot script byte for byte and as shell that
 // parses and runs, its stop against what a user plants in /tmp, and registrations killed.
 #include <fstream>
-#include <sstream>
 
 #include "installations.h"
 #include "sandbox_fixture.h"
@@ -206,8 +205,7 @@ TEST_F(BootRegTest, KilledRegistrationsLeaveEveryFileWhole) {
             std::string registry = ReadWholeFile(files[0]);
             ASSERT_EQ(registry.compare(0, removed[0].size(), removed[0]), 0) << registry;
             ASSERT_EQ(registry.back(), '\n') << "round " << round << ":\n" << registry;
-            std::istringstream rest(registry.substr(removed[0].size()));
-            for (std::string line; std::getline(rest, line);)
+            for (const std::string& line : LinesOf(registry.substr(removed[0].size())))
                 ASSERT_TRUE(line + "\n" == comment || line + "\n" == start)
                     << "round " << round << ":\n"
                     << registry;

@@ -7,15 +7,15 @@
 #include <sys/wait.h>
 
 #include "sandbox_fixture.h"
-#include "standin_shell.h"
 
 namespace {
 
 // The listing's lines after the header, by their process id column.
-std::map<int, std::vector<std::string>> ByPid(const ShellResult& r, size_t pidColumn) {
+std::map<int, std::vector<std::string>> ByPid(const ProgramResult& r, size_t pidColumn) {
     std::map<int, std::vector<std::string>> lines;
-    for (size_t i = 1; i < r.lines.size(); ++i) {
-        std::vector<std::string> words = WordsOf(r.lines[i]);
+    std::vector<std::string> all = LinesOf(r.out);
+    for (size_t i = 1; i < all.size(); ++i) {
+        std::vector<std::string> words = WordsOf(all[i]);
         if (words.size() > pidColumn)
             lines[atoi(words[pidColumn].c_str())] = words;
     }
@@ -79,9 +79,9 @@ TEST_F(PsTest, ListsOnlyTheSandboxsProcessesAsTheUsersTheyStandFor) {
         _exit(127);
     }
 
-    ShellResult full = RunShell(Rooted("/usr/bin/ps") + " -ef");
-    ASSERT_FALSE(full.lines.empty()) << full.err;
-    EXPECT_EQ(full.lines[0], "     UID   PID  PPID  C    STIME TTY         TIME CMD");
+    ProgramResult full = RunShell(Rooted("/usr/bin/ps") + " -ef");
+    ASSERT_FALSE(LinesOf(full.out).empty()) << full.err;
+    EXPECT_EQ(LinesOf(full.out)[0], "     UID   PID  PPID  C    STIME TTY         TIME CMD");
     auto listed = ByPid(full, 1);
     ASSERT_EQ(listed.count(httpd), 1u) << full.out;
     EXPECT_EQ(listed[httpd][0], "nobody");
@@ -93,8 +93,8 @@ TEST_F(PsTest, ListsOnlyTheSandboxsProcessesAsTheUsersTheyStandFor) {
     EXPECT_EQ(listed.count(getpid()) + listed.count(outside) + listed.count(getppid()), 0u);
 
     // The short form through PATH, as the boot script runs it.
-    ShellResult running = RunShell("ps -e | grep srvrctrl | awk '{ print $1 }'");
-    EXPECT_EQ(running.lines, std::vector<std::string>{std::to_string(controller)});
+    ProgramResult running = RunShell("ps -e | grep srvrctrl | awk '{ print $1 }'");
+    EXPECT_EQ(LinesOf(running.out), std::vector<std::string>{std::to_string(controller)});
     EXPECT_EQ(ByPid(RunShell("ps -e"), 0).count(outside), 0u);
     kill(outside, SIGKILL);
     waitpid(outside, nullptr, 0);
@@ -102,11 +102,11 @@ TEST_F(PsTest, ListsOnlyTheSandboxsProcessesAsTheUsersTheyStandFor) {
     // The build's own copy belongs to no root, and a copy lists only the root it lies in.
     for (const std::string& stray : {std::string("env -u VXCONFIG_ROOT " VX_BIN_DIR "/ps -ef"),
                                      "VXCONFIG_ROOT=/usr " + Rooted("/usr/bin/ps") + " -ef"}) {
-        ShellResult r = RunShell(stray);
+        ProgramResult r = RunShell(stray);
         EXPECT_EQ(r.exitCode, 1) << stray;
         EXPECT_EQ(r.out, "") << stray;
     }
-    ShellResult placed = RunShell("env -u VXCONFIG_ROOT " + Rooted("/usr/bin/ps") + " -ef");
+    ProgramResult placed = RunShell("env -u VXCONFIG_ROOT " + Rooted("/usr/bin/ps") + " -ef");
     EXPECT_EQ(ByPid(placed, 1).count(httpd), 1u) << placed.out;
 }
 

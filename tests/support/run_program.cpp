@@ -41,10 +41,10 @@ int StartProgram(const std::string& name, const std::vector<std::string>& args) 
     return pid;
 }
 
-ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args,
+// Runs path with the arguments, standard input empty, and captures its output.
+static ProgramResult Run(const std::string& path, const std::vector<std::string>& args,
                          const char* stdoutPath) {
     ProgramResult result;
-    std::string path = std::string(VX_BIN_DIR) + "/" + name;
     // Output goes to files: a pipe could fill up while the other one is being drained.
     FILE* out = tmpfile();
     FILE* err = tmpfile();
@@ -67,4 +67,13 @@ ProgramResult RunProgram(const std::string& name, const std::vector<std::string>
     fclose(out);
     fclose(err);
     return result;
+}
+
+ProgramResult RunProgram(const std::string& name, const std::vector<std::string>& args,
+                         const char* stdoutPath) {
+    return Run(std::string(VX_BIN_DIR) + "/" + name, args, stdoutPath);
+}
+
+ProgramResult RunShell(const std::string& command) {
+    return Run("/bin/sh", {"-c", command}, nullptr);
 }

@@ -18,5 +18,7 @@ ProgramResult RunProgram(const std::string& name, const std::vector<std::string>
 // Starts VX_BIN_DIR/name with the arguments, its output discarded, and returns its process id
 // (the caller waits for it), or -1.
 int StartProgram(const std::string& name, const std::vector<std::string>& args);
+// /bin/sh -c command with the current environment, as the library runs its commands.
+ProgramResult RunShell(const std::string& command);
 
 #endif

@@ -28,6 +28,22 @@ std::string Text(const std::vector<std::string>& lines) {
     return text;
 }
 
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> WordsOf(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
 std::string ReadWholeFile(const std::string& path) {
     std::string text;
     int fd = open(path.c_str(), O_RDONLY);
@@ -272,13 +288,8 @@ void SandboxTest::NotingSu(const std::string& first) const {
 
 std::vector<std::string> SandboxTest::SuLines(size_t expected) const {
     std::vector<std::string> lines;
-    Eventually([&] {
-        lines.clear();
-        std::istringstream in(ReadWholeFile(Rooted("/su.log")));
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines.size() >= expected;
-    });
+    Eventually(
+        [&] { return (lines = LinesOf(ReadWholeFile(Rooted("/su.log")))).size() >= expected; });
     return lines;
 }
 

@@ -26,6 +26,9 @@
 std::string ReadWholeFile(const std::string& path);
 // Lines joined, each ended by a newline: how expected files are written out by hand.
 std::string Text(const std::vector<std::string>& lines);
+// The lines of text without their newlines, and the blank-separated words of a line.
+std::vector<std::string> LinesOf(const std::string& text);
+std::vector<std::string> WordsOf(const std::string& line);
 // Creates or truncates path with exactly text and mode; false on any failure.
 bool WriteWholeFile(const std::string& path, const std::string& text, mode_t mode = 0644);
 bool FileExists(const std::string& path);
