@@ -13,10 +13,7 @@ protected:
         for (const char* dir :
              {"/opt/Orvellvndx/Vendrix3/server/bin", "/etc/rc0.d", "/etc/rc1.d", "/etc/rc2.d"})
             std::filesystem::create_directories(Rooted(dir));
-        instance.DBUser = SANDBOX_INSTANCE_USER;
-        instance.DBOwner = SANDBOX_OWNER_USER;
-        instance.DBType = DB_RELDA;
-        instance.ISType = IS_WHARF;
+        instance = Instance("shop1");
     }
     // The line that sources the product profile, with its empty line.
     std::string Sourcing() const { return ". " + ProductProfile() + "\n\n"; }

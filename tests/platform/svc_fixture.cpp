@@ -1,11 +1,8 @@
 // The fake controller and the other helpers of the service control tests.
 #include "svc_fixture.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -116,10 +113,8 @@ Lookalike::Lookalike(const std::vector<std::string>& args, uid_t uid) {
     m_pid = pid;
     // Until the exec the child still shows this program's command line.
     std::string cmdline = "/proc/" + std::to_string(pid) + "/cmdline";
-    for (int waited = 0; waited < kLookalikeStartMs && ReadWholeFile(cmdline) != expected;
-         waited += 10)
-        usleep(10000);
-    EXPECT_EQ(expected, ReadWholeFile(cmdline)) << "the look-alike did not start";
+    EXPECT_TRUE(Eventually([&] { return ReadWholeFile(cmdline) == expected; }, kLookalikeStartMs))
+        << "the look-alike did not start";
 }
 
 Lookalike::~Lookalike() {
@@ -130,24 +125,17 @@ Lookalike::~Lookalike() {
 }
 
 int Lookalike::End(int timeoutMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int status = 0, result = 0;
-    while (m_pid > 0) {
-        pid_t done = waitpid(m_pid, &status, WNOHANG);
-        if (done == m_pid || done < 0) {
-            result = done == m_pid && WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-            break;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-            result = -1;
-            break;
-        }
-        usleep(2000);
+    int status = 0;
+    pid_t done = 0;
+    if (m_pid > 0 &&
+        !Eventually([&] { return (done = waitpid(m_pid, &status, WNOHANG)) != 0; }, timeoutMs)) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+        return -1;
     }
     m_pid = -1;
-    return result;
+    return done > 0 && WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
 std::string ControllerLine(pid_t pid, const char* name, int port) {

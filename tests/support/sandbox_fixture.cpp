@@ -126,9 +126,12 @@ bool WriteScript(const std::string& path, const std::string& body) {
 }
 
 bool Eventually(const std::function<bool()>& check, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs && !check(); waited += 10)
+    for (int waited = 0; !check(); waited += 10) {
+        if (waited >= timeoutMs)
+            return false;
         usleep(10000);
-    return check();
+    }
+    return true;
 }
 
 bool Alive(int pid) {
