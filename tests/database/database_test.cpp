@@ -206,9 +206,10 @@ TEST_F(DatabaseTest, BadInstancesAndBadDataFiles) {
 TEST_F(DatabaseTest, ADatabaseOfAnotherMachineIsCatalogued) {
     MSInfo m = DatabaseInstance("shop1", "rdb1", MS_OPT_DB_CLIENT);
     m.DBHost = "dbhost1";
-    // Without a service name nothing is set up.
+    // Without a service name nothing is set up, and what nobody catalogued cannot be reached.
     EXPECT_EQ(Create(m), 1);
     EXPECT_EQ(errors.Lines(), std::vector<std::string>{"Unable to setup Orvell Relda client."});
+    EXPECT_EQ(IsExistDBOrvell(m), 0);
     std::string services = ReadWholeFile(Rooted("/etc/services"));
 
     m.DBService = "vxrdb";
