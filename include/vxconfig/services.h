@@ -2,6 +2,9 @@
 #ifndef VXCONFIG_SERVICES_H
 #define VXCONFIG_SERVICES_H
 
+#include <string>
+#include <vector>
+
 #include "vxconfig/icstring.h"
 
 // The services file ("/etc/services" under the system root). Always 1.
@@ -10,6 +13,20 @@ VX_API int SysGetSvcFile(ICString& out);
 // the entry ends the file. One locked rewrite with the earlier file kept as its backup. 1, or 0
 // with the reason set (a bad name, port or comment, or a file that cannot be read or written).
 VX_API int ICRegTcpService(const char* name, int port, const char* comment);
+// One registration (as ICRegTcpService) or release (as ICUnregTcpService) of a batch.
+struct VX_API SysTcpServiceEdit {
+    std::string name;
+    int port = 0;        // a registration's port
+    std::string comment; // a registration's description
+    bool release = false;
+    int result = 0; // set by SysEditTcpServices: what the single call answers
+};
+// Applies edits in their order, with the rules of the single calls, in one locked rewrite of
+// the services file that keeps the file as it was before them as its backup: the file ends as
+// the single calls one after the other leave it, and each edit notes its own step and result.
+// A file that cannot be read or written fails every edit with the reason and stays as it was.
+// 1 when every edit's result is 1.
+VX_API int SysEditTcpServices(std::vector<SysTcpServiceEdit>& edits);
 // The service of a database on another machine: every entry of name replaced by one line at
 // the end of the file. 1, or 0 with the reason set.
 VX_API int ICRegRemoteDBService(const char* name, int port);

@@ -133,9 +133,15 @@ int MSList::MergeCurrent(MSInfo& info) {
 
 int MSList::Add(MSInfo& info, int check) {
     if (check) {
+        // The ports are tested once, after the first record's duplicates: they do not depend
+        // on the record compared.
+        bool portsTested = false;
         for (Node* p = m_pHead; p; p = p->next) {
             if (int dup = CheckDup(info, *p->info))
                 return dup;
+            if (portsTested)
+                continue;
+            portsTested = true;
             if (int conflict = PortConflict(info, 1, 0))
                 return conflict;
         }

@@ -3,6 +3,7 @@
 // boot entries, every configuration file and the payment server scripts.
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "lifecycle/instservices.h"
 #include "vxconfig/bootreg.h"
@@ -30,16 +31,16 @@ const char kDescriptionLead[] = "Vendrix - ";
 const char kWouldCreatePrefix[] = "Storix server instance ";
 const char kWouldCreateEnd[] = " would be created.";
 
-int Register(const lifecycle::InstanceService& service) {
-    return ICRegTcpService(service.name.c_str(), service.port,
-                           (kDescriptionLead + service.description).c_str());
-}
-
-int RegisterAll(const std::vector<lifecycle::InstanceService>& services) {
-    int ok = 1;
-    for (const lifecycle::InstanceService& service : services)
-        ok = Register(service) && ok;
-    return ok;
+// Adds the registrations of services to edits.
+void AddRegistrations(std::vector<SysTcpServiceEdit>& edits,
+                      const std::vector<lifecycle::InstanceService>& services) {
+    for (const lifecycle::InstanceService& service : services) {
+        SysTcpServiceEdit edit;
+        edit.name = service.name;
+        edit.port = service.port;
+        edit.comment = kDescriptionLead + service.description;
+        edits.push_back(std::move(edit));
+    }
 }
 
 // The payment server migration script of the database type, which must not stay behind when
@@ -91,13 +92,16 @@ int ICCreateSingleInst(MSInfo& info) {
         SysStopVXSvc(info);
     CreateCtrlInit(info);
 
-    int ok = Register(lifecycle::ControllerService(info));
-    ok = SysRegVXSvc(info) && ok;
-    ok = RegisterAll(lifecycle::ProcessServices(info)) && ok;
+    // Every service of the instance in one rewrite of the services file.
     bool payment = SysIsPayvaneInstalled() != 0;
+    std::vector<SysTcpServiceEdit> services;
+    AddRegistrations(services, {lifecycle::ControllerService(info)});
+    AddRegistrations(services, lifecycle::ProcessServices(info));
     if (payment)
-        ok = RegisterAll(lifecycle::PaymentServices(info)) && ok;
-    ok = RegisterAll(lifecycle::SecondBlockServices(info, block)) && ok;
+        AddRegistrations(services, lifecycle::PaymentServices(info));
+    AddRegistrations(services, lifecycle::SecondBlockServices(info, block));
+    int ok = SysEditTcpServices(services);
+    ok = SysRegVXSvc(info) && ok;
 
     CreateVXFiles(info, dir);
     CreateMSInit(info, dir);

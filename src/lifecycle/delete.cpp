@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "lifecycle/instservices.h"
 #include "vxconfig/bootreg.h"
@@ -21,11 +22,24 @@
 
 namespace {
 
-// Releases the services; their results count unless migrating.
-int Release(const std::vector<lifecycle::InstanceService>& services, bool counted) {
+// Adds the releases of services to edits.
+void AddReleases(std::vector<SysTcpServiceEdit>& edits,
+                 const std::vector<lifecycle::InstanceService>& services) {
+    for (const lifecycle::InstanceService& service : services) {
+        SysTcpServiceEdit edit;
+        edit.name = service.name;
+        edit.release = true;
+        edits.push_back(std::move(edit));
+    }
+}
+
+// Releases the services in one rewrite of the services file; their results count unless
+// migrating.
+int Release(std::vector<SysTcpServiceEdit>& services, bool counted) {
+    SysEditTcpServices(services);
     int ok = 1;
-    for (const lifecycle::InstanceService& service : services)
-        ok = (ICUnregTcpService(service.name.c_str()) || !counted) && ok;
+    for (const SysTcpServiceEdit& service : services)
+        ok = (service.result || !counted) && ok;
     return ok;
 }
 
@@ -56,24 +70,30 @@ int ICDeleteSingleInst(MSInfo& info, int migrating) {
     if (SysIsVXSvcActive(info))
         SysStopVXSvc(info);
     int ok = SysUnregVXSvc(info) || !counted;
-    ok = Release({lifecycle::ControllerService(info)}, counted) && ok;
-    ok = Release(lifecycle::ProcessServices(info), counted) && ok;
-    SetAside(info.HtmlPath, {"srvrctrl.conf", "vxtrade.conf"});
+    // Every service of the instance in one rewrite of the services file; without the product
+    // installation only the controller's and the processes' go.
     ICString product;
-    if (!SysGetInstPath(product, 3)) {
+    bool installed = SysGetInstPath(product, 3) != 0;
+    bool payment = installed && SysIsPayvaneInstalled();
+    std::vector<SysTcpServiceEdit> services;
+    AddReleases(services, {lifecycle::ControllerService(info)});
+    AddReleases(services, lifecycle::ProcessServices(info));
+    if (payment)
+        AddReleases(services, lifecycle::PaymentServices(info));
+    // The second block's names; their ports do not matter here.
+    if (installed)
+        AddReleases(services, lifecycle::SecondBlockServices(info, 0));
+    ok = Release(services, counted) && ok;
+    SetAside(info.HtmlPath, {"srvrctrl.conf", "vxtrade.conf"});
+    if (!installed) {
         VXStepFailed("check", "product installation", "the installation directory is not found");
         ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
         return 0;
     }
     SetAside(info.DocRoot, {"reldawww.ini"});
-    if (SysIsPayvaneInstalled()) {
+    if (payment)
         SetAside(info.HtmlPath, {"pay_back.conf", "pay_payvane.conf"});
-        ok = Release(lifecycle::PaymentServices(info), counted) && ok;
-    }
-    // The second block's names; their ports do not matter here.
-    std::vector<lifecycle::InstanceService> block = lifecycle::SecondBlockServices(info, 0);
     SetAside(info.HtmlPath, {"pay_cyber.conf", "scheduler.conf"});
-    ok = Release(block, counted) && ok;
     CreatePAProperties(info, product, 1);
     if (ok && SysIsCheckRun()) {
         if (pfnUpdate)

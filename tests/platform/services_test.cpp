@@ -121,6 +121,45 @@ TEST_F(ServicesTest, FailuresLeaveTheFileAsItWas) {
     EXPECT_FALSE(FileExists(path));
 }
 
+// A batch of registrations and releases ends as the single calls one after the other do, each
+// with the single call's result, and keeps the file as it was before the whole batch.
+TEST_F(ServicesTest, ABatchEndsAsTheSingleCallsAndKeepsTheFileBeforeIt) {
+    const char* const kAfter = "# services\n"
+                               "ftp\t\t21/tcp\n"
+                               "telnet\t\t23/tcp\n"
+                               "vxshop_1\t4101/tcp\t# moved\n"
+                               "smtp\t\t25/tcp\t\tmail\n"
+                               "vxmall\t\t5001/tcp\t# again\n";
+    std::vector<SysTcpServiceEdit> batch = {
+        {"vxmall", 5000, "abc"},      {"VXSHOP", 0, "", true},   {"vxshop_1", 4101, "moved"},
+        {"vx shop", 4102, "refused"}, {"vxmall", 5001, "again"}, {"nosuch", 0, "", true}};
+    auto results = [&] {
+        std::vector<int> r;
+        for (const SysTcpServiceEdit& e : batch)
+            r.push_back(e.result);
+        return r;
+    };
+    EXPECT_EQ(SysEditTcpServices(batch), 0);
+    EXPECT_EQ(results(), std::vector<int>({1, 1, 1, 0, 1, 0}));
+    EXPECT_EQ(ReadWholeFile(path), kAfter);
+    EXPECT_EQ(ReadWholeFile(path + ".old"), kBase);
+    EXPECT_EQ(ModeOf(path), 0644u);
+
+    ASSERT_TRUE(WriteWholeFile(path, kBase));
+    EXPECT_EQ(ICRegTcpService("vxmall", 5000, "abc") + ICUnregTcpService("VXSHOP") +
+                  ICRegTcpService("vxshop_1", 4101, "moved") +
+                  ICRegTcpService("vx shop", 4102, "refused") +
+                  ICRegTcpService("vxmall", 5001, "again") + ICUnregTcpService("nosuch"),
+              4);
+    EXPECT_EQ(ReadWholeFile(path), kAfter);
+
+    // A file that cannot be read fails every edit and is not made.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    EXPECT_EQ(SysEditTcpServices(batch), 0);
+    EXPECT_EQ(results(), std::vector<int>(batch.size(), 0));
+    EXPECT_FALSE(FileExists(path));
+}
+
 // Processes registering at the same time take turns: every entry of every one is there.
 TEST_F(ServicesTest, ConcurrentRegistrationsLoseNothing) {
     enum { kWriters = 4, kEach = 25 };

@@ -1,14 +1,19 @@
 // The system's services database as the library reads it: the rooted services file when a
-// system root is set (one line parser for every reader), else the system's own database.
+// system root is set (one line parser for every reader), else the system's own database. One
+// reading answers every question until the file changes, so that probing a port plan costs a
+// stat per port instead of a reading of the whole file.
 #include "sys/sysdb/servicesdb.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <netdb.h>
 #include <set>
 #include <strings.h>
+#include <unordered_map>
 
 #include "vxconfig/fileio.h"
 #include "vxconfig/services.h"
@@ -43,33 +48,143 @@ int SysGetSvcFile(ICString& out) {
     return 1;
 }
 
-int ICGetTcpServicePort(const char* name) {
+namespace {
+
+enum { kPortCount = 65536 };
+
+// File systems stamp times from a clock that advances in ticks of up to 10 ms, so two changes
+// of one size within a tick can leave the same times. A reading taken less than two ticks
+// after the file's last change is used once and not kept.
+const long long kTimestampTickNs = 20 * 1000 * 1000;
+const long long kNsPerSecond = 1000 * 1000 * 1000;
+
+long long Nanoseconds(const timespec& t) {
+    return static_cast<long long>(t.tv_sec) * kNsPerSecond + t.tv_nsec;
+}
+
+// One reading of the services database and the file it was taken from.
+struct Snapshot {
+    bool kept = false;     // may answer later questions while the file stays the same
+    bool readable = false; // the services file could be opened
+    std::string path;
+    struct stat file = {}; // the file read (st_ino 0 and st_dev 0 when there was none)
+    std::vector<platform::ServiceEntry> entries;
+    std::vector<bool> registered = std::vector<bool>(kPortCount);
+    // The port of the first line of each name, its letters in lower case (file readings).
+    std::unordered_map<std::string, int> firstPort;
+
+    void Add(const std::string& name, int port) {
+        entries.push_back({name, port});
+        if (port >= 0 && port < kPortCount)
+            registered[port] = true;
+    }
+};
+
+std::string Lower(const char* text, size_t length) {
+    std::string out(text, length);
+    for (char& c : out)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           Nanoseconds(a.st_mtim) == Nanoseconds(b.st_mtim) &&
+           Nanoseconds(a.st_ctim) == Nanoseconds(b.st_ctim);
+}
+
+// The file changed so recently that a change of the same size could still follow unseen.
+bool RecentlyChanged(const struct stat& st) {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    long long changed = std::max(Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim));
+    return Nanoseconds(now) - changed < kTimestampTickNs;
+}
+
+// Whether snapshot still describes path, whose state is st (statted: st is valid).
+bool Current(const Snapshot& snapshot, const ICString& path, bool statted, const struct stat& st) {
+    if (!snapshot.kept || snapshot.path != static_cast<const char*>(path))
+        return false;
+    if (!statted)
+        return snapshot.file.st_ino == 0 && snapshot.file.st_dev == 0;
+    return SameFile(snapshot.file, st);
+}
+
+Snapshot s_fileReading;
+Snapshot s_systemReading;
+
+// The services file's lines, read again only when the file is no longer the one read.
+const Snapshot& FileReading() {
     ICString path;
     SysGetSvcFile(path);
-    SysLineReader in(path);
-    if (!in.IsOpen())
+    struct stat st;
+    bool statted = SysStat(path, &st) == 0;
+    if (Current(s_fileReading, path, statted, st))
+        return s_fileReading;
+    Snapshot fresh;
+    fresh.path = static_cast<const char*>(path);
+    // The identity comes from the open file, so that it describes what was read.
+    FILE* fp = SysOpenRead(path);
+    if (fp && fstat(fileno(fp), &fresh.file) == 0) {
+        fresh.readable = true;
+        SysLineReader in(fp);
+        while (char* line = in.Next()) {
+            platform::ServiceLine service(line);
+            if (!service.name)
+                continue;
+            fresh.firstPort.emplace(Lower(service.name, service.nameLength), service.port);
+            if (service.hasPort)
+                fresh.Add(std::string(service.name, service.nameLength), service.port);
+        }
+        fresh.kept = !in.Failed() && !RecentlyChanged(fresh.file);
+    }
+    if (fp)
+        fclose(fp);
+    s_fileReading = std::move(fresh);
+    return s_fileReading;
+}
+
+// The system's services database, read again when the services file it is built from
+// changes.
+const Snapshot& SystemReading() {
+    ICString path;
+    SysGetSvcFile(path);
+    struct stat st;
+    bool statted = SysStat(path, &st) == 0;
+    if (Current(s_systemReading, path, statted, st))
+        return s_systemReading;
+    Snapshot fresh;
+    fresh.path = static_cast<const char*>(path);
+    fresh.readable = true;
+    if (statted)
+        fresh.file = st;
+    setservent(0);
+    while (const servent* service = getservent())
+        fresh.Add(service->s_name, ntohs(static_cast<uint16_t>(service->s_port)));
+    endservent();
+    fresh.kept = !statted || !RecentlyChanged(st);
+    s_systemReading = std::move(fresh);
+    return s_systemReading;
+}
+
+} // namespace
+
+int ICGetTcpServicePort(const char* name) {
+    const Snapshot& reading = FileReading();
+    if (!reading.readable)
         return 0;
     if (!name)
         return -1;
-    while (char* line = in.Next()) {
-        platform::ServiceLine service(line);
-        if (service.Names(name))
-            return service.port;
-    }
-    return -1;
+    auto found = reading.firstPort.find(Lower(name, strlen(name)));
+    return found == reading.firstPort.end() ? -1 : found->second;
 }
 
 int SysIsPortRegistered(int port) {
-    if (SysHasRoot()) {
-        // The rooted services file is the services database: any entry on that port.
-        for (const auto& entry : platform::ReadServiceEntries())
-            if (entry.port == port)
-                return 1;
+    if (port < 0 || port >= kPortCount)
         return 0;
-    }
-    if (port < 0 || port > 65535)
-        return 0;
-    return getservbyport(htons(static_cast<uint16_t>(port)), nullptr) ? 1 : 0;
+    // With a root the rooted services file is the services database: any entry on that port.
+    const Snapshot& reading = SysHasRoot() ? FileReading() : SystemReading();
+    return reading.registered[port] ? 1 : 0;
 }
 
 namespace platform {
@@ -108,24 +223,13 @@ void CompareServiceEntries(const std::string& before, const std::string& after,
     }
 }
 
-std::vector<ServiceEntry> ReadServiceEntries() {
-    std::vector<ServiceEntry> entries;
-    if (SysHasRoot()) {
-        ICString path;
-        SysGetSvcFile(path);
-        SysLineReader in(path);
-        while (char* line = in.Next()) {
-            ServiceLine service(line);
-            if (service.hasPort)
-                entries.push_back({std::string(service.name, service.nameLength), service.port});
-        }
-        return entries;
-    }
-    setservent(0);
-    while (const servent* service = getservent())
-        entries.push_back({service->s_name, ntohs(static_cast<uint16_t>(service->s_port))});
-    endservent();
-    return entries;
+const std::vector<ServiceEntry>& ReadServiceEntries() {
+    return (SysHasRoot() ? FileReading() : SystemReading()).entries;
+}
+
+void ForgetServiceEntries() {
+    s_fileReading.kept = false;
+    s_systemReading.kept = false;
 }
 
 } // namespace platform

@@ -40,10 +40,16 @@ struct ServiceEntry {
     int port;
 };
 
-// Every registration of the services database, read once: the rooted services file's lines
-// (read by ServiceLine) when a system root is set, else
-// the system's database, the one getservbyport asks.
-std::vector<ServiceEntry> ReadServiceEntries();
+// Every registration of the services database: the rooted services file's lines (read by
+// ServiceLine) when a system root is set, else the system's database, the one getservbyport
+// asks. The reading is kept while the services file stays the same file with the same size
+// and times, so a run reads it once however often it asks, and sees a change by anyone at its
+// next question. Valid until the next call of a function here.
+const std::vector<ServiceEntry>& ReadServiceEntries();
+
+// Drops the kept reading: the next question reads the file again. Whoever rewrites the
+// services file calls it, so that its own change is seen whatever the file's times say.
+void ForgetServiceEntries();
 
 } // namespace platform
 
