@@ -275,48 +275,51 @@ int NoteBoot(int ok, const char* path, const char* reason = nullptr) {
 
 } // namespace
 
-int SysCreateRCFile(const char* path, MSInfo& instance, int removing) {
-    std::string text;
-    AppendLines(text, kScriptHead);
+namespace {
+
+// The text of the boot scripts for the instances of the machine and this one, from one capture
+// of them. False when the instances cannot be listed.
+bool BootScriptText(MSInfo& instance, int removing, std::string& text) {
     ICString inst;
     MSList list;
-    bool listed = ICGetInstPath(inst) && ICGetVXConfig(list, 3);
-    if (listed) {
-        for (int i = 0; i < list.GetCount(); ++i) {
-            MSInfo other;
-            if (!list.SetIndex(i) || !list.GetCurrent(other))
-                continue;
-            std::string file = "$stopdir/stop" + std::to_string(i) + ".sh";
-            AppendStopLines(text, other.Name, file.c_str());
-        }
-        AppendStopLines(text, instance.Name, "$stopdir/stopcurrent.sh");
-        AppendLines(text, kScriptMiddle);
-        bool started = false;
-        for (int i = 0; i < list.GetCount(); ++i) {
-            MSInfo other;
-            if (list.SetIndex(i) && list.GetCurrent(other)) {
-                AppendLine(text, kScriptStart, "", "",
-                           SysGetStartCommand(other, ControllerConf(other)));
-                started = true;
-            }
-        }
-        if (!removing) {
-            AppendLine(text, kScriptStart, "", "",
-                       SysGetStartCommand(instance, ControllerConf(instance)));
-            started = true;
-        }
-        if (!started)
-            AppendLine(text, kScriptNoStart);
-        AppendLines(text, kScriptTail);
+    if (!ICGetInstPath(inst) || !ICGetVXConfig(list, 3))
+        return false;
+    // Each instance with its place in the list, which names its stop request.
+    std::vector<std::pair<int, MSInfo>> others;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        MSInfo other;
+        if (list.SetIndex(i) && list.GetCurrent(other))
+            others.emplace_back(i, other);
     }
-    // The script is written whole or not at all; an incomplete one would stop nothing.
-    SysWriteOptions options;
-    options.mode = kBootScriptMode;
+    AppendLines(text, kScriptHead);
+    for (const auto& other : others) {
+        std::string file = "$stopdir/stop" + std::to_string(other.first) + ".sh";
+        AppendStopLines(text, other.second.Name, file.c_str());
+    }
+    AppendStopLines(text, instance.Name, "$stopdir/stopcurrent.sh");
+    AppendLines(text, kScriptMiddle);
+    for (auto& other : others)
+        AppendLine(text, kScriptStart, "", "",
+                   SysGetStartCommand(other.second, ControllerConf(other.second)));
+    if (!removing)
+        AppendLine(text, kScriptStart, "", "",
+                   SysGetStartCommand(instance, ControllerConf(instance)));
+    if (others.empty() && removing)
+        AppendLine(text, kScriptNoStart);
+    AppendLines(text, kScriptTail);
+    return true;
+}
+
+// Writes the boot script text (listed: the instances could be listed) at path, whole or not at
+// all: an incomplete one would stop nothing.
+int WriteBootScript(const char* path, bool listed, const std::string& text) {
     if (!listed) {
         SysSetLastReason("%s: the instances of this machine cannot be listed", path);
         VXStepFailed("write", path);
         return 0;
     }
+    SysWriteOptions options;
+    options.mode = kBootScriptMode;
     if (!SysWriteFile(path, text.data(), text.size(), options)) {
         VXStepFailed("write", path);
         ICShowError(IC_MSG_CANNOT_CREATE_CONFIG, path);
@@ -326,10 +329,21 @@ int SysCreateRCFile(const char* path, MSInfo& instance, int removing) {
     return 1;
 }
 
+} // namespace
+
+int SysCreateRCFile(const char* path, MSInfo& instance, int removing) {
+    std::string text;
+    bool listed = BootScriptText(instance, removing, text);
+    return WriteBootScript(path, listed, text);
+}
+
 int SysConfigReboot(MSInfo& instance, int removing) {
+    // The three scripts are the same text: the instances are captured once for all of them.
+    std::string text;
+    bool listed = BootScriptText(instance, removing, text);
     int all = 1;
     for (const char* script : kBootScripts)
-        if (!SysCreateRCFile(SysRootPath(script), instance, removing))
+        if (!WriteBootScript(SysRootPath(script), listed, text))
             all = 0;
     return all;
 }
