@@ -33,7 +33,7 @@ TEST_F(Capture, InstanceWithoutMacroFileIsDropped) {
     MSInfo third = At(list, 1);
     EXPECT_EQ(third.MSPort, 4200);
     ASSERT_EQ(Pairs(third.ISPass).size(), 1u);
-    EXPECT_NE(Pairs(third.ISPass)[0].find("/inst/shop3/"), std::string::npos);
+    EXPECT_TRUE(Has(Pairs(third.ISPass)[0], "/inst/shop3/"));
     EXPECT_EQ(third.MSProc, 4);
 }
 
@@ -161,7 +161,7 @@ TEST_F(Capture, ValuesThatCouldRunAsCommandsDropTheInstance) {
     EXPECT_EQ(Names(list), (std::vector<std::string>{"shop1"}));
     EXPECT_EQ(errors.Lines(),
               (std::vector<std::string>{"Storix server instance definition error."}));
-    EXPECT_NE(std::string(SysGetLastReason()).find("instance shop2: DBOwner"), std::string::npos)
+    EXPECT_TRUE(Has(std::string(SysGetLastReason()), "instance shop2: DBOwner"))
         << ::testing::PrintToString(std::string(SysGetLastReason()));
 
     // The boot registry's pairs are read with the same care.

@@ -15,7 +15,7 @@ protected:
 TEST_F(VxcfgConfigureTest, NamesWhatChangedAndFailsOnAMissingHttpdConf) {
     ProgramResult empty = Vxcfg({"webconf"});
     EXPECT_EQ(empty.exitCode, 0) << empty.err;
-    EXPECT_NE(empty.out.find("nothing to configure"), std::string::npos) << empty.out;
+    EXPECT_TRUE(Has(empty.out, "nothing to configure"));
     EXPECT_EQ(Vxcfg({"webconf", "extra"}).exitCode, 2);
 
     ProgramResult add = Vxcfg({"add", "shop1", "--dbuser", SANDBOX_INSTANCE_USER});
@@ -26,7 +26,7 @@ TEST_F(VxcfgConfigureTest, NamesWhatChangedAndFailsOnAMissingHttpdConf) {
     EXPECT_TRUE(Says(first, "changed: " + conf)) << first.out;
     EXPECT_TRUE(Says(first, "created: " + conf + ".old")) << first.out;
     EXPECT_TRUE(Says(first, "created: " + Rooted("/etc/magnus.conf"))) << first.out;
-    EXPECT_NE(ReadWholeFile(conf).find("Orvell Vendrix"), std::string::npos);
+    EXPECT_TRUE(Has(ReadWholeFile(conf), "Orvell Vendrix"));
 
     ProgramResult second = Vxcfg({"webconf"});
     ASSERT_EQ(second.exitCode, 0) << second.err;
@@ -37,8 +37,8 @@ TEST_F(VxcfgConfigureTest, NamesWhatChangedAndFailsOnAMissingHttpdConf) {
     ASSERT_EQ(unlink(conf.c_str()), 0);
     ProgramResult missing = Vxcfg({"webconf"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find(conf), std::string::npos) << missing.err;
-    EXPECT_NE(missing.out.find("Web server configuration failed"), std::string::npos);
+    EXPECT_TRUE(Has(missing.err, conf));
+    EXPECT_TRUE(Has(missing.out, "Web server configuration failed"));
     EXPECT_FALSE(FileExists(conf));
 }
 

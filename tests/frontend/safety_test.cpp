@@ -60,7 +60,7 @@ TEST_F(VxcfgSafetyTest, FilesThatAreNotDataFilesAreNeverReplaced) {
               "vxcfg: Configuration data loading error. " + Rooted("/etc") + ": Is a directory\n");
     ProgramResult empty = Vxcfg({"list", "--data", ""});
     EXPECT_EQ(empty.exitCode, 2);
-    EXPECT_NE(empty.err.find("--data needs a value"), std::string::npos) << empty.err;
+    EXPECT_TRUE(Has(empty.err, "--data needs a value"));
 }
 
 TEST_F(VxcfgSafetyTest, NewDataFilesArePrivateAndLinksAreKept) {
@@ -122,7 +122,7 @@ TEST_F(VxcfgSafetyTest, HostileNamesAndRootsRunNothing) {
     setenv("VXCONFIG_ROOT", trap.c_str(), 1);
     r = RunProgram("vxcfg", {"add", "shop1", "--dbpass", "x"});
     EXPECT_EQ(r.exitCode, 2) << r.err;
-    EXPECT_NE(r.err.find("VXCONFIG_ROOT"), std::string::npos) << r.err;
+    EXPECT_TRUE(Has(r.err, "VXCONFIG_ROOT"));
     // The library on its own leads such a root nowhere rather than to the real system.
     EXPECT_EQ(std::string(SysRootPath("/etc/shadow")), "/dev/null/etc/shadow");
     EXPECT_EQ(SysCheckDBPswd(SANDBOX_PASSWORD, SANDBOX_OWNER_USER), 0);
@@ -217,7 +217,7 @@ TEST_F(VxcfgSafetyTest, FullOutputAndSandboxOverFilesAreRefused) {
     EXPECT_EQ(r.err, "vxcfg: sandbox: " + Root() +
                          " already holds files; give --force to lay the sandbox out over them\n");
     EXPECT_EQ(ReadWholeFile(Rooted("/bin/su")), "#!/bin/sh\necho my own su\n");
-    EXPECT_NE(ReadWholeFile(Rooted("/etc/passwd")).find("me:x:1000"), std::string::npos);
+    EXPECT_TRUE(Has(ReadWholeFile(Rooted("/etc/passwd")), "me:x:1000"));
     r = RunProgram("vxcfg", {"sandbox", Root(), "--force"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadWholeFile(Rooted("/etc/passwd")), passwd);
@@ -235,7 +235,7 @@ TEST_F(VxcfgSafetyTest, EveryCommandHasHelp) {
     ProgramResult help = RunProgram("vxcfg", {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* command : {"encrypt TEXT", "decrypt TEXT", "enckey KEY", "deckey TEXT"})
-        EXPECT_NE(help.out.find(command), std::string::npos) << command;
+        EXPECT_TRUE(Has(help.out, command)) << command;
     EXPECT_EQ(RunProgram("vxcfg", {"--version"}).out.rfind("vxcfg ", 0), 0u);
 }
 

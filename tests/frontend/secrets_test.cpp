@@ -63,28 +63,26 @@ TEST_F(SecretsTest, ReportsMaskStoredPasswordsUnlessAskedToShowThem) {
     const std::string stored = Stored(SANDBOX_PASSWORD);
     ProgramResult diff = Vxcfg({"--check", "--diff", "create"});
     EXPECT_EQ(diff.exitCode, 3) << diff.err;
-    EXPECT_EQ(diff.out.find(stored), std::string::npos);
-    EXPECT_EQ(diff.out.find(SANDBOX_PASSWORD), std::string::npos);
+    EXPECT_FALSE(Has(diff.out, stored));
+    EXPECT_FALSE(Has(diff.out, SANDBOX_PASSWORD));
     for (const char* line :
          {"\n+DBPASS ********\n", "\n+CONTROL_DBPASS ********\n", "\n+DBPassword=********\n"})
-        EXPECT_NE(diff.out.find(line), std::string::npos) << line;
+        EXPECT_TRUE(Has(diff.out, line)) << line;
     ProgramResult shown = Vxcfg({"--check", "--diff", "--show-secrets", "create"});
-    EXPECT_NE(shown.out.find("\n+DBPASS " + stored + "\n"), std::string::npos);
+    EXPECT_TRUE(Has(shown.out, "\n+DBPASS " + stored + "\n"));
 
     // The data file's records, and a password that changes: said, not shown.
     ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
     ProgramResult json =
         Vxcfg({"--check", "--json", "--diff", "set", "shop1", "--adminpass", "Other2"});
     EXPECT_EQ(json.exitCode, 3) << json.err;
-    EXPECT_EQ(json.out.find(stored), std::string::npos);
-    EXPECT_EQ(json.out.find(Stored("Other2")), std::string::npos);
-    EXPECT_NE(json.out.find("\\n+******** (changed)\\n"), std::string::npos) << json.out;
+    EXPECT_FALSE(Has(json.out, stored));
+    EXPECT_FALSE(Has(json.out, Stored("Other2")));
+    EXPECT_TRUE(Has(json.out, "\\n+******** (changed)\\n"));
     ASSERT_EQ(Vxcfg({"set", "shop1", "--adminpass", "Other2"}).exitCode, 0);
     ProgramResult changed = Vxcfg({"--check", "--diff", "create"});
-    EXPECT_NE(changed.out.find("\n-CMSPASS ********\n+CMSPASS ******** (changed)\n"),
-              std::string::npos)
-        << changed.out;
-    EXPECT_EQ(changed.out.find(Stored("Other2")), std::string::npos);
+    EXPECT_TRUE(Has(changed.out, "\n-CMSPASS ********\n+CMSPASS ******** (changed)\n"));
+    EXPECT_FALSE(Has(changed.out, Stored("Other2")));
 }
 
 TEST_F(SecretsTest, PasswordsComeFromStandardInputOrAFileNotTheCommandLine) {
@@ -104,13 +102,13 @@ TEST_F(SecretsTest, PasswordsComeFromStandardInputOrAFileNotTheCommandLine) {
     ASSERT_TRUE(WriteWholeFile(file, "Wrong4u\n", 0600));
     ProgramResult wrong = Vxcfg({"set", "shop1", "--dbpass-file", file});
     EXPECT_EQ(wrong.exitCode, 2);
-    EXPECT_EQ(wrong.err.find("Wrong4u"), std::string::npos) << wrong.err;
+    EXPECT_FALSE(Has(wrong.err, "Wrong4u"));
     ProgramResult both = Vxcfg({"set", "shop1", "--dbpass", "x", "--dbpass-file", file});
     EXPECT_EQ(both.exitCode, 2);
-    EXPECT_NE(both.err.find("--dbpass and --dbpass-file"), std::string::npos) << both.err;
+    EXPECT_TRUE(Has(both.err, "--dbpass and --dbpass-file"));
     ProgramResult missing = Vxcfg({"set", "shop1", "--merchant-key-file", Root() + "/none"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find(Root() + "/none: No such file"), std::string::npos) << missing.err;
+    EXPECT_TRUE(Has(missing.err, Root() + "/none: No such file"));
     EXPECT_EQ(Filled(Shop().GetDBPswd(clear), clear), SANDBOX_PASSWORD);
 }
 
@@ -119,10 +117,8 @@ TEST_F(SecretsTest, ServedDirectoriesNeverReceivePasswords) {
     const std::string docs = Rooted("/srv/shop1");
     AddShop({"--docroot", docs, "--htmlpath", docs + "/conf"});
     ProgramResult create = Vxcfg({"create"});
-    EXPECT_NE(create.err.find(docs + "/conf/srvrctrl.conf: it holds a password and " + docs +
-                              " is served by the web server"),
-              std::string::npos)
-        << create.err;
+    EXPECT_TRUE(Has(create.err, docs + "/conf/srvrctrl.conf: it holds a password and " + docs +
+                                    " is served by the web server"));
     EXPECT_FALSE(FileExists(docs + "/conf/vxtrade.conf"));
     ASSERT_EQ(Vxcfg({"set", "shop1", "--htmlpath", Rooted("/srv/conf1")}).exitCode, 0);
     ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
@@ -130,8 +126,7 @@ TEST_F(SecretsTest, ServedDirectoriesNeverReceivePasswords) {
     for (int run = 0; run < 2; ++run)
         ASSERT_EQ(Vxcfg({"migrate"}).exitCode, 0);
     const std::string migrated = std::string(Shop().RootPath) + "/config/vxtrade.conf";
-    EXPECT_NE(ReadWholeFile(migrated).find("\nHTML_PATH " + docs + "\n"), std::string::npos)
-        << ReadWholeFile(migrated);
+    EXPECT_TRUE(Has(ReadWholeFile(migrated), "\nHTML_PATH " + docs + "\n"));
 
     // The earlier release's instance, migrated twice, keeps its controller's file out of the
     // web server's documents.

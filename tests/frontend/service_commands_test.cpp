@@ -22,8 +22,7 @@ TEST_F(VxcfgServiceTest, UsageErrorsAndHostileNamesRunNothing) {
     for (const char* command : {"start", "stop", "status", "register", "unregister"}) {
         ProgramResult missing = Vxcfg({command});
         EXPECT_EQ(missing.exitCode, 2) << command;
-        EXPECT_NE(missing.err.find(std::string("usage: vxcfg ") + command), std::string::npos)
-            << missing.err;
+        EXPECT_TRUE(Has(missing.err, std::string("usage: vxcfg ") + command));
         std::string pwned = Rooted("/PWNED");
         for (std::string name :
              {"a;touch " + pwned, "$(touch " + pwned + ")", std::string("`touch x`")}) {
@@ -33,7 +32,7 @@ TEST_F(VxcfgServiceTest, UsageErrorsAndHostileNamesRunNothing) {
         }
         ProgramResult unknown = Vxcfg({command, "nosuchshop"});
         EXPECT_EQ(unknown.exitCode, 1);
-        EXPECT_NE(unknown.err.find("nosuchshop"), std::string::npos) << unknown.err;
+        EXPECT_TRUE(Has(unknown.err, "nosuchshop"));
     }
     EXPECT_EQ(Vxcfg({"web", "restart"}).exitCode, 2);
     EXPECT_EQ(Vxcfg({"pay", "launch", "shop1"}).exitCode, 2);
@@ -50,13 +49,13 @@ TEST_F(VxcfgServiceTest, StatusOfAStoppedWebServerAndBootRegistration) {
     ASSERT_EQ(reg.exitCode, 0) << reg.err;
     EXPECT_EQ(reg.out, "shop1: registered for boot\n");
     std::string registry = ReadWholeFile(Rooted("/etc/rc.vndx"));
-    EXPECT_NE(registry.find("#Vendrix Instance - shop1\n"), std::string::npos) << registry;
+    EXPECT_TRUE(Has(registry, "#Vendrix Instance - shop1\n"));
     EXPECT_TRUE(FileExists(Rooted("/etc/rc2.d/S88vx3_mserverd")));
 
     ProgramResult unreg = Vxcfg({"unregister", "shop1"});
     ASSERT_EQ(unreg.exitCode, 0) << unreg.err;
     EXPECT_EQ(unreg.out, "shop1: no longer started at boot\n");
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/rc.vndx")).find("shop1"), std::string::npos);
+    EXPECT_FALSE(Has(ReadWholeFile(Rooted("/etc/rc.vndx")), "shop1"));
 }
 
 } // namespace

@@ -47,12 +47,12 @@ TEST_F(VxcfgInstancesTest, AddListShowSetRemove) {
          {"RootPath       " + Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1") + "\n",
           std::string("MerKey         (set)\nRootPath"), std::string("DBPswd         (set)\n"),
           std::string("CMSPswd        (empty)\n")})
-        EXPECT_NE(shown.find(line), std::string::npos) << line << shown;
-    EXPECT_EQ(shown.find(SANDBOX_PASSWORD), std::string::npos);
-    EXPECT_EQ(shown.find("00112233445566aa"), std::string::npos);
+        EXPECT_TRUE(Has(shown, line)) << line << shown;
+    EXPECT_FALSE(Has(shown, SANDBOX_PASSWORD));
+    EXPECT_FALSE(Has(shown, "00112233445566aa"));
 
     Ok({"set", "shop2", "--port", "17000", "--pvtmout", "600"});
-    EXPECT_NE(Ok({"show", "shop2"}).find("PVTmout        600\n"), std::string::npos);
+    EXPECT_TRUE(Has(Ok({"show", "shop2"}), "PVTmout        600\n"));
 
     Ok({"remove", "shop1"});
     EXPECT_EQ(Ok({"list"}), "shop2    17000-17012 Wharf Relda shop2\n");
@@ -88,8 +88,8 @@ TEST_F(VxcfgInstancesTest, ConflictsAndRejectedValuesLeaveTheFileAlone) {
     for (const auto& bad : refused) {
         r = Vxcfg(bad.first);
         EXPECT_EQ(r.exitCode, 2) << bad.second << ": " << r.err;
-        EXPECT_NE(r.err.find(bad.second), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("wrong"), std::string::npos) << r.err;
+        EXPECT_TRUE(Has(r.err, bad.second));
+        EXPECT_FALSE(Has(r.err, "wrong"));
     }
     EXPECT_EQ(ReadWholeFile(DataFile()), before);
 }
@@ -103,14 +103,14 @@ TEST_F(VxcfgInstancesTest, DirectoriesOutOfTheirPlaceAreRefusedAtAddAndSet) {
             cmd.push_back(bad);
             ProgramResult r = Vxcfg(cmd);
             EXPECT_EQ(r.exitCode, 2) << cmd[0] << " " << bad;
-            EXPECT_NE(r.err.find(kPathRule), std::string::npos) << r.err;
+            EXPECT_TRUE(Has(r.err, kPathRule));
         }
     }
     // A name with a dot would put one into the directories made from it.
     ProgramResult r = Vxcfg({"add", "shop.2"});
     EXPECT_EQ(r.exitCode, 2);
     std::string root = Rooted("/opt/Orvellvndx/Vendrix3/instance/shop.2");
-    EXPECT_NE(r.err.find("RootPath '" + root + "' " + kPathRule), std::string::npos) << r.err;
+    EXPECT_TRUE(Has(r.err, "RootPath '" + root + "' " + kPathRule));
     EXPECT_EQ(ReadWholeFile(DataFile()), before);
 }
 
@@ -130,9 +130,7 @@ TEST_F(VxcfgInstancesTest, RecordsReadFromFilesThatLeadOutOfPlaceAreRefused) {
     ProgramResult r = Vxcfg({"create"});
     ASSERT_EQ(chdir(cwd), 0);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find(DataFile() + ": record 1: instance shop1: HtmlPath '..' " + kPathRule),
-              std::string::npos)
-        << r.err;
+    EXPECT_TRUE(Has(r.err, DataFile() + ": record 1: instance shop1: HtmlPath '..' " + kPathRule));
     EXPECT_FALSE(FileExists(Rooted("/srv/vxtrade.conf")) ||
                  FileExists(Rooted("/srv/srvrctrl.conf")));
 
@@ -181,13 +179,11 @@ TEST_F(VxcfgInstancesTest, CreateRegistersNothingWhenAnotherServiceHoldsAPortOfT
     ASSERT_TRUE(WriteWholeFile(Rooted("/etc/services"), services));
     ProgramResult r = Vxcfg({"create"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("vxcfg: The selected port is already in use by another service or "
-                         "instance\n"
-                         "vxcfg: Error in creating Storix server instance shop1.\n"
-                         "vxcfg: shop1 is not created: port 16575 of instance shop1 (its payment "
-                         "administration port) is registered to the service intruder\n"),
-              std::string::npos)
-        << r.err;
+    EXPECT_TRUE(Has(r.err, "vxcfg: The selected port is already in use by another service or "
+                           "instance\n"
+                           "vxcfg: Error in creating Storix server instance shop1.\n"
+                           "vxcfg: shop1 is not created: port 16575 of instance shop1 (its payment "
+                           "administration port) is registered to the service intruder\n"));
     EXPECT_EQ(ReadWholeFile(Rooted("/etc/services")), services);
     EXPECT_FALSE(FileExists(Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1/srvrctrl.conf")));
 }

@@ -59,8 +59,7 @@ TEST_F(LifecycleTest, CreateRecreateDeleteAndCreateAgain) {
         expected.push_back("vxshop1_sched_" + std::to_string(k) + " " + std::to_string(40000 + k));
     EXPECT_EQ(Services("vxshop1"), expected);
     EXPECT_EQ(Services("vxperf"), std::vector<std::string>{"vxperf 40011"});
-    EXPECT_NE(ReadWholeFile(Rooted("/etc/rc.vndx")).find("#Vendrix Instance - shop1\n"),
-              std::string::npos);
+    EXPECT_TRUE(Has(ReadWholeFile(Rooted("/etc/rc.vndx")), "#Vendrix Instance - shop1\n"));
     const std::string conf = std::string(m.HtmlPath);
     for (const char* file : {"srvrctrl.conf", "vxtrade.conf", "scheduler.conf", "pay_cyber.conf",
                              "pay_back.conf", "pay_payvane.conf"})
@@ -119,7 +118,7 @@ TEST_F(LifecycleTest, CreateRecreateDeleteAndCreateAgain) {
     EXPECT_FALSE(FileExists(conf + "/srvrctrl.conf"));
     EXPECT_TRUE(FileExists(conf + "/srvrctrl.old.conf"));
     EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.old.conf"), main);
-    EXPECT_EQ(ReadWholeFile(Rooted("/etc/rc.vndx")).find("shop1"), std::string::npos);
+    EXPECT_FALSE(Has(ReadWholeFile(Rooted("/etc/rc.vndx")), "shop1"));
     // A second deletion finds nothing to release: it fails, unless migrating.
     EXPECT_EQ(ICDeleteSingleInst(m, 0), 0);
     EXPECT_EQ(errors.Lines().back(), "Error in deleting Storix server instance shop1.");

@@ -15,14 +15,14 @@ TEST(VxcfgPay, GivesUpOnASilentServerAtTheTimeOut) {
     double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     close(silent);
     EXPECT_EQ(1, r.exitCode);
-    EXPECT_NE(std::string::npos, r.err.find("(code 333)")) << r.err;
+    EXPECT_TRUE(Has(r.err, "(code 333)"));
     EXPECT_GE(took, 0.9);
     EXPECT_LT(took, 5.0);
     for (const char* bad : {"0", "-1", "1.5", "86401", "x"}) {
         ProgramResult u = RunProgram(
             "vxcfg", {"pay", "about", "--api-port", p, "--admin-port", p, "--timeout", bad});
         EXPECT_EQ(2, u.exitCode) << bad;
-        EXPECT_NE(std::string::npos, u.err.find("--timeout")) << u.err;
+        EXPECT_TRUE(Has(u.err, "--timeout"));
     }
 }
 
@@ -58,5 +58,5 @@ TEST_F(PayServerTest, VxcfgPayTalksToTheServer) {
     ProgramResult gone =
         RunProgram("vxcfg", {"pay", "about", "--api-port", api, "--admin-port", admin});
     EXPECT_EQ(1, gone.exitCode);
-    EXPECT_NE(std::string::npos, gone.err.find("321")) << gone.err;
+    EXPECT_TRUE(Has(gone.err, "321"));
 }

@@ -247,8 +247,7 @@ TEST_F(BootRegTest, BootScriptStartsAndStopsTheController) {
     ASSERT_EQ(1, GetVXSvcPid(m, pid));
     // Started once: a second start finds srvrctrl running and only warns.
     EXPECT_EQ(0, system((boot + " start > " + again + " 2>&1").c_str()));
-    EXPECT_NE(ReadWholeFile(again).find("WARNING: srvrctrl processes are already running"),
-              std::string::npos);
+    EXPECT_TRUE(Has(ReadWholeFile(again), "WARNING: srvrctrl processes are already running"));
     ASSERT_EQ(0, system((boot + " stop > /dev/null 2>&1").c_str()));
     EXPECT_TRUE(Eventually([&] { return !Alive(pid); }));
     EXPECT_EQ(0, SysIsVXSvcActive(m));

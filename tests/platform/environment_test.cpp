@@ -106,11 +106,9 @@ TEST_F(EnvironmentTest, DBUserProfileAppendsMissingRowsOnce) {
     umask(mask);
     EXPECT_EQ(set, 1);
     EXPECT_EQ(ModeAndOwner(owner), "644 0");
-    EXPECT_NE(ReadWholeFile(owner).find("/opt/OrvellMacrolin/lib:" + Rooted("/usr/java/lib") +
-                                        "\nexport LD_LIBRARY_PATH\n"),
-              std::string::npos);
-    EXPECT_NE(ReadWholeFile(owner).find("RELDAINSTANCE=" SANDBOX_OWNER_USER "\n"),
-              std::string::npos);
+    EXPECT_TRUE(Has(ReadWholeFile(owner), "/opt/OrvellMacrolin/lib:" + Rooted("/usr/java/lib") +
+                                              "\nexport LD_LIBRARY_PATH\n"));
+    EXPECT_TRUE(Has(ReadWholeFile(owner), "RELDAINSTANCE=" SANDBOX_OWNER_USER "\n"));
     EXPECT_EQ(ReadWholeFile(profile), expected);
 }
 
@@ -134,7 +132,7 @@ TEST_F(EnvironmentTest, QueueClientVariableAndUnknownUsers) {
 
     // Without the owner's comment, its fifth non-empty field is the home directory.
     std::string passwd = ReadWholeFile(Rooted("/etc/passwd")), comment = "Vendrix database owner";
-    ASSERT_NE(passwd.find(comment), std::string::npos);
+    ASSERT_TRUE(Has(passwd, comment));
     ASSERT_TRUE(
         WriteWholeFile(Rooted("/etc/passwd"), passwd.erase(passwd.find(comment), comment.size())));
     ASSERT_TRUE(WriteWholeFile(profile, "umask 022"));
@@ -152,7 +150,7 @@ TEST_F(EnvironmentTest, QueueClientVariableAndUnknownUsers) {
     for (int count : {12, 9})
         EXPECT_EQ(SysSetEnvQXSERVER(instance, argv, count), 0) << count;
     EXPECT_EQ(SysSetEnvQXSERVER(instance, nullptr, 12), 0);
-    EXPECT_EQ(ReadWholeFile(profile).find("owned"), std::string::npos);
+    EXPECT_FALSE(Has(ReadWholeFile(profile), "owned"));
 }
 
 } // namespace

@@ -67,7 +67,7 @@ TEST_F(TrustTest, APlantedLinkIsReplacedAndWhatItPointsToIsLeftAlone) {
     ASSERT_EQ(lchown(again.c_str(), kNobody, kNobody), 0);
     EXPECT_EQ(SysChmod(again.c_str(), 0666), 0);
     EXPECT_EQ(ChownPath(again.c_str(), kNobody, kNobody, 0), 0);
-    EXPECT_NE(std::string(SysGetLastReason()).find(again + ": a symbolic link"), std::string::npos)
+    EXPECT_TRUE(Has(std::string(SysGetLastReason()), again + ": a symbolic link"))
         << SysGetLastReason();
     // A directory on the way that is the user's link stops the write altogether.
     ASSERT_EQ(symlink(Rooted("/etc").c_str(), (lair + "/etc").c_str()), 0);
@@ -86,8 +86,7 @@ TEST_F(TrustTest, AMacroLinkPlantedInTheProductTreeIsNotCopied) {
     ASSERT_EQ(lchown(planted.c_str(), kNobody, kNobody), 0);
     std::string copy = Rooted("/tmp/copy");
     EXPECT_EQ(SysCopyFile(planted.c_str(), copy.c_str()), 0);
-    EXPECT_NE(std::string(SysGetLastReason()).find(planted + ": a symbolic link"),
-              std::string::npos)
+    EXPECT_TRUE(Has(std::string(SysGetLastReason()), planted + ": a symbolic link"))
         << SysGetLastReason();
     EXPECT_FALSE(FileExists(copy));
 
@@ -137,9 +136,9 @@ TEST_F(TrustTest, CreateWritesNoConfigurationThroughALinkAUserPlanted) {
     ASSERT_EQ(lchown(conf.c_str(), kNobody, kNobody), 0);
     r = Vxcfg({"create"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find(conf + ": the symbolic link"), std::string::npos) << r.out;
+    EXPECT_TRUE(Has(r.out, conf + ": the symbolic link"));
     EXPECT_EQ(ReadWholeFile(shadow), secret);
-    EXPECT_NE(ReadWholeFile(conf).find("CONFIG_PATH " + dir), std::string::npos);
+    EXPECT_TRUE(Has(ReadWholeFile(conf), "CONFIG_PATH " + dir));
     EXPECT_EQ(ModeAndOwner(dir), "1777 0");
 }
 

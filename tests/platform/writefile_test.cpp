@@ -62,8 +62,7 @@ TEST_F(WriteFileTest, AFixedNameInASharedDirectoryFollowsNoLinkAndNoOtherOwner) 
     fixed.noFollow = true;
     EXPECT_EQ(Write("planted\n", fixed), 0);
     EXPECT_EQ(ReadWholeFile(target), "new\n");
-    EXPECT_NE(std::string(SysGetLastReason()).find(path + ": is a symbolic link"),
-              std::string::npos)
+    EXPECT_TRUE(Has(std::string(SysGetLastReason()), path + ": is a symbolic link"))
         << SysGetLastReason();
     ASSERT_EQ(unlink(path.c_str()), 0);
     EXPECT_EQ(Write("mine\n", fixed), 1);
@@ -84,7 +83,7 @@ TEST_F(WriteFileTest, FailuresNameTheFileAndLeaveItAsItWas) {
     ASSERT_TRUE(WriteWholeFile(path, "kept\n"));
     std::string missing = Rooted("/nowhere/x.conf");
     EXPECT_EQ(SysWriteFile(missing.c_str(), "x", 1), 0);
-    EXPECT_NE(std::string(SysGetLastReason()).find("No such file or directory"), std::string::npos)
+    EXPECT_TRUE(Has(std::string(SysGetLastReason()), "No such file or directory"))
         << SysGetLastReason();
     EXPECT_EQ(SysWriteFile(dir.c_str(), "x", 1), 0);
     EXPECT_EQ(std::string(SysGetLastReason()), dir + ": Is a directory");
@@ -92,7 +91,7 @@ TEST_F(WriteFileTest, FailuresNameTheFileAndLeaveItAsItWas) {
     SysWriteOptions owned;
     owned.owner = "nosuchuser";
     EXPECT_EQ(Write("x\n", owned), 0);
-    EXPECT_NE(std::string(SysGetLastReason()).find("nosuchuser"), std::string::npos);
+    EXPECT_TRUE(Has(std::string(SysGetLastReason()), "nosuchuser"));
     EXPECT_EQ(ReadWholeFile(path), "kept\n");
 
     ICString text;
@@ -145,7 +144,7 @@ TEST_F(WriteFileTest, ALockHeldElsewhereRefusesWithItsDirectoryOrIsWaitedFor) {
     {
         SysFileLock refused(path.c_str(), 0);
         EXPECT_FALSE(refused.Held());
-        EXPECT_NE(std::string(SysGetLastReason()).find("cannot lock " + dir), std::string::npos)
+        EXPECT_TRUE(Has(std::string(SysGetLastReason()), "cannot lock " + dir))
             << SysGetLastReason();
     }
     // A writer waits for its turn, then writes.

@@ -59,7 +59,7 @@ TEST_F(RoadTest, FromAnEmptySandboxToARunningInstanceAndBack) {
     const std::string services = Rooted("/etc/services");
     ProgramResult create = Vxcfg({"create"});
     ASSERT_EQ(create.exitCode, 0) << create.err << create.out;
-    EXPECT_NE(create.out.find("Created 2 of 2 instances."), std::string::npos) << create.out;
+    EXPECT_TRUE(Has(create.out, "Created 2 of 2 instances."));
     EXPECT_EQ(Lines(services, "vxshop1"), 21);
     EXPECT_EQ(Lines(services, "vxshop2"), 21);
     const std::string registry = Rooted("/etc/rc.vndx");
@@ -93,9 +93,9 @@ TEST_F(RoadTest, FromAnEmptySandboxToARunningInstanceAndBack) {
 
     ProgramResult del = Vxcfg({"delete", "shop2"});
     ASSERT_EQ(del.exitCode, 0) << del.err << del.out;
-    EXPECT_NE(del.out.find("shop2 removed from " + DataFile), std::string::npos);
+    EXPECT_TRUE(Has(del.out, "shop2 removed from " + DataFile));
     EXPECT_EQ(Lines(services, "vxshop2"), 0);
-    EXPECT_EQ(Vxcfg({"list"}).out.find("shop2"), std::string::npos);
+    EXPECT_FALSE(Has(Vxcfg({"list"}).out, "shop2"));
     EXPECT_EQ(Count(registry, "/srvrctrl.conf"), 1);
     EXPECT_EQ(Count(registry, "shop2"), 0);
     EXPECT_EQ(Vxcfg({"delete", "shop2"}).exitCode, 1);

@@ -88,11 +88,11 @@ TEST_F(GoldenTest, MainFileOfAReldaInstanceOnTheOrvellServer) {
     ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
     std::string text = Main();
     for (const char* gone : {"\nDBNAME", "\nPROCESSES", "\nPAY_STATE_TIMEOUT", "MS_LOGLEVEL 9"})
-        EXPECT_EQ(text.find(gone), std::string::npos) << gone;
+        EXPECT_FALSE(Has(text, gone)) << gone;
     EXPECT_EQ(text.substr(text.size() - 9), "MY_KEY 1\n");
-    EXPECT_NE(text.find("\nDB_REMOTE OFF\nPDI_ENCRYPT OFF\n"), std::string::npos);
+    EXPECT_TRUE(Has(text, "\nDB_REMOTE OFF\nPDI_ENCRYPT OFF\n"));
     // With -2 processes the ports follow from the base port and -2.
-    EXPECT_NE(text.find("PAYVANE_ADMIN_PORT 4001\nPAYVANE_PAY_PORT 4002\n"), std::string::npos);
+    EXPECT_TRUE(Has(text, "PAYVANE_ADMIN_PORT 4001\nPAYVANE_PAY_PORT 4002\n"));
 }
 
 TEST_F(GoldenTest, MainFileOfTheHostingEditionWithACache) {
@@ -101,32 +101,27 @@ TEST_F(GoldenTest, MainFileOfTheHostingEditionWithACache) {
     m.MerKey = "0f1e2d3c";
     ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
     std::string text = Main();
-    EXPECT_NE(
-        text.find(Fill("MERCHANT_KEY 0f1e2d3c\nPDI_ENCRYPT OFF\nOUTBOUND_PATH $P/outbound/en_US\n"
+    EXPECT_TRUE(
+        Has(text, Fill("MERCHANT_KEY 0f1e2d3c\nPDI_ENCRYPT OFF\nOUTBOUND_PATH $P/outbound/en_US\n"
                        "MPG_PATH $P/QBX/mpg_templates\nMTOOL_BASE $P/QBX\n"
                        "MTOOL_LOCKED $P/QBX/locked\nMTOOL_AFFILIATE QBX\n"
                        "MTOOL_MSOURCE $P/QBX/source\nMTOOL_ERROR_LOG $P/QBX/qbxlog.log\n"
                        "MTOOL_GALLERY $P/Tools/public/gallery\nMTOOL_NUM_CON 5\n"
                        "MTOOL_MAX_WAIT 10\nVX_JRE_PATH $jre/bin\n"
                        "VX_CLASSPATH $jre/lib/classes.zip:$relda/java/reldajava.zip:"
-                       "$P/QBX/QBX.jar:$P/QBX/Vx_qbx.jar\nERR_NOTIFICATION ON\n")),
-        std::string::npos)
-        << text;
-    EXPECT_NE(text.find("USERTRAFFIC_LOG 1\n"), std::string::npos);
-    EXPECT_NE(text.find(Text({"DB_RETRY_INTERVAL 20", "VX_DMN_CACHE 1", "VX_DMN_SYNCH 1",
-                              "VX_DMN_SLP_SEC 15", "MACRO_PATH " + P + "/macro/en_US"})),
-              std::string::npos);
-    EXPECT_NE(text.find("CACHE_ENABLED WS\n"), std::string::npos);
-    EXPECT_NE(text.find(Fill("IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver\n"
-                             "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
-                             "IC_JDBC_URL jdbc:relda:rmallst\n"
-                             "IC_JDBC_NETURL jdbc:relda://shop1host:16560/mallstore\n")),
-              std::string::npos)
-        << text;
+                       "$P/QBX/QBX.jar:$P/QBX/Vx_qbx.jar\nERR_NOTIFICATION ON\n")));
+    EXPECT_TRUE(Has(text, "USERTRAFFIC_LOG 1\n"));
+    EXPECT_TRUE(Has(text, Text({"DB_RETRY_INTERVAL 20", "VX_DMN_CACHE 1", "VX_DMN_SYNCH 1",
+                                "VX_DMN_SLP_SEC 15", "MACRO_PATH " + P + "/macro/en_US"})));
+    EXPECT_TRUE(Has(text, "CACHE_ENABLED WS\n"));
+    EXPECT_TRUE(Has(text, Fill("IC_JDBC_DRIVER COM.orvell.relda.jdbc.app.RELDADriver\n"
+                               "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
+                               "IC_JDBC_URL jdbc:relda:rmallst\n"
+                               "IC_JDBC_NETURL jdbc:relda://shop1host:16560/mallstore\n")));
     // A name of seven characters is kept whole.
     m.DBName = "mall7ch";
     ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
-    EXPECT_NE(Main().find("IC_JDBC_URL jdbc:relda:rmall7ch\n"), std::string::npos);
+    EXPECT_TRUE(Has(Main(), "IC_JDBC_URL jdbc:relda:rmall7ch\n"));
 }
 
 TEST_F(GoldenTest, MainFileOfOracleAndNetscapeInstances) {
@@ -137,10 +132,10 @@ TEST_F(GoldenTest, MainFileOfOracleAndNetscapeInstances) {
     m.NESNonsecure = "/ns/https-80/config";
     ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
     std::string text = Main();
-    EXPECT_NE(text.find("DB_REMOTE ON\n"), std::string::npos);
-    EXPECT_NE(text.find(Text({"VX_WEBSERVER Netscape", "VX_ENABLE_STAGING 1", "CACHE_ENABLED ON"})),
-              std::string::npos);
-    EXPECT_NE(text.find("IC_DBMS Oracle\n"), std::string::npos);
+    EXPECT_TRUE(Has(text, "DB_REMOTE ON\n"));
+    EXPECT_TRUE(
+        Has(text, Text({"VX_WEBSERVER Netscape", "VX_ENABLE_STAGING 1", "CACHE_ENABLED ON"})));
+    EXPECT_TRUE(Has(text, "IC_DBMS Oracle\n"));
     std::string ending = text.substr(text.find("SECURE_NVPS"));
     EXPECT_EQ(ending,
               Fill("SECURE_NVPS password, shlpswd, shlpswdver, ccnum, ccxyear, ccxmonth, name, "
@@ -160,15 +155,13 @@ TEST_F(GoldenTest, MainFileOfOracleAndNetscapeInstances) {
     m.TEditorPath.Empty();
     ASSERT_EQ(CreateMSInit(m, P.c_str()), 1);
     text = Main();
-    EXPECT_NE(text.find("VX_TEDITOR_PATH " + R + "/teditor\n"), std::string::npos);
-    EXPECT_EQ(text.find("IC_JDBC_POOL"), std::string::npos);
-    EXPECT_NE(text.find(Fill("NES_NONSECURE /ns/https-80/config\n"
-                             "IC_JDBC_DRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
-                             "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
-                             "IC_JDBC_URL jdbc:relda://shop1host:16560/shopdb\n"
-                             "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb\n")),
-              std::string::npos)
-        << text;
+    EXPECT_TRUE(Has(text, "VX_TEDITOR_PATH " + R + "/teditor\n"));
+    EXPECT_FALSE(Has(text, "IC_JDBC_POOL"));
+    EXPECT_TRUE(Has(text, Fill("NES_NONSECURE /ns/https-80/config\n"
+                               "IC_JDBC_DRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
+                               "IC_JDBC_NETDRIVER COM.orvell.relda.jdbc.net.RELDADriver\n"
+                               "IC_JDBC_URL jdbc:relda://shop1host:16560/shopdb\n"
+                               "IC_JDBC_NETURL jdbc:relda://shop1host:16560/shopdb\n")));
 }
 
 TEST_F(GoldenTest, ControllerFileWithAndWithoutThePaymentServerAndHosting) {
@@ -258,10 +251,9 @@ TEST_F(GoldenTest, MemberDaemonFiles) {
     ASSERT_EQ(CreatePayetInit(m, P.c_str()), 1);
     ASSERT_EQ(CreatePaybkInit(m, P.c_str()), 1);
     ASSERT_EQ(CreateSchedInit(m, P.c_str()), 1);
-    EXPECT_NE(ReadWholeFile(D + "/pay_payvane.conf").find("PAYSYS_CONTROLLER 0\nMY_LINE kept\n"),
-              std::string::npos);
-    EXPECT_EQ(ReadWholeFile(D + "/pay_back.conf").find("MY_LINE"), std::string::npos);
-    EXPECT_EQ(ReadWholeFile(D + "/scheduler.conf").find("MY_LINE"), std::string::npos);
+    EXPECT_TRUE(Has(ReadWholeFile(D + "/pay_payvane.conf"), "PAYSYS_CONTROLLER 0\nMY_LINE kept\n"));
+    EXPECT_FALSE(Has(ReadWholeFile(D + "/pay_back.conf"), "MY_LINE"));
+    EXPECT_FALSE(Has(ReadWholeFile(D + "/scheduler.conf"), "MY_LINE"));
 
     ASSERT_TRUE(WriteWholeFile(D + "/merchant_conf", "MERCHANT_ID 7\n"));
     ASSERT_EQ(CreatePaycyInit(m, P.c_str()), 1);
@@ -296,7 +288,7 @@ TEST_F(GoldenTest, MemberDaemonFiles) {
     char twoLines[] = "VX.IN\nDBPASS x";
     args[4] = twoLines;
     EXPECT_EQ(ICCreateFixpackQXInit(m, args, 10), 0);
-    EXPECT_EQ(ReadWholeFile(D + "/vxei_ece.conf").find("DBPASS x"), std::string::npos);
+    EXPECT_FALSE(Has(ReadWholeFile(D + "/vxei_ece.conf"), "DBPASS x"));
 }
 
 TEST_F(GoldenTest, HostMapHoldsOneLinePerInstance) {

@@ -90,8 +90,7 @@ TEST_F(RewriteTest, FailuresNameTheFileAndKeepItAsItWas) {
     std::string path = Rooted("/nowhere/vxtrade.conf");
     EXPECT_EQ(errors.Lines()[0], "Cannot create configuration file " + path + ".");
     // The reason names the directory that is missing.
-    EXPECT_NE(std::string(SysGetLastReason()).find(Rooted("/nowhere") + ": No such file"),
-              std::string::npos)
+    EXPECT_TRUE(Has(std::string(SysGetLastReason()), Rooted("/nowhere") + ": No such file"))
         << SysGetLastReason();
 
     // A template that is gone: the message names it, the file stays, its backup holds it.
@@ -113,8 +112,7 @@ TEST_F(RewriteTest, FailuresNameTheFileAndKeepItAsItWas) {
     EXPECT_EQ(CreatePAProperties(m, product.c_str(), 0), 0);
     EXPECT_EQ(errors.Lines().size(), 4u);
     EXPECT_EQ(ReadWholeFile(conf + "/vxtrade.conf"), main);
-    EXPECT_EQ(ReadWholeFile(product + "/bin/icsrvctl.properties").find("planted"),
-              std::string::npos);
+    EXPECT_FALSE(Has(ReadWholeFile(product + "/bin/icsrvctl.properties"), "planted"));
 }
 
 TEST_F(RewriteTest, LongTemplateLinesAndLongListsStayWhole) {
@@ -134,11 +132,11 @@ TEST_F(RewriteTest, LongTemplateLinesAndLongListsStayWhole) {
     size_t macro = ini.find("\nMACRO_PATH ");
     ASSERT_NE(macro, std::string::npos);
     std::string line = ini.substr(macro + 1, ini.find('\n', macro + 1) - macro);
-    EXPECT_NE(line.find("/srv/editor/dir0/macros;"), std::string::npos);
-    EXPECT_NE(line.find("/srv/editor/dir399/macros;"), std::string::npos);
+    EXPECT_TRUE(Has(line, "/srv/editor/dir0/macros;"));
+    EXPECT_TRUE(Has(line, "/srv/editor/dir399/macros;"));
     EXPECT_EQ(line.substr(line.size() - 4), ";/m\n");
     std::string main = ReadWholeFile(conf + "/vxtrade.conf");
-    EXPECT_NE(main.find(";/srv/editor/dir399\nVX_LANG en_US\n"), std::string::npos);
+    EXPECT_TRUE(Has(main, ";/srv/editor/dir399\nVX_LANG en_US\n"));
 }
 
 TEST_F(RewriteTest, APoolMemberIsAddedOnce) {
