@@ -1,6 +1,6 @@
 // Product discovery: the fixed directories under the root in force, the packages and releases
 // the package files show, and what other products' files say (the web server's directories
-// are read by the web server tests); the sandbox builder's refusals.
+// are read by the web server tests).
 
 #include "platform_fixture.h"
 
@@ -68,24 +68,4 @@ TEST_F(PlatformTest, OtherProductsFiles) {
     ASSERT_TRUE(WriteWholeFile(Rooted("/etc/mserver.conf"), "MS_PORT 4000\n"
                                                             "www_html_path\t/opt/www/html\r\n"));
     EXPECT_EQ(Filled(SysGetCfgPathV1(html), html), "/opt/www/html");
-}
-
-TEST(SandboxBuild, RefusesRootsAndMissingStandIns) {
-    SandboxOptions options;
-    options.standins = false;
-    ICString error;
-    EXPECT_EQ(SandboxBuild("tmp/vxroot-rel", options, error), 0);
-    EXPECT_STREQ(error, "the sandbox root is refused: the root must be an absolute path");
-    EXPECT_EQ(SandboxBuild("/tmp/vxroot.dotted", options, error), 0);
-    EXPECT_STREQ(error, "the sandbox root is refused: the root must not contain a dot");
-    EXPECT_FALSE(FileExists("/tmp/vxroot.dotted"));
-
-    ScratchDir scratch;
-    std::string empty = scratch.Path() + "/nostandins";
-    ASSERT_EQ(mkdir(empty.c_str(), 0755), 0);
-    setenv("VXCONFIG_STANDINS", empty.c_str(), 1);
-    options.standins = true;
-    EXPECT_EQ(SandboxBuild((scratch.Path() + "/root").c_str(), options, error), 0);
-    unsetenv("VXCONFIG_STANDINS");
-    EXPECT_STREQ(error, ("stand-in program 'su' not found in " + empty).c_str());
 }
