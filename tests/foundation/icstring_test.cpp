@@ -1,5 +1,7 @@
-// The counted string: its empty state, copies and bounds, and joins of paths. (Its line-wise
-// store and load are the data file's tests.)
+// The counted string (its empty state, copies and bounds, joins of paths) and the list with a
+// cursor (walks and copies). The string's line-wise store and load are the data file's tests;
+// deletions during a walk and case-blind uniqueness are judged where the path lists, the reader
+// and the macro file use them.
 #include "sandbox_fixture.h"
 
 TEST(ICString, EmptyStates) {
@@ -76,4 +78,62 @@ TEST(ICString, AppendConcatenateAndJoinPaths) {
     EXPECT_EQ(5, path.Find("lib"));
     path.ToUpper();
     EXPECT_STREQ("/USR/LIB", path);
+}
+
+namespace {
+
+std::vector<std::string> Walk(ParmList<ICString>& list) {
+    std::vector<std::string> seen;
+    ICString s;
+    for (int more = list.GetFirst(s); more; more = list.GetNext(s))
+        seen.push_back(std::string(s));
+    return seen;
+}
+
+ParmList<ICString> ListOf(std::initializer_list<const char*> items) {
+    ParmList<ICString> list;
+    for (const char* item : items)
+        list.AddTail(ICString(item));
+    return list;
+}
+
+} // namespace
+
+TEST(ParmList, TheCursorFollowsAdditionsAndRunsOffBeforeStartingAgain) {
+    ParmList<ICString> empty;
+    ICString s("keep");
+    EXPECT_EQ(0, empty.GetFirst(s));
+    EXPECT_EQ(0, empty.GetNext(s));
+    EXPECT_EQ(0, empty.Replace(ICString("x")));
+    EXPECT_EQ(0, empty.Delete());
+    EXPECT_STREQ("keep", s);
+
+    // Additions at either end move the cursor to the new node.
+    ParmList<ICString> list;
+    list.AddTail(ICString("m"));
+    list.AddHead(ICString("h"));
+    EXPECT_EQ(1, list.Replace(ICString("H")));
+    list.AddTail(ICString("t"));
+    EXPECT_EQ(1, list.Replace(ICString("T")));
+    // On the last node, the walk runs off first, then starts again at the head.
+    EXPECT_EQ(0, list.GetNext(s));
+    EXPECT_STREQ("keep", s); // unchanged by the failed step
+    EXPECT_EQ(nullptr, list.GetCurrentNode());
+    EXPECT_EQ("H", Filled(list.GetNext(s), s));
+    EXPECT_EQ("m", Filled(list.GetNext(s), s));
+    EXPECT_EQ("T", Filled(list.GetNext(s), s));
+    EXPECT_EQ(0, list.GetNext(s));
+}
+
+TEST(ParmList, AssignmentCopiesEveryElement) {
+    ParmList<ICString> source = ListOf({"x", "y"});
+    ParmList<ICString> copy = ListOf({"old"});
+    copy = source;
+    copy = copy;
+    EXPECT_EQ(copy.GetTailNode(), copy.GetCurrentNode());
+    ICString s;
+    copy.GetFirst(s);
+    copy.Replace(ICString("changed"));
+    EXPECT_EQ((std::vector<std::string>{"x", "y"}), Walk(source));
+    EXPECT_EQ((std::vector<std::string>{"changed", "y"}), Walk(copy));
 }

@@ -1,9 +1,25 @@
-// The message table's loading and placeholders, and where errors, information and status
-// lines go.
+// The message table's loading and placeholders, where errors, information and status lines go,
+// and the stages that scale the percentages an operation reports (each case on counters reset,
+// as the next operation of a process starts).
 
 #include "sandbox_fixture.h"
 
 namespace {
+
+int g_last = -1;
+void OnProgress(int percent) {
+    g_last = percent;
+}
+
+// The last percentage steps report with the progress callback set, on reset counters.
+int LastPercent(void (*steps)()) {
+    ICResetProgress();
+    g_last = -1;
+    pfnProgress = OnProgress;
+    steps();
+    pfnProgress = nullptr;
+    return g_last;
+}
 
 std::string Build(const char* text, const char* a1, const char* a2) {
     std::string copy(text);
@@ -101,4 +117,38 @@ TEST(TextHelpers, StricmpIgnoresOnlyAsciiCaseAndItoaWritesDecimalText) {
 TEST(LastError, IsTheErrorNumberOfTheLastFailingCall) {
     EXPECT_EQ(nullptr, fopen("/nonexistent-dir/none", "r"));
     EXPECT_EQ(ENOENT, ICGetLastError());
+}
+
+TEST(Progress, StagesScaleThePercentageAndNothingPassesAHundred) {
+    EXPECT_EQ(100, LastPercent([] { ICShowProgress(250); }));
+    EXPECT_EQ(40, LastPercent([] {
+                  ICIncCurStage(); // nothing announced: stays at 0
+                  ICShowProgress(40);
+              }));
+    EXPECT_EQ(62, LastPercent([] {
+                  ICAddStage(4);
+                  for (int i = 0; i < 2; ++i) {
+                      ICShowProgress(100);
+                      ICIncCurStage();
+                  }
+                  ICShowProgress(50);
+              }));
+    // Finished stages cannot pass the announced ones; a second operation adds its stages.
+    EXPECT_EQ(100, LastPercent([] {
+                  ICAddStage(1);
+                  ICIncCurStage();
+                  ICIncCurStage();
+                  ICAddStage(1); // two stages now, one finished: step 50
+                  ICShowProgress(100);
+              }));
+    // Without the callback nothing is called, and the stages still count.
+    EXPECT_EQ(66, LastPercent([] {
+                  pfnProgress = nullptr;
+                  ICAddStage(3);
+                  ICIncCurStage();
+                  ICShowProgress(10);
+                  pfnProgress = OnProgress;
+                  ICIncCurStage();
+                  ICShowProgress(0);
+              }));
 }
