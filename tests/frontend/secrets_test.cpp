@@ -12,15 +12,8 @@ class SecretsTest : public SandboxTest {
 protected:
     // Adds shop1 on ports nothing else uses, with the sandbox's database password.
     void AddShop(std::vector<std::string> more = {}) {
-        int port = FreePort();
-        std::vector<std::string> args = {"add",      "shop1",
-                                         "--host",   "localhost",
-                                         "--port",   std::to_string(port),
-                                         "--dbuser", SANDBOX_INSTANCE_USER,
-                                         "--dbpass", SANDBOX_PASSWORD};
-        args.insert(args.end(), more.begin(), more.end());
-        ProgramResult add = Vxcfg(args);
-        ASSERT_EQ(add.exitCode, 0) << add.err;
+        more.insert(more.begin(), {"--host", "localhost"});
+        AddInstance("shop1", more);
     }
     MSInfo Shop() {
         MSList list;

@@ -11,10 +11,7 @@ protected:
     void SetUp() override {
         SandboxTest::SetUp();
         // An instance whose controller port has nothing listening.
-        ProgramResult add =
-            Vxcfg({"add", "shop1", "--host", "web1", "--docroot", "/srv/d1", "--db", "db1",
-                   "--dbuser", SANDBOX_INSTANCE_USER, "--port", std::to_string(FreePort())});
-        ASSERT_EQ(add.exitCode, 0) << add.err;
+        AddInstance("shop1", {"--host", "web1", "--docroot", "/srv/d1", "--db", "db1"});
     }
 };
 

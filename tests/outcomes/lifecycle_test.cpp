@@ -31,11 +31,7 @@ class LifecycleOutcome : public SandboxTest {
 protected:
     // Adds shop1 (on a free port) and answers its configuration directory.
     std::string AddShop() {
-        int port = FreePort();
-        ProgramResult r = Vxcfg({"add", "shop1", "--host", "localhost", "--dbuser",
-                                 SANDBOX_INSTANCE_USER, "--dbpass", SANDBOX_PASSWORD, "--port",
-                                 std::to_string(port), "--htmlpath", Rooted("/srv/shop1")});
-        EXPECT_EQ(r.exitCode, 0) << r.err;
+        AddInstance("shop1", {"--host", "localhost", "--htmlpath", Rooted("/srv/shop1")});
         return Rooted("/srv/shop1");
     }
 };

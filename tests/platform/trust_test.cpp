@@ -122,10 +122,7 @@ TEST_F(TrustTest, DirectoriesThatAreNotTheInstancesKeepOwnerAndMode) {
 }
 
 TEST_F(TrustTest, CreateWritesNoConfigurationThroughALinkAUserPlanted) {
-    ProgramResult r =
-        Vxcfg({"add", "shop1", "--host", "shop1.example", "--dbpass", SANDBOX_PASSWORD, "--dbuser",
-               SANDBOX_INSTANCE_USER, "--pvhost", "localhost", "--port", "47310"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    AddInstance("shop1", {"--host", "shop1.example", "--pvhost", "localhost"});
     ASSERT_EQ(Vxcfg({"create"}).exitCode, 0);
     // The configuration directory as an earlier release left it: writable by everybody.
     std::string dir = Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1");
@@ -134,7 +131,7 @@ TEST_F(TrustTest, CreateWritesNoConfigurationThroughALinkAUserPlanted) {
     ASSERT_EQ(unlink(conf.c_str()), 0);
     ASSERT_EQ(symlink(shadow.c_str(), conf.c_str()), 0);
     ASSERT_EQ(lchown(conf.c_str(), kNobody, kNobody), 0);
-    r = Vxcfg({"create"});
+    ProgramResult r = Vxcfg({"create"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(Has(r.out, conf + ": the symbolic link"));
     EXPECT_EQ(ReadWholeFile(shadow), secret);

@@ -283,6 +283,16 @@ MSInfo SandboxTest::Instance(const char* name) const {
     return m;
 }
 
+void SandboxTest::AddInstance(const std::string& name, const std::vector<std::string>& more) const {
+    std::vector<std::string> args = {"add",      name,
+                                     "--port",   std::to_string(FreePort()),
+                                     "--dbuser", SANDBOX_INSTANCE_USER,
+                                     "--dbpass", SANDBOX_PASSWORD};
+    args.insert(args.end(), more.begin(), more.end());
+    ProgramResult add = Vxcfg(args);
+    EXPECT_EQ(add.exitCode, 0) << add.err;
+}
+
 void SandboxTest::NotingSu(const std::string& first) const {
     EXPECT_TRUE(WriteScript(Rooted("/bin/su"),
                             first + "for a in \"$@\"; do printf '%s|' \"$a\"; done >> " +

@@ -160,6 +160,9 @@ protected:
     // The lines su noted, once there are expected of them (the commands run in the background)
     // or a few seconds passed.
     std::vector<std::string> SuLines(size_t expected) const;
+    // vxcfg add of name on a free port with the sandbox's database user and password, and the
+    // options more; a test failure when it is refused.
+    void AddInstance(const std::string& name, const std::vector<std::string>& more = {}) const;
     // vxcfg of the build run on the sandbox (--root first).
     ProgramResult Vxcfg(std::vector<std::string> args) const {
         args.insert(args.begin(), {"--root", m_root});
