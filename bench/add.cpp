@@ -26,10 +26,13 @@ void StartList(MSList& list) {
     list.SetDefault(product, nullptr);
 }
 
-// A new record called name from the list's defaults, with the sandbox's database user.
+// A new record called name from the list's defaults, with a host, a document root and a
+// database of its own and the sandbox's database user.
 MSInfo NewRecord(const MSList& list, const std::string& name) {
     MSInfo info;
-    if (!list.GetDefault(info, name.c_str()) || !info.SetDBUser(SANDBOX_INSTANCE_USER))
+    if (!list.GetDefault(info, name.c_str()) || !info.SetISHost(name.c_str()) ||
+        !info.SetDocRoot((BenchRoot() + "/srv/" + name).c_str()) || !info.SetDBName(name.c_str()) ||
+        !info.SetDBUser(SANDBOX_INSTANCE_USER))
         abort();
     return info;
 }

@@ -9,7 +9,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <netdb.h>
 #include <set>
 #include <strings.h>
@@ -52,10 +51,6 @@ namespace {
 
 enum { kPortCount = 65536 };
 
-// File systems stamp times from a clock that advances in ticks of up to 10 ms, so two changes
-// of one size within a tick can leave the same times. A reading taken less than two ticks
-// after the file's last change is used once and not kept.
-const long long kTimestampTickNs = 20 * 1000 * 1000;
 const long long kNsPerSecond = 1000 * 1000 * 1000;
 
 long long Nanoseconds(const timespec& t) {
@@ -93,14 +88,6 @@ bool SameFile(const struct stat& a, const struct stat& b) {
            Nanoseconds(a.st_ctim) == Nanoseconds(b.st_ctim);
 }
 
-// The file changed so recently that a change of the same size could still follow unseen.
-bool RecentlyChanged(const struct stat& st) {
-    timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    long long changed = std::max(Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim));
-    return Nanoseconds(now) - changed < kTimestampTickNs;
-}
-
 // Whether snapshot still describes path, whose state is st (statted: st is valid).
 bool Current(const Snapshot& snapshot, const ICString& path, bool statted, const struct stat& st) {
     if (!snapshot.kept || snapshot.path != static_cast<const char*>(path))
@@ -113,7 +100,9 @@ bool Current(const Snapshot& snapshot, const ICString& path, bool statted, const
 Snapshot s_fileReading;
 Snapshot s_systemReading;
 
-// The services file's lines, read again only when the file is no longer the one read.
+// The services file's lines, read again only when the file is no longer the one read: another
+// file (every rewrite through the write path makes one), another size or other times. A rewrite
+// of ours forgets the reading whatever the times say.
 const Snapshot& FileReading() {
     ICString path;
     SysGetSvcFile(path);
@@ -136,7 +125,7 @@ const Snapshot& FileReading() {
             if (service.hasPort)
                 fresh.Add(std::string(service.name, service.nameLength), service.port);
         }
-        fresh.kept = !in.Failed() && !RecentlyChanged(fresh.file);
+        fresh.kept = !in.Failed();
     }
     if (fp)
         fclose(fp);
@@ -162,7 +151,7 @@ const Snapshot& SystemReading() {
     while (const servent* service = getservent())
         fresh.Add(service->s_name, ntohs(static_cast<uint16_t>(service->s_port)));
     endservent();
-    fresh.kept = !statted || !RecentlyChanged(st);
+    fresh.kept = true;
     s_systemReading = std::move(fresh);
     return s_systemReading;
 }
