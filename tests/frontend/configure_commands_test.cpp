@@ -13,23 +13,19 @@ protected:
 };
 
 TEST_F(VxcfgConfigureTest, NamesWhatChangedAndFailsOnAMissingHttpdConf) {
-    ProgramResult empty = Vxcfg({"webconf"});
-    EXPECT_EQ(empty.exitCode, 0) << empty.err;
+    ProgramResult empty = VxcfgOk({"webconf"});
     EXPECT_TRUE(Has(empty.out, "nothing to configure"));
     EXPECT_EQ(Vxcfg({"webconf", "extra"}).exitCode, 2);
 
-    ProgramResult add = Vxcfg({"add", "shop1", "--dbuser", SANDBOX_INSTANCE_USER});
-    ASSERT_EQ(add.exitCode, 0) << add.err;
+    VxcfgOk({"add", "shop1", "--dbuser", SANDBOX_INSTANCE_USER});
     const std::string conf = Rooted("/etc/httpd.conf");
-    ProgramResult first = Vxcfg({"webconf"});
-    ASSERT_EQ(first.exitCode, 0) << first.err << first.out;
+    ProgramResult first = VxcfgOk({"webconf"});
     EXPECT_TRUE(Says(first, "changed: " + conf)) << first.out;
     EXPECT_TRUE(Says(first, "created: " + conf + ".old")) << first.out;
     EXPECT_TRUE(Says(first, "created: " + Rooted("/etc/magnus.conf"))) << first.out;
     EXPECT_TRUE(Has(ReadWholeFile(conf), "Orvell Vendrix"));
 
-    ProgramResult second = Vxcfg({"webconf"});
-    ASSERT_EQ(second.exitCode, 0) << second.err;
+    ProgramResult second = VxcfgOk({"webconf"});
     EXPECT_FALSE(Says(second, "changed: " + conf)) << second.out;
     EXPECT_TRUE(Says(second, "changed: " + conf + ".old")) << second.out;
     EXPECT_EQ(ReadWholeFile(conf + ".old"), ReadWholeFile(conf));

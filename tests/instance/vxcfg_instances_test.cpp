@@ -19,11 +19,7 @@ protected:
         before = ReadWholeFile(DataFile());
     }
     // A command that must succeed; its output.
-    std::string Ok(std::vector<std::string> args) {
-        ProgramResult r = Vxcfg(args);
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        return r.out;
-    }
+    std::string Ok(const std::vector<std::string>& args) { return VxcfgOk(args).out; }
     std::string DataFile() const {
         return Rooted("/opt/Orvellvndx/Vendrix3/server/admin/vxconfig.dat");
     }

@@ -16,11 +16,10 @@ protected:
     }
     // An instance added the user's way, then loaded from the data file.
     MSInfo Added(const std::string& name, int port, int procs) {
-        ProgramResult add = Vxcfg(
-            {"add", name, "--port=" + std::to_string(port), "--procs=" + std::to_string(procs),
-             "--db=" + name + "db", "--dbuser=" SANDBOX_INSTANCE_USER, "--dbpass=" SANDBOX_PASSWORD,
-             "--pvhost=localhost", "--host=" + name + ".example", "--docroot=/srv/" + name});
-        EXPECT_EQ(add.exitCode, 0) << add.err;
+        VxcfgOk({"add", name, "--port=" + std::to_string(port), "--procs=" + std::to_string(procs),
+                 "--db=" + name + "db", "--dbuser=" SANDBOX_INSTANCE_USER,
+                 "--dbpass=" SANDBOX_PASSWORD, "--pvhost=localhost", "--host=" + name + ".example",
+                 "--docroot=/srv/" + name});
         MSList list;
         EXPECT_EQ(list.Load(DataFile.c_str()), 1);
         MSInfo m;

@@ -10,8 +10,7 @@ class FrontendOutcome : public SandboxTest {};
 TEST_F(FrontendOutcome, JsonDocumentsHoldTheDataTheFailureAndItsReason) {
     ASSERT_EQ(Vxcfg({"add", "shop1", "--host", "web1", "--port", "16570"}).exitCode, 0);
 
-    ProgramResult list = Vxcfg({"--json", "list"});
-    EXPECT_EQ(list.exitCode, 0);
+    ProgramResult list = VxcfgOk({"--json", "list"});
     EXPECT_TRUE(Has(list.out, "\"data\": [\n  {\"name\": \"shop1\", \"first_port\": 16570, "
                               "\"last_port\": 16580, \"web_server\": \"Wharf\", "
                               "\"database_type\": \"Relda\", \"database\": \"mser\"}],"))
@@ -57,9 +56,7 @@ TEST_F(FrontendOutcome, TheDatabaseInstanceUserComesFromTheInstallationOrIsRequi
     const std::string profile = Rooted("/opt/Orvellvndx/Vendrix3/server/bin/vndxprofile");
     ASSERT_TRUE(
         WriteWholeFile(profile, "RELDAINSTANCE=" SANDBOX_OWNER_USER "\nexport RELDAINSTANCE\n"));
-    ProgramResult named =
-        Vxcfg({"add", "shop2", "--host", "web2", "--db", "shop2", "--docroot", "/srv/d2"});
-    ASSERT_EQ(named.exitCode, 0) << named.err;
+    VxcfgOk({"add", "shop2", "--host", "web2", "--db", "shop2", "--docroot", "/srv/d2"});
     EXPECT_TRUE(Has(Vxcfg({"show", "shop2"}).out, "DBUser         " SANDBOX_OWNER_USER "\n"));
 
     // Nothing names one: add says which option gives it.

@@ -74,8 +74,7 @@ TEST_F(LifecycleOutcome, AnInterruptedDeleteIsFinishedAndRemoveRefusesACreatedIn
     // What a delete killed half-way leaves: one service released, one file moved aside.
     ASSERT_EQ(ICUnregTcpService("vxshop1_1"), 1);
     ASSERT_EQ(ICCreateBackup((config + "/vxtrade.conf").c_str()), 1);
-    ProgramResult del = Vxcfg({"delete", "shop1"});
-    EXPECT_EQ(del.exitCode, 0) << del.err;
+    ProgramResult del = VxcfgOk({"delete", "shop1"});
     EXPECT_TRUE(
         Has(del.out, "Already gone, counted as removed: vxshop1_1, " + config + "/vxtrade.conf"));
     EXPECT_EQ(Vxcfg({"show", "shop1"}).exitCode, 1);
@@ -89,8 +88,7 @@ TEST_F(LifecycleOutcome, AnInterruptedDeleteIsFinishedAndRemoveRefusesACreatedIn
 }
 
 TEST_F(LifecycleOutcome, MigrationCountsAndKeepsTheInstances) {
-    ProgramResult none = Vxcfg({"migrate"});
-    EXPECT_EQ(none.exitCode, 0);
+    ProgramResult none = VxcfgOk({"migrate"});
     EXPECT_EQ(none.out, "Nothing to migrate.\n");
     ASSERT_EQ(RunProgram("vxcfg", {"sandbox", Root(), "--force", "--release", "2"}).exitCode, 0);
     const std::string blocked =
@@ -101,8 +99,7 @@ TEST_F(LifecycleOutcome, MigrationCountsAndKeepsTheInstances) {
     EXPECT_TRUE(Has(failed.err, blocked));
     EXPECT_TRUE(Has(failed.out, "Migrated 0 of 1 instance."));
     RemoveTree(blocked);
-    ProgramResult done = Vxcfg({"migrate"});
-    EXPECT_EQ(done.exitCode, 0) << done.err;
+    ProgramResult done = VxcfgOk({"migrate"});
     EXPECT_TRUE(Has(done.out, "Migrated 1 of 1 instance."));
     EXPECT_EQ(Vxcfg({"show", "old2"}).exitCode, 0);
 }
@@ -133,8 +130,7 @@ TEST_F(LifecycleOutcome, ARunningInstanceIsDeletedOnlyWhenConfirmed) {
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(Has(refused.err, "vxcfg delete --yes shop1"));
     EXPECT_EQ(Vxcfg({"show", "shop1"}).exitCode, 0);
-    ProgramResult del = Vxcfg({"delete", "--yes", "shop1"});
-    EXPECT_EQ(del.exitCode, 0) << del.err;
+    VxcfgOk({"delete", "--yes", "shop1"});
     EXPECT_NE(Vxcfg({"status", "shop1"}).exitCode, 0);
 }
 
@@ -181,8 +177,7 @@ TEST_F(DatabaseWebconfOutcome, CreatedbNamesTheLogAndItsFirstErrorLine) {
 
     // Without the failure it says what it did, with no progress bar where there is no terminal.
     ASSERT_EQ(unlink(Rooted("/opt/Orvellvndx/Vendrix3/vx_schema/relda/FAIL").c_str()), 0);
-    ProgramResult made = Vxcfg({"createdb"});
-    ASSERT_EQ(made.exitCode, 0) << made.err << made.out;
+    ProgramResult made = VxcfgOk({"createdb"});
     EXPECT_TRUE(Has("\n" + made.out, "\nCreating database shopd...\n"));
     EXPECT_TRUE(Has("\n" + made.out, "\nDatabases: 1 of 1 ready. Logs in " + logs + "\n"));
     EXPECT_EQ(made.out.find('['), std::string::npos) << made.out;

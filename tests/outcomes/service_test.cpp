@@ -17,9 +17,8 @@ protected:
     void SetUp() override {
         SandboxTest::SetUp();
         m_port = FreePort();
-        ProgramResult add = Vxcfg({"add", "shop1", "--host", "web1", "--dbuser",
-                                   SANDBOX_INSTANCE_USER, "--port", std::to_string(m_port)});
-        ASSERT_EQ(add.exitCode, 0) << add.err;
+        VxcfgOk({"add", "shop1", "--host", "web1", "--dbuser", SANDBOX_INSTANCE_USER, "--port",
+                 std::to_string(m_port)});
         ASSERT_EQ(Vxcfg({"register", "shop1"}).exitCode, 0);
         ASSERT_EQ(0, system(("mkdir -p " + Conf()).c_str()));
         WriteWholeFile(Conf() + "/srvrctrl.conf.kept", "CONTROL_SERVICE vxnosuch\n");

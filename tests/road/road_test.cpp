@@ -20,11 +20,9 @@ protected:
         DataFile = Rooted("/opt/Orvellvndx/Vendrix3/server/admin/vxconfig.dat");
     }
     void Add(const std::string& name, const std::string& host, int port) {
-        ProgramResult r =
-            Vxcfg({"add", name, "--host", host, "--pvhost", "localhost", "--db", name, "--docroot",
-                   "/srv/" + name, "--dbuser", SANDBOX_INSTANCE_USER, "--dbpass", SANDBOX_PASSWORD,
-                   "--logpath", logs, "--port", std::to_string(port)});
-        ASSERT_EQ(r.exitCode, 0) << r.err;
+        VxcfgOk({"add", name, "--host", host, "--pvhost", "localhost", "--db", name, "--docroot",
+                 "/srv/" + name, "--dbuser", SANDBOX_INSTANCE_USER, "--dbpass", SANDBOX_PASSWORD,
+                 "--logpath", logs, "--port", std::to_string(port)});
     }
     int Lines(const std::string& file, const std::string& start) {
         std::string text = "\n" + ReadWholeFile(file);
@@ -57,8 +55,7 @@ TEST_F(RoadTest, FromAnEmptySandboxToARunningInstanceAndBack) {
     Add("shop1", "localhost", first);
     Add("shop2", "127.0.0.2", second);
     const std::string services = Rooted("/etc/services");
-    ProgramResult create = Vxcfg({"create"});
-    ASSERT_EQ(create.exitCode, 0) << create.err << create.out;
+    ProgramResult create = VxcfgOk({"create"});
     EXPECT_TRUE(Has(create.out, "Created 2 of 2 instances."));
     EXPECT_EQ(Lines(services, "vxshop1"), 21);
     EXPECT_EQ(Lines(services, "vxshop2"), 21);
@@ -71,28 +68,23 @@ TEST_F(RoadTest, FromAnEmptySandboxToARunningInstanceAndBack) {
     EXPECT_EQ(ReadWholeFile(services), registered);
     EXPECT_EQ(Count(registry, "/srvrctrl.conf"), 2);
 
-    ProgramResult web = Vxcfg({"webconf"});
-    ASSERT_EQ(web.exitCode, 0) << web.err;
+    VxcfgOk({"webconf"});
     EXPECT_EQ(Lines(Rooted("/etc/httpd.conf"), "###### Orvell Vendrix ######"), 1);
-    ProgramResult db = Vxcfg({"createdb"});
-    ASSERT_EQ(db.exitCode, 0) << db.err << db.out;
+    VxcfgOk({"createdb"});
     for (const char* name : {"SHOP1", "SHOP2"})
         EXPECT_TRUE(
             FileExists(Rooted("/home/" SANDBOX_INSTANCE_USER "/sqllib/databases/") + name + ".db"));
 
-    ProgramResult start = Vxcfg({"start", "shop1"});
-    ASSERT_EQ(start.exitCode, 0) << start.err << start.out;
+    VxcfgOk({"start", "shop1"});
     EXPECT_EQ(Vxcfg({"status", "shop1"}).out, "shop1: running\n");
     ASSERT_EQ(Vxcfg({"pay", "start", "shop1"}).exitCode, 0);
     EXPECT_EQ(Vxcfg({"pay", "status", "shop1"}).out, "payment server of shop1: running\n");
     EXPECT_GT(Processes(Root()), 0);
-    ProgramResult stop = Vxcfg({"stop", "shop1"});
-    ASSERT_EQ(stop.exitCode, 0) << stop.err;
+    VxcfgOk({"stop", "shop1"});
     EXPECT_EQ(Vxcfg({"status", "shop1"}).out, "shop1: stopped\n");
     EXPECT_TRUE(NoneRunning());
 
-    ProgramResult del = Vxcfg({"delete", "shop2"});
-    ASSERT_EQ(del.exitCode, 0) << del.err << del.out;
+    ProgramResult del = VxcfgOk({"delete", "shop2"});
     EXPECT_TRUE(Has(del.out, "shop2 removed from " + DataFile));
     EXPECT_EQ(Lines(services, "vxshop2"), 0);
     EXPECT_FALSE(Has(Vxcfg({"list"}).out, "shop2"));

@@ -289,8 +289,7 @@ void SandboxTest::AddInstance(const std::string& name, const std::vector<std::st
                                      "--dbuser", SANDBOX_INSTANCE_USER,
                                      "--dbpass", SANDBOX_PASSWORD};
     args.insert(args.end(), more.begin(), more.end());
-    ProgramResult add = Vxcfg(args);
-    EXPECT_EQ(add.exitCode, 0) << add.err;
+    VxcfgOk(args);
 }
 
 void SandboxTest::NotingSu(const std::string& first) const {

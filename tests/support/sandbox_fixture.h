@@ -168,6 +168,12 @@ protected:
         args.insert(args.begin(), {"--root", m_root});
         return RunProgram("vxcfg", args);
     }
+    // Vxcfg, with a test failure that shows what it said unless it succeeds.
+    ProgramResult VxcfgOk(const std::vector<std::string>& args) const {
+        ProgramResult r = Vxcfg(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err << r.out;
+        return r;
+    }
 
 private:
     struct SavedVar {
