@@ -114,11 +114,6 @@ TEST(TextHelpers, StricmpIgnoresOnlyAsciiCaseAndItoaWritesDecimalText) {
     EXPECT_STREQ("0", buffer);
 }
 
-TEST(LastError, IsTheErrorNumberOfTheLastFailingCall) {
-    EXPECT_EQ(nullptr, fopen("/nonexistent-dir/none", "r"));
-    EXPECT_EQ(ENOENT, ICGetLastError());
-}
-
 TEST(Progress, StagesScaleThePercentageAndNothingPassesAHundred) {
     EXPECT_EQ(100, LastPercent([] { ICShowProgress(250); }));
     EXPECT_EQ(40, LastPercent([] {
