@@ -1,6 +1,6 @@
-// vxcfg start, stop, status, pay, web, register and unregister as a user meets them: usage
-// errors, hostile names, the state of a stopped instance, and boot registration in a sandbox.
-// (Their help is the safety tests'.)
+// vxcfg start, stop, status, pay, web, register, unregister and webconf as a user meets them:
+// usage errors, hostile names, the state of a stopped instance, boot registration in a sandbox,
+// the files webconf changed. (Their help is the safety tests'.)
 
 #include "sandbox_fixture.h"
 
@@ -50,6 +50,37 @@ TEST_F(VxcfgServiceTest, StatusOfAStoppedWebServerAndBootRegistration) {
     ProgramResult unreg = VxcfgOk({"unregister", "shop1"});
     EXPECT_EQ(unreg.out, "shop1: no longer started at boot\n");
     EXPECT_FALSE(Has(ReadWholeFile(Rooted("/etc/rc.vndx")), "shop1"));
+}
+
+// vxcfg webconf names the files it changed; a second run changes only the copies of the previous
+// contents; a missing httpd.conf fails the command. (What createdb says is the outcome tests'.)
+TEST_F(SandboxTest, VxcfgWebconfNamesWhatChangedAndFailsOnAMissingHttpdConf) {
+    auto says = [](const ProgramResult& r, const std::string& line) {
+        return Has("\n" + r.out, "\n" + line + "\n");
+    };
+    ProgramResult empty = VxcfgOk({"webconf"});
+    EXPECT_TRUE(Has(empty.out, "nothing to configure"));
+    EXPECT_EQ(Vxcfg({"webconf", "extra"}).exitCode, 2);
+
+    VxcfgOk({"add", "shop1", "--dbuser", SANDBOX_INSTANCE_USER});
+    const std::string conf = Rooted("/etc/httpd.conf");
+    ProgramResult first = VxcfgOk({"webconf"});
+    EXPECT_TRUE(says(first, "changed: " + conf));
+    EXPECT_TRUE(says(first, "created: " + conf + ".old"));
+    EXPECT_TRUE(says(first, "created: " + Rooted("/etc/magnus.conf")));
+    EXPECT_TRUE(Has(ReadWholeFile(conf), "Orvell Vendrix"));
+
+    ProgramResult second = VxcfgOk({"webconf"});
+    EXPECT_FALSE(says(second, "changed: " + conf));
+    EXPECT_TRUE(says(second, "changed: " + conf + ".old"));
+    EXPECT_EQ(ReadWholeFile(conf + ".old"), ReadWholeFile(conf));
+
+    ASSERT_EQ(unlink(conf.c_str()), 0);
+    ProgramResult missing = Vxcfg({"webconf"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(Has(missing.err, conf));
+    EXPECT_TRUE(Has(missing.out, "Web server configuration failed"));
+    EXPECT_FALSE(FileExists(conf));
 }
 
 } // namespace
