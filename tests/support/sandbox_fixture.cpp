@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -17,9 +15,7 @@
 #include <random>
 #include <sstream>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 std::string Text(const std::vector<std::string>& lines) {
     std::string text;
