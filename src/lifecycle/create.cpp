@@ -23,6 +23,7 @@
 #include "vxconfig/webconf.h"
 #include "vxconfig/writers.h"
 #include "webserver/package.h"
+#include "writers/creation.h"
 
 namespace {
 
@@ -103,8 +104,13 @@ int ICCreateSingleInst(MSInfo& info) {
     int ok = SysEditTcpServices(services);
     ok = SysRegVXSvc(info) && ok;
 
-    CreateVXFiles(info, dir);
-    CreateMSInit(info, dir);
+    // Each file written once: the personalization keys join the first writing of vxtrade.conf,
+    // and the product macros it replaces are copied by it alone.
+    bool personalized = SysIsPersonalizationInstalled() != 0;
+    writers::CreateFileSet(info, dir, personalized);
+    int mainWritten = writers::CreateMainConf(info, dir,
+                                              personalized ? writers::PersonalizationKeys(info)
+                                                           : std::vector<writers::KeyLine>());
     CreateMLInit(info, dir);
     CreatePaycyInit(info, dir);
     CreateSchedInit(info, dir);
@@ -117,8 +123,8 @@ int ICCreateSingleInst(MSInfo& info) {
     } else {
         SysRemove(PayvaneMigrationScript(info, dir));
     }
-    if (SysIsPersonalizationInstalled())
-        ICNetPerceptionConfig(info);
+    if (personalized)
+        writers::PersonalizeInstance(info, mainWritten != 0);
     if (info.MSOption & MS_OPT_HOSTING)
         SetConfigXML(info, dir ^ "Tools" ^ "config" ^ "config.xml");
 

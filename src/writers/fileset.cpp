@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "conffile/conftext.h"
 #include "sys/sysdb/passwd.h"
@@ -18,6 +19,7 @@
 #include "vxconfig/sysutil.h"
 #include "vxconfig/webpaths.h"
 #include "vxconfig/writers.h"
+#include "writers/creation.h"
 #include "writers/writerframe.h"
 
 extern "C" {
@@ -193,9 +195,10 @@ void CopyNamed(const char* const* names, const ICString& from, const ICString& t
         writers::CopyWithOwner(from ^ *name, to ^ *name, owner, mode);
 }
 
-// The template-editor tree: its pages, the catalogue and product macros and, for the Pro
-// package, the catalogue assistant's pages.
-bool MakeEditorTree(const MSInfo& info, const ICString& product, const OwnTrees& trees) {
+// The template-editor tree: its pages, the catalogue and product macros (unless another step
+// copies those) and, for the Pro package, the catalogue assistant's pages.
+bool MakeEditorTree(const MSInfo& info, const ICString& product, const OwnTrees& trees,
+                    bool productMacros) {
     const char* owner = info.DBOwner;
     ICString editor = info.RootPath ^ "teditor";
     ICString pages = product ^ "html" ^ "en_US" ^ "vxadmin" ^ "teditor";
@@ -207,8 +210,9 @@ bool MakeEditorTree(const MSInfo& info, const ICString& product, const OwnTrees&
               writers::kProgramMode);
     if (!MakeReported(editor ^ "product", owner, kDirMode, trees))
         return false;
-    CopyNamed(prodmacros, info.MacroPath ^ "product", editor ^ "product", owner,
-              writers::kProgramMode);
+    if (productMacros)
+        CopyNamed(prodmacros, info.MacroPath ^ "product", editor ^ "product", owner,
+                  writers::kProgramMode);
     if (!MakeReported(editor ^ "general", owner, kDirMode, trees))
         return false;
     if (info.MSOption & MS_OPT_START_PKG)
@@ -272,14 +276,19 @@ int MakeDir(const char* path, const char* owner, unsigned long mode) {
     return MakeDirIn(path, owner, bits, bits, nullptr);
 }
 
-int CreateVXFiles(const MSInfo& instance, const ICString& productDir) {
+int writers::CreateFileSet(const MSInfo& instance, const ICString& productDir,
+                           bool personalizedLater) {
     // Fields left unset take the global values, and an early release its CGI directory, for
     // the file set only.
     MSInfo info = instance;
     writers::MergeGlobalDefaults(info);
+    // The personalization step copies the product macros from the record's own directories;
+    // where the defaults do not move them, copying them here first would only be undone.
+    bool productMacros = !personalizedLater || strcmp(info.RootPath, instance.RootPath) != 0 ||
+                         strcmp(info.MacroPath, instance.MacroPath) != 0;
     const OwnTrees trees = {
         info.RootPath, info.HtmlPath, {info.DBOwner, kProgramOwner, kCacheOwner}};
-    if (!MakeInstanceDirs(info, trees) || !MakeEditorTree(info, productDir, trees) ||
+    if (!MakeInstanceDirs(info, trees) || !MakeEditorTree(info, productDir, trees, productMacros) ||
         !MakeServedDirs(info, trees) || !InstallCgiProgram(info, productDir, trees))
         return 0;
     ISPath web;
@@ -298,6 +307,24 @@ int CreateVXFiles(const MSInfo& instance, const ICString& productDir) {
     return 1;
 }
 
+int CreateVXFiles(const MSInfo& info, const ICString& productDir) {
+    return writers::CreateFileSet(info, productDir, false);
+}
+
+void writers::EnsureKeyLine(std::string& content, const char* keyword, const char* separators,
+                            const char* value) {
+    // Each line as the line reader hands it: with its newline, read up to a NUL inside it.
+    for (size_t at = 0; at < content.size();) {
+        size_t end = content.find('\n', at);
+        end = end == std::string::npos ? content.size() : end + 1;
+        std::string line = content.substr(at, end - at);
+        if (strcmp(conffile::FirstToken(line.c_str(), separators), keyword) == 0)
+            return;
+        at = end;
+    }
+    content += std::string("\n") + keyword + " " + value + "\n";
+}
+
 int ICIsParamInFile(const char* keyword, const char* file, const char* separators,
                     const char* value) {
     if (!keyword || !file)
@@ -309,18 +336,37 @@ int ICIsParamInFile(const char* keyword, const char* file, const char* separator
     target.path = file;
     target.report = false;
     return writers::WriteConfigFile(target, [&](FILE* out, ICString&) {
-        bool present = false;
-        while (char* line = in.Next()) {
-            fwrite(line, 1, in.Length(), out);
-            if (strcmp(conffile::FirstToken(line, separators ? separators : ""), keyword) == 0)
-                present = true;
-        }
+        std::string content;
+        while (char* line = in.Next())
+            content.append(line, in.Length());
         if (in.Failed())
             return 0;
-        if (!present)
-            fprintf(out, "\n%s %s\n", keyword, value ? value : "");
+        writers::EnsureKeyLine(content, keyword, separators ? separators : "", value ? value : "");
+        fwrite(content.data(), 1, content.size(), out);
         return 1;
     });
+}
+
+std::vector<writers::KeyLine> writers::PersonalizationKeys(const MSInfo& info) {
+    return {{"PERS_ENABLED", "NO"}, {"GL_HOST", info.ISHost}, {"GL_PORT", kGroupLensPort}};
+}
+
+int writers::PersonalizeInstance(const MSInfo& info, bool keysWritten) {
+    ICString conf = info.HtmlPath ^ VX_MAIN_CONF;
+    if (!keysWritten) {
+        for (const KeyLine& key : PersonalizationKeys(info)) {
+            ICIsParamInFile(key.keyword, conf, " ", key.value);
+            SysChown(conf, info.DBOwner, 0);
+            SysChmod(conf, FileModeFor(conf, kConfigMode));
+        }
+    }
+    ICString ours = info.RootPath ^ "teditor" ^ "product";
+    for (const char* const* name = prodmacros; *name; ++name) {
+        ICString target = ours ^ *name;
+        CopyWithOwner(info.MacroPath ^ "product" ^ *name, target, info.DBOwner, kConfigMode,
+                      SysGetBackupName(target));
+    }
+    return 1;
 }
 
 int ICNetPerceptionConfig(const MSInfo& info) {
@@ -329,22 +375,5 @@ int ICNetPerceptionConfig(const MSInfo& info) {
         ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
         return 0;
     }
-    ICString conf = info.HtmlPath ^ VX_MAIN_CONF;
-    const char* const keys[][2] = {
-        {"PERS_ENABLED", "NO"},
-        {"GL_HOST", info.ISHost},
-        {"GL_PORT", kGroupLensPort},
-    };
-    for (const auto& key : keys) {
-        ICIsParamInFile(key[0], conf, " ", key[1]);
-        SysChown(conf, info.DBOwner, 0);
-        SysChmod(conf, writers::FileModeFor(conf, writers::kConfigMode));
-    }
-    ICString ours = info.RootPath ^ "teditor" ^ "product";
-    for (const char* const* name = prodmacros; *name; ++name) {
-        ICString target = ours ^ *name;
-        writers::CopyWithOwner(info.MacroPath ^ "product" ^ *name, target, info.DBOwner,
-                               writers::kConfigMode, SysGetBackupName(target));
-    }
-    return 1;
+    return writers::PersonalizeInstance(info, false);
 }

@@ -2,6 +2,7 @@
 // processes at start-up.
 #include "vxconfig/services.h"
 #include "vxconfig/writers.h"
+#include "writers/creation.h"
 #include "writers/instancevalues.h"
 #include "writers/writerframe.h"
 
@@ -114,13 +115,19 @@ int WriteMainLines(MSInfo& info, const ICString& product, FILE* out) {
 
 } // namespace
 
-int CreateMSInit(MSInfo& info, const char* productDir) {
-    writers::ConfigFile file;
+int writers::CreateMainConf(MSInfo& info, const char* productDir,
+                            const std::vector<KeyLine>& keys) {
+    ConfigFile file;
     file.path = info.HtmlPath ^ VX_MAIN_CONF;
     file.owner = info.DBOwner;
     file.record = &info;
     file.keepUserLines = true;
+    file.ensured = keys;
     ICString product = productDir ? productDir : "";
-    return writers::WriteConfigFile(
+    return WriteConfigFile(
         file, [&](FILE* out, ICString&) { return WriteMainLines(info, product, out); });
+}
+
+int CreateMSInit(MSInfo& info, const char* productDir) {
+    return writers::CreateMainConf(info, productDir, {});
 }

@@ -97,6 +97,8 @@ int WriteConfigFile(const ConfigFile& file, const LineWriter& lines) {
         const char* previous = SysAccess(file.path, F_OK) == 0 ? file.path : backup;
         conffile::AppendUserLines(content, previous);
     }
+    for (const KeyLine& key : file.ensured)
+        EnsureKeyLine(content, key.keyword, " ", key.value);
     // A file that holds a password is private from its first byte and never lies where the
     // web server would hand it to anybody who asks.
     bool secret = HoldsSecrets(content);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 #include "vxconfig/msinfo.h"
 
@@ -22,6 +23,11 @@ enum : mode_t { kConfigMode = 0644, kReadOnlyMode = 0444, kProgramMode = 0555 };
 // Writes the lines to out. 1, or 0 with failed naming the file that could not be opened (a
 // template), which the frame then reports instead of the file itself.
 typedef std::function<int(FILE* out, ICString& failed)> LineWriter;
+
+// A keyword line a file must hold: "KEYWORD VALUE".
+struct KeyLine {
+    ICString keyword, value;
+};
 
 struct ConfigFile {
     ICString path;
@@ -38,7 +44,16 @@ struct ConfigFile {
     const MSInfo* record = nullptr;
     // Message 3 on failure; editors that report nothing of their own turn it off.
     bool report = true;
+    // Keyword lines added in order after the user's lines, each where no line of the file has
+    // its keyword yet (EnsureKeyLine with a blank as separator): the file is written once with
+    // them rather than rewritten for each.
+    std::vector<KeyLine> ensured;
 };
+
+// Appends "\n" + keyword + " " + value + "\n" to content unless the first word of one of its
+// lines (split at separators) is keyword.
+void EnsureKeyLine(std::string& content, const char* keyword, const char* separators,
+                   const char* value);
 
 // Writes file from lines. 1, or 0 after message 3 (with the file's or the template's path).
 int WriteConfigFile(const ConfigFile& file, const LineWriter& lines);
