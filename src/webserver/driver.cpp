@@ -1,8 +1,10 @@
 // The entry to the web server configuration: the servlet engine where an instance needs it,
 // then each web server type the instances use, once for all instances of that type.
+#include <cstring>
 #include <functional>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
@@ -10,6 +12,7 @@
 #include "vxconfig/msgids.h"
 #include "vxconfig/outcome.h"
 #include "vxconfig/webconf.h"
+#include "webserver/servlets.h"
 
 namespace {
 
@@ -22,15 +25,37 @@ struct EngineFiles {
                    "servlets.properties") {}
 };
 
-// Edits the engine's two files for the instance; the Pro package edits its servlet list
-// first. Their results are not the driver's concern.
-void EditEngine(MSInfo& info, const ICString& dir, bool servletsFirst) {
-    EngineFiles engine(dir);
-    if (servletsFirst)
-        SetServletProperties(info, engine.servlets);
-    SetBootStrapProperties(info, engine.bootstrap);
-    if (!servletsFirst)
-        SetServletProperties(info, engine.servlets);
+// The instances whose edits an engine directory's two files receive, in order: each file is
+// then edited for all of them in one rewrite. Neither edit reads the other file, so only the
+// order of the files' notes depends on which comes first: as for the first instance, whose
+// servlet list comes first for the Pro package.
+struct EngineEdits {
+    ICString dir;
+    bool servletsFirst;
+    std::vector<MSInfo> instances;
+};
+
+void Gather(std::vector<EngineEdits>& engines, const ICString& dir, const MSInfo& info,
+            bool servletsFirst) {
+    for (EngineEdits& engine : engines) {
+        if (strcmp(engine.dir, dir) == 0) {
+            engine.instances.push_back(info);
+            return;
+        }
+    }
+    engines.push_back({dir, servletsFirst, {info}});
+}
+
+// Edits the gathered engine files. Their results are not the driver's concern.
+void EditEngines(const std::vector<EngineEdits>& engines) {
+    for (const EngineEdits& engine : engines) {
+        EngineFiles files(engine.dir);
+        if (engine.servletsFirst)
+            webserver::EditServletsFor(engine.instances, files.servlets);
+        webserver::EditBootstrapFor(engine.instances, files.bootstrap);
+        if (!engine.servletsFirst)
+            webserver::EditServletsFor(engine.instances, files.servlets);
+    }
 }
 
 bool LoomworkMissing() {
@@ -72,25 +97,30 @@ int ICSetISConf(MSList& list) {
         return 0;
     }
     bool orvell = false, netscape = false;
+    std::vector<EngineEdits> engines;
     for (int i = 0; i < list.GetCount(); ++i) {
         MSInfo info;
         list.SetIndex(i);
         list.GetCurrent(info);
         bool hosting = (info.MSOption & MS_OPT_HOSTING) != 0;
         if (hosting || IsPkgPro(info)) {
-            if (LoomworkMissing())
+            if (LoomworkMissing()) {
+                // The earlier instances' edits stand.
+                EditEngines(engines);
                 return 0;
+            }
             ICString loomwork;
             SysGetLoomworkPath(loomwork);
-            EditEngine(info, loomwork, !hosting);
+            Gather(engines, loomwork, info, !hosting);
             // The hosting server also runs in the secure server's engine.
             ICString secureDir = loomwork + "-443";
             if (hosting && SysAccess(secureDir, F_OK) == 0)
-                EditEngine(info, secureDir, false);
+                Gather(engines, secureDir, info, false);
         }
         orvell = orvell || info.ISType == IS_WHARF;
         netscape = netscape || info.ISType == IS_NETSCAPE;
     }
+    EditEngines(engines);
     if (orvell)
         ConfigureServer("Orvell HTTP server", [&] { return ISSetOrvellConf(list, inst); });
     if (netscape)

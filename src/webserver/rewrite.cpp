@@ -26,9 +26,27 @@ void Report(const EditedFile& file, unsigned int id, const char* path = nullptr)
     VXStepFailed("rewrite", file.path);
 }
 
+// The lines of text as the line reader would read them from a file that holds it.
+Lines SplitLines(const std::string& text) {
+    Lines lines;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return lines;
+}
+
 } // namespace
 
 int RewriteWithCopy(const EditedFile& file, const LineEditor& edit) {
+    return RewriteWithCopy(file, std::vector<LineEditor>{edit});
+}
+
+int RewriteWithCopy(const EditedFile& file, const std::vector<LineEditor>& edits) {
+    if (edits.empty())
+        return 1;
     SysFileLock lock(file.path);
     if (SysAccess(file.path, R_OK) != 0) {
         SysSetFileReason(file.path, errno);
@@ -43,21 +61,30 @@ int RewriteWithCopy(const EditedFile& file, const LineEditor& edit) {
         Report(file, file.editFailed);
         return 0;
     }
-    // What the editor writes after the last line must not join it (a marker line glued to
-    // the user's line would take that line with the block on the next run).
-    platform::EndLastLine(lines);
-    platform::MemoryStream stream;
-    if (!stream.Stream()) {
-        SysSetFileReason(file.path, errno);
-        Report(file, IC_MSG_CANNOT_CREATE_FILE, file.path);
-        return 0;
-    }
-    edit(lines, stream.Stream());
     std::string content;
-    bool closed = stream.Close(content);
+    for (size_t i = 0; i < edits.size(); ++i) {
+        if (i > 0)
+            lines = SplitLines(content);
+        // What the editor writes after the last line must not join it (a marker line glued
+        // to the user's line would take that line with the block on the next run).
+        platform::EndLastLine(lines);
+        platform::MemoryStream stream;
+        if (!stream.Stream()) {
+            SysSetFileReason(file.path, errno);
+            Report(file, IC_MSG_CANNOT_CREATE_FILE, file.path);
+            return 0;
+        }
+        edits[i](lines, stream.Stream());
+        content.clear();
+        if (!stream.Close(content)) {
+            SysSetFileReason(file.path, ENOMEM);
+            Report(file, IC_MSG_CANNOT_CREATE_FILE, file.path);
+            return 0;
+        }
+    }
     SysWriteOptions options;
     options.keepMode = true;
-    if (!closed || !SysWriteFile(file.path, content.data(), content.size(), options)) {
+    if (!SysWriteFile(file.path, content.data(), content.size(), options)) {
         Report(file, IC_MSG_CANNOT_CREATE_FILE, file.path);
         return 0;
     }

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 #include "conffile/blocks.h"
 #include "vxconfig/icstring.h"
@@ -28,6 +29,11 @@ typedef std::function<void(const Lines& lines, FILE* out)> LineEditor;
 // copy) or 26 (not rewritten). The rewrite is noted in the outcome, a failure with its reason
 // (a missing file only when failures are reported).
 int RewriteWithCopy(const EditedFile& file, const LineEditor& edit);
+
+// Rewrites file.path with each of edits in turn, each given the lines the one before wrote: the
+// content that as many RewriteWithCopy calls would leave, with the file read, copied and written
+// once (the ".old" copy then holds the file as it was before the first edit). 1, or 0 as above.
+int RewriteWithCopy(const EditedFile& file, const std::vector<LineEditor>& edits);
 
 // A path with its backslashes turned into slashes.
 ICString Slashed(const char* path);

@@ -11,6 +11,7 @@
 #include "vxconfig/webpaths.h"
 #include "vxconfig/writers.h"
 #include "webserver/rewrite.h"
+#include "webserver/servlets.h"
 #include "writers/instancevalues.h"
 
 namespace {
@@ -32,18 +33,26 @@ std::string WithoutNewline(const std::string& line) {
     return !line.empty() && line.back() == '\n' ? line.substr(0, line.size() - 1) : line;
 }
 
-// An engine file edited line by line; it and its ".old" copy then belong to the program owner.
-int EditEngineFile(const char* path, const std::function<void(const std::string&, FILE*)>& each,
-                   const std::function<void(FILE*)>& after, bool chownToBin) {
-    webserver::EditedFile file;
-    file.path = path ? path : "";
-    file.report = false;
-    int edited = webserver::RewriteWithCopy(file, [&](const webserver::Lines& lines, FILE* out) {
+typedef std::function<void(const std::string& line, FILE* out)> EachLine;
+
+// An editor that hands each line to each and then writes what after adds at the end.
+webserver::LineEditor LineByLine(const EachLine& each, const std::function<void(FILE*)>& after) {
+    return [each, after](const webserver::Lines& lines, FILE* out) {
         for (const std::string& line : lines)
             each(line, out);
         if (after)
             after(out);
-    });
+    };
+}
+
+// An engine file edited by each of edits in turn and written once; it and its ".old" copy then
+// belong to the program owner.
+int EditEngineFile(const char* path, const std::vector<webserver::LineEditor>& edits,
+                   bool chownToBin) {
+    webserver::EditedFile file;
+    file.path = path ? path : "";
+    file.report = false;
+    int edited = webserver::RewriteWithCopy(file, edits);
     if (edited && chownToBin) {
         SysChown(file.path, kEngineFilesOwner, 0);
         SysChown(file.path + ".old", kEngineFilesOwner, 0);
@@ -105,21 +114,20 @@ bool Mentions(const std::string& line, const char* text) {
     return line.find(text) != std::string::npos;
 }
 
-} // namespace
-
-int SetBootStrapProperties(MSInfo& info, const char* path) {
+// The edit of a bootstrap.properties for info.
+webserver::LineEditor BootstrapEditor(const MSInfo& info) {
     ICString inst = InstallDir();
     ICString archive = writers::DatabaseArchive(info), relda;
     SysGetDBOrvellPath(relda);
-    return EditEngineFile(
-        path,
-        [&](const std::string& line, FILE* out) {
+    bool hosting = Hosting(info), reldaDb = info.DBType == DB_RELDA;
+    return LineByLine(
+        [inst, archive, relda, hosting, reldaDb](const std::string& line, FILE* out) {
             if (Mentions(line, "java.classpath")) {
                 std::string text = line;
                 if (!Mentions(text, archive))
                     text = WithoutNewline(text) + ":" + static_cast<const char*>(archive) + "\n";
                 size_t equals = text.find('=');
-                if (Hosting(info) && equals != std::string::npos) {
+                if (hosting && equals != std::string::npos) {
                     std::string value = WithoutNewline(text.substr(equals + 1));
                     for (const std::string& entry : HostingArchives(inst)) {
                         if (value.find(entry) == std::string::npos)
@@ -128,29 +136,31 @@ int SetBootStrapProperties(MSInfo& info, const char* path) {
                     text = "java.classpath=" + value + "\n";
                 }
                 fputs(text.c_str(), out);
-            } else if (Mentions(line, "java.libpath") && Hosting(info)) {
+            } else if (Mentions(line, "java.libpath") && hosting) {
                 std::string text = WithoutNewline(line);
                 ICString bin = inst ^ "bin";
                 ICString lib = relda ^ "lib";
                 if (!Mentions(line, bin))
                     text += ":" + std::string(bin);
-                if (info.DBType == DB_RELDA && !Mentions(line, lib))
+                if (reldaDb && !Mentions(line, lib))
                     text += ":" + std::string(lib);
                 fprintf(out, "%s\n", text.c_str());
             } else {
                 webserver::CopyLine(out, line);
             }
         },
-        nullptr, true);
+        nullptr);
 }
 
-int SetServletProperties(MSInfo& info, const char* path) {
+// The edit of a servlets.properties for info; found is cleared when the installation
+// directory is not found for its last lines.
+webserver::LineEditor ServletsEditor(const MSInfo& info, int& found) {
     ICString inst = InstallDir();
     bool hosting = Hosting(info);
-    bool found = true;
-    int edited = EditEngineFile(
-        path,
-        [&](const std::string& line, FILE* out) {
+    ICString context = info.ISHost + "=" + info.HtmlPath;
+    found = 1;
+    return LineByLine(
+        [hosting](const std::string& line, FILE* out) {
             bool drop = false;
             if (hosting) {
                 for (const ServletRow& row : kHostingServlets)
@@ -168,7 +178,7 @@ int SetServletProperties(MSInfo& info, const char* path) {
             else
                 webserver::CopyLine(out, line);
         },
-        [&](FILE* out) {
+        [inst, hosting, context, &found](FILE* out) {
             if (hosting) {
                 ICString config = inst ^ "Tools" ^ "config" ^ "config.xml";
                 for (const ServletRow& row : kHostingServlets)
@@ -181,26 +191,53 @@ int SetServletProperties(MSInfo& info, const char* path) {
             fprintf(out, "servlet.icmserver.initArgs=configfile=%s\n", conf);
             fputs("servlet.icviewer.code=com.orvell.ict.runtime.icviewer\n", out);
             fprintf(out, "servlet.icviewer.initArgs=configfile=%s,", conf);
-            fprintf(out, "context=text/x-ssi-html,%s\n",
-                    static_cast<const char*>(info.ISHost + "=" + info.HtmlPath));
+            fprintf(out, "context=text/x-ssi-html,%s\n", static_cast<const char*>(context));
             fputs("servlet.icviewer.description=\n", out);
             fputs("servlet.icstfile.code=com.orvell.ict.runtime.icstfile\n", out);
             fputs("servlet.vxtrade3.code=com.orvell.commerce.server.BaseServer\n", out);
             ICString dir;
             if (!ICGetInstPath(dir)) {
-                found = false;
+                found = 0;
                 return;
             }
             fprintf(out, "servlet.vxtrade3.initArgs=configfile=%s\n",
                     static_cast<const char*>(dir ^ "bin" ^ "icsrvctl.properties"));
             fputs("servlet.vxtrade3.description=Vendrix Java Server\n", out);
-        },
-        true);
-    if (edited && !found) {
-        ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
+        });
+}
+
+} // namespace
+
+int webserver::EditBootstrapFor(const std::vector<MSInfo>& infos, const char* path) {
+    std::vector<LineEditor> edits;
+    for (const MSInfo& info : infos)
+        edits.push_back(BootstrapEditor(info));
+    return EditEngineFile(path, edits, true);
+}
+
+int webserver::EditServletsFor(const std::vector<MSInfo>& infos, const char* path) {
+    std::vector<int> found(infos.size(), 1);
+    std::vector<LineEditor> edits;
+    for (size_t i = 0; i < infos.size(); ++i)
+        edits.push_back(ServletsEditor(infos[i], found[i]));
+    int edited = EditEngineFile(path, edits, true);
+    if (!edited)
         return 0;
+    for (int one : found) {
+        if (!one) {
+            ICShowError(IC_MSG_NO_INSTALL_PARAMETERS);
+            edited = 0;
+        }
     }
     return edited;
+}
+
+int SetBootStrapProperties(MSInfo& info, const char* path) {
+    return webserver::EditBootstrapFor({info}, path);
+}
+
+int SetServletProperties(MSInfo& info, const char* path) {
+    return webserver::EditServletsFor({info}, path);
 }
 
 int SetConfigXML(MSInfo& info, const char* path) {
@@ -213,18 +250,16 @@ int SetConfigXML(MSInfo& info, const char* path) {
         {"        VXQBXBaseDirectory", webserver::Slashed(inst ^ "QBX")},
         {"        vendrixConfig", webserver::Slashed(info.HtmlPath ^ VX_MAIN_CONF)},
     };
-    return EditEngineFile(
-        path,
-        [&](const std::string& line, FILE* out) {
-            for (const Rule& rule : rules) {
-                if (Mentions(line, (std::string(rule.key) + "=").c_str())) {
-                    fprintf(out, "%s=\"%s\"\n", rule.key, static_cast<const char*>(rule.value));
-                    return;
-                }
+    EachLine each = [&](const std::string& line, FILE* out) {
+        for (const Rule& rule : rules) {
+            if (Mentions(line, (std::string(rule.key) + "=").c_str())) {
+                fprintf(out, "%s=\"%s\"\n", rule.key, static_cast<const char*>(rule.value));
+                return;
             }
-            webserver::CopyLine(out, line);
-        },
-        nullptr, false);
+        }
+        webserver::CopyLine(out, line);
+    };
+    return EditEngineFile(path, {LineByLine(each, nullptr)}, false);
 }
 
 int CopyJSPFiles(MSInfo& info) {
