@@ -2,14 +2,14 @@
 // product's services, the protection of its configuration files, the instances' Pass rules,
 // the common maps, programs, documents and content types), the password block in front of the
 // catch-all rule, the server's host name, the cache module's own files and the restart.
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <netdb.h>
-#include <netinet/in.h>
+#include <string>
+#include <vector>
 
 #include "conffile/blocks.h"
 #include "conffile/markers.h"
+#include "sys/hostcache.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/messages.h"
@@ -119,13 +119,10 @@ void WriteProtect(FILE* out, const char* key) {
 
 // The Protect blocks of an instance: by each address of its host, then by the host name.
 void WriteInstanceProtect(FILE* out, const MSInfo& info) {
-    const hostent* entry = gethostbyname(info.ISHost);
-    if (entry && entry->h_addrtype == AF_INET && entry->h_addr_list[0]) {
-        for (char** address = entry->h_addr_list; *address; ++address) {
-            in_addr in;
-            memcpy(&in, *address, sizeof in);
-            WriteProtect(out, inet_ntoa(in));
-        }
+    std::vector<std::string> addresses = platform::HostAddresses(info.ISHost);
+    if (!addresses.empty()) {
+        for (const std::string& address : addresses)
+            WriteProtect(out, address.c_str());
     } else {
         ICUpdateStatus(IC_MSG_NO_IP_ADDRESS, info.ISHost);
     }
@@ -164,6 +161,8 @@ bool NameReldaInstance(const MSInfo& info) {
 struct OrvellScan {
     int orvell = 0;
     ICString host;
+    // The Orvell instances' host names, which the product block resolves.
+    std::vector<std::string> hosts;
     bool relda = false;
     bool migrated = false;
 };
@@ -175,6 +174,8 @@ bool ScanInstances(MSList& list, const char* instPath, OrvellScan& scan) {
         list.GetCurrent(info);
         if (info.ISType == IS_WHARF && scan.orvell++ == 0)
             scan.host = info.ISHost;
+        if (info.ISType == IS_WHARF)
+            scan.hosts.push_back(static_cast<const char*>(info.ISHost));
         if (info.DBType == DB_RELDA)
             scan.relda = true;
         if (!NameReldaInstance(info))
@@ -313,6 +314,8 @@ int ISSetOrvellConf(MSList& list, const char* instPath) {
         ICShowError(IC_MSG_NO_ORVELL_SERVER);
         return 0;
     }
+    // Every host name at once, before the block asks for them one by one.
+    platform::ResolveHosts(scan.hosts);
     ICString file = web[ISPATH_ORVELL_CONFIG] ^ "httpd.conf";
     webserver::EditedFile edit;
     edit.path = file;

@@ -1,14 +1,14 @@
 // Web access to the instances' documents on the Orvell HTTP server: the Pass block that binds
 // each instance's host names and addresses to its document root in front of the server's
 // catch-all rule, and the instances' web password files.
-#include <arpa/inet.h>
 #include <cstring>
-#include <netdb.h>
-#include <netinet/in.h>
+#include <string>
 #include <strings.h>
+#include <vector>
 
 #include "conffile/conftext.h"
 #include "conffile/markers.h"
+#include "sys/hostcache.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/sysutil.h"
 #include "vxconfig/writers.h"
@@ -29,14 +29,8 @@ void WriteHostPass(FILE* out, const MSInfo& info, const char* host) {
 // The host-name rule of an instance and one rule for each address its host name has.
 void WriteInstancePass(FILE* out, const MSInfo& info) {
     WriteHostPass(out, info, info.ISHost);
-    const hostent* entry = gethostbyname(info.ISHost);
-    if (!entry || entry->h_addrtype != AF_INET)
-        return;
-    for (char** address = entry->h_addr_list; *address; ++address) {
-        in_addr in;
-        memcpy(&in, *address, sizeof in);
-        WriteHostPass(out, info, inet_ntoa(in));
-    }
+    for (const std::string& address : platform::HostAddresses(info.ISHost))
+        WriteHostPass(out, info, address.c_str());
 }
 
 } // namespace
