@@ -6,7 +6,10 @@
 #include "vxconfig/environment.h"
 
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sys/files/lineedit.h"
@@ -90,7 +93,7 @@ const char* DatabaseUser(const MSInfo& instance) {
 
 // The home directory a login shell of user sees: the first line of its environment that
 // begins with "HOME", the text after "=" up to the first separator.
-int LoginHome(const char* user, std::string& home) {
+int AskLoginHome(const char* user, std::string& home) {
     const char* argv[] = {"su", "-", user, "-c", "env | grep HOME", nullptr};
     std::string printed;
     if (!platform::ReadProgramOutput(argv, printed))
@@ -109,6 +112,28 @@ int LoginHome(const char* user, std::string& home) {
         return 1;
     }
     return 0;
+}
+
+// AskLoginHome, with the answer kept for the rest of the run: the instances of a machine mostly
+// share their database user, and a login shell per instance costs more than all else it does.
+// Kept by system root and user; a failed question is asked again.
+int LoginHome(const char* user, std::string& home) {
+    static std::mutex lock;
+    static std::map<std::pair<std::string, std::string>, std::string> known;
+    std::pair<std::string, std::string> key(static_cast<const char*>(SysGetRoot()), user);
+    {
+        std::lock_guard<std::mutex> held(lock);
+        auto found = known.find(key);
+        if (found != known.end()) {
+            home = found->second;
+            return 1;
+        }
+    }
+    if (!AskLoginHome(user, home))
+        return 0;
+    std::lock_guard<std::mutex> held(lock);
+    known[key] = home;
+    return 1;
 }
 
 // What a row of the database user's profile fills in after its fixed text.
