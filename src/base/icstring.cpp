@@ -151,12 +151,15 @@ int ICString::Load(FILE* fp) {
     int count = 0;
     int last = EOF;
     Empty();
+    // One lock for the line instead of one per character: data files hold thousands of lines.
+    flockfile(fp);
     while (count < kMaxLine) {
-        last = fgetc(fp);
+        last = getc_unlocked(fp);
         if (last == EOF || last == '\n')
             break;
         buffer[count++] = static_cast<char>(last);
     }
+    funlockfile(fp);
     buffer[count] = 0;
     CopyStr(buffer, static_cast<int>(strlen(buffer)));
     return last == '\n' ? 1 : 0;
@@ -164,11 +167,7 @@ int ICString::Load(FILE* fp) {
 
 // Writes the text up to its NUL, which SetAt may have moved before the counted length.
 int ICString::Store(FILE* fp) const {
-    for (const char* p = m_pszText; *p; ++p) {
-        if (fputc(*p, fp) == EOF)
-            return 0;
-    }
-    return fputc('\n', fp) == EOF ? 0 : 1;
+    return fputs(m_pszText, fp) != EOF && fputc('\n', fp) != EOF ? 1 : 0;
 }
 
 void ICString::ToUpper() {
