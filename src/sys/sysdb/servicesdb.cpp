@@ -97,6 +97,14 @@ bool Current(const Snapshot& snapshot, const ICString& path, bool statted, const
     return SameFile(snapshot.file, st);
 }
 
+// The services file's path and state (statted: st is valid), and whether snapshot still
+// describes it.
+bool StillCurrent(const Snapshot& snapshot, ICString& path, bool& statted, struct stat& st) {
+    SysGetSvcFile(path);
+    statted = SysStat(path, &st) == 0;
+    return Current(snapshot, path, statted, st);
+}
+
 Snapshot s_fileReading;
 Snapshot s_systemReading;
 
@@ -105,10 +113,9 @@ Snapshot s_systemReading;
 // of ours forgets the reading whatever the times say.
 const Snapshot& FileReading() {
     ICString path;
-    SysGetSvcFile(path);
     struct stat st;
-    bool statted = SysStat(path, &st) == 0;
-    if (Current(s_fileReading, path, statted, st))
+    bool statted;
+    if (StillCurrent(s_fileReading, path, statted, st))
         return s_fileReading;
     Snapshot fresh;
     fresh.path = static_cast<const char*>(path);
@@ -137,10 +144,9 @@ const Snapshot& FileReading() {
 // changes.
 const Snapshot& SystemReading() {
     ICString path;
-    SysGetSvcFile(path);
     struct stat st;
-    bool statted = SysStat(path, &st) == 0;
-    if (Current(s_systemReading, path, statted, st))
+    bool statted;
+    if (StillCurrent(s_systemReading, path, statted, st))
         return s_systemReading;
     Snapshot fresh;
     fresh.path = static_cast<const char*>(path);
