@@ -1,10 +1,15 @@
 // Capture of an installation's configuration files into the records of an instance list.
+#include <string>
 #include <unistd.h>
+#include <vector>
 
+#include "sys/files/filestate.h"
 #include "vxconfig/capture.h"
+#include "vxconfig/changes.h"
 #include "vxconfig/discovery.h"
 #include "vxconfig/messages.h"
 #include "vxconfig/msgids.h"
+#include "vxconfig/services.h"
 #include "vxconfig/webpaths.h"
 
 namespace {
@@ -40,6 +45,65 @@ int ParseIfNamed(const ICString& path, ParmEntry* table) {
     return !path.IsEmpty() && ParseFile(path, table);
 }
 
+// An instance of the current release as captured, kept for the run: every registration of an
+// instance captures all the others again, and their files have not changed since. It answers
+// again only for the same registry entry while every file it read is as it was read, the same
+// products are installed and, when the main file named no port, the services file still gives
+// the instance's service the same port. Captures that failed or ran in a check run are not
+// kept.
+struct Captured {
+    std::string name, configDir, webServerFile;
+    bool payment, hosting;
+    std::string service; // the service whose port was taken, or empty
+    int servicePort;
+    std::vector<platform::ReadRecorder::Read> reads;
+    MSInfo result;
+
+    bool Names(const MSInfo& record, const ICString& webServer) const {
+        return name == static_cast<const char*>(record.Name) &&
+               configDir == static_cast<const char*>(record.HtmlPath) &&
+               webServerFile == static_cast<const char*>(webServer);
+    }
+};
+
+std::vector<Captured> s_captured;
+
+const Captured* FindCaptured(const MSInfo& record, const ICString& webServerFile) {
+    if (SysIsCheckRun())
+        return nullptr;
+    for (const Captured& c : s_captured) {
+        if (c.Names(record, webServerFile))
+            return platform::Unchanged(c.reads) && (SysIsPayvaneInstalled() != 0) == c.payment &&
+                           (SysIsHWLInstalled() != 0) == c.hosting &&
+                           (c.service.empty() ||
+                            ICGetTcpServicePort(c.service.c_str()) == c.servicePort)
+                       ? &c
+                       : nullptr;
+    }
+    return nullptr;
+}
+
+void KeepCaptured(const MSInfo& record, const ICString& webServerFile,
+                  const platform::ReadRecorder& recorder, bool portFromService,
+                  const MSInfo& result) {
+    Captured kept{static_cast<const char*>(record.Name),
+                  static_cast<const char*>(record.HtmlPath),
+                  static_cast<const char*>(webServerFile),
+                  (result.MSOption & MS_OPT_PAYVANE) != 0,
+                  (result.MSOption & MS_OPT_HOSTING) != 0,
+                  portFromService ? static_cast<const char*>(result.SvcPfx) : "",
+                  portFromService ? ICGetTcpServicePort(result.SvcPfx) : 0,
+                  recorder.Reads(),
+                  result};
+    for (Captured& c : s_captured) {
+        if (c.Names(record, webServerFile)) {
+            c = std::move(kept);
+            return;
+        }
+    }
+    s_captured.push_back(std::move(kept));
+}
+
 } // namespace
 
 int CaptureVXConfig(MSList& list, int version) {
@@ -70,6 +134,18 @@ int CaptureVXConfig(MSList& list, int version) {
         ICString mainFile = version == 1 ? FileIn(mainDir, "mserver.conf")
                                          : FileIn(configDir, ICString(release->mainBase) + ".conf");
 
+        // The current release's instances are named by registry entries alone.
+        bool keepable = version == 3 && !SysIsCheckRun();
+        if (keepable) {
+            if (const Captured* kept = FindCaptured(record, webServerFile)) {
+                s_msInfo = kept->result;
+                if (list.SetIndex(i))
+                    list.SetCurrent(kept->result);
+                ++i;
+                continue;
+            }
+        }
+        platform::ReadRecorder recorder;
         s_msInfo = record;
         if (!record.DefsDir.IsEmpty())
             GetGlobalDefault(s_msInfo, record.DefsDir);
@@ -100,7 +176,10 @@ int CaptureVXConfig(MSList& list, int version) {
             --count;
             continue;
         }
+        bool portFromService = s_msInfo.MSPort < 0;
         ProcessParm(s_msInfo, version);
+        if (keepable)
+            KeepCaptured(record, webServerFile, recorder, portFromService, s_msInfo);
         if (version == 1) {
             list.Add(s_msInfo, 1);
         } else if (list.SetIndex(i)) {

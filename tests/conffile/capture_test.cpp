@@ -59,6 +59,26 @@ TEST_F(Capture, PortCacheAndTypeTextsAreNormalised) {
     EXPECT_EQ(got.DBType, DB_ORACLE);
 }
 
+// Captures repeated in one run answer from what they read before only while it is unchanged.
+TEST_F(Capture, ARepeatedCaptureSeesAnEditedFileAndAMovedPort) {
+    MSInfo m = Add(3, "shop1", "myhost", 4000);
+    MSList first;
+    CaptureVXConfig(first, 3);
+    ASSERT_EQ(first.GetCount(), 1);
+    EXPECT_NE(At(first, 0).ISType, IS_NETSCAPE);
+    EXPECT_EQ(At(first, 0).MSPort, 4000);
+    std::string conf = std::string(m.HtmlPath) + "/vxtrade.conf";
+    ASSERT_TRUE(WriteWholeFile(conf, ReadWholeFile(conf) + "VX_WEBSERVER netscape\n"));
+    ASSERT_EQ(ICUnregTcpService("vxshop1"), 1);
+    ASSERT_EQ(ICRegTcpService("vxshop1", 4500, "moved"), 1);
+
+    MSList second;
+    CaptureVXConfig(second, 3);
+    ASSERT_EQ(second.GetCount(), 1);
+    EXPECT_EQ(At(second, 0).ISType, IS_NETSCAPE);
+    EXPECT_EQ(At(second, 0).MSPort, 4500);
+}
+
 TEST_F(Capture, SecondReleaseIsMovedToTheCurrentInstallation) {
     ICString error;
     ASSERT_EQ(SandboxAddRelease(Root().c_str(), 2, error), 1) << (const char*)error;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "sys/check/overlay.h"
+#include "sys/files/filestate.h"
 #include "sys/files/trustpath.h"
 #include "vxconfig/fileio.h"
 
@@ -28,6 +29,7 @@ FILE* SysOpenRead(const char* path) {
         errno = EINVAL;
         return nullptr;
     }
+    platform::ReadRecorder::Note(path);
     int fd = platform::OpenTrusted(ReadPath(path));
     FILE* fp = fd >= 0 ? fdopen(fd, "r") : nullptr;
     if (!fp && fd >= 0) {

@@ -14,6 +14,7 @@
 #include <strings.h>
 #include <unordered_map>
 
+#include "sys/files/filestate.h"
 #include "vxconfig/fileio.h"
 #include "vxconfig/services.h"
 #include "vxconfig/sysroot.h"
@@ -51,12 +52,6 @@ namespace {
 
 enum { kPortCount = 65536 };
 
-const long long kNsPerSecond = 1000 * 1000 * 1000;
-
-long long Nanoseconds(const timespec& t) {
-    return static_cast<long long>(t.tv_sec) * kNsPerSecond + t.tv_nsec;
-}
-
 // One reading of the services database and the file it was taken from.
 struct Snapshot {
     bool kept = false;     // may answer later questions while the file stays the same
@@ -82,19 +77,13 @@ std::string Lower(const char* text, size_t length) {
     return out;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-           Nanoseconds(a.st_mtim) == Nanoseconds(b.st_mtim) &&
-           Nanoseconds(a.st_ctim) == Nanoseconds(b.st_ctim);
-}
-
 // Whether snapshot still describes path, whose state is st (statted: st is valid).
 bool Current(const Snapshot& snapshot, const ICString& path, bool statted, const struct stat& st) {
     if (!snapshot.kept || snapshot.path != static_cast<const char*>(path))
         return false;
     if (!statted)
         return snapshot.file.st_ino == 0 && snapshot.file.st_dev == 0;
-    return SameFile(snapshot.file, st);
+    return platform::SameFileState(snapshot.file, st);
 }
 
 // The services file's path and state (statted: st is valid), and whether snapshot still
