@@ -290,8 +290,9 @@ void SandboxTest::AddInstance(const std::string& name, const std::vector<std::st
 
 void SandboxTest::NotingSu(const std::string& first) const {
     EXPECT_TRUE(WriteScript(Rooted("/bin/su"),
-                            first + "for a in \"$@\"; do printf '%s|' \"$a\"; done >> " +
-                                Rooted("/su.log") + "\necho >> " + Rooted("/su.log") + "\n"));
+                            // One write per call: a reader never sees half a line.
+                            first + "line=; for a in \"$@\"; do line=\"$line$a|\"; done\n" +
+                                "printf '%s\\n' \"$line\" >> " + Rooted("/su.log") + "\n"));
 }
 
 std::vector<std::string> SandboxTest::SuLines(size_t expected) const {
