@@ -113,6 +113,7 @@ PLAY
 play "$work/facts.log" "$work/facts.yml" || fail "the facts were not as the play left them"
 
 # An instance deleted; a refused value fails its task with vxcfg's own reason.
+vxcfg --root "$root" list | grep -q shop2 || fail "shop2 was not there to delete"
 cat >"$work/change.yml" <<PLAY
 - hosts: shops
   gather_facts: false
