@@ -52,9 +52,11 @@ struct VXDrift {
 // configuration for list (the data file's instances, info among them) would write, and fills
 // out with the differences a user would see. Backups the run would refresh, blank lines, and
 // the registry and boot scripts a repeated registration rewrites anyway (judged by bootInSync
-// instead) are not differences. Nothing on the machine changes; a change noting that was on
-// is begun afresh in its mode. 1, or 0 with the reason set when the check run cannot be made
-// or the creation fails.
+// instead), a running instance's run-time files, and what only the instances recorded after
+// it touch when created again after it (the files they share hold the last creation's) are not
+// differences. Nothing on the machine changes; a change noting that was on is begun afresh in
+// its mode. 1, or 0 with the reason set when the check run cannot be made or the creation
+// fails.
 VX_API int VXVerifyInstance(MSInfo& info, MSList& list, VXDrift& out);
 
 // The first port of the second block: from 40000 up in steps of 10.

@@ -16,7 +16,8 @@ fi
 work=$(mktemp -d /tmp/vxfleet-XXXXXX)
 root=$(mktemp -d /tmp/vxroot-XXXXXX)
 trap 'rm -rf "$work" "$root"' EXIT
-export PATH="$bin:$PATH" VXCONFIG_SLEEP_MS=0
+# Waits shortened, not removed: a started controller still needs real time to come up.
+export PATH="$bin:$PATH" VXCONFIG_SLEEP_MS=50
 vxcfg sandbox "$root" >/dev/null
 
 # The collection as Ansible finds installed ones.
@@ -131,7 +132,13 @@ cat >"$work/change.yml" <<PLAY
 PLAY
 play "$work/change.log" "$work/change.yml" || fail "the delete or the refusal went wrong"
 vxcfg --root "$root" list | grep -q shop2 && fail "shop2 is still in the data file"
-[ -e "$root/opt/Orvellvndx/Vendrix3/instance/shop2" ] && fail "shop2's directory is still there"
+# A deleted instance keeps its directory; its configuration files are moved aside, not removed.
+shop2="$root/opt/Orvellvndx/Vendrix3/instance/shop2"
+[ -d "$shop2" ] || fail "shop2's directory was removed"
+for conf in vxtrade srvrctrl; do
+    [ -e "$shop2/$conf.conf" ] && fail "shop2's $conf.conf still takes effect"
+    [ -f "$shop2/$conf.old.conf" ] || fail "shop2's $conf.conf was not moved aside to $conf.old.conf"
+done
 grep -q 'vxshop2' "$root/etc/services" && fail "shop2's services are still registered"
 
 [ $failures -eq 0 ] && echo "fleet plays: all passed"

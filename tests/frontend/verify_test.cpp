@@ -1,6 +1,7 @@
-// vxcfg verify in a sandbox: in sync right after creation; hand edits of an instance's files,
-// services entries, modes and the product's web server blocks are drift with their diff; a
-// user's own line outside the blocks is not; nothing on disk changes while it looks.
+// vxcfg verify in a sandbox: in sync right after creation, running or not; hand edits of an
+// instance's files, services entries, modes and the product's web server blocks are drift with
+// their diff; a user's own line outside the blocks is not; nothing on disk changes while it
+// looks.
 
 #include <cstdio>
 
@@ -103,6 +104,39 @@ TEST_F(VxcfgVerifyTest, HandEditsAreDriftWithTheirDiff) {
     EXPECT_EQ(own.exitCode, 0) << own.out;
     EXPECT_EQ(own.out, "shop1: in sync\n");
     EXPECT_EQ(Vxcfg({"verify", "nosuchshop"}).exitCode, 1);
+}
+
+TEST_F(VxcfgVerifyTest, RunningInstanceIsInSync) {
+    // Waits shortened, not removed: the controller needs real time to come up.
+    setenv("VXCONFIG_SLEEP_MS", "50", 1);
+    VxcfgOk({"start", "shop1"});
+    ProgramResult running = Verify({"verify", "shop1"});
+    EXPECT_EQ(running.exitCode, 0) << running.out;
+    EXPECT_EQ(running.out, "shop1: in sync\n");
+    EXPECT_EQ(Vxcfg({"status", "shop1"}).out, "shop1: running\n");
+    VxcfgOk({"stop", "shop1"});
+}
+
+TEST_F(VxcfgVerifyTest, InstanceCreatedLaterLeavesEarlierInSync) {
+    // The files the instances share hold what the last creation wrote.
+    AddInstance("shop2", {"--host", "shop2.example.com", "--db", "shop2", "--docroot",
+                          Rooted("/srv/shop2/html")});
+    VxcfgOk({"create", "shop2"});
+    VxcfgOk({"webconf"});
+    ProgramResult both = Verify({"verify"});
+    EXPECT_EQ(both.exitCode, 0) << both.out;
+    EXPECT_EQ(both.out, "shop1: in sync\nshop2: in sync\n");
+
+    // shop1's own line in a shared file, taken out by hand, is still shop1's drift.
+    const std::string props = Rooted("/opt/Orvellvndx/Vendrix3/bin/icsrvctl.properties");
+    std::string text = ReadWholeFile(props);
+    size_t start = text.find("/instance/shop1/");
+    ASSERT_NE(start, std::string::npos) << text;
+    start = text.rfind('\n', start) == std::string::npos ? 0 : text.rfind('\n', start) + 1;
+    Edit(props, text.substr(start, text.find('\n', start) + 1 - start), "");
+    ProgramResult drifted = Verify({"verify"});
+    EXPECT_EQ(drifted.exitCode, 3);
+    EXPECT_EQ(drifted.out, "shop1: drifted\n  changed " + props + "\nshop2: in sync\n");
 }
 
 } // namespace
