@@ -6,7 +6,9 @@
 
 #include <vector>
 
+#include "vxconfig/changes.h"
 #include "vxconfig/msinfo.h"
+#include "vxconfig/mslist.h"
 
 // Creates every instance of the data file (a missing file is an empty list). Returns 1.
 extern "C" VX_API int ICCreateInstance(const char* dataFile);
@@ -37,6 +39,25 @@ VX_API int VXMigrate(std::vector<MSInfo>& migrated, int& found);
 // The path of vxtrade.conf of this release's instance whose database is dbName (letter case
 // aside), into out. 1, or 0 when there is none or it does not fit in size.
 VX_API int ICGetVXIniFile(const char* dbName, char* out, int size);
+
+// How an installed instance differs from what its record produces.
+struct VXDrift {
+    std::vector<SysFileChange> files;       // files whose content, mode or existence differ
+    std::vector<SysServiceChange> services; // services entries missing or left over
+    bool bootRegistered = false;            // the boot registry has an entry for it
+    bool bootInSync = false;                // registered, with the start line its record gives
+    bool InSync() const { return files.empty() && services.empty() && bootInSync; }
+};
+// Compares the installed instance with what a check run of its creation and of the web server
+// configuration for list (the data file's instances, info among them) would write, and fills
+// out with the differences a user would see. Backups the run would refresh, blank lines, and
+// the registry and boot scripts a repeated registration rewrites anyway (judged by bootInSync
+// instead), a running instance's run-time files, and what only the instances recorded after
+// it touch when created again after it (the files they share hold the last creation's) are not
+// differences. Nothing on the machine changes; a change noting that was on is begun afresh in
+// its mode. 1, or 0 with the reason set when the check run cannot be made or the creation
+// fails.
+VX_API int VXVerifyInstance(MSInfo& info, MSList& list, VXDrift& out);
 
 // The first port of the second block: from 40000 up in steps of 10.
 #define VX_SECOND_BLOCK_START 40000

@@ -66,6 +66,12 @@ const VxOption kRemoveOptions[] = {
     {nullptr, nullptr, nullptr, nullptr, false, false},
 };
 
+const VxOption kVerifyOptions[] = {
+    {"--diff", nullptr, "show each drifted text file as a unified diff from what is installed",
+     nullptr, false, false},
+    {nullptr, nullptr, nullptr, nullptr, false, false},
+};
+
 const VxOption kDeleteOptions[] = {
     {"--yes", nullptr,
      "stop and delete a running instance without asking (without a terminal a running "
@@ -225,5 +231,13 @@ const VxCommand g_commands[] = {
      "create, find or catalogue the database of every instance (exit 1 when one is missing)",
      CmdCreatedb,
      {g_dataOption, nullptr}},
+    {"verify",
+     "[NAME...]",
+     0,
+     64,
+     "compare the instances (all, or those named) with what their records give: files, "
+     "services, boot entry, web server blocks (exit 0 in sync, 3 drifted)",
+     CmdVerify,
+     {kVerifyOptions, g_dataOption, nullptr}},
     {nullptr, nullptr, 0, 0, nullptr, nullptr, {nullptr}},
 };

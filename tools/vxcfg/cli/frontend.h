@@ -124,6 +124,8 @@ bool ReportsJson();
 // Appends one object to the "data" of the JSON document: one per instance listed, shown or
 // probed.
 void ReportData(const VxJsonObject& item);
+// The same for an object already written as JSON text (one with nested members).
+void ReportDataJson(const std::string& json);
 
 int CmdEncrypt(const VxCommand& self, const VxArgs& args);
 int CmdDecrypt(const VxCommand& self, const VxArgs& args);
@@ -148,5 +150,6 @@ int CmdCreate(const VxCommand& self, const VxArgs& args);
 int CmdDelete(const VxCommand& self, const VxArgs& args);
 int CmdMigrate(const VxCommand& self, const VxArgs& args);
 int CmdCreatedb(const VxCommand& self, const VxArgs& args);
+int CmdVerify(const VxCommand& self, const VxArgs& args);
 
 #endif

@@ -275,6 +275,10 @@ void ReportData(const VxJsonObject& item) {
     s_data.push_back(item.Json());
 }
 
+void ReportDataJson(const std::string& json) {
+    s_data.push_back(json);
+}
+
 int ReportRefusal(const VxArgs& global, const char* command, int rc, const VXOutcome& outcome) {
     if (global.Has("--json"))
         PrintJson(command, SysChangeReport(), outcome, global.Has("--check"), false, false, true,

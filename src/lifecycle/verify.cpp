@@ -1,0 +1,224 @@
+// The drift check: an instance's creation and the web server configuration run in check mode
+// against the installed files; what that run would change, less what every run changes
+// anyway, is where the installation left its record.
+#include <cstring>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vxconfig/capture.h"
+#include "vxconfig/changes.h"
+#include "vxconfig/lifecycle.h"
+#include "vxconfig/mslist.h"
+#include "vxconfig/outcome.h"
+#include "vxconfig/reason.h"
+#include "vxconfig/svcctl.h"
+#include "vxconfig/sysutil.h"
+#include "vxconfig/webconf.h"
+
+namespace {
+
+const char kOldSuffix[] = ".old";
+// The outcome's action for the boot registry's rewrite; the run-level scripts are the files
+// written right after it.
+const char kBootAction[] = "boot";
+const char kWriteAction[] = "write";
+const char kRegisterAction[] = "register";
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string WithoutBlankLines(const std::string& text) {
+    std::string out;
+    for (const std::string& line : Lines(text)) {
+        if (line.find_first_not_of(" \t\r") != std::string::npos)
+            out += line + "\n";
+    }
+    return out;
+}
+
+// The files the boot registration rewrote: the registry, then the run-level scripts.
+std::set<std::string> BootFiles(const VXOutcome& outcome, std::string& registry) {
+    std::set<std::string> files;
+    bool afterRegistry = false;
+    for (const VXStep& step : outcome.steps) {
+        if (step.action == kBootAction) {
+            files.insert(step.target);
+            registry = step.target;
+            afterRegistry = true;
+        } else if (afterRegistry && step.action == kWriteAction) {
+            files.insert(step.target);
+        } else {
+            afterRegistry = false;
+        }
+    }
+    return files;
+}
+
+// A registry rewrite that only repeats lines it holds already (a repeated registration leaves
+// the instance's comment line twice) keeps the instance's registration as it was.
+bool OnlyRepeats(const SysFileChange& change) {
+    if (!change.existedBefore || !change.existsAfter)
+        return false;
+    std::vector<std::string> before = Lines(change.before), after = Lines(change.after);
+    return std::set<std::string>(before.begin(), before.end()) ==
+           std::set<std::string>(after.begin(), after.end());
+}
+
+// The files stopping the running instance would remove (the controller's pid file, the
+// daemons' markers), asked of a check run of the stop alone: creation stops a running instance
+// first, and what a stop takes away is the instance's run-time state, not its configuration.
+std::set<std::string> RunTimeFiles(MSInfo& info) {
+    std::set<std::string> files;
+    if (!SysIsVXSvcActive(info) || !SysBeginChanges(SYS_CHANGES_CHECK))
+        return files;
+    SysChangeReport report;
+    {
+        VXOutcome ignored;
+        VXOutcomeScope scope(ignored);
+        SysStopVXSvc(info);
+        SysGetChanges(report);
+    }
+    SysEndChanges();
+    for (const SysFileChange& file : report.files) {
+        if (file.existedBefore && !file.existsAfter)
+            files.insert(file.path);
+    }
+    return files;
+}
+
+// Creates again, in the check run, the instances recorded after info, as they were created
+// after it: the files the installation shares (the performance monitor's service, the server
+// control's properties, the tools' configuration) hold what the last one created wrote, so
+// info's creation alone would take them back to info's. Their own failures are theirs to
+// report.
+void CreateLaterInstances(const MSInfo& info, MSList& list) {
+    int kept = list.GetIndex();
+    bool later = false;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        MSInfo other;
+        if (!list.SetIndex(i) || !list.GetCurrent(other))
+            continue;
+        if (later)
+            ICCreateSingleInst(other);
+        else
+            later = strcmp(other.Name, info.Name) == 0;
+    }
+    list.SetIndex(kept);
+}
+
+// The service names an outcome registered.
+std::set<std::string> RegisteredBy(const VXOutcome& outcome) {
+    std::set<std::string> names;
+    for (const VXStep& step : outcome.steps) {
+        if (step.action == kRegisterAction)
+            names.insert(step.target);
+    }
+    return names;
+}
+
+// The paths of a report's files, written or changed.
+std::set<std::string> PathsOf(const SysChangeReport& report) {
+    std::set<std::string> paths;
+    for (const SysWrittenFile& file : report.written)
+        paths.insert(file.path);
+    for (const SysFileChange& file : report.files)
+        paths.insert(file.path);
+    return paths;
+}
+
+// The one rule of what is not drift, because every run would change it whatever the
+// installation holds and a user sees no difference in it: a backup copy the run refreshes
+// (named after a file the run touched), a file that differs only in blank lines (no reader of
+// these files sees them), the boot registration's files when the registration itself is
+// right (a repeated registration always repeats the comment line and lists the instance again
+// in the run-level scripts), a running instance's run-time files that its stop removes, and
+// what only the instances created after it touch (theirs to report).
+bool NotDrift(const SysFileChange& change, const std::set<std::string>& touched,
+              const std::set<std::string>& bootFiles, bool bootInSync,
+              const std::set<std::string>& runFiles, const std::set<std::string>& others) {
+    if (change.directory || change.link)
+        return false;
+    if ((!change.existsAfter && runFiles.count(change.path)) || others.count(change.path))
+        return true;
+    for (const std::string& path : touched) {
+        if (change.path != path &&
+            (change.path == path + kOldSuffix ||
+             change.path == static_cast<const char*>(SysGetBackupName(path.c_str()))))
+            return true;
+    }
+    if (bootInSync && bootFiles.count(change.path))
+        return true;
+    return change.existedBefore && change.existsAfter && change.modeBefore == change.modeAfter &&
+           WithoutBlankLines(change.before) == WithoutBlankLines(change.after);
+}
+
+} // namespace
+
+int VXVerifyInstance(MSInfo& info, MSList& list, VXDrift& out) {
+    out = VXDrift();
+    ICString registered;
+    out.bootRegistered = SysGetIniPath(info, registered) && !registered.IsEmpty();
+    SysChangeMode outer = SysGetChangeMode();
+    std::set<std::string> runFiles = RunTimeFiles(info);
+    if (!SysBeginChanges(SYS_CHANGES_CHECK))
+        return 0;
+    VXOutcome outcome;
+    int created, configured;
+    SysChangeReport own, mid, report;
+    {
+        VXOutcomeScope scope(outcome);
+        created = ICCreateSingleInst(info) && !outcome.Failed(info.Name);
+        SysGetChanges(own);
+    }
+    VXOutcome later;
+    {
+        VXOutcomeScope scope(later);
+        CreateLaterInstances(info, list);
+    }
+    SysGetChanges(mid);
+    // What only the later creations touch is theirs to report.
+    std::set<std::string> others, ownPaths = PathsOf(own);
+    for (const std::string& path : PathsOf(mid)) {
+        if (!ownPaths.count(path))
+            others.insert(path);
+    }
+    {
+        VXOutcomeScope scope(outcome);
+        configured = ICSetISConf(list);
+        SysGetChanges(report);
+    }
+    SysEndChanges();
+    if (outer != SYS_CHANGES_OFF)
+        SysBeginChanges(outer);
+    if (!created || !configured) {
+        const VXStep* step = outcome.FirstFailure();
+        if (step)
+            SysSetLastReason("%s: %s", step->target.c_str(), step->reason.c_str());
+        return 0;
+    }
+
+    std::string registry;
+    std::set<std::string> touched = PathsOf(report), bootFiles = BootFiles(outcome, registry);
+    out.bootInSync = out.bootRegistered;
+    for (const SysFileChange& file : report.files) {
+        if (file.path == registry && !OnlyRepeats(file))
+            out.bootInSync = false;
+    }
+    for (const SysFileChange& file : report.files) {
+        if (!NotDrift(file, touched, bootFiles, out.bootInSync, runFiles, others))
+            out.files.push_back(file);
+    }
+    std::set<std::string> ownServices = RegisteredBy(outcome), laterServices = RegisteredBy(later);
+    for (const SysServiceChange& service : report.services) {
+        if (ownServices.count(service.name) || !laterServices.count(service.name))
+            out.services.push_back(service);
+    }
+    return 1;
+}
