@@ -27,19 +27,19 @@ int SysExecCmd(const char* command, const char* directory, const char* user) {
     if (!command || !SysIsSafeValue(directory, SYS_VALUE_PATH) ||
         (user && (!*user || !SysIsSafeValue(user, SYS_VALUE_NAME))))
         return 0;
-    platform::SpawnSpec spec;
-    spec.directory = directory ? directory : "";
-    spec.deadlineSeconds = CommandSeconds();
+    platform::SpawnRequest request;
+    request.directory = directory ? directory : "";
+    request.deadlineSeconds = CommandSeconds();
     if (!user) {
         // As the calling user: its exit status counts.
-        spec.shell = command;
-        return platform::RunSpawn(spec).Succeeded();
+        request.shell = command;
+        return platform::RunSpawn(request).Succeeded();
     }
     // As another user, in a login shell of that user: only the wait is judged, callers check
     // the files the command leaves.
-    spec.user = user;
-    spec.shell = std::string(command) + " > /dev/null";
-    platform::SpawnEnd end = platform::RunSpawn(spec).end;
+    request.user = user;
+    request.shell = std::string(command) + " > /dev/null";
+    platform::SpawnEnd end = platform::RunSpawn(request).end;
     return end == platform::SpawnEnd::NotStarted || end == platform::SpawnEnd::TimedOut ? 0 : 1;
 }
 

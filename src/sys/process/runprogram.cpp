@@ -17,14 +17,14 @@ int ReadProgramOutput(const char* const* argv, std::string& out) {
     out.clear();
     if (!argv || !argv[0] || !*argv[0])
         return 0;
-    SpawnSpec spec;
+    SpawnRequest request;
     for (const char* const* arg = argv; *arg; ++arg)
-        spec.argv.push_back(*arg);
-    spec.output = SpawnOutput::Capture;
-    spec.outputCap = PROGRAM_OUTPUT_CAP;
-    spec.deadlineSeconds = PROGRAM_OUTPUT_SECONDS;
-    spec.kind = SpawnKind::Probe;
-    SpawnResult result = RunSpawn(spec);
+        request.argv.push_back(*arg);
+    request.output = SpawnOutput::Capture;
+    request.outputCap = PROGRAM_OUTPUT_CAP;
+    request.deadlineSeconds = PROGRAM_OUTPUT_SECONDS;
+    request.kind = SpawnKind::Probe;
+    SpawnResult result = RunSpawn(request);
     if (result.end != SpawnEnd::Exited)
         return 0;
     out = std::move(result.output);

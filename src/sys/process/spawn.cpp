@@ -61,22 +61,23 @@ int AboveStandard(int fd) {
 }
 
 // The text the shell runs: for another user, the login shell first goes to the directory.
-std::string ShellText(const SpawnSpec& spec) {
-    if (!spec.user.empty() && !spec.directory.empty())
-        return "cd " + spec.directory + ";" + spec.shell;
-    return spec.shell;
+std::string ShellText(const SpawnRequest& request) {
+    if (!request.user.empty() && !request.directory.empty())
+        return "cd " + request.directory + ";" + request.shell;
+    return request.shell;
 }
 
 // The run as a shell line shows it, for the change notes and the reasons.
-std::string Shown(const SpawnSpec& spec) {
-    if (!spec.note.empty())
-        return spec.note;
-    if (!spec.user.empty())
-        return "su - " + spec.user + " -c " + ShellQuote(ShellText(spec));
-    if (spec.argv.empty())
-        return spec.directory.empty() ? spec.shell : "cd " + spec.directory + " && " + spec.shell;
+std::string Shown(const SpawnRequest& request) {
+    if (!request.note.empty())
+        return request.note;
+    if (!request.user.empty())
+        return "su - " + request.user + " -c " + ShellQuote(ShellText(request));
+    if (request.argv.empty())
+        return request.directory.empty() ? request.shell
+                                         : "cd " + request.directory + " && " + request.shell;
     std::string shown;
-    for (const std::string& arg : spec.argv)
+    for (const std::string& arg : request.argv)
         shown += (shown.empty() ? "" : " ") + arg;
     return shown;
 }
@@ -176,10 +177,10 @@ std::string ShellQuote(const std::string& text) {
     return quoted + "'";
 }
 
-SpawnResult RunSpawn(const SpawnSpec& spec) {
+SpawnResult RunSpawn(const SpawnRequest& request) {
     SpawnResult result;
-    const std::string shown = Shown(spec);
-    if (spec.kind == SpawnKind::Probe)
+    const std::string shown = Shown(request);
+    if (request.kind == SpawnKind::Probe)
         NoteProbe(shown);
     else if (!RunsCommand(shown)) {
         result.end = SpawnEnd::Recorded;
@@ -187,14 +188,14 @@ SpawnResult RunSpawn(const SpawnSpec& spec) {
     }
 
     // The program and its arguments, made before the fork.
-    std::vector<std::string> args = spec.argv;
-    std::string program = spec.program;
-    if (!spec.user.empty()) {
+    std::vector<std::string> args = request.argv;
+    std::string program = request.program;
+    if (!request.user.empty()) {
         program = static_cast<const char*>(SysRootPath(kSu));
-        args = {"su", "-", spec.user, "-c", ShellText(spec)};
+        args = {"su", "-", request.user, "-c", ShellText(request)};
     } else if (args.empty()) {
         program = kShell;
-        args = {"sh", "-c", spec.shell};
+        args = {"sh", "-c", request.shell};
     } else if (program.empty()) {
         program = args[0];
     }
@@ -204,8 +205,8 @@ SpawnResult RunSpawn(const SpawnSpec& spec) {
     argv.push_back(nullptr);
     // With a user, the login shell chooses the directory (the text goes there).
     const char* directory =
-        spec.user.empty() && !spec.directory.empty() ? spec.directory.c_str() : nullptr;
-    bool capture = spec.output == SpawnOutput::Capture;
+        request.user.empty() && !request.directory.empty() ? request.directory.c_str() : nullptr;
+    bool capture = request.output == SpawnOutput::Capture;
 
     int input = AboveStandard(open(kNullDevice, O_RDONLY | O_CLOEXEC));
     int outFds[2] = {-1, -1}, reportFds[2] = {-1, -1};
@@ -255,7 +256,7 @@ SpawnResult RunSpawn(const SpawnSpec& spec) {
         return result;
     }
 
-    auto deadline = Clock::now() + std::chrono::seconds(spec.deadlineSeconds);
+    auto deadline = Clock::now() + std::chrono::seconds(request.deadlineSeconds);
     bool ended = false, drained = !capture;
     result.end = SpawnEnd::Exited;
     char buffer[kReadChunk];
@@ -284,7 +285,7 @@ SpawnResult RunSpawn(const SpawnSpec& spec) {
                 continue;
             if (n <= 0) {
                 drained = true;
-            } else if (result.output.size() + static_cast<size_t>(n) > spec.outputCap) {
+            } else if (result.output.size() + static_cast<size_t>(n) > request.outputCap) {
                 result.end = SpawnEnd::TooMuchOutput;
                 break;
             } else {
@@ -299,9 +300,9 @@ SpawnResult RunSpawn(const SpawnSpec& spec) {
         child.KillGroup();
         result.output.clear();
         if (result.end == SpawnEnd::TimedOut)
-            SysSetLastReason("%s: timed out after %d s", shown.c_str(), spec.deadlineSeconds);
+            SysSetLastReason("%s: timed out after %d s", shown.c_str(), request.deadlineSeconds);
         else
-            SysSetLastReason("%s: printed more than %zu bytes", shown.c_str(), spec.outputCap);
+            SysSetLastReason("%s: printed more than %zu bytes", shown.c_str(), request.outputCap);
     }
     result.status = child.Reap();
     return result;

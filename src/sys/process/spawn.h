@@ -19,7 +19,7 @@ enum class SpawnOutput { Discard, Capture };
 // there; a probe only reads and runs in every run, noted among the probes.
 enum class SpawnKind { Command, Probe };
 
-struct SpawnSpec {
+struct SpawnRequest {
     // Either argv (the program and its arguments; run as program when that is set, else
     // argv[0] looked up in PATH when it has no "/") or shell, a text run by "/bin/sh -c".
     std::vector<std::string> argv;
@@ -58,10 +58,10 @@ struct SpawnResult {
     int Succeeded() const;
 };
 
-// Runs spec. Each end but Exited and Recorded sets the reason naming the program (or the
+// Runs request. Each end but Exited and Recorded sets the reason naming the program (or the
 // directory it could not enter); at the deadline the process group gets TERM, a short grace,
 // then KILL, and the reason says "timed out after N s".
-SpawnResult RunSpawn(const SpawnSpec& spec);
+SpawnResult RunSpawn(const SpawnRequest& request);
 
 // text as one word of a shell line, whatever it holds: in single quotes, each "'" written as
 // "'\''".

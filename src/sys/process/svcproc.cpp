@@ -245,15 +245,15 @@ int SvcParsePid(const char* text, size_t length, pid_t& out) {
 
 int SvcReadProcessList(std::string& out) {
     out.clear();
-    SpawnSpec spec;
-    spec.program = static_cast<const char*>(SysRootPath(kProcessLister));
-    spec.argv = {kProcessLister, kListerOption};
-    spec.output = SpawnOutput::Capture;
-    spec.outputCap = kMaxListing;
-    spec.deadlineSeconds = kListSeconds;
-    spec.kind = SpawnKind::Probe;
-    spec.note = "the process list (ps -ef)";
-    SpawnResult result = RunSpawn(spec);
+    SpawnRequest request;
+    request.program = static_cast<const char*>(SysRootPath(kProcessLister));
+    request.argv = {kProcessLister, kListerOption};
+    request.output = SpawnOutput::Capture;
+    request.outputCap = kMaxListing;
+    request.deadlineSeconds = kListSeconds;
+    request.kind = SpawnKind::Probe;
+    request.note = "the process list (ps -ef)";
+    SpawnResult result = RunSpawn(request);
     if (result.end != SpawnEnd::Exited)
         return 0;
     out = std::move(result.output);
@@ -261,10 +261,10 @@ int SvcReadProcessList(std::string& out) {
 }
 
 int SvcRunShell(const ICString& command) {
-    SpawnSpec spec;
-    spec.shell = static_cast<const char*>(command);
-    spec.deadlineSeconds = kShellSeconds;
-    return RunSpawn(spec).Succeeded();
+    SpawnRequest request;
+    request.shell = static_cast<const char*>(command);
+    request.deadlineSeconds = kShellSeconds;
+    return RunSpawn(request).Succeeded();
 }
 
 int SvcFileHeldOpen(const char* path) {

@@ -123,19 +123,11 @@ options:
   maxcache:
     description: Maximum number of cached files (C(--maxcache)).
     type: int
-  root:
-    description: System root of the installation (C(vxcfg --root)); the real root when unset.
-    type: path
-  data:
-    description: Instance data file (C(vxcfg --data)); the product's default when unset.
-    type: path
-  vxcfg:
-    description: The vxcfg program, a name looked up in PATH or a path.
-    type: str
-    default: vxcfg
 notes:
   - Values are checked by vxcfg; a refused value fails the task with vxcfg's reason.
   - C(webconf) and C(createdb) act on every instance of the data file.
+extends_documentation_fragment:
+  - vendrix.vxconfig.vxcfg
 author:
   - vxconfig developers
 '''
@@ -262,13 +254,13 @@ def running(module, vx, name, wanted):
 
 
 def main():
-    spec = dict(COMMON_ARGS)
-    spec.update(name=dict(type='str', required=True),
+    arguments = dict(COMMON_ARGS)
+    arguments.update(name=dict(type='str', required=True),
                 state=dict(type='str', default='present',
                            choices=['present', 'absent', 'started', 'stopped']))
     for option, kind, secret in RECORD_OPTIONS:
-        spec[option] = dict(type=kind, no_log=True) if secret else dict(type=kind)
-    module = AnsibleModule(argument_spec=spec, supports_check_mode=True)
+        arguments[option] = dict(type=kind, no_log=True) if secret else dict(type=kind)
+    module = AnsibleModule(argument_spec=arguments, supports_check_mode=True)
     vx = Vxcfg(module)
     name, state = module.params['name'], module.params['state']
     try:
