@@ -90,6 +90,25 @@ int InstanceData::Select(const char* name, MSInfo* out) {
     return VX_EXIT_FAIL;
 }
 
+int InstanceData::Chosen(const VxArgs& args, std::vector<MSInfo>& out) {
+    out.clear();
+    if (args.operands.empty()) {
+        for (int i = 0; i < list.GetCount(); ++i) {
+            MSInfo info;
+            list.SetIndex(i);
+            list.GetCurrent(info);
+            out.push_back(info);
+        }
+    }
+    for (const char* name : args.operands) {
+        MSInfo info;
+        if (int rc = Select(name, &info))
+            return rc;
+        out.push_back(info);
+    }
+    return VX_EXIT_OK;
+}
+
 int InstanceData::Store() {
     if (!list.Store(path.c_str()))
         return FailWithReason(IC_MSG_CANNOT_CREATE_CONFIG, path.c_str());

@@ -99,20 +99,8 @@ int CmdVerify(const VxCommand&, const VxArgs& args) {
     if (int rc = data.Open(args, false))
         return rc;
     std::vector<MSInfo> chosen;
-    if (args.operands.empty()) {
-        for (int i = 0; i < data.list.GetCount(); ++i) {
-            MSInfo info;
-            data.list.SetIndex(i);
-            data.list.GetCurrent(info);
-            chosen.push_back(info);
-        }
-    }
-    for (const char* name : args.operands) {
-        MSInfo info;
-        if (int rc = data.Select(name, &info))
-            return rc;
-        chosen.push_back(info);
-    }
+    if (int rc = data.Chosen(args, chosen))
+        return rc;
     // The check run's own notices ("would be created") are not what verify answers.
     ICTextCallback info = pfnInfo, status = pfnUpdate;
     pfnInfo = pfnUpdate = nullptr;

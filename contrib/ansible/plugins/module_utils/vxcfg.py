@@ -121,6 +121,21 @@ def finish(module, changed, reports, **extra):
     module.exit_json(**result)
 
 
+def run_when_needed(module, command):
+    """The module over every instance: a check run of `vxcfg COMMAND` first, the real run only
+    when the check finds something to change (a real run always refreshes backups)."""
+    vx = Vxcfg(module)
+    try:
+        nothing_recorded_yet(module, vx)
+        planned = vx.run(command, check=True, diff=module._diff)
+        done = None
+        if would_change(planned) and not module.check_mode:
+            done = vx.run(command)
+    except VxcfgError as error:
+        fail(module, error)
+    finish(module, would_change(planned), [planned, done])
+
+
 def fail(module, error, **extra):
     """Fails the module with vxcfg's reason."""
     module.fail_json(msg=error.msg, vxcfg=error.report, **extra)

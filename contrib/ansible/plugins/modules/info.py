@@ -14,17 +14,8 @@ description:
     C(vxcfg status) reports for it, in the fact C(vxconfig_instances).
   - Changes nothing; runs in check mode too.
 version_added: "1.0.0"
-options:
-  root:
-    description: System root of the installation (C(vxcfg --root)); the real root when unset.
-    type: path
-  data:
-    description: Instance data file (C(vxcfg --data)); the product's default when unset.
-    type: path
-  vxcfg:
-    description: The vxcfg program, a name looked up in PATH or a path.
-    type: str
-    default: vxcfg
+extends_documentation_fragment:
+  - vendrix.vxconfig.vxcfg
 author:
   - vxconfig developers
 '''

@@ -16,17 +16,8 @@ description:
     something to change, so a second run of the same play reports no change.
   - Supports check mode and diff mode (the unified diffs vxcfg gives).
 version_added: "1.0.0"
-options:
-  root:
-    description: System root of the installation (C(vxcfg --root)); the real root when unset.
-    type: path
-  data:
-    description: Instance data file (C(vxcfg --data)); the product's default when unset.
-    type: path
-  vxcfg:
-    description: The vxcfg program, a name looked up in PATH or a path.
-    type: str
-    default: vxcfg
+extends_documentation_fragment:
+  - vendrix.vxconfig.vxcfg
 author:
   - vxconfig developers
 '''
@@ -50,22 +41,12 @@ vxcfg:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.vendrix.vxconfig.plugins.module_utils.vxcfg import (
-    COMMON_ARGS, Vxcfg, VxcfgError, fail, finish, nothing_recorded_yet,
-    would_change)
+    COMMON_ARGS, run_when_needed)
 
 
 def main():
     module = AnsibleModule(argument_spec=dict(COMMON_ARGS), supports_check_mode=True)
-    vx = Vxcfg(module)
-    try:
-        nothing_recorded_yet(module, vx)
-        planned = vx.run('webconf', check=True, diff=module._diff)
-        done = None
-        if would_change(planned) and not module.check_mode:
-            done = vx.run('webconf')
-    except VxcfgError as error:
-        fail(module, error)
-    finish(module, would_change(planned), [planned, done])
+    run_when_needed(module, 'webconf')
 
 
 if __name__ == '__main__':
