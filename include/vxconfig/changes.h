@@ -31,13 +31,25 @@ VX_API int SysIsCheckRun();
 // The net change of one path.
 struct SysFileChange {
     std::string path;   // as on the disk, root included
-    std::string action; // "created", "changed", "removed" or "renamed"
+    std::string action; // "created", "changed", "removed", "renamed"; the drift check's "owner"
     std::string to;     // renamed: where the content went
     bool directory = false;
     bool link = false; // a symbolic link: before and after hold its targets
     bool existedBefore = false, existsAfter = false;
     std::string before, after; // the contents of a plain file
     mode_t modeBefore = 0, modeAfter = 0;
+    uid_t uidBefore = 0, uidAfter = 0; // differ only in an owner's change ("owner")
+    gid_t gidBefore = 0, gidAfter = 0;
+};
+
+// An owner a check run would give instead of giving it (by SysChown, or by the write path
+// where its caller names the owner): path, links followed as the change would follow them
+// (recursive: and the tree below it), to uid and gid.
+struct SysOwnerNote {
+    std::string path;
+    uid_t uid = 0;
+    gid_t gid = 0;
+    bool recursive = false;
 };
 
 // An entry of the services file that appeared ("registered") or went ("released").
@@ -59,6 +71,7 @@ struct SysChangeReport {
     std::vector<SysWrittenFile> written;    // changed or not, in the order first written
     std::vector<SysServiceChange> services; // from the services file's change
     std::vector<std::string> commands;      // every command run, or that would be run
+    std::vector<SysOwnerNote> owners;       // a check run's owners given, in their order
     std::vector<std::string> probes;        // questions answered by the running system
     bool Changed() const { return !files.empty() || !commands.empty(); }
 };

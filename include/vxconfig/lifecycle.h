@@ -42,7 +42,7 @@ VX_API int ICGetVXIniFile(const char* dbName, char* out, int size);
 
 // How an installed instance differs from what its record produces.
 struct VXDrift {
-    std::vector<SysFileChange> files;       // files whose content, mode or existence differ
+    std::vector<SysFileChange> files;       // files whose content, mode, owner or existence differ
     std::vector<SysServiceChange> services; // services entries missing or left over
     bool bootRegistered = false;            // the boot registry has an entry for it
     bool bootInSync = false;                // registered, with the start line its record gives
@@ -50,13 +50,15 @@ struct VXDrift {
 };
 // Compares the installed instance with what a check run of its creation and of the web server
 // configuration for list (the data file's instances, info among them) would write, and fills
-// out with the differences a user would see. Backups the run would refresh, blank lines, and
-// the registry and boot scripts a repeated registration rewrites anyway (judged by bootInSync
-// instead), a running instance's run-time files, and what only the instances recorded after
-// it touch when created again after it (the files they share hold the last creation's) are not
-// differences. Nothing on the machine changes; a change noting that was on is begun afresh in
-// its mode. 1, or 0 with the reason set when the check run cannot be made or the creation
-// fails.
+// out with the differences a user would see: contents, modes, and owners (the owners the run
+// would give, the last one given to a file counting, compared with the files as they stand; a
+// file it would make is a "created" one, not an owner's change). Backups the run would
+// refresh, blank lines, and the registry and boot scripts a repeated registration rewrites
+// anyway (judged by bootInSync instead), a running instance's run-time files, and what only
+// the instances recorded after it touch when created again after it (the files they share hold
+// the last creation's) are not differences. Nothing on the machine changes; a change noting
+// that was on is begun afresh in its mode. 1, or 0 with the reason set when the check run
+// cannot be made or the creation fails.
 VX_API int VXVerifyInstance(MSInfo& info, MSList& list, VXDrift& out);
 
 // The first port of the second block: from 40000 up in steps of 10.

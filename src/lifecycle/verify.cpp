@@ -2,13 +2,16 @@
 // against the installed files; what that run would change, less what every run changes
 // anyway, is where the installation left its record.
 #include <cstring>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "sys/check/overlay.h"
 #include "vxconfig/capture.h"
 #include "vxconfig/changes.h"
+#include "vxconfig/fileio.h"
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/mslist.h"
 #include "vxconfig/outcome.h"
@@ -25,6 +28,7 @@ const char kOldSuffix[] = ".old";
 const char kBootAction[] = "boot";
 const char kWriteAction[] = "write";
 const char kRegisterAction[] = "register";
+const char kOwnerAction[] = "owner";
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -145,7 +149,8 @@ bool NotDrift(const SysFileChange& change, const std::set<std::string>& touched,
               const std::set<std::string>& runFiles, const std::set<std::string>& others) {
     if (change.directory || change.link)
         return false;
-    if ((!change.existsAfter && runFiles.count(change.path)) || others.count(change.path))
+    if ((runFiles.count(change.path) && (!change.existsAfter || change.action == kOwnerAction)) ||
+        others.count(change.path))
         return true;
     for (const std::string& path : touched) {
         if (change.path != path &&
@@ -156,7 +161,63 @@ bool NotDrift(const SysFileChange& change, const std::set<std::string>& touched,
     if (bootInSync && bootFiles.count(change.path))
         return true;
     return change.existedBefore && change.existsAfter && change.modeBefore == change.modeAfter &&
+           change.uidBefore == change.uidAfter && change.gidBefore == change.gidAfter &&
            WithoutBlankLines(change.before) == WithoutBlankLines(change.after);
+}
+
+// The owner a file would end with, and whether the instance's own steps give it.
+struct GivenOwner {
+    uid_t uid = 0;
+    gid_t gid = 0;
+    bool own = false;
+};
+
+// Gives path (recursive: and the tree below it, never through a link) the owner of note.
+void GiveOwner(const std::string& path, const SysOwnerNote& note, bool own,
+               std::map<std::string, GivenOwner>& owners) {
+    struct stat st;
+    if (SysLstat(path.c_str(), &st) != 0)
+        return;
+    GivenOwner& given = owners[path];
+    given.uid = note.uid;
+    given.gid = note.gid;
+    given.own = given.own || own;
+    std::vector<std::string> names;
+    if (!note.recursive || !S_ISDIR(st.st_mode) || !platform::ListDirectory(path.c_str(), names))
+        return;
+    for (const std::string& name : names)
+        GiveOwner(path + "/" + name, note, own, owners);
+}
+
+// The files whose owner is not the one the check run would leave them with (its notes applied
+// in their order to the files as they stand, so the last owner given wins; a file it would
+// make is no owner's change), each as an "owner" change. Only files the instance's own steps
+// hand over count: the notes from laterFrom to laterTo are the later instances', theirs to
+// report.
+std::vector<SysFileChange> OwnerChanges(const std::vector<SysOwnerNote>& notes, size_t laterFrom,
+                                        size_t laterTo) {
+    std::map<std::string, GivenOwner> owners;
+    for (size_t i = 0; i < notes.size(); ++i)
+        GiveOwner(notes[i].path, notes[i], i < laterFrom || i >= laterTo, owners);
+    std::vector<SysFileChange> changes;
+    for (const auto& given : owners) {
+        struct stat st;
+        if (!given.second.own || SysLstat(given.first.c_str(), &st) != 0 ||
+            (st.st_uid == given.second.uid && st.st_gid == given.second.gid))
+            continue;
+        SysFileChange change;
+        change.path = given.first;
+        change.action = kOwnerAction;
+        change.directory = S_ISDIR(st.st_mode);
+        change.existedBefore = change.existsAfter = true;
+        change.modeBefore = change.modeAfter = st.st_mode & 07777;
+        change.uidBefore = st.st_uid;
+        change.gidBefore = st.st_gid;
+        change.uidAfter = given.second.uid;
+        change.gidAfter = given.second.gid;
+        changes.push_back(change);
+    }
+    return changes;
 }
 
 } // namespace
@@ -212,6 +273,11 @@ int VXVerifyInstance(MSInfo& info, MSList& list, VXDrift& out) {
             out.bootInSync = false;
     }
     for (const SysFileChange& file : report.files) {
+        if (!NotDrift(file, touched, bootFiles, out.bootInSync, runFiles, others))
+            out.files.push_back(file);
+    }
+    for (const SysFileChange& file :
+         OwnerChanges(report.owners, own.owners.size(), mid.owners.size())) {
         if (!NotDrift(file, touched, bootFiles, out.bootInSync, runFiles, others))
             out.files.push_back(file);
     }

@@ -1,9 +1,10 @@
 // vxcfg verify in a sandbox: in sync right after creation, running or not; hand edits of an
-// instance's files, services entries, modes and the product's web server blocks are drift with
-// their diff; a user's own line outside the blocks is not; nothing on disk changes while it
-// looks.
+// instance's files, services entries, modes, owners and the product's web server blocks are
+// drift with their diff; a user's own line outside the blocks is not; nothing on disk changes
+// while it looks.
 
 #include <cstdio>
+#include <unistd.h>
 
 #include "sandbox_fixture.h"
 
@@ -104,6 +105,24 @@ TEST_F(VxcfgVerifyTest, HandEditsAreDriftWithTheirDiff) {
     EXPECT_EQ(own.exitCode, 0) << own.out;
     EXPECT_EQ(own.out, "shop1: in sync\n");
     EXPECT_EQ(Vxcfg({"verify", "nosuchshop"}).exitCode, 1);
+}
+
+TEST_F(VxcfgVerifyTest, FileOrDirectoryHandedToAnotherUserIsDrift) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "handing a file to another user needs root";
+    // The record gives them back to the database owner (the sandbox's accounts have the ids of
+    // the user running it).
+    const std::string dbOwner = std::to_string(getuid()) + ":" + std::to_string(getgid());
+    for (const std::string& path : {conf, Rooted("/opt/Orvellvndx/Vendrix3/instance/shop1/data")}) {
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+        ProgramResult owner = Verify();
+        EXPECT_EQ(owner.exitCode, 3);
+        EXPECT_TRUE(Has(owner.out,
+                        "  owner " + path + " (owner 65534:65534, record gives " + dbOwner + ")\n"))
+            << owner.out;
+        ASSERT_EQ(chown(path.c_str(), getuid(), getgid()), 0);
+    }
+    EXPECT_EQ(Verify().out, "shop1: in sync\n");
 }
 
 TEST_F(VxcfgVerifyTest, RunningInstanceIsInSync) {

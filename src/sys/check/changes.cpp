@@ -45,6 +45,7 @@ struct Notes {
     std::vector<std::pair<std::string, std::string>> written;
     std::set<std::string> writtenNames;
     std::vector<std::string> commands;
+    std::vector<SysOwnerNote> owners;
     std::vector<std::string> probed;
 };
 
@@ -419,6 +420,12 @@ bool RunsCommand(const std::string& text) {
     return notes.mode != SYS_CHANGES_CHECK;
 }
 
+void NoteOwner(const char* path, uid_t uid, gid_t gid, bool recursive) {
+    // Normalized as the other notes are, so that a later note of a path replaces an earlier one.
+    if (path && *path)
+        N().owners.push_back({Normalize(path), uid, gid, recursive});
+}
+
 void NoteProbe(const std::string& what) {
     Notes& notes = N();
     if (notes.mode == SYS_CHANGES_OFF)
@@ -518,6 +525,7 @@ void platform::CollectChanges(SysChangeReport& out) {
         out.written.push_back(written);
     }
     out.commands = notes.commands;
+    out.owners = notes.owners;
     out.probes = notes.probed;
 }
 

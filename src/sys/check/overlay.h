@@ -49,6 +49,8 @@ int OverlaySymlink(const char* target, const char* path);
 bool RunsCommand(const std::string& text);
 // Notes a question answered by the running system.
 void NoteProbe(const std::string& what);
+// Notes the owner a check run would give path (recursive: and the tree below it).
+void NoteOwner(const char* path, uid_t uid, gid_t gid, bool recursive);
 // The changes noted since SysBeginChanges, with contents as they are (SysGetChanges is this
 // with the secrets masked, done where the product's files are known).
 void CollectChanges(SysChangeReport& out);

@@ -50,10 +50,21 @@ int SysChown(const char* path, const char* user, int recursive) {
     SysPasswdEntry entry;
     if (!SysLookupUser(user, entry))
         return 0;
-    // A check run changes no owner: the files it would hand over are reported as written.
+    // A check run changes no owner: it notes the one it would give where the change would land
+    // (a trusted link followed) and refuses what the change would refuse.
     if (platform::Overlaid()) {
         struct stat st;
-        return SysLstat(path, &st) == 0 ? 1 : 0;
+        SysTrustedPath trusted;
+        if (SysLstat(path, &st) != 0 || !SysResolveTrusted(path, trusted))
+            return 0;
+        if (trusted.untrustedLink) {
+            SysSetLastReason("%s: a symbolic link that is not followed: %s", path,
+                             static_cast<const char*>(trusted.why));
+            errno = ELOOP;
+            return 0;
+        }
+        platform::NoteOwner(trusted.path, entry.uid, entry.gid, recursive != 0);
+        return 1;
     }
     return ChownPath(path, entry.uid, entry.gid, recursive);
 }

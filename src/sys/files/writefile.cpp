@@ -464,6 +464,10 @@ int SysWriteFile(const char* path, const char* content, size_t length,
         ok = platform::OverlayWrite(target.path, content, length, mode,
                                     backupNow ? options.backup : nullptr) == 0 ||
              Fail(target.path, errno);
+        // Only an owner the caller names is noted: without one, the file it replaces keeps its
+        // owner.
+        if (ok && options.owner)
+            platform::NoteOwner(target.path, uid, gid, false);
     } else {
         char temp[NAME_MAX + 1] = "";
         ok = WriteTemporary(dirFd, base, content, length, mode, uid, gid, options.owner != nullptr,

@@ -37,6 +37,16 @@ std::string DiffOf(const SysFileChange& file) {
                           file.existsAfter ? &file.after : nullptr);
 }
 
+// uid:gid
+std::string Owner(uid_t uid, gid_t gid) {
+    return std::to_string(uid) + ":" + std::to_string(gid);
+}
+
+// The file is there with another owner than the record gives it.
+bool OwnerDiffers(const SysFileChange& file) {
+    return file.uidBefore != file.uidAfter || file.gidBefore != file.gidAfter;
+}
+
 const char* Bool(bool value) {
     return value ? "true" : "false";
 }
@@ -50,6 +60,9 @@ std::string DriftJson(const char* name, const VXDrift& drift, bool diff) {
             ", \"action\": " + JsonString(file.action) + ", \"mode_before\": " +
             (file.existedBefore ? JsonString(Mode(file.modeBefore)) : "null") +
             ", \"mode_after\": " + (file.existsAfter ? JsonString(Mode(file.modeAfter)) : "null");
+        if (OwnerDiffers(file))
+            files += ", \"owner_before\": " + JsonString(Owner(file.uidBefore, file.gidBefore)) +
+                     ", \"owner_after\": " + JsonString(Owner(file.uidAfter, file.gidAfter));
         if (diff)
             files += ", \"diff\": " + JsonString(DiffOf(file));
         files += "}";
@@ -76,6 +89,9 @@ void PrintDrift(const char* name, const VXDrift& drift, bool diff) {
         if (file.existedBefore && file.existsAfter && file.modeBefore != file.modeAfter)
             line +=
                 " (mode " + Mode(file.modeBefore) + ", record gives " + Mode(file.modeAfter) + ")";
+        if (OwnerDiffers(file))
+            line += " (owner " + Owner(file.uidBefore, file.gidBefore) + ", record gives " +
+                    Owner(file.uidAfter, file.gidAfter) + ")";
         printf("%s\n", Shown(line.c_str()).c_str());
     }
     for (const SysServiceChange& service : drift.services)
