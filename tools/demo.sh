@@ -70,6 +70,14 @@ echo "(services registered: $(grep -c '^vxshop' "$road/etc/services"), boot entr
     "$(grep -c '^#Vendrix Instance' "$road/etc/rc.vndx"))"
 on webconf
 on createdb
+echo "== is the machine as the records say? verify answers, and shows a hand edit as drift"
+on verify shop1
+conf=$("$vxcfg" --root "$road" show shop1 | awk '$1 == "RootPath" {print $2}')/vxtrade.conf
+sed -i 's/^MS_HOSTNAME .*/MS_HOSTNAME edited.by.hand/' "$conf"
+on verify --diff shop1 || echo "exit code $? (drifted)"
+# The files the instances share hold the last creation: all are created again.
+on create | sed -n '1p;$p'
+on verify shop1
 echo "== a start on a port another program holds fails, and says why"
 python3 -c 'import socket,time; s=socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); s.bind(("127.0.0.1", 26570)); s.listen(); time.sleep(30)' &
 squatter=$!
