@@ -15,7 +15,9 @@
 #include "vxconfig/lifecycle.h"
 #include "vxconfig/mslist.h"
 #include "vxconfig/outcome.h"
+#include "vxconfig/portplan.h"
 #include "vxconfig/reason.h"
+#include "vxconfig/services.h"
 #include "vxconfig/svcctl.h"
 #include "vxconfig/sysutil.h"
 #include "vxconfig/webconf.h"
@@ -97,11 +99,18 @@ std::set<std::string> RunTimeFiles(MSInfo& info) {
     return files;
 }
 
-// Creates again, in the check run, the instances recorded after info, as they were created
-// after it: the files the installation shares (the performance monitor's service, the server
-// control's properties, the tools' configuration) hold what the last one created wrote, so
-// info's creation alone would take them back to info's. Their own failures are theirs to
-// report.
+// Whether info was created on this machine: its controller's service is registered.
+bool IsRegistered(const MSInfo& info) {
+    ICString service;
+    GetVXServicePfx(info.Name, service);
+    return ICGetTcpServicePort(service) > 0;
+}
+
+// Creates again, in the check run, the instances recorded after info that were created, as
+// they were created after it: the files the installation shares (the performance monitor's
+// service, the server control's properties, the tools' configuration) hold what the last one
+// created wrote, so info's creation alone would take them back to info's. One only added to
+// the record has left nothing there yet. Their own failures are theirs to report.
 void CreateLaterInstances(const MSInfo& info, MSList& list) {
     int kept = list.GetIndex();
     bool later = false;
@@ -109,7 +118,7 @@ void CreateLaterInstances(const MSInfo& info, MSList& list) {
         MSInfo other;
         if (!list.SetIndex(i) || !list.GetCurrent(other))
             continue;
-        if (later)
+        if (later && IsRegistered(other))
             ICCreateSingleInst(other);
         else
             later = strcmp(other.Name, info.Name) == 0;
