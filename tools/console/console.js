@@ -60,12 +60,15 @@
         node.hidden = !text;
     }
 
-    // Runs vxcfg with --root and --json before global and args. Resolves, never rejects, with
-    // { doc, log, exit, problem }: doc is the JSON document (null when none came), log the
-    // command's own lines, problem why vxcfg could not be run at all. onLine gets each line
-    // of the command's output as it comes; input is written to its standard input.
+    // Runs vxcfg with --root (unless the root is /) and --json before global and args.
+    // Resolves, never rejects, with { doc, log, exit, problem }: doc is the JSON document (null
+    // when none came), log the command's own lines, problem why vxcfg could not be run at all.
+    // onLine gets each line of the command's output as it comes; input is written to its
+    // standard input.
     function vxcfg(args, { global = [], input = "", onLine = null } = {}) {
-        const argv = [settings.program, "--root", state.root, "--json", ...global, ...args];
+        // vxcfg takes no --root for the machine's own installation.
+        const rooted = state.root === "/" ? [] : ["--root", state.root];
+        const argv = [settings.program, ...rooted, "--json", ...global, ...args];
         const proc = cockpit.spawn(argv, {
             superuser: state.admin ? "require" : "try",
             err: "out",
@@ -388,7 +391,8 @@
         const general = [];
         for (const reason of reasons) {
             const match = /^(--[a-z-]+): /.exec(reason);
-            const slot = match && $("form-inputs").querySelector('.field-error[data-for="' + CSS.escape(match[1]) + '"]');
+            const slot = match && $("form-inputs").querySelector(
+                '.field-error[data-for="' + CSS.escape(match[1]) + '"]');
             if (slot)
                 show(slot, reason.slice(match[0].length));
             else
@@ -422,8 +426,10 @@
 
     function diffView(text) {
         return el("pre", { className: "diff" }, text.split("\n").map((line) => el("span", {
-            className: line.startsWith("@@") ? "hunk" : line.startsWith("+++") || line.startsWith("---") ? "head"
-                : line.startsWith("+") ? "add" : line.startsWith("-") ? "del" : null,
+            className: line.startsWith("@@") ? "hunk"
+                : line.startsWith("+++") || line.startsWith("---") ? "head"
+                : line.startsWith("+") ? "add"
+                : line.startsWith("-") ? "del" : null,
         }, line + "\n")));
     }
 
@@ -431,16 +437,18 @@
     function changesView(doc) {
         const parts = [];
         for (const file of doc.files || []) {
-            const mode = file.mode || (file.mode_before && file.mode_after && file.mode_before !== file.mode_after
-                ? file.mode_before + " \u2192 " + file.mode_after : "");
+            const modeChanged = file.mode_before && file.mode_after && file.mode_before !== file.mode_after;
+            const mode = file.mode || (modeChanged ? file.mode_before + " \u2192 " + file.mode_after : "");
             const owner = file.owner_before ? file.owner_before + " \u2192 " + file.owner_after : "";
-            parts.push(el("details", { className: "file", dataset: { path: file.path, action: file.action }, open: !!file.diff },
+            const attrs = { className: "file", dataset: { path: file.path, action: file.action } };
+            parts.push(el("details", Object.assign(attrs, { open: !!file.diff }),
                 el("summary", null, el("span", { className: "verb" }, file.action), " ", file.path,
                    mode ? " (" + mode + ")" : "", owner ? " (owner " + owner + ")" : ""),
                 file.diff ? diffView(file.diff) : null));
         }
         const services = (doc.services || []).map((s) =>
-            el("li", { dataset: { service: s.name } }, s.action + " " + s.name + (s.port ? " " + s.port : "")));
+            el("li", { dataset: { service: s.name } },
+               s.action + " " + s.name + (s.port ? " " + s.port : "")));
         if (services.length)
             parts.push(el("h3", null, "Services"), el("ul", { className: "services" }, services));
         const commands = (doc.commands || []).map((c) => el("li", null, el("code", null, c)));
@@ -459,7 +467,8 @@
         const doc = result.doc;
         const count = doc.files.length + doc.services.length + doc.commands.length;
         $("plan-summary").textContent = count
-            ? "This would change " + count + " thing" + (count === 1 ? "" : "s") + ". Nothing has changed yet."
+            ? "This would change " + count + " thing" + (count === 1 ? "" : "s") +
+              ". Nothing has changed yet."
             : "Nothing would change.";
         $("plan-changes").replaceChildren(...changesView(doc));
         show($("plan-error"), [...doc.msg, ...(doc.outcome_known ? [] : [
@@ -548,10 +557,14 @@
             panel.dataset.state = "failed";
             return;
         }
-        const boot = drift.boot && !drift.boot.in_sync ? [el("p", null, "Boot registration: " + (drift.boot.registered ? "registered, not as the record gives" : "not registered"))] : [];
+        const boot = drift.boot && !drift.boot.in_sync
+            ? [el("p", null, "Boot registration: " + (drift.boot.registered
+                ? "registered, not as the record gives" : "not registered"))]
+            : [];
         $("verify-summary").textContent = drift.in_sync
             ? "In sync: the installed files are what the record gives."
-            : "Drifted: these differ from what the record gives (the diffs go from the installed to the record's).";
+            : "Drifted: these differ from what the record gives (each diff goes from what is " +
+              "installed to what the record gives).";
         $("verify-changes").replaceChildren(...changesView(drift), ...boot);
         panel.dataset.state = drift.in_sync ? "in-sync" : "drifted";
         setCell(name, "sync", drift.in_sync ? "in sync" : "drifted", drift.in_sync ? "in sync" : "drifted");
