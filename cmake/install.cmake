@@ -6,6 +6,9 @@ install(TARGETS vxconfig payvaneapi vxcfg EXPORT vxconfigTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# The browser console: a page the system's web console finds in its shared directory.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/tools/console/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/cockpit/vxconfig)
 install(EXPORT vxconfigTargets NAMESPACE vxconfig::
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vxconfig)
 

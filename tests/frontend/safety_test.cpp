@@ -233,6 +233,19 @@ TEST_F(VxcfgSafetyTest, EveryCommandHasHelp) {
     for (const char* command : {"encrypt TEXT", "decrypt TEXT", "enckey KEY", "deckey TEXT"})
         EXPECT_TRUE(Has(help.out, command)) << command;
     EXPECT_EQ(RunProgram("vxcfg", {"--version"}).out.rfind("vxcfg ", 0), 0u);
+
+    // The same help as JSON, from which the browser console builds its forms: the record
+    // field an option gives, the words of a choice, and which options are secrets.
+    ProgramResult json = RunProgram("vxcfg", {"--json", "set", "--help"});
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(json.out.rfind("{\"command\": \"set\", \"usage\": \"vxcfg set NAME ", 0), 0u);
+    EXPECT_TRUE(Has(json.out,
+                    "{\"name\": \"--dbtype\", \"arg\": \"relda|oracle\", \"help\": "
+                    "\"one of relda, oracle\", \"secret\": false, \"allow_empty\": "
+                    "false, \"field\": \"DBType\", \"choices\": [\"relda\", \"oracle\"]}"))
+        << json.out;
+    EXPECT_TRUE(Has(json.out, "{\"name\": \"--dbpass\", \"arg\": \"PASSWORD\""));
+    EXPECT_TRUE(Has(json.out, "\"secret\": true, \"allow_empty\": false, \"field\": \"DBPswd\""));
 }
 
 } // namespace

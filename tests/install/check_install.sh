@@ -13,7 +13,8 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 lib=$(find "$prefix" -name 'libvxconfig.so' | head -n1)
 [ -n "$lib" ] || { echo "libvxconfig.so not installed"; exit 1; }
-for f in include/vxconfig/vxconfig.h bin/vxcfg; do
+for f in include/vxconfig/vxconfig.h bin/vxcfg share/cockpit/vxconfig/manifest.json \
+         share/cockpit/vxconfig/index.html; do
     [ -e "$prefix/$f" ] || { echo "missing $f"; exit 1; }
 done
 

@@ -18,7 +18,7 @@ commands=$("$work/root/usr/bin/vxcfg" --help | awk '/^commands:/{on=1;next} /^$/
 for command in $commands; do
     grep -q "^\\\\fB$command" "$page" || { echo "the manual page lacks $command"; exit 1; }
 done
-for f in usr/include/vxconfig/vxconfig.h usr/lib/libvxconfig.so; do
+for f in usr/include/vxconfig/vxconfig.h usr/lib/libvxconfig.so usr/share/cockpit/vxconfig/index.html; do
     [ -e "$work/root/$f" ] || { echo "missing $f"; exit 1; }
 done
 echo "package $(basename "$deb"): $version, manual page complete"

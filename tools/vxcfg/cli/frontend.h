@@ -88,6 +88,11 @@ std::string UsageOf(const VxCommand& command);
 // The whole --help text, or one command's.
 void PrintHelp();
 void PrintCommandHelp(const VxCommand& command);
+// One command's help as a JSON document, for programs that build forms from it: the command,
+// its usage and summary, and per option its name, argument, rule, whether it is a secret,
+// whether an empty value means something, the record field it gives (or null) and the words
+// an argument written as a|b|c takes.
+void PrintCommandHelpJson(const VxCommand& command);
 // The manual page in roff, from the same tables.
 void PrintManPage();
 // A value as it may be shown in a one-line message: control characters as \ooo.

@@ -95,7 +95,10 @@ int Run(int argc, char** argv) {
     int subArgc = argc - consumed;
     char** subArgv = argv + consumed;
     if (AsksForHelp(subArgc, subArgv)) {
-        PrintCommandHelp(command);
+        if (global.Has("--json"))
+            PrintCommandHelpJson(command);
+        else
+            PrintCommandHelp(command);
         return VX_EXIT_OK;
     }
     VxArgs args;

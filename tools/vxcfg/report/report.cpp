@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/frontend.h"
+#include "vxconfig/msfields.h"
 #include "vxconfig/vxconfig.h"
 
 std::string Shown(const char* value) {
@@ -101,6 +102,48 @@ void PrintCommandHelp(const VxCommand& command) {
             printf("\noptions:\n");
         PrintOptions(*table);
     }
+}
+
+namespace {
+
+// The record field an option gives, by the field table; null for other options.
+const char* FieldOfOption(const char* option) {
+    for (const MSField* field = g_msFields; field->name; ++field) {
+        if (field->option && strcmp(field->option, option) == 0)
+            return field->name;
+    }
+    return nullptr;
+}
+
+std::string JsonOption(const VxOption& o) {
+    std::string json =
+        "{\"name\": " + JsonString(o.name) + ", \"arg\": " + (o.arg ? JsonString(o.arg) : "null") +
+        ", \"help\": " + JsonString(o.help) + ", \"secret\": " + (o.secret ? "true" : "false") +
+        ", \"allow_empty\": " + (o.allowEmpty ? "true" : "false");
+    const char* field = FieldOfOption(o.name);
+    json += ", \"field\": " + (field ? JsonString(field) : "null");
+    // An argument written as a|b|c takes one of those words.
+    std::string choices;
+    if (o.arg && strchr(o.arg, '|')) {
+        const char* word = o.arg;
+        for (const char* bar; (bar = strchr(word, '|')) != nullptr; word = bar + 1)
+            choices += JsonString(std::string(word, bar)) + ", ";
+        choices += JsonString(word);
+    }
+    return json + ", \"choices\": [" + choices + "]}";
+}
+
+} // namespace
+
+void PrintCommandHelpJson(const VxCommand& command) {
+    std::string options;
+    for (const VxOption* const* table = command.options; *table; ++table) {
+        for (const VxOption* o = *table; o->name; ++o)
+            options += std::string(options.empty() ? "" : ",") + "\n  " + JsonOption(*o);
+    }
+    printf("{\"command\": %s, \"usage\": %s, \"summary\": %s,\n \"options\": [%s]}\n",
+           JsonString(command.name).c_str(), JsonString("vxcfg " + UsageOf(command)).c_str(),
+           JsonString(command.summary).c_str(), options.c_str());
 }
 
 void PrintHelp() {
