@@ -209,6 +209,12 @@
             }
         });
         await Promise.all([...probes, verify]);
+        // An instance never created has nothing installed to compare.
+        for (const instance of state.instances) {
+            const td = rowCell(instance.name, "state");
+            if (td && td.dataset.value === "not created")
+                setCell(instance.name, "sync", "\u2014", "not created");
+        }
     }
 
     async function loadList() {
