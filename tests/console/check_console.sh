@@ -17,8 +17,8 @@ skip() { echo "SKIP: $*"; exit $skip; }
 [ -x /usr/bin/chromium ] || skip "chromium is not installed (Debian package chromium)"
 command -v sudo >/dev/null || skip "sudo is not installed (Debian package sudo)"
 command -v node >/dev/null || skip "node is not installed (Debian package nodejs)"
-[ -f "$here/node_modules/puppeteer-core/package.json" ] ||
-    skip "puppeteer-core is not installed: npm ci --prefix tests/console"
+(cd "$here" && node -e 'require.resolve("puppeteer-core")' 2>/dev/null) ||
+    skip "puppeteer-core is not installed: npm ci (in the source tree)"
 [ -f "$page/manifest.json" ] || skip "the console page is not in $page"
 
 started=$(date +%s%N)
