@@ -100,6 +100,7 @@ async function apply(job) {
     );
     const { state, text: said } = await ended.jsonValue();
     expect(`job "${job}" ended ${state}: ${said}`, state === 'done');
+    return said;
 }
 
 async function main() {
@@ -180,10 +181,12 @@ async function main() {
         await apply('webconf');
     });
 
-    for (const [action, state] of [['start', 'running'], ['stop', 'stopped']]) {
+    for (const [action, state, done] of [['start', 'running', 'started'], ['stop', 'stopped', 'stopped']]) {
         await step(`${action}-applied`, ['#plan', '#jobs-panel', '#instances-panel'], async () => {
             await check(action);
-            await apply(`${action} shop3`);
+            // The job shows vxcfg's own words, not only a summary.
+            const said = await apply(`${action} shop3`);
+            expect(`the job shows none of vxcfg's output: ${said}`, said.includes(`${done} successfully`));
             await waitState(`tr[data-instance="shop3"] td.state[data-value="${state}"]`);
         });
     }

@@ -424,6 +424,9 @@
         showRefusals([]);
         form.dataset.state = "checked";
         form.hidden = true;
+        // The secrets live on only in what Apply runs.
+        for (const input of $("form-inputs").querySelectorAll('input[type="password"]'))
+            input.value = "";
         showPlan(state.mode + " " + name, state.mode === "add" ? "Add " + name : "Change " + name,
                  result, command.args, command.input, name);
     }
