@@ -18,6 +18,12 @@ for f in include/vxconfig/vxconfig.h bin/vxcfg share/cockpit/vxconfig/manifest.j
     [ -e "$prefix/$f" ] || { echo "missing $f"; exit 1; }
 done
 
+# Where Cockpit is installed, it finds the console page among its packages.
+if command -v cockpit-bridge >/dev/null 2>&1; then
+    XDG_DATA_DIRS="$prefix/share" cockpit-bridge --packages 2>/dev/null |
+        grep -q '^vxconfig  *Vendrix instances' || { echo "Cockpit does not find the console"; exit 1; }
+fi
+
 exports=$(nm -D --defined-only "$lib" | awk '{print $3}')
 for sym in ICEncKey ICDecKey ICEncrypt ICDecrypt ICCheckPswd ICGetLastError \
            ICCreateInstance ICSetISConf ICCreateDatabase ICMigrate ICCreateFixpackQXInit \
