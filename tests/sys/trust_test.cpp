@@ -138,4 +138,30 @@ TEST_F(TrustTest, CreateWritesNoConfigurationThroughALinkAUserPlanted) {
     EXPECT_EQ(ModeAndOwner(dir), "1777 0");
 }
 
+TEST_F(TrustTest, ACheckRunForeseesTheOwnerAndModeAWriteGivesAFileAUserPlanted) {
+    const std::string spool = Rooted("/spool"), conf = spool + "/conf";
+    ASSERT_EQ(mkdir(spool.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(spool.c_str(), 01777), 0);
+    ASSERT_TRUE(WriteWholeFile(conf, "a user's\n", 0666));
+    ASSERT_EQ(chown(conf.c_str(), kNobody, kNobody), 0);
+    // Neither the user's owner nor the user's mode passes to the file written over it.
+    SysWriteOptions options;
+    options.mode = 0640;
+    options.keepMode = true;
+    ASSERT_TRUE(SysBeginChanges(SYS_CHANGES_CHECK));
+    ASSERT_TRUE(SysWriteFile(conf.c_str(), "ours\n", 5, options));
+    SysChangeReport report;
+    SysGetChanges(report);
+    SysEndChanges();
+    EXPECT_EQ(ModeAndOwner(conf), "666 65534");
+    ASSERT_EQ(report.files.size(), 1u);
+    EXPECT_EQ(report.files[0].modeAfter, 0640u);
+    ASSERT_EQ(report.owners.size(), 1u);
+    EXPECT_EQ(report.owners[0].uid, geteuid());
+    EXPECT_EQ(report.owners[0].gid, getegid());
+
+    ASSERT_TRUE(SysWriteFile(conf.c_str(), "ours\n", 5, options));
+    EXPECT_EQ(ModeAndOwner(conf), "640 " + std::to_string(geteuid()));
+}
+
 } // namespace

@@ -418,22 +418,24 @@ int SysWriteFile(const char* path, const char* content, size_t length,
     const char* base = BaseNameOf(target.path);
     int dirFd = -1;
     struct stat dir, st;
-    bool found;
+    bool found, dirKnown;
     if (overlaid) {
         // A check run leaves the directory as it is, temporaries of killed runs included.
         found = lstat(platform::ReadPath(target.path), &st) == 0;
+        dirKnown = lstat(platform::ReadPath(DirectoryOf(target.path)), &dir) == 0;
     } else {
         dirFd = platform::OpenDirectoryNoFollow(DirectoryOf(target.path));
         if (dirFd < 0)
             return Fail(DirectoryOf(target.path), errno);
         RemoveStaleTemporaries(dirFd, base);
         found = fstatat(dirFd, base, &st, AT_SYMLINK_NOFOLLOW) == 0;
+        dirKnown = fstat(dirFd, &dir) == 0;
     }
     // The lock was waited for: what stands there now is what gets replaced.
     uid_t uid = static_cast<uid_t>(-1);
     gid_t gid = static_cast<gid_t>(-1);
     SysPasswdEntry entry;
-    int usable = Examine(target, found, st, !overlaid && fstat(dirFd, &dir) == 0 ? &dir : nullptr);
+    int usable = Examine(target, found, st, dirKnown ? &dir : nullptr);
     if (usable && options.owner) {
         usable = SysLookupUser(options.owner, entry);
         if (!usable) {
@@ -464,10 +466,15 @@ int SysWriteFile(const char* path, const char* content, size_t length,
         ok = platform::OverlayWrite(target.path, content, length, mode,
                                     backupNow ? options.backup : nullptr) == 0 ||
              Fail(target.path, errno);
-        // Only an owner the caller names is noted: without one, the file it replaces keeps its
-        // owner.
+        // Without an owner named, a file that passes on its owner keeps it; one planted by
+        // another user (or a link) gives way to a file of this process, in the directory's
+        // group where the directory hands its group down.
         if (ok && options.owner)
             platform::NoteOwner(target.path, uid, gid, false);
+        else if (ok && found && !target.inherits)
+            platform::NoteOwner(target.path, geteuid(),
+                                dirKnown && (dir.st_mode & S_ISGID) ? dir.st_gid : getegid(),
+                                false);
     } else {
         char temp[NAME_MAX + 1] = "";
         ok = WriteTemporary(dirFd, base, content, length, mode, uid, gid, options.owner != nullptr,
