@@ -22,9 +22,10 @@ public:
     // Makes the instance called name (letter case aside) current, and copies it into out when
     // given; VX_EXIT_OK, or VX_EXIT_FAIL after the system's message.
     int Select(const char* name, MSInfo* out = nullptr);
-    // The instances the command's operands name, or every one when none is named, in out;
-    // VX_EXIT_OK, or VX_EXIT_FAIL after the system's message for a name that is not there.
-    int Chosen(const VxArgs& args, std::vector<MSInfo>& out);
+    // Open (to read), then the instances the command's operands name, or every one when none
+    // is named, in out; VX_EXIT_OK, or VX_EXIT_FAIL after the system's message for a name
+    // that is not there.
+    int OpenChosen(const VxArgs& args, std::vector<MSInfo>& out);
     // Open, then Select of the command's first operand.
     int OpenNamed(const VxArgs& args, bool forChange, MSInfo* out = nullptr);
     // Replaces the file in one step; the product's own data file gets its directory made

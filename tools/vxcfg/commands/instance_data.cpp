@@ -90,8 +90,10 @@ int InstanceData::Select(const char* name, MSInfo* out) {
     return VX_EXIT_FAIL;
 }
 
-int InstanceData::Chosen(const VxArgs& args, std::vector<MSInfo>& out) {
+int InstanceData::OpenChosen(const VxArgs& args, std::vector<MSInfo>& out) {
     out.clear();
+    if (int rc = Open(args, false))
+        return rc;
     if (args.operands.empty()) {
         for (int i = 0; i < list.GetCount(); ++i) {
             MSInfo info;

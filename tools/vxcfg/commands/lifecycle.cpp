@@ -58,10 +58,8 @@ bool ConfirmedOnTerminal(const char* name) {
 
 int CmdCreate(const VxCommand&, const VxArgs& args) {
     InstanceData data;
-    if (int rc = data.Open(args, false))
-        return rc;
     std::vector<MSInfo> chosen;
-    if (int rc = data.Chosen(args, chosen))
+    if (int rc = data.OpenChosen(args, chosen))
         return rc;
     if (chosen.empty()) {
         printf("No instances in %s: nothing to create.\n", Shown(data.path.c_str()).c_str());

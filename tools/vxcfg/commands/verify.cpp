@@ -112,10 +112,8 @@ void PrintDrift(const char* name, const VXDrift& drift, bool diff) {
 
 int CmdVerify(const VxCommand&, const VxArgs& args) {
     InstanceData data;
-    if (int rc = data.Open(args, false))
-        return rc;
     std::vector<MSInfo> chosen;
-    if (int rc = data.Chosen(args, chosen))
+    if (int rc = data.OpenChosen(args, chosen))
         return rc;
     // The check run's own notices ("would be created") are not what verify answers.
     ICTextCallback info = pfnInfo, status = pfnUpdate;

@@ -23,12 +23,26 @@ std::string Shown(const char* value) {
     return out;
 }
 
+namespace {
+
+// A message of vxcfg's own, at most this long.
+constexpr size_t kMessageSize = 2048;
+
+// why with its arguments.
+std::string Formatted(const char* why, va_list args) {
+    char text[kMessageSize];
+    vsnprintf(text, sizeof text, why, args);
+    return text;
+}
+
+} // namespace
+
 int UsageError(const VxCommand& command, const char* why, ...) {
-    char text[2048];
     va_list args;
     va_start(args, why);
-    vsnprintf(text, sizeof text, why, args);
+    std::string message = Formatted(why, args);
     va_end(args);
+    const char* text = message.c_str();
     // The run's outcome keeps it for the --json report, as it keeps the library's errors.
     VXNoteError(text);
     if (&command == &g_globalCommand)
@@ -40,11 +54,11 @@ int UsageError(const VxCommand& command, const char* why, ...) {
 }
 
 int Failure(const char* why, ...) {
-    char text[2048];
     va_list args;
     va_start(args, why);
-    vsnprintf(text, sizeof text, why, args);
+    std::string message = Formatted(why, args);
     va_end(args);
+    const char* text = message.c_str();
     VXNoteError(text);
     fprintf(stderr, "vxcfg: %s\n", text);
     return VX_EXIT_FAIL;
